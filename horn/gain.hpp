@@ -1,0 +1,17 @@
+// CHNGN: on-axis gain of the TE-11 conical horn, in dB: the directivity of a
+// uniformly illuminated circular aperture less a loss read, by the phase-error
+// parameter s = a^2 / (2 lambda R), from a 41-entry table (three-point
+// Lagrange interpolation, quadratic extrapolation beyond s = 0.80).
+//
+// The table window never starts before the first entry, whatever the inputs.
+// A negative product a * f under the logarithm is a math domain error
+// (numerics::DomainError); a zero one gives -infinity; NaN travels on.
+#pragma once
+
+namespace horn {
+
+// frequency in GHz, aperture_radius and slant_radius in inches; gain in dB.
+void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius,
+           float& gain);
+
+}  // namespace horn
