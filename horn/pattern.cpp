@@ -12,9 +12,50 @@
 #include "numerics/real_to_int.hpp"
 
 namespace horn {
+namespace {
+
+constexpr float te11_root = 1.84118f;
+constexpr int pattern_points = 16;
+
+// J0, J1 and J2 at chi rho depend only on the abscissa, and CHP11 always
+// integrates over [0, 1] with the same rule: they are computed once per
+// abscissa, by the same BESJ (so with the same bits), and looked up.
+struct ChiBessel {
+  float rho;
+  float a0, a1, a2;
+};
+
+std::array<ChiBessel, pattern_points> chi_bessel_table() {
+  namespace gl = numerics::gauss_legendre;
+  std::array<ChiBessel, pattern_points> table{};
+  std::array<float, 2> vector{};
+  std::array<float, 1> unused{};
+  int next = 0;
+  // Visit the abscissae exactly as the quadrature forms them.
+  numerics::GLINA(0.0f, 1.0f, vector, [&](std::span<float> v) {
+    const float chi_rho = double(te11_root) * double(v[0]);
+    table[static_cast<std::size_t>(next++)] = {v[0], numerics::BESJ(chi_rho, 0.0f),
+                                               numerics::BESJ(chi_rho, 1.0f),
+                                               numerics::BESJ(chi_rho, 2.0f)};
+    return 0.0f;
+  }, pattern_points, unused, 1);
+  return table;
+}
+
+// The Bessel values at chi rho: from the table when rho is one of its
+// abscissae, otherwise computed.
+ChiBessel chi_bessel(const float& rho, int& hint) {
+  static const std::array<ChiBessel, pattern_points> table = chi_bessel_table();
+  for (int tries = 0; tries < pattern_points; ++tries, hint = (hint + 1) % pattern_points) {
+    if (table[static_cast<std::size_t>(hint)].rho == rho) return table[static_cast<std::size_t>(hint)];
+  }
+  const float chi_rho = double(te11_root) * double(rho);
+  return {rho, numerics::BESJ(chi_rho, 0.0f), numerics::BESJ(chi_rho, 1.0f), numerics::BESJ(chi_rho, 2.0f)};
+}
+
+}  // namespace
 
 float FINTC(std::span<float> integrand_vector, FintcShared& shared) {
-  constexpr float te11_root = 1.84118f;
   constexpr float component_offset = 0.1f;
   const float& rho = integrand_vector[0];
   const float& beta = integrand_vector[2];
@@ -24,13 +65,14 @@ float FINTC(std::span<float> integrand_vector, FintcShared& shared) {
       numerics::trunc_to_int32(double(integrand_vector[1]) + double(component_offset));
   switch (component) {
     case 1: {
-      const float chi_rho = double(te11_root) * double(rho);
+      const ChiBessel chi = chi_bessel(rho, shared.table_hint);
+      const float& a0 = chi.a0;
+      const float& a1 = chi.a1;
+      const float& a2 = chi.a2;
       const float u_rho = double(rho) * double(u);
-      const float a1 = numerics::BESJ(chi_rho, 1.0f);
-      const float a0 = numerics::BESJ(chi_rho, 0.0f);
-      const float a2 = numerics::BESJ(chi_rho, 2.0f);
-      const float b0 = numerics::BESJ(u_rho, 0.0f);
-      const float b2 = numerics::BESJ(u_rho, 2.0f);
+      // On the axis J0(0) = 1 and J2(0) = 0 exactly, as the series gives them.
+      const float b0 = u_rho == 0.0f ? 1.0f : numerics::BESJ(u_rho, 0.0f);
+      const float b2 = u_rho == 0.0f ? 0.0f : numerics::BESJ(u_rho, 2.0f);
       const float s = (double(b0) + double(b2)) / 2.0;  // J1(u rho) / (u rho)
       shared.e_kernel = ((double(b0) - double(b2)) * double(a1) +
                          (double(a0) - double(a2)) * double(te11_root) * double(s) * double(rho)) /

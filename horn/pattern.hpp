@@ -19,6 +19,7 @@ struct FintcShared {
   float e_kernel = 0.0f;
   float h_kernel = 0.0f;
   float phase = 0.0f;
+  int table_hint = 0;  // where the next abscissa is likely to be in FINTC's table
 };
 
 // integrand_vector: [0] rho (0 ... 1), [1] component number 1.0 ... 4.0,
