@@ -25,7 +25,8 @@ void report_severe(std::FILE* errors, const Severe& error) {
 
 }  // namespace
 
-int run(std::span<const std::string> arguments, std::FILE* in, std::FILE* out, std::FILE* errors) {
+int run(std::span<const std::string> arguments, std::FILE* in, std::FILE* out, std::FILE* errors,
+        const RunLimits& limits) {
   Terminal terminal(out);
   Input input(in);
   std::optional<ReportFile> report;  // closed with what was written, however the run ends
@@ -33,7 +34,7 @@ int run(std::span<const std::string> arguments, std::FILE* in, std::FILE* out, s
     try {
       report.emplace(ask_report_name(terminal, input, arguments));
       const Horn horn = ask_horn(terminal, input);
-      run_sweeps(horn, terminal, input, *report);
+      run_sweeps(horn, terminal, input, *report, limits.row_limit);
       terminal.flush();
       return 0;
     } catch (const numerics::DomainError& error) {

@@ -108,7 +108,8 @@ std::string result_row(const std::vector<float>& values) {
   return records(result_row_layout, values).front();
 }
 
-void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& report) {
+void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& report,
+                std::int64_t row_limit) {
   float start = 0.0f, stop = 0.0f, step = 0.0f;
   bool banner_written = false;
   for (;;) {
@@ -137,6 +138,10 @@ void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& 
     to_terminal(terminal, headers);
     to_report(report, headers);
     for (std::int64_t i = 1; i <= count; ++i) {
+      if (row_limit-- <= 0) {
+        terminal.record(end_of_run);
+        return;
+      }
       const std::string row = result_row(row_values(horn, row_frequency(i, start, step)));
       report.write_record(row);
       terminal.record(row);

@@ -34,7 +34,8 @@ std::vector<std::string> column_headers();
 std::string result_row(const std::vector<float>& values);
 
 // Runs ranges until a step of 0 is read; returns then, having written nothing
-// for that answer.
-void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& report);
+// for that answer. After `row_limit` rows in all it ends the run in the same way.
+void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& report,
+                std::int64_t row_limit);
 
 }  // namespace console
