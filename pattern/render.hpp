@@ -1,0 +1,23 @@
+// The pattern as CSV (RFC 4180: a header line, CR LF line ends, one row per
+// angle, floats printed with the shortest digits that read back to the same
+// value) and as a self-contained SVG picture.
+#pragma once
+
+#include <string>
+
+#include "pattern/pattern_table.hpp"
+
+namespace pattern {
+
+struct Description {
+  std::string horn;       // e.g. "aperture 6 in, slant radius 24 in"
+  float frequency = 0.0f;  // GHz
+};
+
+std::string to_csv(const Pattern& pattern);
+std::string to_svg(const Pattern& pattern, const Description& description);
+
+// Shortest decimal text that reads back to the same float.
+std::string round_trip(float value);
+
+}  // namespace pattern

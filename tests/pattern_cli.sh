@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# veskal-pattern as a process: the SVG is well-formed and renders, bad input
+# gets a one-line message and its exit status, and nothing half-written is
+# left at --output.
+#   tests/pattern_cli.sh path/to/veskal-pattern
+set -u
+tool=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+horn=(--frequency 10 --aperture-diameter 6 --slant-radius 24)
+
+"$tool" "${horn[@]}" --format svg --output plot.svg || fail "svg run"
+if command -v xmllint >/dev/null; then xmllint --noout plot.svg || fail "svg not well-formed"; fi
+if command -v rsvg-convert >/dev/null; then
+  rsvg-convert plot.svg -o plot.png 2> err && [ -s plot.png ] || fail "svg does not render: $(cat err)"
+fi
+grep -q 'E plane' plot.svg && grep -q 'H plane' plot.svg || fail "legend missing"
+
+"$tool" "${horn[@]}" --unit mm --from 0 --to 10 --step 5 > table.csv || fail "csv run"
+[ "$(wc -l < table.csv)" -eq 4 ] || fail "csv rows"
+"$tool" --help > help.txt && grep -q -- '--phase-reference' help.txt || fail "--help"
+
+# status, expected words, arguments...
+expect() {
+  local status=$1 words=$2; shift 2
+  "$tool" "$@" > out 2> err
+  local got=$?
+  [ $got -eq "$status" ] || fail "$* -> status $got, expected $status"
+  [ "$(wc -l < err)" -eq 1 ] || fail "$* -> message of $(wc -l < err) lines"
+  grep -q -- "$words" err || fail "$* -> message '$(cat err)' lacks '$words'"
+}
+expect 2 --frequency --aperture-diameter 6 --slant-radius 24
+expect 2 --frequency --frequency 0 --aperture-diameter 6 --slant-radius 24
+expect 2 --frequency --frequency abc --aperture-diameter 6 --slant-radius 24
+expect 2 --aperture-diameter --frequency 10 --aperture-diameter -6 --slant-radius 24
+expect 2 --slant-radius --frequency 10 --aperture-diameter 6
+expect 2 --cone-angle --frequency 10 --aperture-diameter 6 --slant-radius 24 --cone-angle 10
+expect 2 --slant-radius --frequency 10 --aperture-diameter 6 --slant-radius 2
+expect 2 --cone-angle --frequency 10 --aperture-diameter 6 --cone-angle 95
+expect 2 --unit --frequency 10 --aperture-diameter 6 --slant-radius 24 --unit ft
+expect 2 --step "${horn[@]}" --step 0
+expect 2 --to "${horn[@]}" --from 10 --to 5
+expect 2 --format "${horn[@]}" --format png
+expect 2 --phase-reference "${horn[@]}" --phase-reference apex
+expect 1 "too small in wavelengths" --frequency 1 --aperture-diameter 1 --slant-radius 10 --format svg --output small.svg
+! ls small.svg* > /dev/null 2>&1 || fail "a failed run left its output"
+echo old > kept.svg
+expect 1 "too small in wavelengths" --frequency 1 --aperture-diameter 1 --slant-radius 10 --format svg --output kept.svg
+[ "$(cat kept.svg)" = old ] && [ "$(ls kept.svg* | wc -l)" -eq 1 ] || fail "a failed run touched an existing output"
+"$tool" "${horn[@]}" --to 1 --output kept.svg && head -c 9 kept.svg | grep -q angle_deg || fail "--output not replaced"
+expect 1 "cannot write" "${horn[@]}" --output no/such/dir/out.csv
+
+[ $failures -eq 0 ] && echo "ok" || exit 1
