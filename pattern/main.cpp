@@ -69,8 +69,6 @@ bool write_output(const std::string& path, const std::string& text) {
   return false;
 }
 
-std::string trimmed(float value) { return pattern::round_trip(value); }
-
 // Two decimals are plenty for a title.
 std::string two_decimals(float value) {
   char text[32];
@@ -154,13 +152,13 @@ int main(int argc, char** argv) {
       text = pattern::to_csv(result);
     } else {
       const pattern::Description description{
-          "aperture " + trimmed(horn.aperture_diameter) + " " + o.unit + ", slant radius " +
-              trimmed(horn.slant_radius) + " " + o.unit + ", cone angle " + two_decimals(horn.cone_angle) + "\xC2\xB0",
+          "aperture " + pattern::round_trip(horn.aperture_diameter) + " " + o.unit + ", slant radius " +
+              pattern::round_trip(horn.slant_radius) + " " + o.unit + ", cone angle " + two_decimals(horn.cone_angle) + "\xC2\xB0",
           o.frequency};
       text = pattern::to_svg(result, description);
     }
   } catch (const numerics::DomainError& e) {
-    std::cerr << "veskal-pattern: the horn model cannot describe this horn at " << trimmed(o.frequency)
+    std::cerr << "veskal-pattern: the horn model cannot describe this horn at " << pattern::round_trip(o.frequency)
               << " GHz: its aperture is too small in wavelengths for the beamwidth model (" << e.function
               << " of a negative number)\n";
     return model_status;
