@@ -1,5 +1,7 @@
 #include "console/input.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string_view>
@@ -103,17 +105,18 @@ void assign(const ListItem& item, const Number& number) {
 }
 
 // Repeat count r of "r*...": unsigned digits, at least 1 (saturated when huge).
+// The count is kept in 64 bits whatever the width of size_t.
 std::size_t repeat_count(std::string_view digits) {
   if (digits.empty()) throw syntax_error();
-  std::size_t count = 0;
-  constexpr std::size_t saturated = std::size_t{1} << 40;
+  std::uint64_t count = 0;
+  constexpr std::uint64_t saturated = std::uint64_t{1} << 40;
   for (char c : digits) {
     if (!is_digit(c)) throw syntax_error();
-    count = count * 10 + static_cast<std::size_t>(c - '0');
+    count = count * 10 + static_cast<std::uint64_t>(c - '0');
     if (count > saturated) count = saturated;
   }
   if (count == 0) throw syntax_error();
-  return count;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(count, std::numeric_limits<std::size_t>::max()));
 }
 
 }  // namespace

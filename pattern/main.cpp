@@ -80,6 +80,7 @@ std::string two_decimals(float value) {
 
 int main(int argc, char** argv) {
   CLI::App app{"E- and H-plane far-field pattern of a TE-11 mode conical horn", "veskal-pattern"};
+  app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
   Options o;
   app.add_option("--frequency", o.frequency, "frequency, GHz")->required();
   app.add_option("--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit")
@@ -118,6 +119,9 @@ int main(int argc, char** argv) {
     require((o.to - o.from) / o.step < double(max_angles), "--step: too small for the range (a million angles at most)");
   } catch (const CLI::CallForHelp&) {
     std::cout << app.help();
+    return 0;
+  } catch (const CLI::CallForVersion&) {
+    std::cout << app.version() << "\n";
     return 0;
   } catch (const CLI::ParseError& e) {
     std::cerr << "veskal-pattern: " << e.what() << " (see --help)\n";

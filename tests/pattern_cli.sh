@@ -13,14 +13,13 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 horn=(--frequency 10 --aperture-diameter 6 --slant-radius 24)
 
 "$tool" "${horn[@]}" --format svg --output plot.svg || fail "svg run"
-if command -v xmllint >/dev/null; then xmllint --noout plot.svg || fail "svg not well-formed"; fi
-if command -v rsvg-convert >/dev/null; then
-  rsvg-convert plot.svg -o plot.png 2> err && [ -s plot.png ] || fail "svg does not render: $(cat err)"
-fi
+"${XMLLINT:-xmllint}" --noout plot.svg || fail "svg not well-formed"
+"${RSVG_CONVERT:-rsvg-convert}" plot.svg -o plot.png 2> err && [ -s plot.png ] || fail "svg does not render: $(cat err)"
 grep -q 'E plane' plot.svg && grep -q 'H plane' plot.svg || fail "legend missing"
 
 "$tool" "${horn[@]}" --unit mm --from 0 --to 10 --step 5 > table.csv || fail "csv run"
 [ "$(wc -l < table.csv)" -eq 4 ] || fail "csv rows"
+"$tool" --version | grep -qx 'veskal-pattern [0-9.]*' || fail "--version"
 "$tool" --help > help.txt && grep -q -- '--phase-reference' help.txt || fail "--help"
 
 # status, expected words, arguments...

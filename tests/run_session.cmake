@@ -8,7 +8,8 @@
 #   expected-stderr    optional: standard error (empty when missing)
 #   expected-report    optional: report.txt after the run (absent when missing)
 #   expected-status    exit status
-# -DVESKAL=... -DSESSION=<folder> -DWORK=<scratch folder>
+#   note               one line: what the session pins (the behaviour or the fault)
+# -DVESKAL=... [-DEMULATOR=...] -DSESSION=<folder> -DWORK=<scratch folder>
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 if(EXISTS "${SESSION}/prior-report")
@@ -19,7 +20,7 @@ if(EXISTS "${SESSION}/arguments")
   file(STRINGS "${SESSION}/arguments" arguments)
 endif()
 execute_process(
-  COMMAND "${VESKAL}" ${arguments}
+  COMMAND ${EMULATOR} "${VESKAL}" ${arguments}
   WORKING_DIRECTORY "${WORK}"
   INPUT_FILE "${SESSION}/answers"
   OUTPUT_FILE "${WORK}/console"
