@@ -33,7 +33,7 @@ int run(std::span<const std::string> arguments, std::FILE* in, std::FILE* out, s
   try {
     try {
       report.emplace(ask_report_name(terminal, input, arguments));
-      const Horn horn = ask_horn(terminal, input);
+      const horn::Horn horn = ask_horn(terminal, input);
       run_sweeps(horn, terminal, input, *report, limits.row_limit);
       terminal.flush();
       return 0;

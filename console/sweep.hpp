@@ -4,38 +4,64 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "console/dialogue.hpp"
 #include "console/input.hpp"
 #include "console/report_file.hpp"
 #include "console/terminal.hpp"
+#include "horn/characteristics.hpp"
+#include "horn/geometry.hpp"
 
 namespace console {
 
-// Rows of a range: trunc((stop - start) / step + 1.4); the most negative
-// integer when that is not a number or does not fit (hence no rows).
-std::int32_t frequency_count(const float& start, const float& stop, const float& step);
-
-// Frequency of row `index` (1-based): (index - 1) * step + start.
-float row_frequency(std::int64_t index, const float& start, const float& step);
-
-// The values of one result row, in the order of its columns: frequency (GHz),
-// gain (dB), 3 dB and 10 dB beamwidths E, H (degrees), E and H phase centres
-// as lengths in the chosen unit.
-std::vector<float> row_values(const Horn& horn, const float& frequency);
-
 // Records of the report blocks.
 std::vector<std::string> file_banner();
-std::vector<std::string> geometry_block(const Horn& horn);
-std::vector<std::string> waveguide_block(const Horn& horn);
+std::vector<std::string> geometry_block(const horn::Horn& horn);
+std::vector<std::string> waveguide_block(const horn::Horn& horn);
 std::vector<std::string> column_headers();
-std::string result_row(const std::vector<float>& values);
+// Frequency, gain, the 3 dB and 10 dB beamwidths (E, H) and the phase centres
+// as lengths (E, H), in the columns of the headers.
+std::string result_row(const horn::Characteristics& row);
+
+// Where each kind of block goes, and in which order its two copies are
+// written. The banner goes to the report file only; the geometry and the
+// headers reach the console first, the waveguide block and the rows the file.
+enum class Block { banner, geometry, waveguide, headers, row };
+enum class Order { file_only, console_first, file_first };
+
+constexpr Order write_order(Block block) {
+  switch (block) {
+    case Block::banner: return Order::file_only;
+    case Block::geometry: return Order::console_first;
+    case Block::waveguide: return Order::file_first;
+    case Block::headers: return Order::console_first;
+    case Block::row: return Order::file_first;
+  }
+  return Order::file_first;
+}
+
+// Writes a block's records to the console (`record`) and to the report file
+// (`write_record`) in the order of its kind, each copy whole before the other.
+template <class Console, class File>
+void write_block(Block block, std::span<const std::string> records, Console& console, File& file) {
+  auto to_console = [&] {
+    for (const auto& record : records) console.record(record);
+  };
+  auto to_file = [&] {
+    for (const auto& record : records) file.write_record(record);
+  };
+  switch (write_order(block)) {
+    case Order::file_only: to_file(); break;
+    case Order::console_first: to_console(); to_file(); break;
+    case Order::file_first: to_file(); to_console(); break;
+  }
+}
 
 // Runs ranges until a step of 0 is read; returns then, having written nothing
 // for that answer. After `row_limit` rows in all it ends the run in the same way.
-void run_sweeps(const Horn& horn, Terminal& terminal, Input& input, ReportFile& report,
+void run_sweeps(const horn::Horn& horn, Terminal& terminal, Input& input, ReportFile& report,
                 std::int64_t row_limit);
 
 }  // namespace console

@@ -4,13 +4,14 @@
 #include <array>
 #include <cmath>
 
+#include "horn/constants.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/interpolation.hpp"
-#include "numerics/real_to_int.hpp"
 
 namespace horn {
 namespace {
 
+// All four tables have one size, so one window serves them.
 using Table = std::array<float, 19>;
 
 // Entry j: u = k a sin(theta) at which the TE-11 aperture pattern of the plane,
@@ -42,19 +43,11 @@ constexpr float level_10db = 1.151293f;   // ln 10 / 2
 constexpr float power_3db = 0.5f;
 constexpr float power_10db = 0.1f;
 
-struct Window {
-  std::int32_t start;  // table entries start-1, start, start+1
-  float x[3];
-};
-
 // theta_1: the angle (radians) at which the aperture pattern alone is down by
 // the level of `table`: arcsin of v = u / (k a), through the arc tangent.
-float aperture_angle(const float& s, const Window& window, const Table& table,
+float aperture_angle(const float& s, const numerics::TableWindow& window, const Table& table,
                      const float& wavelength, const float& aperture_radius) {
-  float y[3];
-  for (int i = 0; i < 3; ++i) y[i] = table[window.start + i - 1];
-  constexpr int points = 3;
-  const float u = numerics::ALGIP(s, window.x, y, points);
+  const float u = numerics::interpolate_window(s, window, table);
   const float v = double(wavelength) * double(u) / (double(two_pi) * double(aperture_radius));
   return std::atan(double(v) / numerics::checked_sqrt(1.0 - double(v) * double(v)));
 }
@@ -75,19 +68,14 @@ float model_beamwidth(const float& theta_1, const float& level, const float& pow
 void HCWBW(const float& frequency, const float& aperture_radius, const float& slant_radius,
            float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db,
            float& h_beamwidth_10db) {
-  constexpr float speed_of_light = 11.80285f;
   constexpr float table_step = 0.04f;
+  constexpr float window_offset = 1.0f;
 
-  const float wavelength = double(speed_of_light) / double(frequency);
+  const float wavelength = horn::wavelength(frequency);
   const float s = (double(aperture_radius) * double(aperture_radius)) /
                   (double(slant_radius) * 2.0 * double(wavelength));
 
-  Window window{};
-  window.start = numerics::trunc_to_int32(double(s) / double(table_step) + 1.0);
-  if (window.start > 17) window.start = 17;
-  if (window.start < 1) window.start = 1;
-  for (int i = 0; i < 3; ++i)
-    window.x[i] = double(static_cast<float>(window.start + i - 1)) * double(table_step);
+  const auto window = numerics::table_window(s, table_step, window_offset, e_plane_3db_table.size());
 
   // Both 3 dB angles first (E before H), then each case solved in turn.
   const float e_theta_3db = aperture_angle(s, window, e_plane_3db_table, wavelength, aperture_radius);

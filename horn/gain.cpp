@@ -4,8 +4,9 @@
 
 #include <array>
 
+#include "horn/constants.hpp"
 #include "numerics/checked_math.hpp"
-#include "numerics/real_to_int.hpp"
+#include "numerics/interpolation.hpp"
 
 namespace horn {
 namespace {
@@ -23,36 +24,17 @@ constexpr std::array<float, 41> gain_loss_table = {
 
 void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius,
            float& gain) {
-  constexpr float speed_of_light = 11.80285f;  // inches per nanosecond
   constexpr float table_step = 0.02f;
   constexpr float window_offset = 1.1f;
   constexpr float db_per_neper = 8.685889f;    // 20 / ln 10
   constexpr float ka_scale = 1.878482f;        // 11.80285 / (2 pi)
 
-  const float wavelength = double(speed_of_light) / double(frequency);
+  const float wavelength = horn::wavelength(frequency);
   const float s = (double(aperture_radius) * double(aperture_radius)) /
                   (double(wavelength) * 2.0 * double(slant_radius));
 
-  std::int32_t m = numerics::trunc_to_int32(double(s) / double(table_step) + double(window_offset));
-  if (m > 39) m = 39;
-  if (m < 1) m = 1;
-
-  // Three-point Lagrange interpolation through table entries m-1, m, m+1.
-  float x[3];
-  float y[3];
-  for (int i = 0; i < 3; ++i) {
-    x[i] = double(static_cast<float>(m + i - 1)) * double(table_step);
-    y[i] = gain_loss_table[m + i - 1];
-  }
-  float loss = 0.0f;
-  for (int i = 0; i < 3; ++i) {
-    float p = 1.0f;
-    for (int j = 0; j < 3; ++j) {
-      if (j == i) continue;
-      p = (double(s) - double(x[j])) * double(p) / (double(x[i]) - double(x[j]));
-    }
-    loss = double(p) * double(y[i]) + double(loss);
-  }
+  const auto window = numerics::table_window(s, table_step, window_offset, gain_loss_table.size());
+  const float loss = numerics::interpolate_window(s, window, gain_loss_table);
 
   gain = double(db_per_neper) *
              numerics::checked_log(double(aperture_radius) * double(frequency) / double(ka_scale)) -

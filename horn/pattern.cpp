@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "horn/constants.hpp"
 #include "numerics/bessel.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/quadrature.hpp"
@@ -92,15 +93,13 @@ float FINTC(std::span<float> integrand_vector, FintcShared& shared) {
 void CHP11(const float& frequency, const float& aperture_radius, const float& slant_radius,
            const float& pattern_angle, float& e_plane_amplitude, float& h_plane_amplitude,
            float& e_plane_phase, float& h_plane_phase) {
-  constexpr float speed_of_light = 11.80285f;
   constexpr float two_pi = 6.283185f;
   constexpr float pi_squared = 9.869604f;
   constexpr float db_per_neper = 8.68589f;
-  constexpr float radians_per_degree = 0.01745329f;
   constexpr float magnitude_threshold = 1e-6f;
   constexpr float amplitude_floor = -120.0f;
 
-  const float wavelength = double(speed_of_light) / double(frequency);
+  const float wavelength = horn::wavelength(frequency);
   const float s = double(aperture_radius) * double(aperture_radius) /
                   (2.0 * double(wavelength) * double(slant_radius));
   const float u = (double(two_pi) * double(aperture_radius)) *

@@ -5,7 +5,9 @@
 
 #include <cmath>
 
+#include "horn/constants.hpp"
 #include "horn/pattern.hpp"
+#include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
 
 namespace horn {
@@ -17,15 +19,13 @@ float RELA(const float& first_phase, const float& second_phase) {
     if (a < 0.0f) a = double(a) + 360.0;
     if (b < 0.0f) b = double(b) + 360.0;
   }
-  float d = double(a) - double(b);
-  if (std::fabs(d) > 180.0f) d = d >= 0.0f ? double(d) - 360.0 : double(d) + 360.0;
-  return d;
+  const float d = double(a) - double(b);
+  return static_cast<float>(numerics::fold_degrees(d));  // one turn at most, for inputs in range
 }
 
 void CHPCE(const float& frequency, const float& aperture_radius, const float& slant_radius,
            const float& e_beamwidth_10db, float& e_phase_centre, const float& h_beamwidth_10db,
            float& h_phase_centre) {
-  constexpr float radians_per_degree = 0.01745329f;
   constexpr int steps = 4;
 
   const float phase_step = numerics::checked_sqrt(double(e_beamwidth_10db) * double(h_beamwidth_10db)) *

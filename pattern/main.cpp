@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "console/dialogue.hpp"
+#include "horn/geometry.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/pattern_table.hpp"
 #include "pattern/render.hpp"
@@ -133,11 +133,10 @@ int main(int argc, char** argv) {
 
   // The geometry in the chosen unit, then in inches, as the report program does it.
   const std::map<std::string, std::int32_t> unit_codes = {{"in", 1}, {"cm", 2}, {"mm", 3}, {"m", 4}};
-  console::Horn horn;
+  horn::Horn horn;
   horn.unit_code = unit_codes.at(o.unit);
   horn.aperture_diameter = o.aperture_diameter;
-  horn.half_aperture = double(o.aperture_diameter) / 2.0;
-  horn.flare_type = o.slant_radius ? 1 : 4;
+  horn.flare_type = o.slant_radius ? horn::slant_radius_given : horn::cone_angle_given;
   if (o.slant_radius) horn.slant_radius = *o.slant_radius;
   if (o.cone_angle) horn.cone_angle = *o.cone_angle;
 
@@ -145,13 +144,9 @@ int main(int argc, char** argv) {
                                                    : pattern::PhaseReference::phase_centre;
   std::string text;
   try {
-    console::complete_geometry(horn);
-    const float units_per_inch = horn.units_per_inch();
-    const pattern::HornInInches in_inches{o.frequency,
-                                          static_cast<float>(double(horn.half_aperture) / double(units_per_inch)),
-                                          static_cast<float>(double(horn.slant_radius) / double(units_per_inch))};
-    const auto result = pattern::compute_pattern(in_inches, pattern::angles(o.from, o.to, o.step), reference,
-                                                 o.format == "svg");
+    horn::complete_geometry(horn);
+    const auto result = pattern::compute_pattern(o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step),
+                                                 reference, o.format == "svg");
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {

@@ -3,15 +3,15 @@
 #include <cmath>
 
 #include "horn/beamwidth.hpp"
+#include "horn/constants.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
+#include "numerics/angles.hpp"
 
 namespace pattern {
-namespace {
 
-constexpr float radians_per_degree = 0.01745329f;
-
-}  // namespace
+using horn::radians_per_degree;
+using numerics::fold_degrees;
 
 std::vector<float> angles(double from, double to, double step) {
   std::vector<float> list;
@@ -24,37 +24,31 @@ double phase_centre_correction(double centre, double angle) {
   return 360.0 * centre * (1.0 - std::cos(angle * double(radians_per_degree)));
 }
 
-double fold_degrees(double angle) {
-  double folded = std::fmod(angle + 180.0, 360.0);
-  if (folded < 0.0) folded += 360.0;
-  return folded - 180.0;
-}
-
-Pattern compute_pattern(const HornInInches& horn, const std::vector<float>& angle_list,
+Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn, const std::vector<float>& angle_list,
                         PhaseReference reference, bool with_beamwidths) {
   Pattern result;
   result.reference = reference;
   if (with_beamwidths || reference == PhaseReference::phase_centre) {
     Beamwidths& b = result.beamwidths;
-    horn::HCWBW(horn.frequency, horn.aperture_radius, horn.slant_radius, b.e_3db, b.h_3db, b.e_10db,
+    horn::HCWBW(frequency, horn.aperture_radius, horn.slant_radius, b.e_3db, b.h_3db, b.e_10db,
                 b.h_10db);
     result.has_beamwidths = true;
     if (reference == PhaseReference::phase_centre) {
-      horn::CHPCE(horn.frequency, horn.aperture_radius, horn.slant_radius, b.e_10db,
+      horn::CHPCE(frequency, horn.aperture_radius, horn.slant_radius, b.e_10db,
                   result.e_phase_centre, b.h_10db, result.h_phase_centre);
     }
   }
 
   const float zero = 0.0f;
   PatternRow axis{};
-  horn::CHP11(horn.frequency, horn.aperture_radius, horn.slant_radius, zero, axis.e_amplitude,
+  horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, zero, axis.e_amplitude,
               axis.h_amplitude, axis.e_phase, axis.h_phase);
 
   for (const float& degrees : angle_list) {
     PatternRow row{};
     row.angle = degrees;
     const float radians = double(degrees) * double(radians_per_degree);
-    horn::CHP11(horn.frequency, horn.aperture_radius, horn.slant_radius, radians, row.e_amplitude,
+    horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, radians, row.e_amplitude,
                 row.h_amplitude, row.e_phase, row.h_phase);
     row.e_relative = double(row.e_amplitude) - double(axis.e_amplitude);
     row.h_relative = double(row.h_amplitude) - double(axis.h_amplitude);

@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "horn/geometry.hpp"
+
 namespace pattern {
 
 enum class PhaseReference { aperture, phase_centre };
-
-struct HornInInches {
-  float frequency;        // GHz
-  float aperture_radius;  // inches
-  float slant_radius;     // inches
-};
 
 struct PatternRow {
   float angle;  // degrees
@@ -41,14 +37,11 @@ struct Pattern {
 std::vector<float> angles(double from, double to, double step);
 
 // Throws numerics::DomainError when the model cannot describe the horn.
-Pattern compute_pattern(const HornInInches& horn, const std::vector<float>& angles,
+Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn, const std::vector<float>& angles,
                         PhaseReference reference, bool with_beamwidths);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).
 double phase_centre_correction(double centre, double angle);
-
-// The angle folded into [-180, 180).
-double fold_degrees(double angle);
 
 }  // namespace pattern

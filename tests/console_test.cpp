@@ -176,65 +176,23 @@ TEST(FreeForm, ReadsDropTheRestOfTheirLastLine) {
   EXPECT_EQ(read("4 abc\nnext\n", items, &rest), 0);  // surplus never examined
 }
 
-TEST(FrequencyCount, RowsOfARange) {
-  struct Case { float start, stop, step; std::int32_t rows; float last; };
-  const Case cases[] = {
-      {1.0f, 2.0f, 0.1f, 11, 2.0f}, {1.0f, 2.0f, 0.4f, 3, 1.8f}, {1.0f, 2.0f, 0.35f, 4, 2.05f},
-      {2.0f, 1.0f, -0.5f, 3, 1.0f}, {3.0f, 3.0f, 0.7f, 1, 3.0f}, {1.0f, 2.0f, -0.1f, -8, 0.0f},
-      {1.0f, 0.97f, 0.1f, 1, 1.0f},
-  };
-  for (const auto& c : cases) {
-    const std::int32_t rows = frequency_count(c.start, c.stop, c.step);
-    EXPECT_EQ(rows, c.rows) << c.step;
-    if (rows > 0) { EXPECT_NEAR(row_frequency(rows, c.start, c.step), c.last, 1e-6f); }
-  }
-  EXPECT_EQ(frequency_count(0.0f, 1e30f, 1e-30f), numerics::invalid_integer);
-  EXPECT_EQ(frequency_count(NAN, 1.0f, 1.0f), numerics::invalid_integer);
-}
-
-TEST(Geometry, FlareDescriptions) {
-  struct Case { std::int32_t type; float D, d, given; float slant, axial, cone, angle; };
-  const Case cases[] = {
-      {1, 4.0f, 0.0f, 4.0f, 4.0f, 0.0f, 0.0f, 30.00f},
-      {4, 4.0f, 0.0f, 30.0f, 4.000f, 0.0f, 0.0f, 30.0f},
-      {3, 4.0f, 1.0f, 10.0f, 13.333f, 9.887f, 10.0f, 8.63f},
-      {2, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
-      {0, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
-  };
-  for (const auto& c : cases) {
-    Horn h;
-    h.flare_type = c.type;
-    h.aperture_diameter = c.D;
-    h.waveguide_diameter = c.d;
-    if (c.type == 1) h.slant_radius = c.given;
-    if (c.type == 4) h.cone_angle = c.given;
-    if (c.type == 3) h.cone_length = c.given;
-    if (c.type == 2 || c.type == 0) h.axial_length = c.given;
-    complete_geometry(h);
-    EXPECT_NEAR(h.slant_radius, c.slant, 5e-4f) << c.type;
-    EXPECT_NEAR(h.cone_angle, c.angle, 5e-3f) << c.type;
-    if (h.has_waveguide()) {
-      EXPECT_NEAR(h.axial_length, c.axial, 5e-4f) << c.type;
-      EXPECT_NEAR(h.cone_length, c.cone, 5e-4f) << c.type;
-    }
-  }
-}
-
-TEST(Geometry, ImpossibleFlares) {
-  Horn h;
-  h.flare_type = 1;
-  h.aperture_diameter = 4.0f;
-  h.slant_radius = 1.0f;
-  EXPECT_THROW(complete_geometry(h), numerics::DomainError);
-  h.flare_type = 2;
-  h.waveguide_diameter = 4.0f;
-  h.axial_length = 3.0f;
-  complete_geometry(h);
-  EXPECT_EQ(h.slant_radius, INFINITY);
+// A result row with the fields the report shows.
+horn::Characteristics row_of(float frequency, float gain, float e3, float h3, float e10, float h10,
+                             float e_centre, float h_centre) {
+  horn::Characteristics c{};
+  c.frequency = frequency;
+  c.gain = gain;
+  c.e_beamwidth_3db = e3;
+  c.h_beamwidth_3db = h3;
+  c.e_beamwidth_10db = e10;
+  c.h_beamwidth_10db = h10;
+  c.e_phase_centre_length = e_centre;
+  c.h_phase_centre_length = h_centre;
+  return c;
 }
 
 TEST(Report, BlockLayouts) {
-  Horn h;
+  horn::Horn h;
   h.unit_code = 1;
   h.aperture_diameter = 4.0f;
   h.slant_radius = 4.0f;
@@ -256,14 +214,42 @@ TEST(Report, BlockLayouts) {
   EXPECT_EQ(headers[2].size(), 77u);
   EXPECT_EQ(headers[3], "");
   EXPECT_EQ(file_banner(), (std::vector<std::string>{"", "     VESKAL"}));
-  const std::string row = result_row({12.5f, 22.34f, 15.2f, 18.0f, 27.5f, 31.0f, 1.234f, -0.5f});
+  const std::string row = result_row(row_of(12.5f, 22.34f, 15.2f, 18.0f, 27.5f, 31.0f, 1.234f, -0.5f));
   EXPECT_EQ(row, "       12.5000   22.34     15.2     18.0     27.5     31.0   1.234   -0.500");
   EXPECT_EQ(row.size(), 75u);
 }
 
 TEST(Report, OverwideValuesBecomeAsterisks) {
-  const std::string row = result_row({1e6f, 1e5f, 1e4f, -1e3f, 5.0f, 5.0f, 1e5f, -1e5f});
+  const std::string row = result_row(row_of(1e6f, 1e5f, 1e4f, -1e3f, 5.0f, 5.0f, 1e5f, -1e5f));
   EXPECT_EQ(row, "    ********** *******   ******   ******      5.0      5.0*****************");
+}
+
+// Each block's two copies, in the order a reader of both sees them: the
+// geometry and the headers on the console first, the waveguide block and the
+// rows in the file first, the banner in the file alone.
+struct Destination {
+  std::vector<std::string>* log;
+  const char* name;
+  void record(std::string_view r) { log->push_back(std::string(name) + ":" + std::string(r)); }
+  void write_record(std::string_view r) { record(r); }
+};
+
+TEST(Report, BlockWriteOrder) {
+  struct Case { Block block; std::vector<std::string> expected; };
+  const Case cases[] = {
+      {Block::banner, {"file:a", "file:b"}},
+      {Block::geometry, {"console:a", "console:b", "file:a", "file:b"}},
+      {Block::waveguide, {"file:a", "file:b", "console:a", "console:b"}},
+      {Block::headers, {"console:a", "console:b", "file:a", "file:b"}},
+      {Block::row, {"file:a", "file:b", "console:a", "console:b"}},
+  };
+  const std::vector<std::string> records = {"a", "b"};
+  for (const auto& c : cases) {
+    std::vector<std::string> log;
+    Destination console_side{&log, "console"}, file_side{&log, "file"};
+    write_block(c.block, records, console_side, file_side);
+    EXPECT_EQ(log, c.expected) << static_cast<int>(c.block);
+  }
 }
 
 }  // namespace

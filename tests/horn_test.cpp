@@ -3,12 +3,15 @@
 #include <cmath>
 
 #include "horn/beamwidth.hpp"
+#include "horn/characteristics.hpp"
+#include "horn/geometry.hpp"
 #include "horn/gain.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/bessel.hpp"
 #include "numerics/quadrature.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/real_to_int.hpp"
 
 namespace {
 
@@ -206,6 +209,169 @@ TEST(FINTC, ShortcutsKeepEveryBit) {
     // An abscissa outside the table is computed directly.
     std::array<float, 4> odd{0.123f, 1.0f, 2.0f, u};
     EXPECT_EQ(horn::FINTC(odd, shared), plain_fintc_component_1(0.123f, 2.0f, u));
+  }
+}
+
+TEST(FrequencyCount, RowsOfARange) {
+  struct Case { float start, stop, step; std::int32_t rows; float last; };
+  const Case cases[] = {
+      {1.0f, 2.0f, 0.1f, 11, 2.0f}, {1.0f, 2.0f, 0.4f, 3, 1.8f}, {1.0f, 2.0f, 0.35f, 4, 2.05f},
+      {2.0f, 1.0f, -0.5f, 3, 1.0f}, {3.0f, 3.0f, 0.7f, 1, 3.0f}, {1.0f, 2.0f, -0.1f, -8, 0.0f},
+      {1.0f, 0.97f, 0.1f, 1, 1.0f},
+  };
+  for (const auto& c : cases) {
+    const std::int32_t rows = horn::frequency_count(c.start, c.stop, c.step);
+    EXPECT_EQ(rows, c.rows) << c.step;
+    if (rows > 0) { EXPECT_NEAR(horn::row_frequency(rows, c.start, c.step), c.last, 1e-6f); }
+  }
+  EXPECT_EQ(horn::frequency_count(0.0f, 1e30f, 1e-30f), numerics::invalid_integer);
+  EXPECT_EQ(horn::frequency_count(NAN, 1.0f, 1.0f), numerics::invalid_integer);
+}
+
+TEST(Geometry, FlareDescriptions) {
+  struct Case { std::int32_t type; float D, d, given; float slant, axial, cone, angle; };
+  const Case cases[] = {
+      {1, 4.0f, 0.0f, 4.0f, 4.0f, 0.0f, 0.0f, 30.00f},
+      {4, 4.0f, 0.0f, 30.0f, 4.000f, 0.0f, 0.0f, 30.0f},
+      {3, 4.0f, 1.0f, 10.0f, 13.333f, 9.887f, 10.0f, 8.63f},
+      {2, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
+      {0, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
+  };
+  for (const auto& c : cases) {
+    horn::Horn h;
+    h.flare_type = c.type;
+    h.aperture_diameter = c.D;
+    h.waveguide_diameter = c.d;
+    if (c.type == 1) h.slant_radius = c.given;
+    if (c.type == 4) h.cone_angle = c.given;
+    if (c.type == 3) h.cone_length = c.given;
+    if (c.type == 2 || c.type == 0) h.axial_length = c.given;
+    horn::complete_geometry(h);
+    EXPECT_NEAR(h.slant_radius, c.slant, 5e-4f) << c.type;
+    EXPECT_NEAR(h.cone_angle, c.angle, 5e-3f) << c.type;
+    if (h.has_waveguide()) {
+      EXPECT_NEAR(h.axial_length, c.axial, 5e-4f) << c.type;
+      EXPECT_NEAR(h.cone_length, c.cone, 5e-4f) << c.type;
+    }
+  }
+}
+
+TEST(Geometry, ImpossibleFlares) {
+  horn::Horn h;
+  h.flare_type = 1;
+  h.aperture_diameter = 4.0f;
+  h.slant_radius = 1.0f;
+  EXPECT_THROW(horn::complete_geometry(h), numerics::DomainError);
+  h.flare_type = 2;
+  h.waveguide_diameter = 4.0f;
+  h.axial_length = 3.0f;
+  horn::complete_geometry(h);
+  EXPECT_EQ(h.slant_radius, INFINITY);
+}
+
+// The bits of the classic routines, pinned for a spread of horns: phase errors
+// s from 0.03 to 1.7 (inside the tables and beyond their ends) and pattern
+// arguments u rho up to 46, on both sides of BESJ's switch from the series to
+// the asymptotic form at 6. Any change in the order or precision of an
+// operation shows in the last bit here before it reaches a printed digit.
+// The values are this implementation's; the printed digits of such rows are
+// checked against an independent evaluation by tests/reference_rows.py.
+struct PinnedRoutines {
+  float frequency, radius, slant;  // GHz, inches, inches
+  float gain, e3, h3, e10, h10, e_centre, h_centre;
+};
+constexpr PinnedRoutines pinned_routines[] = {
+    // s = 0.318, largest u rho 3.6
+    {10.0f, 3.0f, 12.0f, 0x1.5eeb0cp+4f, 0x1.87e618p+3f, 0x1.d913c8p+3f, 0x1.969a54p+4f, 0x1.aadc0ap+4f, 0x1.149e38p+3f, 0x1.841806p+1f},
+    // s = 0.635, 6.6
+    {10.0f, 3.0f, 6.0f, 0x1.1602bep+4f, 0x1.e528cap+4f, 0x1.0cd646p+4f, 0x1.b9699p+5f, 0x1.5e00f4p+5f, 0x1.14aa96p+2f, 0x1.57edd6p+2f},
+    // s = 0.424, 4.3
+    {5.0f, 2.0f, 2.0f, 0x1.68fdfap+3f, 0x1.33bd0ep+5f, 0x1.5fc90ap+5f, 0x1.0800e6p+7f, 0x1.67ba8ap+6f, 0x1.e34584p-2f, 0x1.33b508p-1f},
+    // s = 0.492, 5.0
+    {12.4f, 3.75f, 15.0f, 0x1.7b46d6p+4f, 0x1.240d04p+3f, 0x1.3cddb4p+3f, 0x1.a03f8ep+4f, 0x1.471e0cp+4f, 0x1.8ab382p+3f, 0x1.f1f9c6p+3f},
+    // s = 0.326, 3.7
+    {8.2f, 3.75f, 15.0f, 0x1.61386p+4f, 0x1.7fb824p+3f, 0x1.ce060ap+3f, 0x1.a6e902p+4f, 0x1.a1d1e2p+4f, 0x1.1305bcp+3f, 0x1.cb142ep+1f},
+    // s = 0.458, 4.7
+    {30.0f, 1.2f, 4.0f, 0x1.5f92f6p+4f, 0x1.6896a4p+3f, 0x1.948d5ap+3f, 0x1.042ca8p+5f, 0x1.8d20eep+4f, 0x1.e525eep+2f, 0x1.2d0186p+3f},
+    // s = 1.695 (far beyond the tables: the quadratics extrapolate), 46
+    {40.0f, 5.0f, 25.0f, -0x1.9dbb76p+3f, 0x1.3b1ed8p+3f, 0x1.c1512ep+5f, 0x1.78decap+6f, 0x1.bc77bap+4f, -0x1.047972p-1f, -0x1.e0a028p+1f},
+    // s = 0.034, 3.0
+    {3.0f, 4.0f, 60.0f, 0x1.ea3098p+3f, 0x1.ca8cacp+4f, 0x1.1ef0acp+5f, 0x1.8d464p+5f, 0x1.0228b8p+6f, 0x1.cc1428p-3f, 0x1.126132p-5f},
+    // s = 1.191, 12
+    {18.0f, 2.5f, 4.0f, 0x1.27c752p+1f, 0x1.25397ap+4f, 0x1.2fa2c4p+6f, 0x1.add782p+5f, 0x1.0f3668p+6f, 0x1.b88938p+2f, 0x1.fdd44ep+1f},
+    // s = 0.686, 7.4
+    {9.0f, 6.0f, 20.0f, 0x1.55c9aep+4f, 0x1.35385ap+4f, 0x1.45a684p+3f, 0x1.115a0ap+5f, 0x1.a1612p+4f, 0x1.9fe082p+3f, 0x1.1fb68ap+4f},
+};
+
+TEST(BitPinned, HCWBW) {
+  for (const auto& c : pinned_routines) {
+    float e3, h3, e10, h10;
+    HCWBW(c.frequency, c.radius, c.slant, e3, h3, e10, h10);
+    EXPECT_EQ(e3, c.e3) << c.frequency << " " << c.radius << " " << c.slant;
+    EXPECT_EQ(h3, c.h3) << c.frequency << " " << c.radius << " " << c.slant;
+    EXPECT_EQ(e10, c.e10) << c.frequency << " " << c.radius << " " << c.slant;
+    EXPECT_EQ(h10, c.h10) << c.frequency << " " << c.radius << " " << c.slant;
+  }
+}
+
+TEST(BitPinned, CHNGN) {
+  for (const auto& c : pinned_routines) {
+    float gain = 0.0f;
+    CHNGN(c.frequency, c.radius, c.slant, gain);
+    EXPECT_EQ(gain, c.gain) << c.frequency << " " << c.radius << " " << c.slant;
+  }
+}
+
+TEST(BitPinned, CHPCE) {
+  for (const auto& c : pinned_routines) {
+    float e_centre = 0.0f, h_centre = 0.0f;
+    CHPCE(c.frequency, c.radius, c.slant, c.e10, e_centre, c.h10, h_centre);
+    EXPECT_EQ(e_centre, c.e_centre) << c.frequency << " " << c.radius << " " << c.slant;
+    EXPECT_EQ(h_centre, c.h_centre) << c.frequency << " " << c.radius << " " << c.slant;
+  }
+}
+
+// Whole rows: the geometry completed from each flare description in each
+// unit, converted to inches, and the phase centres as lengths in the unit.
+struct PinnedRow {
+  std::int32_t unit, flare_type;
+  float aperture, waveguide, given, frequency;  // given: the flare's own length or angle
+  float gain, e3, h3, e10, h10, e_centre, h_centre, wavelength;
+};
+constexpr PinnedRow pinned_rows[] = {
+    {1, 1, 7.5f, 0.0f, 15.0f, 12.4f, 0x1.7b46d6p+4f, 0x1.240d04p+3f, 0x1.3cddb4p+3f, 0x1.a03f8ep+4f, 0x1.471e0cp+4f, 0x1.77b188p+3f, 0x1.d9fe9ap+3f, 0x1.e757eep-1f},
+    {2, 4, 20.0f, 0.0f, 12.5f, 9.5f, 0x1.79de18p+4f, 0x1.3e51fp+3f, 0x1.7d0b2ap+3f, 0x1.89fcf2p+4f, 0x1.5a0b28p+4f, 0x1.1a23dp+5f, 0x1.5457f8p+4f, 0x1.3e0e46p+0f},
+    {3, 2, 120.0f, 22.86f, 300.0f, 14.0f, 0x1.778f74p+4f, 0x1.58b0fp+3f, 0x1.a9faap+3f, 0x1.33f78p+4f, 0x1.77992p+4f, 0x1.b221a8p+7f, 0x1.5b0986p+5f, 0x1.afa5a6p-1f},
+    {4, 3, 0.3f, 0.05f, 0.6f, 7.0f, 0x1.844becp+4f, 0x1.238b9ap+3f, 0x1.59f1e8p+3f, 0x1.8891aap+4f, 0x1.3cdf26p+4f, 0x1.09ac3cp-1f, 0x1.b3cf88p-2f, 0x1.afa5a6p+0f},
+    {1, 1, 10.0f, 0.0f, 25.0f, 40.0f, -0x1.9dbb76p+3f, 0x1.3b1ed8p+3f, 0x1.c1512ep+5f, 0x1.78decap+6f, 0x1.bc77bap+4f, -0x1.336f1cp-3f, -0x1.1ba33ap+0f, 0x1.2e2728p-2f},
+    {3, 1, 60.0f, 0.0f, 45.0f, 26.0f, 0x1.6ed678p+3f, 0x1.42bcd2p+5f, 0x1.1c08b4p+5f, 0x1.acb6b4p+5f, 0x1.ec4354p+5f, 0x1.cd5cd4p+5f, 0x1.3723ap+5f, 0x1.d0d9c8p-2f},
+};
+
+TEST(BitPinned, WholeRows) {
+  for (const auto& r : pinned_rows) {
+    horn::Horn h;
+    h.unit_code = r.unit;
+    h.flare_type = r.flare_type;
+    h.aperture_diameter = r.aperture;
+    h.waveguide_diameter = r.waveguide;
+    switch (r.flare_type) {
+      case horn::slant_radius_given: h.slant_radius = r.given; break;
+      case horn::cone_angle_given: h.cone_angle = r.given; break;
+      case horn::cone_length_given: h.cone_length = r.given; break;
+      default: h.axial_length = r.given; break;
+    }
+    horn::complete_geometry(h);
+    const horn::Characteristics c = horn::characteristics(h, r.frequency);
+    const auto where = testing::Message() << "unit " << r.unit << ", flare " << r.flare_type;
+    EXPECT_EQ(c.frequency, r.frequency) << where;
+    EXPECT_EQ(c.wavelength, r.wavelength) << where;
+    EXPECT_EQ(c.gain, r.gain) << where;
+    EXPECT_EQ(c.e_beamwidth_3db, r.e3) << where;
+    EXPECT_EQ(c.h_beamwidth_3db, r.h3) << where;
+    EXPECT_EQ(c.e_beamwidth_10db, r.e10) << where;
+    EXPECT_EQ(c.h_beamwidth_10db, r.h10) << where;
+    EXPECT_EQ(c.e_phase_centre_length, r.e_centre) << where;
+    EXPECT_EQ(c.h_phase_centre_length, r.h_centre) << where;
   }
 }
 

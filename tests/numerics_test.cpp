@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "numerics/angles.hpp"
 #include "numerics/bessel.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/interpolation.hpp"
@@ -51,6 +52,40 @@ TEST(ALGIP, SmallPointCounts) {
 
 // Published values (Abramowitz and Stegun, tables 9.1); the series and the
 // asymptotic form carry a few units of the seventh digit of single precision.
+// The window of a table of `size` entries at step 0.02 (offset 1.1, as the
+// gain table) or 0.04 (offset 1, as the beamwidth tables): never before the
+// first entry, never past the last full window, NaN held at the start.
+TEST(TableWindow, StaysInsideTheTable) {
+  struct Case { float x, step, offset; std::size_t size; std::int32_t middle; };
+  const Case cases[] = {
+      {0.0f, 0.02f, 1.1f, 41, 1},    {0.05f, 0.02f, 1.1f, 41, 3},  {0.79f, 0.02f, 1.1f, 41, 39},
+      {0.80f, 0.02f, 1.1f, 41, 39},  {5.0f, 0.02f, 1.1f, 41, 39},  {-1.0f, 0.02f, 1.1f, 41, 1},
+      {0.0f, 0.04f, 1.0f, 19, 1},    {0.10f, 0.04f, 1.0f, 19, 3},  {0.70f, 0.04f, 1.0f, 19, 17},
+      // NaN, and a value too large for an integer, convert to the most
+      // negative integer and are held at the start.
+      {NAN, 0.04f, 1.0f, 19, 1},     {1e30f, 0.04f, 1.0f, 19, 1},
+  };
+  for (const auto& c : cases) {
+    const auto w = numerics::table_window(c.x, c.step, c.offset, c.size);
+    EXPECT_EQ(w.middle, c.middle) << c.x;
+    EXPECT_EQ(w.x[1], static_cast<float>(double(static_cast<float>(c.middle)) * double(c.step))) << c.x;
+  }
+  // The quadratic through three entries of a parabola is that parabola, also beyond the end.
+  const float parabola[] = {0.0f, 1.0f, 4.0f, 9.0f, 16.0f};  // (x / 0.5)^2 at x = 0.5 j
+  const auto end = numerics::table_window(3.0f, 0.5f, 1.0f, 5);
+  EXPECT_EQ(end.middle, 3);
+  EXPECT_FLOAT_EQ(numerics::interpolate_window(3.0f, end, parabola), 36.0f);
+}
+
+TEST(FoldDegrees, WholeTurnsIntoTheHalfOpenCircle) {
+  struct Case { double in, out; };
+  const Case cases[] = {{45.0, 45.0},   {180.0, 180.0}, {-180.0, -180.0}, {190.0, -170.0},
+                        {-190.0, 170.0}, {360.0, 0.0},   {540.0, 180.0},   {-725.0, -5.0}};
+  for (const auto& c : cases) EXPECT_EQ(numerics::fold_degrees(c.in), c.out) << c.in;
+  EXPECT_TRUE(std::isnan(numerics::fold_degrees(NAN)));
+  EXPECT_TRUE(std::isnan(numerics::fold_degrees(INFINITY)));
+}
+
 TEST(BESJ, PublishedValues) {
   struct Case { float x, order; double expected; };
   const Case cases[] = {

@@ -1,0 +1,2 @@
+// Must not compile: the horn model knows nothing of the console program.
+#include "console/terminal.hpp"

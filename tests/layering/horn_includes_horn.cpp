@@ -1,0 +1,3 @@
+// Compiles: the control case, so that the two above fail for their include alone.
+#include "horn/gain.hpp"
+#include "numerics/interpolation.hpp"
