@@ -10,7 +10,9 @@
 
 namespace {
 
-struct Horn { float aperture_radius, slant_radius; };
+struct Horn {
+  float aperture_radius, slant_radius;
+};
 
 void per_row(benchmark::State& state) {
   const std::vector<Horn> horns = {{5.0f, 25.0f}, {3.0f, 12.0f}, {2.0f, 6.0f}, {2.5f, 40.0f}, {8.0f, 60.0f}};

@@ -56,12 +56,8 @@ horn::Horn ask_horn(Terminal& terminal, Input& input) {
   ask(terminal, input, flare_type_prompt, &h.flare_type);
 
   switch (h.flare_type) {
-    case horn::slant_radius_given:
-      ask(terminal, input, " Enter Slant Radius ", &h.slant_radius);
-      break;
-    case horn::cone_angle_given:
-      ask(terminal, input, " Enter Cone Angle ", &h.cone_angle);
-      break;
+    case horn::slant_radius_given: ask(terminal, input, " Enter Slant Radius ", &h.slant_radius); break;
+    case horn::cone_angle_given: ask(terminal, input, " Enter Cone Angle ", &h.cone_angle); break;
     case horn::cone_length_given:
       ask(terminal, input, " Enter Input Waveguide Inner Diameter ", &h.waveguide_diameter);
       ask(terminal, input, " Enter Cone Length to Waveguide ", &h.cone_length);

@@ -34,8 +34,8 @@ void append_fixed(std::string& out, float value, int width, int decimals) {
   // 39 integer digits at most for a float, plus sign, point and decimals.
   char digits[64 + 128];
   const int precision = decimals < 128 ? decimals : 128;
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, double(value),
-                                 std::chars_format::fixed, precision);
+  auto [end, ec] =
+      std::to_chars(digits, digits + sizeof digits, double(value), std::chars_format::fixed, precision);
   if (ec != std::errc{}) return append_stars(out, width);
   std::string_view text(digits, static_cast<std::size_t>(end - digits));
   std::string with_point;

@@ -13,9 +13,16 @@
 
 namespace console::layout {
 
-struct Text { std::string_view literal; };
-struct Skip { int columns; };
-struct Field { int width; int decimals; };  // Fw.d
+struct Text {
+  std::string_view literal;
+};
+struct Skip {
+  int columns;
+};
+struct Field {
+  int width;
+  int decimals;
+};  // Fw.d
 struct Break {};
 
 using Item = std::variant<Text, Skip, Field, Break>;

@@ -1,9 +1,9 @@
 // veskal: characteristics of a TE-11 mode conical horn, by frequency sweep.
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "console/run.hpp"

@@ -1,8 +1,8 @@
 #include "console/report_file.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "console/severe.hpp"
 
@@ -14,18 +14,20 @@ constexpr const char* report_unit = "66";
 Severe open_error(int error, const std::string& name) {
   const std::string where = std::string(", unit ") + report_unit + ", file " + name;
   switch (error) {
-    case EACCES: case EPERM: case EROFS: case ETXTBSY:
-      return severe(600, "access not allowed");
-    case ENOENT: case ENOTDIR:
-      return severe(602, "file not found");
-    case EMFILE: case ENFILE:
-      return severe(603, "too many open files");
-    case ENXIO: case ENODEV:
-      return severe(42, "no such device" + where);
-    case ENAMETOOLONG: case EINVAL: case EILSEQ:
-      return severe(43, "file name specification error" + where);
-    default:
-      return severe(30, "open failure" + where);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return severe(600, "access not allowed");
+    case ENOENT:
+    case ENOTDIR: return severe(602, "file not found");
+    case EMFILE:
+    case ENFILE: return severe(603, "too many open files");
+    case ENXIO:
+    case ENODEV: return severe(42, "no such device" + where);
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: return severe(43, "file name specification error" + where);
+    default: return severe(30, "open failure" + where);
   }
 }
 

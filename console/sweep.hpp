@@ -54,8 +54,14 @@ void write_block(Block block, std::span<const std::string> records, Console& con
   };
   switch (write_order(block)) {
     case Order::file_only: to_file(); break;
-    case Order::console_first: to_console(); to_file(); break;
-    case Order::file_first: to_file(); to_console(); break;
+    case Order::console_first:
+      to_console();
+      to_file();
+      break;
+    case Order::file_first:
+      to_file();
+      to_console();
+      break;
   }
 }
 

@@ -3,9 +3,7 @@
 namespace console {
 namespace {
 
-std::string_view shown_part(std::string_view record) {
-  return record.empty() ? record : record.substr(1);
-}
+std::string_view shown_part(std::string_view record) { return record.empty() ? record : record.substr(1); }
 
 }  // namespace
 

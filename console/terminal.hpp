@@ -12,8 +12,8 @@ class Terminal {
  public:
   explicit Terminal(std::FILE* stream) : stream_(stream) {}
 
-  void record(std::string_view record);  // shown with "\n"
-  void prompt(std::string_view record);  // shown without a line end
+  void record(std::string_view record);    // shown with "\n"
+  void prompt(std::string_view record);    // shown without a line end
   void text(std::string_view characters);  // written as it stands
   void flush();
 

@@ -22,8 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<console::ListItem> items;
     const std::size_t count = 1 + (kinds >> 5);
     for (std::size_t i = 0; i < count; ++i) {
-      if (kinds & (1u << i)) items.emplace_back(&integers[i]);
-      else items.emplace_back(&reals[i]);
+      if (kinds & (1u << i))
+        items.emplace_back(&integers[i]);
+      else
+        items.emplace_back(&reals[i]);
     }
     try {
       for (;;) input.read_list(items);

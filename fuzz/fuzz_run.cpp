@@ -2,12 +2,12 @@
 // scratch folder of its own; a first line that could name a file outside it
 // is blanked, so that the command-line argument names the report instead.
 // At most 200 rows are computed per run, so that no input can sweep for hours.
+#include <dirent.h>
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <string>
-#include <unistd.h>
 
 #include "console/run.hpp"
 
@@ -22,8 +22,8 @@ const bool in_scratch_folder = [] {
 bool is_safe_name(const std::string& line) {
   if (line.size() > 16 || line.find("..") != std::string::npos) return false;
   for (char c : line) {
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '.' || c == '_' || c == ' ';
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                    c == '_' || c == ' ';
     if (!ok) return false;
   }
   return true;
@@ -54,10 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string arguments[] = {"fuzz.rep"};
     const int status = console::run(arguments, in, out, errors, console::RunLimits{200});
     switch (status) {
-      case 0: case 3: case 24: case 30: case 38: case 42: case 43: case 59: case 64: case 88: case 90: case 91:
-        break;
-      default:
-        __builtin_trap();
+      case 0:
+      case 3:
+      case 24:
+      case 30:
+      case 38:
+      case 42:
+      case 43:
+      case 59:
+      case 64:
+      case 88:
+      case 90:
+      case 91: break;
+      default: __builtin_trap();
     }
   }
   if (in) std::fclose(in);

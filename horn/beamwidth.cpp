@@ -16,6 +16,7 @@ using Table = std::array<float, 19>;
 
 // Entry j: u = k a sin(theta) at which the TE-11 aperture pattern of the plane,
 // without obliquity factor, is down by the level, at phase_error s = 0.04 j.
+// clang-format off
 constexpr Table e_plane_3db_table = {
     1.61634f,  1.617532f, 1.621152f, 1.627347f, 1.636376f, 1.648646f, 1.664746f,
     1.685553f, 1.712353f, 1.747112f, 1.792959f, 1.855236f, 1.94407f,  2.082324f,
@@ -36,10 +37,11 @@ constexpr Table h_plane_10db_table = {
     3.653629f, 3.709881f, 3.786314f, 3.893343f, 4.050459f, 4.296716f, 4.696241f,
     5.217325f, 5.687263f, 6.086282f, 6.462205f, 6.86721f,
 };
+// clang-format on
 
 constexpr float two_pi = 6.283185f;
-constexpr float level_3db = 0.3465736f;   // ln 2 / 2
-constexpr float level_10db = 1.151293f;   // ln 10 / 2
+constexpr float level_3db = 0.3465736f;  // ln 2 / 2
+constexpr float level_10db = 1.151293f;  // ln 10 / 2
 constexpr float power_3db = 0.5f;
 constexpr float power_10db = 0.1f;
 
@@ -66,14 +68,13 @@ float model_beamwidth(const float& theta_1, const float& level, const float& pow
 }  // namespace
 
 void HCWBW(const float& frequency, const float& aperture_radius, const float& slant_radius,
-           float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db,
-           float& h_beamwidth_10db) {
+           float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db, float& h_beamwidth_10db) {
   constexpr float table_step = 0.04f;
   constexpr float window_offset = 1.0f;
 
   const float wavelength = horn::wavelength(frequency);
-  const float s = (double(aperture_radius) * double(aperture_radius)) /
-                  (double(slant_radius) * 2.0 * double(wavelength));
+  const float s =
+      (double(aperture_radius) * double(aperture_radius)) / (double(slant_radius) * 2.0 * double(wavelength));
 
   const auto window = numerics::table_window(s, table_step, window_offset, e_plane_3db_table.size());
 

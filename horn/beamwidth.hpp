@@ -14,7 +14,6 @@ namespace horn {
 
 // frequency in GHz, aperture_radius and slant_radius in inches.
 void HCWBW(const float& frequency, const float& aperture_radius, const float& slant_radius,
-           float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db,
-           float& h_beamwidth_10db);
+           float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db, float& h_beamwidth_10db);
 
 }  // namespace horn

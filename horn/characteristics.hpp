@@ -9,10 +9,10 @@
 namespace horn {
 
 struct Characteristics {
-  float frequency;         // GHz
-  float wavelength;        // inches
-  float gain;              // dB, on the axis
-  float e_beamwidth_3db;   // full widths, degrees
+  float frequency;        // GHz
+  float wavelength;       // inches
+  float gain;             // dB, on the axis
+  float e_beamwidth_3db;  // full widths, degrees
   float h_beamwidth_3db;
   float e_beamwidth_10db;
   float h_beamwidth_10db;

@@ -12,6 +12,7 @@ namespace horn {
 namespace {
 
 // Loss in dB at phase_error s = 0.02 j, j = 0 ... 40.
+// clang-format off
 constexpr std::array<float, 41> gain_loss_table = {
     0.774f, 0.779f, 0.795f, 0.821f, 0.858f, 0.905f, 0.963f, 1.032f, 1.112f, 1.203f,
     1.304f, 1.417f, 1.541f, 1.677f, 1.824f, 1.983f, 2.154f, 2.337f, 2.533f, 2.742f,
@@ -19,19 +20,19 @@ constexpr std::array<float, 41> gain_loss_table = {
     5.983f, 6.375f, 6.786f, 7.216f, 7.665f, 8.134f, 8.623f, 9.133f, 9.662f, 10.211f,
     10.777f,
 };
+// clang-format on
 
 }  // namespace
 
-void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius,
-           float& gain) {
+void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius, float& gain) {
   constexpr float table_step = 0.02f;
   constexpr float window_offset = 1.1f;
-  constexpr float db_per_neper = 8.685889f;    // 20 / ln 10
-  constexpr float ka_scale = 1.878482f;        // 11.80285 / (2 pi)
+  constexpr float db_per_neper = 8.685889f;  // 20 / ln 10
+  constexpr float ka_scale = 1.878482f;      // 11.80285 / (2 pi)
 
   const float wavelength = horn::wavelength(frequency);
-  const float s = (double(aperture_radius) * double(aperture_radius)) /
-                  (double(wavelength) * 2.0 * double(slant_radius));
+  const float s =
+      (double(aperture_radius) * double(aperture_radius)) / (double(wavelength) * 2.0 * double(slant_radius));
 
   const auto window = numerics::table_window(s, table_step, window_offset, gain_loss_table.size());
   const float loss = numerics::interpolate_window(s, window, gain_loss_table);

@@ -11,7 +11,6 @@
 namespace horn {
 
 // frequency in GHz, aperture_radius and slant_radius in inches; gain in dB.
-void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius,
-           float& gain);
+void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius, float& gain);
 
 }  // namespace horn

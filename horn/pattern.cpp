@@ -33,13 +33,16 @@ std::array<ChiBessel, pattern_points> chi_bessel_table() {
   std::array<float, 1> unused{};
   int next = 0;
   // Visit the abscissae exactly as the quadrature forms them.
-  numerics::GLINA(0.0f, 1.0f, vector, [&](std::span<float> v) {
-    const float chi_rho = double(te11_root) * double(v[0]);
-    table[static_cast<std::size_t>(next++)] = {v[0], numerics::BESJ(chi_rho, 0.0f),
-                                               numerics::BESJ(chi_rho, 1.0f),
-                                               numerics::BESJ(chi_rho, 2.0f)};
-    return 0.0f;
-  }, pattern_points, unused, 1);
+  numerics::GLINA(
+      0.0f, 1.0f, vector,
+      [&](std::span<float> v) {
+        const float chi_rho = double(te11_root) * double(v[0]);
+        table[static_cast<std::size_t>(next++)] = {v[0], numerics::BESJ(chi_rho, 0.0f),
+                                                   numerics::BESJ(chi_rho, 1.0f),
+                                                   numerics::BESJ(chi_rho, 2.0f)};
+        return 0.0f;
+      },
+      pattern_points, unused, 1);
   return table;
 }
 
@@ -100,10 +103,10 @@ void CHP11(const float& frequency, const float& aperture_radius, const float& sl
   constexpr float amplitude_floor = -120.0f;
 
   const float wavelength = horn::wavelength(frequency);
-  const float s = double(aperture_radius) * double(aperture_radius) /
-                  (2.0 * double(wavelength) * double(slant_radius));
-  const float u = (double(two_pi) * double(aperture_radius)) *
-                  std::fabs(std::sin(double(pattern_angle))) / double(wavelength);
+  const float s =
+      double(aperture_radius) * double(aperture_radius) / (2.0 * double(wavelength) * double(slant_radius));
+  const float u = (double(two_pi) * double(aperture_radius)) * std::fabs(std::sin(double(pattern_angle))) /
+                  double(wavelength);
 
   std::array<float, 4> integrand_vector{0.0f, 0.0f, 0.0f, 0.0f};
   integrand_vector[2] = double(two_pi) * double(s);
@@ -115,9 +118,8 @@ void CHP11(const float& frequency, const float& aperture_radius, const float& sl
   constexpr int points = 16;
   constexpr int components = 4;
   numerics::GLINA(
-      lower, upper, integrand_vector,
-      [&shared](std::span<float> vector) { return FINTC(vector, shared); }, points, integrals,
-      components);
+      lower, upper, integrand_vector, [&shared](std::span<float> vector) { return FINTC(vector, shared); },
+      points, integrals, components);
 
   const auto& I = integrals;
   float e_magnitude = numerics::checked_sqrt(double(I[0]) * double(I[0]) + double(I[1]) * double(I[1]));
@@ -129,8 +131,8 @@ void CHP11(const float& frequency, const float& aperture_radius, const float& sl
   h_plane_phase = 0.0f;
 
   // (1 + cos theta) is the obliquity factor.
-  const float F = (std::cos(double(pattern_angle)) + 1.0) * double(pi_squared) *
-                  double(aperture_radius) / double(wavelength);
+  const float F = (std::cos(double(pattern_angle)) + 1.0) * double(pi_squared) * double(aperture_radius) /
+                  double(wavelength);
   e_magnitude = double(e_magnitude) * double(F);
   h_magnitude = double(h_magnitude) * double(F);
 

@@ -37,24 +37,22 @@ void CHPCE(const float& frequency, const float& aperture_radius, const float& sl
   float h_amplitude = 0.0f;
   float e_previous = 0.0f;
   float h_previous = 0.0f;
-  CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_previous,
-        h_previous);
+  CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_previous, h_previous);
   for (int i = 1; i <= steps; ++i) {
     angle = double(static_cast<float>(i)) * double(phase_step);
     float e_current = 0.0f;
     float h_current = 0.0f;
-    CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_current,
-          h_current);
+    CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_current, h_current);
     e_sum = double(RELA(e_current, e_previous)) + double(e_sum);
     h_sum = double(RELA(h_current, h_previous)) + double(h_sum);
     e_previous = e_current;
     h_previous = h_current;
   }
 
-  e_phase_centre = double(e_sum) /
-                   ((1.0 - std::cos(double(e_beamwidth_10db) * double(radians_per_degree) / 2.0)) * 360.0);
-  h_phase_centre = double(h_sum) /
-                   ((1.0 - std::cos(double(h_beamwidth_10db) * double(radians_per_degree) / 2.0)) * 360.0);
+  e_phase_centre =
+      double(e_sum) / ((1.0 - std::cos(double(e_beamwidth_10db) * double(radians_per_degree) / 2.0)) * 360.0);
+  h_phase_centre =
+      double(h_sum) / ((1.0 - std::cos(double(h_beamwidth_10db) * double(radians_per_degree) / 2.0)) * 360.0);
 }
 
 }  // namespace horn

@@ -54,12 +54,11 @@ float asymptotic(const float& x, const float& n) {
                            (1.0 - (mu - 81.0) * (mu - 121.0) / (30.0 * zz) *
                                       (1.0 - (mu - 169.0) * (mu - 225.0) / (56.0 * zz) *
                                                  (1.0 - (mu - 289.0) * (mu - 361.0) / (90.0 * zz)))));
-  const float q =
-      (mu - 1.0) / double(z) *
-      (1.0 - (mu - 9.0) * (mu - 25.0) / (6.0 * zz) *
-                 (1.0 - (mu - 49.0) * (mu - 81.0) / (20.0 * zz) *
-                            (1.0 - (mu - 121.0) * (mu - 169.0) / (42.0 * zz) *
-                                       (1.0 - (mu - 225.0) * (mu - 289.0) / (72.0 * zz)))));
+  const float q = (mu - 1.0) / double(z) *
+                  (1.0 - (mu - 9.0) * (mu - 25.0) / (6.0 * zz) *
+                             (1.0 - (mu - 49.0) * (mu - 81.0) / (20.0 * zz) *
+                                        (1.0 - (mu - 121.0) * (mu - 169.0) / (42.0 * zz) *
+                                                   (1.0 - (mu - 225.0) * (mu - 289.0) / (72.0 * zz)))));
   const float chi = double(x) - (double(n) / 2.0 + double(0.25f)) * double(pi);
   return checked_sqrt(2.0 / (double(pi) * double(x))) *
          (double(p) * std::cos(double(chi)) - double(q) * std::sin(double(chi)));
@@ -67,6 +66,7 @@ float asymptotic(const float& x, const float& n) {
 
 // Coefficient c_k of z^k in 1/Gamma(z) = sum c_k z^k (Abramowitz and Stegun
 // 6.1.34), entry k-1 for k = 1 ... 20.
+// clang-format off
 constexpr std::array<float, 20> reciprocal_gamma_series = {
     1.0f,
     0.5772156649015329f,
@@ -89,6 +89,7 @@ constexpr std::array<float, 20> reciprocal_gamma_series = {
     0.0000000001043427f,
     0.0000000000077823f,
 };
+// clang-format on
 
 // R(f) = f (c1 + f (c2 + ... + f c20)), each Horner step stored.
 float series_value(const float& f) {
@@ -103,7 +104,7 @@ float series_value(const float& f) {
 float BESJ(const float& x, const float& order) {
   constexpr float switch_over = 6.0f;
   if (x > switch_over) return asymptotic(x, order);  // x > 6: asymptotic form
-  return series(x, order);                            // x <= 6 or NaN: ascending series
+  return series(x, order);                           // x <= 6 or NaN: ascending series
 }
 
 float GAMI(const float& x) {

@@ -19,8 +19,7 @@ float ALGIP(const float& x, const float* xa, const float* ya, const int& n) {
   return sum;
 }
 
-TableWindow table_window(const float& x, const float& step, const float& offset,
-                         std::size_t table_size) {
+TableWindow table_window(const float& x, const float& step, const float& offset, std::size_t table_size) {
   const auto last_middle = static_cast<std::int32_t>(table_size) - 2;
   TableWindow window{};
   window.middle = trunc_to_int32(double(x) / double(step) + double(offset));

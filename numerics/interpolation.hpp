@@ -31,8 +31,7 @@ struct TableWindow {
 // last the end window's quadratic extrapolates. NaN, and an x / step too large
 // for a 32-bit integer, convert to the most negative integer (real_to_int.hpp)
 // and so take the first window.
-TableWindow table_window(const float& x, const float& step, const float& offset,
-                         std::size_t table_size);
+TableWindow table_window(const float& x, const float& step, const float& offset, std::size_t table_size);
 
 // The quadratic through the window's three entries of `table`, at x.
 float interpolate_window(const float& x, const TableWindow& window, std::span<const float> table);

@@ -23,6 +23,7 @@ namespace gauss_legendre {
 inline constexpr std::array<int, 11> supported_orders = {3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 32};
 
 // Positive abscissae of each order, ascending; the zero of an odd order is not stored.
+// clang-format off
 inline constexpr std::array<float, 54> nodes = {
     0.7745967f,                                                       // 3
     0.3399810f, 0.8611363f,                                           // 4
@@ -40,9 +41,11 @@ inline constexpr std::array<float, 54> nodes = {
     0.5877158f, 0.6630443f, 0.7321821f, 0.7944838f, 0.8493676f, 0.8963212f,
     0.9349061f, 0.9647623f, 0.9856115f, 0.9972639f,                   // 32
 };
+// clang-format on
 
 // Weights of each order: the zero abscissa's first (odd orders), then those
 // of the positive abscissae in the order of `nodes`.
+// clang-format off
 inline constexpr std::array<float, 58> weights = {
     0.8888889f, 0.5555556f,                                           // 3
     0.6521452f, 0.3478548f,                                           // 4
@@ -60,6 +63,7 @@ inline constexpr std::array<float, 58> weights = {
     0.07819390f, 0.07234579f, 0.06582222f, 0.05868409f, 0.05099806f, 0.04283590f,
     0.03427386f, 0.02539207f, 0.01627439f, 0.007018610f,              // 32
 };
+// clang-format on
 
 // 0-based index of each order's first node and first weight.
 inline constexpr std::array<int, 11> node_offsets = {0, 1, 3, 5, 8, 11, 15, 19, 24, 30, 38};
@@ -80,9 +84,8 @@ void GLINA(const float& lower_limit, const float& upper_limit, std::span<float> 
     if (gl::supported_orders[i] == point_count) position = i;
 
   // Never more components than the caller gave room for.
-  const int m = component_count < static_cast<int>(integrals.size())
-                    ? component_count
-                    : static_cast<int>(integrals.size());
+  const int m = component_count < static_cast<int>(integrals.size()) ? component_count
+                                                                     : static_cast<int>(integrals.size());
   for (int k = 0; k < m; ++k) integrals[k] = 0.0f;
   if (position < 0 || integrand_vector.size() < 2) return;
 

@@ -2,6 +2,8 @@
 // horn as a CSV table or an SVG picture.
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -9,8 +11,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "horn/geometry.hpp"
 #include "numerics/checked_math.hpp"
@@ -35,7 +35,9 @@ struct Options {
   std::string reference = "aperture";
 };
 
-struct UsageError { std::string message; };
+struct UsageError {
+  std::string message;
+};
 
 void require(bool ok, const std::string& message) {
   if (!ok) throw UsageError{message};
@@ -56,8 +58,10 @@ bool write_output(const std::string& path, const std::string& text) {
   bool ok = true;
   for (std::size_t done = 0; ok && done < text.size();) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n > 0) done += static_cast<std::size_t>(n);
-    else if (!(n < 0 && errno == EINTR)) ok = false;
+    if (n > 0)
+      done += static_cast<std::size_t>(n);
+    else if (!(n < 0 && errno == EINTR))
+      ok = false;
   }
   // mkstemp creates the file for its owner only; give it the usual mode.
   const mode_t mask = ::umask(0);
@@ -76,34 +80,36 @@ std::string two_decimals(float value) {
   return text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   CLI::App app{"E- and H-plane far-field pattern of a TE-11 mode conical horn", "veskal-pattern"};
   app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
   Options o;
   app.add_option("--frequency", o.frequency, "frequency, GHz")->required();
   app.add_option("--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit")
       ->required();
-  auto* slant = app.add_option("--slant-radius", o.slant_radius,
-                               "cone apex to aperture rim along the wall, in --unit");
+  auto* slant =
+      app.add_option("--slant-radius", o.slant_radius, "cone apex to aperture rim along the wall, in --unit");
   auto* angle = app.add_option("--cone-angle", o.cone_angle, "half angle of the cone, degrees");
   slant->excludes(angle);
   app.add_option("--unit", o.unit, "unit of the lengths: in, cm, mm or m")
-      ->check(CLI::IsMember({"in", "cm", "mm", "m"}))->capture_default_str();
+      ->check(CLI::IsMember({"in", "cm", "mm", "m"}))
+      ->capture_default_str();
   app.add_option("--from", o.from, "first angle from the axis, degrees")->capture_default_str();
   app.add_option("--to", o.to, "last angle from the axis, degrees")->capture_default_str();
   app.add_option("--step", o.step, "angle step, degrees")->capture_default_str();
   app.add_option("--format", o.format, "csv (a table) or svg (a picture)")
-      ->check(CLI::IsMember({"csv", "svg"}))->capture_default_str();
+      ->check(CLI::IsMember({"csv", "svg"}))
+      ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
   app.add_option("--phase-reference", o.reference,
                  "phases referred to the aperture centre, or to each plane's phase centre")
-      ->check(CLI::IsMember({"aperture", "phase-centre"}))->capture_default_str();
+      ->check(CLI::IsMember({"aperture", "phase-centre"}))
+      ->capture_default_str();
 
   try {
     app.parse(argc, argv);
-    require(std::isfinite(o.frequency) && o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+    require(std::isfinite(o.frequency) && o.frequency > 0.0f,
+            "--frequency: must be a positive number of GHz");
     require(std::isfinite(o.aperture_diameter) && o.aperture_diameter > 0.0f,
             "--aperture-diameter: must be a positive length");
     require(o.slant_radius || o.cone_angle, "--slant-radius or --cone-angle: one of them is required");
@@ -113,10 +119,13 @@ int main(int argc, char** argv) {
     if (o.cone_angle)
       require(std::isfinite(*o.cone_angle) && *o.cone_angle > 0.0f && *o.cone_angle < 90.0f,
               "--cone-angle: must lie between 0 and 90 degrees");
-    require(std::isfinite(o.from) && o.from >= -180.0 && o.from <= 180.0, "--from: must lie within -180 ... 180 degrees");
-    require(std::isfinite(o.to) && o.to >= o.from && o.to <= 180.0, "--to: must lie within --from ... 180 degrees");
+    require(std::isfinite(o.from) && o.from >= -180.0 && o.from <= 180.0,
+            "--from: must lie within -180 ... 180 degrees");
+    require(std::isfinite(o.to) && o.to >= o.from && o.to <= 180.0,
+            "--to: must lie within --from ... 180 degrees");
     require(std::isfinite(o.step) && o.step > 0.0, "--step: must be a positive number of degrees");
-    require((o.to - o.from) / o.step < double(max_angles), "--step: too small for the range (a million angles at most)");
+    require((o.to - o.from) / o.step < double(max_angles),
+            "--step: too small for the range (a million angles at most)");
   } catch (const CLI::CallForHelp&) {
     std::cout << app.help();
     return 0;
@@ -140,24 +149,26 @@ int main(int argc, char** argv) {
   if (o.slant_radius) horn.slant_radius = *o.slant_radius;
   if (o.cone_angle) horn.cone_angle = *o.cone_angle;
 
-  const auto reference = o.reference == "aperture" ? pattern::PhaseReference::aperture
-                                                   : pattern::PhaseReference::phase_centre;
+  const auto reference =
+      o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
   std::string text;
   try {
     horn::complete_geometry(horn);
-    const auto result = pattern::compute_pattern(o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step),
-                                                 reference, o.format == "svg");
+    const auto result = pattern::compute_pattern(
+        o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step), reference, o.format == "svg");
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
-      const pattern::Description description{
-          "aperture " + pattern::round_trip(horn.aperture_diameter) + " " + o.unit + ", slant radius " +
-              pattern::round_trip(horn.slant_radius) + " " + o.unit + ", cone angle " + two_decimals(horn.cone_angle) + "\xC2\xB0",
-          o.frequency};
+      const pattern::Description description{"aperture " + pattern::round_trip(horn.aperture_diameter) + " " +
+                                                 o.unit + ", slant radius " +
+                                                 pattern::round_trip(horn.slant_radius) + " " + o.unit +
+                                                 ", cone angle " + two_decimals(horn.cone_angle) + "\xC2\xB0",
+                                             o.frequency};
       text = pattern::to_svg(result, description);
     }
   } catch (const numerics::DomainError& e) {
-    std::cerr << "veskal-pattern: the horn model cannot describe this horn at " << pattern::round_trip(o.frequency)
+    std::cerr << "veskal-pattern: the horn model cannot describe this horn at "
+              << pattern::round_trip(o.frequency)
               << " GHz: its aperture is too small in wavelengths for the beamwidth model (" << e.function
               << " of a negative number)\n";
     return model_status;
@@ -167,4 +178,15 @@ int main(int argc, char** argv) {
     return model_status;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {  // out of memory, and the like
+    std::cerr << "veskal-pattern: " << e.what() << "\n";
+    return model_status;
+  }
 }

@@ -14,7 +14,7 @@ namespace pattern {
 enum class PhaseReference { aperture, phase_centre };
 
 struct PatternRow {
-  float angle;  // degrees
+  float angle;                     // degrees
   float e_amplitude, h_amplitude;  // dB, as CHP11 gives them
   float e_relative, h_relative;    // dB below the on-axis value
   float e_phase, h_phase;          // degrees
@@ -37,8 +37,8 @@ struct Pattern {
 std::vector<float> angles(double from, double to, double step);
 
 // Throws numerics::DomainError when the model cannot describe the horn.
-Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn, const std::vector<float>& angles,
-                        PhaseReference reference, bool with_beamwidths);
+Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
+                        const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).

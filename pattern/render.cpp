@@ -14,8 +14,7 @@ std::string round_trip(float value) {
 }
 
 std::string to_csv(const Pattern& pattern) {
-  const std::string reference =
-      pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
+  const std::string reference = pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
   std::string out = "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_" +
                     reference + ",h_phase_deg_" + reference + "\r\n";
   for (const PatternRow& r : pattern.rows) {
@@ -102,8 +101,9 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   const double plot_right = width - right, plot_bottom = height - bottom;
   std::string s =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) + "\" height=\"" +
-      number(height) + "\" viewBox=\"0 0 " + number(width) + " " + number(height) +
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+      number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) + " " +
+      number(height) +
       "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"13\">\n"
       "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   s += text(width / 2, 28, "TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz",
@@ -136,9 +136,14 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   // The model beamwidths of the beamwidth routine, as half-angles.
   if (pattern.has_beamwidths) {
     const Beamwidths& b = pattern.beamwidths;
-    struct Mark { double half_angle, level; const char* colour; };
-    const Mark marks[] = {{b.e_3db / 2.0, -3.0, e_colour}, {b.h_3db / 2.0, -3.0, h_colour},
-                          {b.e_10db / 2.0, -10.0, e_colour}, {b.h_10db / 2.0, -10.0, h_colour}};
+    struct Mark {
+      double half_angle, level;
+      const char* colour;
+    };
+    const Mark marks[] = {{b.e_3db / 2.0, -3.0, e_colour},
+                          {b.h_3db / 2.0, -3.0, h_colour},
+                          {b.e_10db / 2.0, -10.0, e_colour},
+                          {b.h_10db / 2.0, -10.0, h_colour}};
     for (const Mark& m : marks) {
       if (!(m.half_angle >= f.from && m.half_angle <= f.to)) continue;
       const double x = f.x(m.half_angle), y = Frame::y(m.level);

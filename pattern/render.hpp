@@ -10,7 +10,7 @@
 namespace pattern {
 
 struct Description {
-  std::string horn;       // e.g. "aperture 6 in, slant radius 24 in"
+  std::string horn;        // e.g. "aperture 6 in, slant radius 24 in"
   float frequency = 0.0f;  // GHz
 };
 

@@ -24,7 +24,12 @@ std::string fixed(float value, int width, int decimals) {
 }
 
 TEST(FixedField, RoundingSignsAndWidths) {
-  struct Case { float value; int w, d; const char* expected; };
+  struct Case {
+    float value;
+    int w, d;
+    const char* expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {22.345f, 7, 2, "  22.34"},     // stored as 22.3449993...
       {-0.0004f, 8, 3, "  -0.000"},
@@ -49,18 +54,25 @@ TEST(FixedField, RoundingSignsAndWidths) {
       {0.5f, 3, 3, "***"},
       {12.0f, 5, 0, "  12."},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(fixed(c.value, c.w, c.d), c.expected) << c.value;
 }
 
 TEST(FixedField, NotANumberAndInfinities) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  struct Case { float value; int w; const char* expected; };
+  struct Case {
+    float value;
+    int w;
+    const char* expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {nan, 6, " NaN  "}, {nan, 4, " NaN"}, {nan, 3, "***"},
       {inf, 9, " Infinity"}, {inf, 10, " Infinity "}, {inf, 8, " Inf    "}, {inf, 3, "***"},
       {-inf, 10, " -Infinity"}, {-inf, 9, " -Inf    "}, {-inf, 4, "****"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(fixed(c.value, c.w, 3), c.expected) << c.w;
 }
 
@@ -81,10 +93,16 @@ int read(const std::string& text, std::span<const ListItem> items, std::string* 
   return number;
 }
 
-struct Three { float a = -1.0f, b = -1.0f, c = -1.0f; };
+struct Three {
+  float a = -1.0f, b = -1.0f, c = -1.0f;
+};
 
 TEST(FreeForm, ThreeReals) {
-  struct Case { const char* input; float a, b, c; };
+  struct Case {
+    const char* input;
+    float a, b, c;
+  };
+  // clang-format off
   const Case cases[] = {
       {"1 2 0.5\n", 1.0f, 2.0f, 0.5f},
       {"1 2\n0.5\n", 1.0f, 2.0f, 0.5f},
@@ -111,6 +129,7 @@ TEST(FreeForm, ThreeReals) {
       {"1 2 3\r\n", 1.0f, 2.0f, 3.0f},
       {"1 2 3", 1.0f, 2.0f, 3.0f},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Three t;
     const ListItem items[] = {&t.a, &t.b, &t.c};
@@ -133,13 +152,18 @@ TEST(FreeForm, UnderflowKeepsItsSignAndRealsRoundOnce) {
 }
 
 TEST(FreeForm, Integers) {
-  struct Case { const char* input; std::int32_t expected; };
+  struct Case {
+    const char* input;
+    std::int32_t expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {"2\n", 2}, {"2.7\n", 2}, {"-2.9\n", -2}, {"0.5\n", 0}, {"1e1\n", 10},
       {"2147483647\n", 2147483647}, {"-2147483648\n", std::numeric_limits<std::int32_t>::min()},
       {"2147483648\n", numerics::invalid_integer}, {"99999999999999999999\n", numerics::invalid_integer},
       {"16777217.0\n", 16777216}, {"2147483647.0\n", numerics::invalid_integer}, {"-0\n", 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::int32_t value = 99;
     const ListItem items[] = {&value};
@@ -149,13 +173,18 @@ TEST(FreeForm, Integers) {
 }
 
 TEST(FreeForm, SyntaxErrorsAndEndOfInput) {
-  struct Case { const char* input; int error; };
+  struct Case {
+    const char* input;
+    int error;
+  };
+  // clang-format off
   const Case cases[] = {
       {"abc\n", 59}, {"T\n", 59}, {"F\n", 59}, {"'1'\n", 59}, {"1e\n", 59}, {"1e+\n", 59},
       {".\n", 59}, {"+\n", 59}, {"-\n", 59}, {"0*1\n", 59}, {"+2*1\n", 59}, {"1+5\n", 59},
       {"1-5\n", 59}, {";\n", 59}, {"1..2\n", 59}, {"1e1e1\n", 59}, {"--1\n", 59},
       {"1 2 3\r", 59}, {"", 24}, {"\n\n", 24}, {"1 2\n", 24},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Three t;
     const ListItem items[] = {&t.a, &t.b, &t.c};
@@ -200,9 +229,13 @@ TEST(Report, BlockLayouts) {
   h.waveguide_diameter = 1.0f;
   h.axial_length = 9.887f;
   h.cone_length = 10.0f;
-  const std::vector<std::string> geometry = {
-      "", "     Characteristics of TE-11 Mode Circular Horn", "", "     Supplement to Qarendel by Orsolin",
-      "", "     Aperture Diameter:   4.000   Slant Radius:   4.000", "     Cone Angle:  30.00"};
+  const std::vector<std::string> geometry = {"",
+                                             "     Characteristics of TE-11 Mode Circular Horn",
+                                             "",
+                                             "     Supplement to Qarendel by Orsolin",
+                                             "",
+                                             "     Aperture Diameter:   4.000   Slant Radius:   4.000",
+                                             "     Cone Angle:  30.00"};
   EXPECT_EQ(geometry_block(h), geometry);
   const std::vector<std::string> waveguide = {"     Waveguide Diameter:   1.000",
                                               "     Axial Length:   9.887   Cone Length:  10.000"};
@@ -235,7 +268,11 @@ struct Destination {
 };
 
 TEST(Report, BlockWriteOrder) {
-  struct Case { Block block; std::vector<std::string> expected; };
+  struct Case {
+    Block block;
+    std::vector<std::string> expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {Block::banner, {"file:a", "file:b"}},
       {Block::geometry, {"console:a", "console:b", "file:a", "file:b"}},
@@ -243,6 +280,7 @@ TEST(Report, BlockWriteOrder) {
       {Block::headers, {"console:a", "console:b", "file:a", "file:b"}},
       {Block::row, {"file:a", "file:b", "console:a", "console:b"}},
   };
+  // clang-format on
   const std::vector<std::string> records = {"a", "b"};
   for (const auto& c : cases) {
     std::vector<std::string> log;

@@ -4,13 +4,13 @@
 
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
-#include "horn/geometry.hpp"
 #include "horn/gain.hpp"
+#include "horn/geometry.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/bessel.hpp"
-#include "numerics/quadrature.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/quadrature.hpp"
 #include "numerics/real_to_int.hpp"
 
 namespace {
@@ -24,7 +24,9 @@ using horn::RELA;
 // Worked examples of the gain and beamwidth models (values to the digits
 // quoted with them).
 TEST(CHNGN, WorkedExamples) {
-  struct Case { float frequency, radius, slant, gain; };
+  struct Case {
+    float frequency, radius, slant, gain;
+  };
   const Case cases[] = {{10.0f, 3.0f, 12.0f, 21.93f}, {10.0f, 3.0f, 6.0f, 17.38f}};
   for (const auto& c : cases) {
     float gain = 0.0f;
@@ -62,12 +64,16 @@ TEST(CHNGN, NonPositiveInputsStayInsideTheTable) {
 }
 
 TEST(HCWBW, WorkedExamples) {
-  struct Case { float frequency, radius, slant, e3, h3, e10, h10; };
+  struct Case {
+    float frequency, radius, slant, e3, h3, e10, h10;
+  };
+  // clang-format off
   const Case cases[] = {
       {10.0f, 3.0f, 12.0f, 12.25f, 14.78f, 25.41f, 26.68f},
       {10.0f, 3.0f, 6.0f, 30.32f, 16.80f, 55.18f, 43.75f},
       {5.0f, 2.0f, 2.0f, 38.47f, 43.97f, 132.00f, 89.93f},
   };
+  // clang-format on
   for (const auto& c : cases) {
     float e3, h3, e10, h10;
     HCWBW(c.frequency, c.radius, c.slant, e3, h3, e10, h10);
@@ -85,7 +91,9 @@ TEST(HCWBW, SmallApertureIsASquareRootDomainError) {
 
 // A horn whose phase error is negligible (slant radius 1e30 in) has the closed
 // forms I1 = J1(chi) J1(u)/u and I3 = J1(chi) J1'(u) / (1 - (u/chi)^2).
-struct Plane { float e_amplitude, h_amplitude, e_phase, h_phase; };
+struct Plane {
+  float e_amplitude, h_amplitude, e_phase, h_phase;
+};
 
 Plane pattern(float frequency, float radius, float slant, float angle) {
   Plane p{};
@@ -153,12 +161,16 @@ TEST(FINTC, LaterComponentsReuseTheFirstCall) {
 }
 
 TEST(RELA, FoldsPhaseDifferences) {
-  struct Case { float p, q, expected; };
+  struct Case {
+    float p, q, expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {-175.0f, 170.0f, 15.0f}, {170.0f, -175.0f, -15.0f}, {-90.0f, 90.0f, 180.0f},
       {90.0f, -90.0f, -180.0f}, {0.0f, -170.0f, 170.0f}, {-170.0f, 0.0f, -170.0f},
       {10.0f, 30.0f, -20.0f}, {-10.0f, -30.0f, 20.0f}, {179.0f, -179.0f, -2.0f},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(RELA(c.p, c.q), c.expected) << c.p << " " << c.q;
 }
 
@@ -191,7 +203,9 @@ float plain_fintc_component_1(float rho, float beta, float u) {
               a2 = numerics::BESJ(chi_rho, 2.0f);
   const float b0 = numerics::BESJ(u_rho, 0.0f), b2 = numerics::BESJ(u_rho, 2.0f);
   const float s = (double(b0) + double(b2)) / 2.0;
-  const float e = ((double(b0) - double(b2)) * double(a1) + (double(a0) - double(a2)) * double(chi) * double(s) * double(rho)) / 2.0;
+  const float e = ((double(b0) - double(b2)) * double(a1) +
+                   (double(a0) - double(a2)) * double(chi) * double(s) * double(rho)) /
+                  2.0;
   const float phase = double(rho) * double(rho) * double(beta);
   return std::cos(double(phase)) * double(e);
 }
@@ -201,11 +215,14 @@ TEST(FINTC, ShortcutsKeepEveryBit) {
     std::array<float, 4> vector{0.0f, 0.0f, 2.0f, u};
     std::array<float, 1> integral{};
     horn::FintcShared shared;
-    numerics::GLINA(0.0f, 1.0f, vector, [&](std::span<float> v) {
-      const float got = horn::FINTC(v, shared);
-      EXPECT_EQ(got, plain_fintc_component_1(v[0], v[2], v[3])) << v[0] << " " << u;
-      return got;
-    }, 16, integral, 1);
+    numerics::GLINA(
+        0.0f, 1.0f, vector,
+        [&](std::span<float> v) {
+          const float got = horn::FINTC(v, shared);
+          EXPECT_EQ(got, plain_fintc_component_1(v[0], v[2], v[3])) << v[0] << " " << u;
+          return got;
+        },
+        16, integral, 1);
     // An abscissa outside the table is computed directly.
     std::array<float, 4> odd{0.123f, 1.0f, 2.0f, u};
     EXPECT_EQ(horn::FINTC(odd, shared), plain_fintc_component_1(0.123f, 2.0f, u));
@@ -213,23 +230,36 @@ TEST(FINTC, ShortcutsKeepEveryBit) {
 }
 
 TEST(FrequencyCount, RowsOfARange) {
-  struct Case { float start, stop, step; std::int32_t rows; float last; };
+  struct Case {
+    float start, stop, step;
+    std::int32_t rows;
+    float last;
+  };
+  // clang-format off
   const Case cases[] = {
       {1.0f, 2.0f, 0.1f, 11, 2.0f}, {1.0f, 2.0f, 0.4f, 3, 1.8f}, {1.0f, 2.0f, 0.35f, 4, 2.05f},
       {2.0f, 1.0f, -0.5f, 3, 1.0f}, {3.0f, 3.0f, 0.7f, 1, 3.0f}, {1.0f, 2.0f, -0.1f, -8, 0.0f},
       {1.0f, 0.97f, 0.1f, 1, 1.0f},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const std::int32_t rows = horn::frequency_count(c.start, c.stop, c.step);
     EXPECT_EQ(rows, c.rows) << c.step;
-    if (rows > 0) { EXPECT_NEAR(horn::row_frequency(rows, c.start, c.step), c.last, 1e-6f); }
+    if (rows > 0) {
+      EXPECT_NEAR(horn::row_frequency(rows, c.start, c.step), c.last, 1e-6f);
+    }
   }
   EXPECT_EQ(horn::frequency_count(0.0f, 1e30f, 1e-30f), numerics::invalid_integer);
   EXPECT_EQ(horn::frequency_count(NAN, 1.0f, 1.0f), numerics::invalid_integer);
 }
 
 TEST(Geometry, FlareDescriptions) {
-  struct Case { std::int32_t type; float D, d, given; float slant, axial, cone, angle; };
+  struct Case {
+    std::int32_t type;
+    float D, d, given;
+    float slant, axial, cone, angle;
+  };
+  // clang-format off
   const Case cases[] = {
       {1, 4.0f, 0.0f, 4.0f, 4.0f, 0.0f, 0.0f, 30.00f},
       {4, 4.0f, 0.0f, 30.0f, 4.000f, 0.0f, 0.0f, 30.0f},
@@ -237,6 +267,7 @@ TEST(Geometry, FlareDescriptions) {
       {2, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
       {0, 4.0f, 1.0f, 4.0f, 5.696f, 4.0f, 4.272f, 20.56f},
   };
+  // clang-format on
   for (const auto& c : cases) {
     horn::Horn h;
     h.flare_type = c.type;
@@ -280,6 +311,7 @@ struct PinnedRoutines {
   float frequency, radius, slant;  // GHz, inches, inches
   float gain, e3, h3, e10, h10, e_centre, h_centre;
 };
+// clang-format off
 constexpr PinnedRoutines pinned_routines[] = {
     // s = 0.318, largest u rho 3.6
     {10.0f, 3.0f, 12.0f, 0x1.5eeb0cp+4f, 0x1.87e618p+3f, 0x1.d913c8p+3f, 0x1.969a54p+4f, 0x1.aadc0ap+4f, 0x1.149e38p+3f, 0x1.841806p+1f},
@@ -302,6 +334,7 @@ constexpr PinnedRoutines pinned_routines[] = {
     // s = 0.686, 7.4
     {9.0f, 6.0f, 20.0f, 0x1.55c9aep+4f, 0x1.35385ap+4f, 0x1.45a684p+3f, 0x1.115a0ap+5f, 0x1.a1612p+4f, 0x1.9fe082p+3f, 0x1.1fb68ap+4f},
 };
+// clang-format on
 
 TEST(BitPinned, HCWBW) {
   for (const auto& c : pinned_routines) {
@@ -338,6 +371,7 @@ struct PinnedRow {
   float aperture, waveguide, given, frequency;  // given: the flare's own length or angle
   float gain, e3, h3, e10, h10, e_centre, h_centre, wavelength;
 };
+// clang-format off
 constexpr PinnedRow pinned_rows[] = {
     {1, 1, 7.5f, 0.0f, 15.0f, 12.4f, 0x1.7b46d6p+4f, 0x1.240d04p+3f, 0x1.3cddb4p+3f, 0x1.a03f8ep+4f, 0x1.471e0cp+4f, 0x1.77b188p+3f, 0x1.d9fe9ap+3f, 0x1.e757eep-1f},
     {2, 4, 20.0f, 0.0f, 12.5f, 9.5f, 0x1.79de18p+4f, 0x1.3e51fp+3f, 0x1.7d0b2ap+3f, 0x1.89fcf2p+4f, 0x1.5a0b28p+4f, 0x1.1a23dp+5f, 0x1.5457f8p+4f, 0x1.3e0e46p+0f},
@@ -346,6 +380,7 @@ constexpr PinnedRow pinned_rows[] = {
     {1, 1, 10.0f, 0.0f, 25.0f, 40.0f, -0x1.9dbb76p+3f, 0x1.3b1ed8p+3f, 0x1.c1512ep+5f, 0x1.78decap+6f, 0x1.bc77bap+4f, -0x1.336f1cp-3f, -0x1.1ba33ap+0f, 0x1.2e2728p-2f},
     {3, 1, 60.0f, 0.0f, 45.0f, 26.0f, 0x1.6ed678p+3f, 0x1.42bcd2p+5f, 0x1.1c08b4p+5f, 0x1.acb6b4p+5f, 0x1.ec4354p+5f, 0x1.cd5cd4p+5f, 0x1.3723ap+5f, 0x1.d0d9c8p-2f},
 };
+// clang-format on
 
 TEST(BitPinned, WholeRows) {
   for (const auto& r : pinned_rows) {

@@ -19,12 +19,17 @@ using numerics::GAMI;
 
 TEST(TruncToInt32, TruncatesTowardZeroAndFlagsWhatDoesNotFit) {
   constexpr auto bad = numerics::invalid_integer;
-  struct Case { double value; std::int32_t expected; };
+  struct Case {
+    double value;
+    std::int32_t expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {2.9, 2}, {-2.9, -2}, {0.5, 0}, {-0.9, 0}, {2147483647.0, 2147483647},
       {-2147483648.0, bad}, {2147483648.0, bad}, {-2147483649.0, bad},
       {std::numeric_limits<double>::quiet_NaN(), bad}, {INFINITY, bad}, {-INFINITY, bad},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(numerics::trunc_to_int32(c.value), c.expected) << c.value;
 }
 
@@ -56,7 +61,12 @@ TEST(ALGIP, SmallPointCounts) {
 // gain table) or 0.04 (offset 1, as the beamwidth tables): never before the
 // first entry, never past the last full window, NaN held at the start.
 TEST(TableWindow, StaysInsideTheTable) {
-  struct Case { float x, step, offset; std::size_t size; std::int32_t middle; };
+  struct Case {
+    float x, step, offset;
+    std::size_t size;
+    std::int32_t middle;
+  };
+  // clang-format off
   const Case cases[] = {
       {0.0f, 0.02f, 1.1f, 41, 1},    {0.05f, 0.02f, 1.1f, 41, 3},  {0.79f, 0.02f, 1.1f, 41, 39},
       {0.80f, 0.02f, 1.1f, 41, 39},  {5.0f, 0.02f, 1.1f, 41, 39},  {-1.0f, 0.02f, 1.1f, 41, 1},
@@ -65,6 +75,7 @@ TEST(TableWindow, StaysInsideTheTable) {
       // negative integer and are held at the start.
       {NAN, 0.04f, 1.0f, 19, 1},     {1e30f, 0.04f, 1.0f, 19, 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto w = numerics::table_window(c.x, c.step, c.offset, c.size);
     EXPECT_EQ(w.middle, c.middle) << c.x;
@@ -78,8 +89,10 @@ TEST(TableWindow, StaysInsideTheTable) {
 }
 
 TEST(FoldDegrees, WholeTurnsIntoTheHalfOpenCircle) {
-  struct Case { double in, out; };
-  const Case cases[] = {{45.0, 45.0},   {180.0, 180.0}, {-180.0, -180.0}, {190.0, -170.0},
+  struct Case {
+    double in, out;
+  };
+  const Case cases[] = {{45.0, 45.0},    {180.0, 180.0}, {-180.0, -180.0}, {190.0, -170.0},
                         {-190.0, 170.0}, {360.0, 0.0},   {540.0, 180.0},   {-725.0, -5.0}};
   for (const auto& c : cases) EXPECT_EQ(numerics::fold_degrees(c.in), c.out) << c.in;
   EXPECT_TRUE(std::isnan(numerics::fold_degrees(NAN)));
@@ -87,7 +100,11 @@ TEST(FoldDegrees, WholeTurnsIntoTheHalfOpenCircle) {
 }
 
 TEST(BESJ, PublishedValues) {
-  struct Case { float x, order; double expected; };
+  struct Case {
+    float x, order;
+    double expected;
+  };
+  // clang-format off
   const Case cases[] = {
       {0.0f, 0.0f, 1.0}, {0.0f, 1.0f, 0.0}, {0.0f, 2.0f, 0.0},
       {6.0f, 0.0f, 0.1506452}, {6.0f, 1.0f, -0.2766839}, {6.0f, 2.0f, -0.2428732},
@@ -95,6 +112,7 @@ TEST(BESJ, PublishedValues) {
       {10.0f, 0.0f, -0.2459358}, {10.0f, 2.0f, 0.2546303},
       {std::nextafter(6.0f, 7.0f), 0.0f, 0.1506452}, {3.0f, 1.0f, 0.3390590},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_NEAR(BESJ(c.x, c.order), c.expected, 1.5e-6) << c.x << " " << c.order;
   EXPECT_EQ(BESJ(0.0f, 0.0f), 1.0f);
   EXPECT_EQ(BESJ(0.0f, 2.0f), 0.0f);
@@ -102,7 +120,12 @@ TEST(BESJ, PublishedValues) {
 }
 
 TEST(GAMI, FactorialsPolesAndSeries) {
-  struct Case { float x; double expected; double tolerance; };
+  struct Case {
+    float x;
+    double expected;
+    double tolerance;
+  };
+  // clang-format off
   const Case cases[] = {
       {1.0f, 1.0, 0.0}, {2.0f, 1.0, 0.0}, {3.0f, 0.5, 0.0}, {4.0f, 1.0 / 6.0, 1e-8},
       {0.0f, 0.0, 0.0}, {-1.0f, 0.0, 0.0}, {-2.0f, 0.0, 0.0},
@@ -110,6 +133,7 @@ TEST(GAMI, FactorialsPolesAndSeries) {
       {-0.5f, -0.2820948, 1e-7}, {-1.5f, 0.4231422, 1e-7}, {-2.5f, -1.057855, 1e-6},
       {33.0f, 0.0, 0.0}, {-40.0f, 0.0, 0.0}, {NAN, 0.0, 0.0},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_NEAR(GAMI(c.x), c.expected, c.tolerance) << c.x;
   EXPECT_NEAR(GAMI(32.5f) / 2.158e-35f, 1.0, 1e-3);
   EXPECT_EQ(numerics::GAM(4.0f), 6.0f);
@@ -155,8 +179,8 @@ TEST(GLINA, OddOrdersVisitTheMidpointLast) {
   std::array<float, 2> vector{};
   std::array<float, 1> integrals{};
   float last = -1.0f;
-  numerics::GLINA(2.0f, 4.0f, vector, [&last](std::span<float> v) { return last = v[0], 1.0f; }, 5,
-                  integrals, 1);
+  numerics::GLINA(
+      2.0f, 4.0f, vector, [&last](std::span<float> v) { return last = v[0], 1.0f; }, 5, integrals, 1);
   EXPECT_EQ(last, 3.0f);
   EXPECT_NEAR(integrals[0], 2.0f, 1e-6f);
 }
@@ -164,7 +188,8 @@ TEST(GLINA, OddOrdersVisitTheMidpointLast) {
 TEST(GLINA, ReversedLimitsGiveTheNegativeIntegral) {
   std::array<float, 2> vector{};
   std::array<float, 1> integrals{};
-  numerics::GLINA(1.0f, 0.0f, vector, [](std::span<float> v) { return v[0]; }, 4, integrals, 1);
+  numerics::GLINA(
+      1.0f, 0.0f, vector, [](std::span<float> v) { return v[0]; }, 4, integrals, 1);
   EXPECT_NEAR(integrals[0], -0.5f, 1e-7f);
 }
 
@@ -173,16 +198,16 @@ TEST(GLINA, UnsupportedOrdersAndComponentCounts) {
     std::array<float, 2> vector{};
     std::array<float, 3> integrals{7.0f, 7.0f, 7.0f};
     int calls = 0;
-    numerics::GLINA(0.0f, 1.0f, vector, [&calls](std::span<float>) { return ++calls, 1.0f; }, n,
-                    integrals, 3);
+    numerics::GLINA(
+        0.0f, 1.0f, vector, [&calls](std::span<float>) { return ++calls, 1.0f; }, n, integrals, 3);
     EXPECT_EQ(calls, 0) << n;
     EXPECT_EQ(integrals, (std::array<float, 3>{0.0f, 0.0f, 0.0f})) << n;
   }
   std::array<float, 2> vector{};
   std::array<float, 1> integrals{7.0f};
   int calls = 0;
-  numerics::GLINA(0.0f, 1.0f, vector, [&calls](std::span<float>) { return ++calls, 1.0f; }, 16,
-                  integrals, 0);
+  numerics::GLINA(
+      0.0f, 1.0f, vector, [&calls](std::span<float>) { return ++calls, 1.0f; }, 16, integrals, 0);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(integrals[0], 7.0f);
 }

@@ -9,8 +9,8 @@
 #include "horn/beamwidth.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
-#include "pattern/pattern_table.hpp"
 #include "numerics/angles.hpp"
+#include "pattern/pattern_table.hpp"
 #include "pattern/render.hpp"
 
 namespace {
@@ -54,8 +54,8 @@ TEST(PatternTool, CsvHoldsTheBitsOfCHP11) {
             "h_phase_deg_aperture\r");
   ASSERT_EQ(rows.size(), list.size());
   float axis_e, axis_h, axis_pe, axis_ph;
-  horn::CHP11(10.0f, horn_6_in.aperture_radius, horn_6_in.slant_radius, 0.0f, axis_e, axis_h,
-              axis_pe, axis_ph);
+  horn::CHP11(10.0f, horn_6_in.aperture_radius, horn_6_in.slant_radius, 0.0f, axis_e, axis_h, axis_pe,
+              axis_ph);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const float radians = double(list[i]) * double(0.01745329f);
     float e, h, pe, ph;
@@ -78,8 +78,7 @@ TEST(PatternTool, PhaseCentreReference) {
   EXPECT_EQ(centre.rows[0].h_phase, 0.0f);
   float e3, h3, e10, h10, e_centre, h_centre;
   horn::HCWBW(10.0f, horn_6_in.aperture_radius, horn_6_in.slant_radius, e3, h3, e10, h10);
-  horn::CHPCE(10.0f, horn_6_in.aperture_radius, horn_6_in.slant_radius, e10, e_centre, h10,
-              h_centre);
+  horn::CHPCE(10.0f, horn_6_in.aperture_radius, horn_6_in.slant_radius, e10, e_centre, h10, h_centre);
   EXPECT_EQ(centre.e_phase_centre, e_centre);
   EXPECT_EQ(centre.h_phase_centre, h_centre);
   for (std::size_t i = 0; i < list.size(); ++i) {

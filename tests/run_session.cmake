@@ -10,6 +10,9 @@
 #   expected-status    exit status
 #   note               one line: what the session pins (the behaviour or the fault)
 # -DVESKAL=... [-DEMULATOR=...] -DSESSION=<folder> -DWORK=<scratch folder>
+if(NOT EXISTS "${SESSION}/note")
+  message(SEND_ERROR "${SESSION} has no note saying what it pins")
+endif()
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 if(EXISTS "${SESSION}/prior-report")
