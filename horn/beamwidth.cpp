@@ -67,6 +67,10 @@ float model_beamwidth(const float& theta_1, const float& level, const float& pow
 
 }  // namespace
 
+BeamwidthTables beamwidth_tables() {
+  return {e_plane_3db_table, h_plane_3db_table, e_plane_10db_table, h_plane_10db_table};
+}
+
 void HCWBW(const float& frequency, const float& aperture_radius, const float& slant_radius,
            float& e_beamwidth_3db, float& h_beamwidth_3db, float& e_beamwidth_10db, float& h_beamwidth_10db) {
   constexpr float table_step = 0.04f;

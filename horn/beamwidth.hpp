@@ -10,7 +10,16 @@
 // the square root of a negative number: numerics::DomainError. NaN travels on.
 #pragma once
 
+#include <span>
+
 namespace horn {
+
+// The tables of u = k a sin(theta) at the half-power and 10 dB points of the
+// aperture pattern alone, entry j at s = 0.04 j, for checks against other models.
+struct BeamwidthTables {
+  std::span<const float> e_3db, h_3db, e_10db, h_10db;
+};
+BeamwidthTables beamwidth_tables();
 
 // frequency in GHz, aperture_radius and slant_radius in inches.
 void HCWBW(const float& frequency, const float& aperture_radius, const float& slant_radius,

@@ -13,7 +13,7 @@ namespace {
 
 // Loss in dB at phase_error s = 0.02 j, j = 0 ... 40.
 // clang-format off
-constexpr std::array<float, 41> gain_loss_table = {
+constexpr std::array<float, 41> loss_table = {
     0.774f, 0.779f, 0.795f, 0.821f, 0.858f, 0.905f, 0.963f, 1.032f, 1.112f, 1.203f,
     1.304f, 1.417f, 1.541f, 1.677f, 1.824f, 1.983f, 2.154f, 2.337f, 2.533f, 2.742f,
     2.963f, 3.199f, 3.447f, 3.710f, 3.988f, 4.280f, 4.588f, 4.912f, 5.252f, 5.607f,
@@ -23,6 +23,8 @@ constexpr std::array<float, 41> gain_loss_table = {
 // clang-format on
 
 }  // namespace
+
+std::span<const float> gain_loss_table() { return loss_table; }
 
 void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius, float& gain) {
   constexpr float table_step = 0.02f;
@@ -34,8 +36,8 @@ void CHNGN(const float& frequency, const float& aperture_radius, const float& sl
   const float s =
       (double(aperture_radius) * double(aperture_radius)) / (double(wavelength) * 2.0 * double(slant_radius));
 
-  const auto window = numerics::table_window(s, table_step, window_offset, gain_loss_table.size());
-  const float loss = numerics::interpolate_window(s, window, gain_loss_table);
+  const auto window = numerics::table_window(s, table_step, window_offset, loss_table.size());
+  const float loss = numerics::interpolate_window(s, window, loss_table);
 
   gain = double(db_per_neper) *
              numerics::checked_log(double(aperture_radius) * double(frequency) / double(ka_scale)) -

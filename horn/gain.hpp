@@ -8,7 +8,12 @@
 // (numerics::DomainError); a zero one gives -infinity; NaN travels on.
 #pragma once
 
+#include <span>
+
 namespace horn {
+
+// The loss table, entry j at s = 0.02 j (dB), for checks against other models.
+std::span<const float> gain_loss_table();
 
 // frequency in GHz, aperture_radius and slant_radius in inches; gain in dB.
 void CHNGN(const float& frequency, const float& aperture_radius, const float& slant_radius, float& gain);
