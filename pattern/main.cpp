@@ -33,6 +33,7 @@ struct Options {
   std::string format = "csv";
   std::string output;
   std::string reference = "aperture";
+  std::string model = "classic";
 };
 
 struct UsageError {
@@ -105,6 +106,10 @@ int run(int argc, char** argv) {
                  "phases referred to the aperture centre, or to each plane's phase centre")
       ->check(CLI::IsMember({"aperture", "phase-centre"}))
       ->capture_default_str();
+  app.add_option("--model", o.model,
+                 "classic (the report's routines) or the aperture engine with quadratic or spherical phase")
+      ->check(CLI::IsMember({"classic", "quadratic", "spherical"}))
+      ->capture_default_str();
 
   try {
     app.parse(argc, argv);
@@ -151,11 +156,14 @@ int run(int argc, char** argv) {
 
   const auto reference =
       o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
+  const auto model = o.model == "classic"     ? pattern::Model::classic
+                     : o.model == "quadratic" ? pattern::Model::quadratic
+                                              : pattern::Model::spherical;
   std::string text;
   try {
     horn::complete_geometry(horn);
     const auto result = pattern::compute_pattern(
-        o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step), reference, o.format == "svg");
+        o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step), reference, o.format == "svg", model);
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
@@ -166,6 +174,13 @@ int run(int argc, char** argv) {
                                              o.frequency};
       text = pattern::to_svg(result, description);
     }
+  } catch (const aperture::InvalidHorn& e) {
+    std::cerr << "veskal-pattern: the aperture engine cannot take this horn: " << e.what() << "\n";
+    return model_status;
+  } catch (const pattern::NoPhaseCentre&) {
+    std::cerr << "veskal-pattern: --phase-reference phase-centre: the engine finds no 10 dB point within 90"
+                 " degrees of the axis, so no phase centre\n";
+    return model_status;
   } catch (const numerics::DomainError& e) {
     std::cerr << "veskal-pattern: the horn model cannot describe this horn at "
               << pattern::round_trip(o.frequency)

@@ -1,12 +1,14 @@
 #include "pattern/pattern_table.hpp"
 
 #include <cmath>
+#include <numbers>
 
 #include "horn/beamwidth.hpp"
 #include "horn/constants.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/angles.hpp"
+#include "numerics/checked_math.hpp"
 
 namespace pattern {
 
@@ -24,35 +26,84 @@ double phase_centre_correction(double centre, double angle) {
   return 360.0 * centre * (1.0 - std::cos(angle * double(radians_per_degree)));
 }
 
+namespace {
+
+constexpr double metres_per_inch = 0.0254;
+
+// The amplitudes (dB) and phases (degrees) of both planes at one angle.
+PatternRow classic_row(const float& frequency, const horn::HornInInches& horn, const float& degrees) {
+  PatternRow row{};
+  row.angle = degrees;
+  const float radians = double(degrees) * double(radians_per_degree);
+  horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, radians, row.e_amplitude, row.h_amplitude,
+              row.e_phase, row.h_phase);
+  return row;
+}
+
+PatternRow engine_row(const aperture::Aperture& engine, const float& degrees) {
+  const aperture::Aperture::PlaneFields f = engine.far_fields(double(degrees) * std::numbers::pi / 180.0);
+  constexpr double degrees_per_radian = 180.0 / std::numbers::pi;
+  PatternRow row{};
+  row.angle = degrees;
+  row.e_amplitude = static_cast<float>(20.0 * std::log10(std::abs(f.e)));
+  row.h_amplitude = static_cast<float>(20.0 * std::log10(std::abs(f.h)));
+  row.e_phase = static_cast<float>(std::arg(f.e) * degrees_per_radian);
+  row.h_phase = static_cast<float>(std::arg(f.h) * degrees_per_radian);
+  return row;
+}
+
+aperture::Horn engine_horn(const float& frequency, const horn::HornInInches& horn) {
+  return {double(horn.aperture_radius) * metres_per_inch, double(horn.slant_radius) * metres_per_inch,
+          double(frequency)};
+}
+
+}  // namespace
+
 Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
-                        const std::vector<float>& angle_list, PhaseReference reference,
-                        bool with_beamwidths) {
+                        const std::vector<float>& angle_list, PhaseReference reference, bool with_beamwidths,
+                        Model model) {
   Pattern result;
   result.reference = reference;
-  if (with_beamwidths || reference == PhaseReference::phase_centre) {
-    Beamwidths& b = result.beamwidths;
+  result.model = model;
+  const bool to_phase_centre = reference == PhaseReference::phase_centre;
+  Beamwidths& b = result.beamwidths;
+  auto classic_beamwidths = [&] {
     horn::HCWBW(frequency, horn.aperture_radius, horn.slant_radius, b.e_3db, b.h_3db, b.e_10db, b.h_10db);
+    horn::CHPCE(frequency, horn.aperture_radius, horn.slant_radius, b.e_10db, result.classic_e_phase_centre,
+                b.h_10db, result.classic_h_phase_centre);
     result.has_beamwidths = true;
-    if (reference == PhaseReference::phase_centre) {
-      horn::CHPCE(frequency, horn.aperture_radius, horn.slant_radius, b.e_10db, result.e_phase_centre,
-                  b.h_10db, result.h_phase_centre);
+  };
+
+  std::optional<aperture::Aperture> engine;
+  if (model == Model::classic) {
+    if (with_beamwidths || to_phase_centre) classic_beamwidths();
+    result.e_phase_centre = result.classic_e_phase_centre;
+    result.h_phase_centre = result.classic_h_phase_centre;
+  } else {
+    const auto phase = model == Model::quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
+    engine.emplace(engine_horn(frequency, horn), phase);
+    result.engine = aperture::figures(*engine);
+    try {
+      classic_beamwidths();
+    } catch (const numerics::DomainError&) {
+      result.has_beamwidths = false;  // the picture shows the engine's alone
+    }
+    if (to_phase_centre) {
+      if (!result.engine->e_phase_centre || !result.engine->h_phase_centre) throw NoPhaseCentre{};
+      result.e_phase_centre = static_cast<float>(result.engine->e_phase_centre->unweighted.wavelengths);
+      result.h_phase_centre = static_cast<float>(result.engine->h_phase_centre->unweighted.wavelengths);
     }
   }
+  auto sample = [&](const float& degrees) {
+    return engine ? engine_row(*engine, degrees) : classic_row(frequency, horn, degrees);
+  };
 
-  const float zero = 0.0f;
-  PatternRow axis{};
-  horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, zero, axis.e_amplitude, axis.h_amplitude,
-              axis.e_phase, axis.h_phase);
-
+  const PatternRow axis = sample(0.0f);
   for (const float& degrees : angle_list) {
-    PatternRow row{};
-    row.angle = degrees;
-    const float radians = double(degrees) * double(radians_per_degree);
-    horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, radians, row.e_amplitude, row.h_amplitude,
-                row.e_phase, row.h_phase);
+    PatternRow row = sample(degrees);
     row.e_relative = double(row.e_amplitude) - double(axis.e_amplitude);
     row.h_relative = double(row.h_amplitude) - double(axis.h_amplitude);
-    if (reference == PhaseReference::phase_centre) {
+    if (to_phase_centre) {
       row.e_phase = fold_degrees(double(row.e_phase) - double(axis.e_phase) -
                                  phase_centre_correction(result.e_phase_centre, degrees));
       row.h_phase = fold_degrees(double(row.h_phase) - double(axis.h_phase) -

@@ -1,21 +1,28 @@
 // The far-field pattern of a horn over a range of angles, as veskal-pattern
-// tabulates and draws it: CHP11's amplitudes and phases, the amplitudes
-// relative to the axis, and optionally the phases referred to the phase
-// centres that CHPCE gives for the frequency.
+// tabulates and draws it: the amplitudes and phases of the classic model
+// (CHP11) or of the aperture engine, the amplitudes relative to the axis, and
+// optionally the phases referred to the model's phase centres (CHPCE's, or the
+// engine's least-squares fit).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "aperture/figures.hpp"
 #include "horn/geometry.hpp"
 
 namespace pattern {
 
 enum class PhaseReference { aperture, phase_centre };
 
+// classic: CHP11 and the classic routines; quadratic, spherical: the aperture
+// engine with that aperture phase.
+enum class Model { classic, quadratic, spherical };
+
 struct PatternRow {
   float angle;                     // degrees
-  float e_amplitude, h_amplitude;  // dB, as CHP11 gives them
+  float e_amplitude, h_amplitude;  // dB, as CHP11 gives them (the engine: 20 log10 |F|)
   float e_relative, h_relative;    // dB below the on-axis value
   float e_phase, h_phase;          // degrees
 };
@@ -27,18 +34,30 @@ struct Beamwidths {
 struct Pattern {
   std::vector<PatternRow> rows;
   PhaseReference reference = PhaseReference::aperture;
-  float e_phase_centre = 0.0f, h_phase_centre = 0.0f;  // wavelengths, behind the aperture
+  Model model = Model::classic;
+  float e_phase_centre = 0.0f, h_phase_centre = 0.0f;  // the model's, wavelengths behind the aperture
+  // The classic beamwidths and phase centres (wavelengths), where the classic
+  // model can give them.
   bool has_beamwidths = false;
   Beamwidths beamwidths{};
+  float classic_e_phase_centre = 0.0f, classic_h_phase_centre = 0.0f;
+  std::optional<aperture::Figures> engine;  // the engine's figures, for the engine models
 };
+
+// The phase reference asks for a phase centre that the engine cannot fit (no
+// 10 dB point in the forward half-space).
+struct NoPhaseCentre {};
 
 // Angles from `from` to `to` (degrees) by `step`: from + i step while not
 // beyond `to` (a thousandth of a step of rounding allowed).
 std::vector<float> angles(double from, double to, double step);
 
-// Throws numerics::DomainError when the model cannot describe the horn.
+// Classic model: throws numerics::DomainError when it cannot describe the
+// horn. Engine models: the classic beamwidths are added where the classic
+// model gives them; aperture::InvalidHorn for a horn the engine refuses.
 Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
-                        const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths);
+                        const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths,
+                        Model model = Model::classic);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).

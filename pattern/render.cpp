@@ -1,9 +1,13 @@
 #include "pattern/render.hpp"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "plot/svg.hpp"
 
 namespace pattern {
 
@@ -30,154 +34,149 @@ std::string to_csv(const Pattern& pattern) {
 
 namespace {
 
+using plot::line;
+using plot::marker;
+using plot::text;
+
 constexpr double width = 800, height = 520;
 constexpr double left = 80, right = 170, top = 60, bottom = 70;
 constexpr double floor_db = -40.0;
 constexpr const char* e_colour = "#1f77b4";
 constexpr const char* h_colour = "#d62728";
 
-std::string number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", v);
-  return text;
-}
-
-std::string escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
+std::string model_name(Model model) {
+  switch (model) {
+    case Model::classic: return "classic model";
+    case Model::quadratic: return "aperture engine, quadratic aperture phase";
+    case Model::spherical: return "aperture engine, spherical aperture phase";
   }
-  return out;
+  return "";
 }
 
-struct Frame {
-  double from, to;
-  double x(double angle) const { return left + (angle - from) / (to - from) * (width - left - right); }
-  static double y(double db) {
-    const double clamped = std::clamp(db, floor_db, 0.0);
-    return top + (-clamped) / (-floor_db) * (height - top - bottom);
+// One legend line of a figure: the classic value, the engine's, or both.
+std::string pair_text(const char* label, std::optional<double> classic, std::optional<double> engine,
+                      const char* format) {
+  auto one = [&](std::optional<double> v) {
+    if (!v || !std::isfinite(*v)) return std::string("-");
+    char value[32];
+    std::snprintf(value, sizeof value, format, *v);
+    return std::string(value);
+  };
+  std::string entry = std::string(label) + ": ";
+  if (classic) entry += one(classic);
+  if (classic && engine) entry += " / ";
+  if (engine) entry += one(engine);
+  return entry;
+}
+
+// The markers' key, then the full beamwidths and the phase centres of the
+// classic model and of the engine, as far as the pattern has them.
+std::string legend_figures(const Pattern& pattern, double x, double y) {
+  std::string s;
+  const bool classic = pattern.has_beamwidths;
+  const bool engine = pattern.engine.has_value();
+  if (!classic && !engine) return s;
+  if (classic) {
+    s += marker(x + 15, y, "black", false) + text(x + 36, y + 4, "classic half-widths", "font-size=\"12\"");
+    y += 18;
   }
-};
-
-double nice_step(double span) {
-  for (double step : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0, 90.0})
-    if (span / step <= 12.0) return step;
-  return 90.0;
-}
-
-std::string line(double x1, double y1, double x2, double y2, const std::string& style) {
-  return "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) + "\" y2=\"" +
-         number(y2) + "\" " + style + "/>\n";
-}
-
-std::string text(double x, double y, const std::string& content, const std::string& style) {
-  return "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" " + style + ">" + escape(content) +
-         "</text>\n";
-}
-
-std::string curve(const Pattern& pattern, const Frame& f, bool e_plane, const char* colour) {
-  std::string points;
-  for (const PatternRow& r : pattern.rows) {
-    const double db = e_plane ? r.e_relative : r.h_relative;
-    if (!std::isfinite(db)) continue;
-    points += number(f.x(r.angle)) + "," + number(Frame::y(db)) + " ";
+  if (engine) {
+    s += marker(x + 15, y, "black", true) + text(x + 36, y + 4, "engine half-widths", "font-size=\"12\"");
+    y += 18;
   }
-  return "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"2\" points=\"" +
-         points + "\"/>\n";
+  y += 12;
+  const char* heading = classic && engine ? "classic / engine" : classic ? "classic model" : "aperture engine";
+  s += text(x, y, heading, "font-size=\"12\" font-weight=\"bold\"");
+  y += 17;
+  const Beamwidths& b = pattern.beamwidths;
+  const aperture::Figures* g = engine ? &*pattern.engine : nullptr;
+  auto c = [&](float v) { return classic ? std::optional<double>(v) : std::nullopt; };
+  auto e = [&](const std::optional<double>& v) { return engine ? std::optional<double>(v.value_or(NAN)) : std::nullopt; };
+  auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
+    return engine ? std::optional<double>(fit ? fit->unweighted.wavelengths : NAN) : std::nullopt;
+  };
+  const std::string lines[] = {
+      "full beamwidths (\xC2\xB0)",
+      pair_text("E 3 dB", c(b.e_3db), g ? e(g->e_beamwidth_3db) : std::nullopt, "%.1f"),
+      pair_text("H 3 dB", c(b.h_3db), g ? e(g->h_beamwidth_3db) : std::nullopt, "%.1f"),
+      pair_text("E 10 dB", c(b.e_10db), g ? e(g->e_beamwidth_10db) : std::nullopt, "%.1f"),
+      pair_text("H 10 dB", c(b.h_10db), g ? e(g->h_beamwidth_10db) : std::nullopt, "%.1f"),
+      "phase centres (\xCE\xBB)",
+      pair_text("E", c(pattern.classic_e_phase_centre), g ? centre(g->e_phase_centre) : std::nullopt, "%.2f"),
+      pair_text("H", c(pattern.classic_h_phase_centre), g ? centre(g->h_phase_centre) : std::nullopt, "%.2f"),
+  };
+  for (const std::string& line : lines) {
+    s += text(x, y, line, "font-size=\"12\"");
+    y += 17;
+  }
+  return s;
 }
 
 }  // namespace
 
 std::string to_svg(const Pattern& pattern, const Description& d) {
-  Frame f{pattern.rows.empty() ? 0.0 : pattern.rows.front().angle,
-          pattern.rows.empty() ? 1.0 : pattern.rows.back().angle};
-  if (f.to <= f.from) f.to = f.from + 1.0;
-  const double plot_right = width - right, plot_bottom = height - bottom;
-  std::string s =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-      number(width) + "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) + " " +
-      number(height) +
-      "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"13\">\n"
-      "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  const double from = pattern.rows.empty() ? 0.0 : pattern.rows.front().angle;
+  const double to = pattern.rows.empty() || pattern.rows.back().angle <= from ? from + 1.0 : pattern.rows.back().angle;
+  const plot::Panel f{left, top, width - left - right, height - top - bottom, from, to, floor_db, 0.0};
+  const double plot_right = width - right;
+  std::string s = plot::document_start(width, height);
   s += text(width / 2, 28, "TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz",
             "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
-
-  // Grid and axes.
-  const double step = nice_step(f.to - f.from);
-  for (double a = std::ceil(f.from / step) * step; a <= f.to + 1e-9; a += step) {
-    s += line(f.x(a), top, f.x(a), plot_bottom, "stroke=\"#dddddd\"");
-    s += text(f.x(a), plot_bottom + 18, number(a).substr(0, number(a).find('.')), "text-anchor=\"middle\"");
-  }
-  for (double db = 0.0; db >= floor_db; db -= 5.0) {
-    s += line(left, Frame::y(db), plot_right, Frame::y(db), "stroke=\"#dddddd\"");
-    s += text(left - 8, Frame::y(db) + 4, number(db).substr(0, number(db).find('.')), "text-anchor=\"end\"");
-  }
-  s += "<rect x=\"" + number(left) + "\" y=\"" + number(top) + "\" width=\"" + number(plot_right - left) +
-       "\" height=\"" + number(plot_bottom - top) + "\" fill=\"none\" stroke=\"black\"/>\n";
-  s += text((left + plot_right) / 2, height - 25, "Angle from the axis (degrees)", "text-anchor=\"middle\"");
-  s += text(22, (top + plot_bottom) / 2, "Amplitude relative to the axis (dB)",
-            "text-anchor=\"middle\" transform=\"rotate(-90 22 " + number((top + plot_bottom) / 2) + ")\"");
+  s += text(width / 2, 46, model_name(pattern.model), "text-anchor=\"middle\" fill=\"#555555\"");
+  s += f.axes("Angle from the axis (degrees)", "Amplitude relative to the axis (dB)", 12, 8, true);
 
   // The -3 dB and -10 dB levels.
   for (double level : {-3.0, -10.0}) {
-    s += line(left, Frame::y(level), plot_right, Frame::y(level),
-              "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
-    s += text(plot_right - 4, Frame::y(level) - 4, number(level).substr(0, number(level).find('.')) + " dB",
+    s += line(left, f.y(level), plot_right, f.y(level), "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
+    s += text(plot_right - 4, f.y(level) - 4, plot::number(level).substr(0, plot::number(level).find('.')) + " dB",
               "text-anchor=\"end\" fill=\"#555555\"");
   }
 
-  // The model beamwidths of the beamwidth routine, as half-angles.
+  // The half-beamwidths: the classic routine's as circles, the engine's as squares.
+  struct Mark {
+    double half_angle, level;
+    const char* colour;
+  };
+  auto draw_marks = [&](std::span<const Mark> marks, bool square) {
+    for (const Mark& m : marks) {
+      if (!(m.half_angle >= f.x_from && m.half_angle <= f.x_to)) continue;
+      const double x = f.x(m.half_angle), y = f.y(m.level);
+      s += line(x, y - 8, x, y + 8, "stroke=\"" + std::string(m.colour) + "\" stroke-width=\"2\"");
+      s += marker(x, y, m.colour, square);
+    }
+  };
   if (pattern.has_beamwidths) {
     const Beamwidths& b = pattern.beamwidths;
-    struct Mark {
-      double half_angle, level;
-      const char* colour;
-    };
     const Mark marks[] = {{b.e_3db / 2.0, -3.0, e_colour},
                           {b.h_3db / 2.0, -3.0, h_colour},
                           {b.e_10db / 2.0, -10.0, e_colour},
                           {b.h_10db / 2.0, -10.0, h_colour}};
-    for (const Mark& m : marks) {
-      if (!(m.half_angle >= f.from && m.half_angle <= f.to)) continue;
-      const double x = f.x(m.half_angle), y = Frame::y(m.level);
-      s += line(x, y - 8, x, y + 8, "stroke=\"" + std::string(m.colour) + "\" stroke-width=\"2\"");
-      s += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\" fill=\"white\" stroke=\"" +
-           m.colour + "\" stroke-width=\"2\"/>\n";
-    }
+    draw_marks(marks, false);
+  }
+  if (pattern.engine) {
+    const aperture::Figures& g = *pattern.engine;
+    auto half = [](const std::optional<double>& width) { return width ? *width / 2.0 : -1e9; };
+    const Mark marks[] = {{half(g.e_beamwidth_3db), -3.0, e_colour},
+                          {half(g.h_beamwidth_3db), -3.0, h_colour},
+                          {half(g.e_beamwidth_10db), -10.0, e_colour},
+                          {half(g.h_beamwidth_10db), -10.0, h_colour}};
+    draw_marks(marks, true);
   }
 
-  s += curve(pattern, f, true, e_colour);
-  s += curve(pattern, f, false, h_colour);
+  std::vector<std::pair<double, double>> e_points, h_points;
+  for (const PatternRow& r : pattern.rows) {
+    e_points.emplace_back(f.x(r.angle), std::isfinite(r.e_relative) ? f.y(r.e_relative) : NAN);
+    h_points.emplace_back(f.x(r.angle), std::isfinite(r.h_relative) ? f.y(r.h_relative) : NAN);
+  }
+  s += plot::curve(e_points, e_colour);
+  s += plot::curve(h_points, h_colour);
 
   // Legend.
   const double lx = plot_right + 15;
-  s += line(lx, top + 10, lx + 30, top + 10, "stroke=\"" + std::string(e_colour) + "\" stroke-width=\"2\"");
-  s += text(lx + 36, top + 14, "E plane", "");
-  s += line(lx, top + 32, lx + 30, top + 32, "stroke=\"" + std::string(h_colour) + "\" stroke-width=\"2\"");
-  s += text(lx + 36, top + 36, "H plane", "");
-  if (pattern.has_beamwidths) {
-    s += "<circle cx=\"" + number(lx + 15) + "\" cy=\"" + number(top + 56) +
-         "\" r=\"4\" fill=\"white\" stroke=\"black\" stroke-width=\"2\"/>\n";
-    s += text(lx + 36, top + 60, "model 3 dB and", "");
-    s += text(lx + 36, top + 76, "10 dB half-widths", "");
-    const Beamwidths& b = pattern.beamwidths;
-    double y = top + 104;
-    for (const auto& [label, value] : {std::pair{"E 3 dB", b.e_3db}, std::pair{"H 3 dB", b.h_3db},
-                                       std::pair{"E 10 dB", b.e_10db}, std::pair{"H 10 dB", b.h_10db}}) {
-      char entry[64];
-      std::snprintf(entry, sizeof entry, "%s: %.1f\xC2\xB0 full", label, double(value));
-      s += text(lx, y, entry, "font-size=\"12\"");
-      y += 17;
-    }
-  }
-  s += "</svg>\n";
+  s += plot::legend_line(lx, top + 10, e_colour, false, "E plane");
+  s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
+  s += legend_figures(pattern, lx, top + 56);
+  s += plot::document_end();
   return s;
 }
 

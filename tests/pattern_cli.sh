@@ -44,6 +44,19 @@ expect 2 --step "${horn[@]}" --step 0
 expect 2 --to "${horn[@]}" --from 10 --to 5
 expect 2 --format "${horn[@]}" --format png
 expect 2 --phase-reference "${horn[@]}" --phase-reference apex
+expect 2 --model "${horn[@]}" --model exact
+
+# The engine's pattern: a table, and a picture with both models' figures.
+for model in quadratic spherical; do
+  "$tool" "${horn[@]}" --model $model --format svg --output $model.svg || fail "--model $model svg"
+  "${XMLLINT:-xmllint}" --noout $model.svg || fail "--model $model svg not well-formed"
+  grep -q "classic / engine" $model.svg || fail "--model $model: legend lacks the two models"
+  "$tool" "${horn[@]}" --model $model --to 10 --phase-reference phase-centre > $model.csv || fail "--model $model csv"
+  [ "$(wc -l < $model.csv)" -eq 22 ] || fail "--model $model csv rows"
+done
+# Beyond the classic beamwidth model the engine still draws the horn.
+"$tool" --frequency 1 --aperture-diameter 1 --slant-radius 10 --model spherical --format svg --output engine-small.svg \
+  || fail "engine picture of a small horn"
 expect 1 "too small in wavelengths" --frequency 1 --aperture-diameter 1 --slant-radius 10 --format svg --output small.svg
 ! ls small.svg* > /dev/null 2>&1 || fail "a failed run left its output"
 echo old > kept.svg

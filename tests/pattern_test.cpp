@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -108,6 +109,27 @@ TEST(PatternTool, RoundTripDigits) {
     EXPECT_EQ(std::signbit(back), std::signbit(v));
     EXPECT_EQ(back, v);
   }
+}
+
+// The engine models tabulate the engine's field, rounded to float, relative
+// to its own axis value, and refer phases to the engine's phase centres.
+TEST(PatternTool, EngineModelsTabulateTheEngine) {
+  const std::vector<float> list = angles(0.0, 20.0, 5.0);
+  const aperture::Aperture engine({0.0762, 0.6096, 10.0}, aperture::Phase::spherical);  // 3 in, 24 in
+  const Pattern p = compute_pattern(10.0f, horn_6_in, list, PhaseReference::aperture, true, Model::spherical);
+  ASSERT_TRUE(p.engine.has_value());
+  ASSERT_TRUE(p.has_beamwidths);
+  const double axis = 20.0 * std::log10(std::abs(engine.far_field(aperture::Plane::e, 0.0)));
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const double theta = double(list[i]) * std::numbers::pi / 180.0;
+    const double e_db = 20.0 * std::log10(std::abs(engine.far_field(aperture::Plane::e, theta)));
+    EXPECT_FLOAT_EQ(p.rows[i].e_amplitude, static_cast<float>(e_db));
+    EXPECT_NEAR(p.rows[i].e_relative, e_db - axis, 1e-5);
+  }
+  const Pattern centred =
+      compute_pattern(10.0f, horn_6_in, list, PhaseReference::phase_centre, false, Model::spherical);
+  EXPECT_FLOAT_EQ(centred.e_phase_centre, static_cast<float>(centred.engine->e_phase_centre->unweighted.wavelengths));
+  EXPECT_LT(std::fabs(centred.rows[1].e_phase), 2.0f);  // flat within the beam
 }
 
 }  // namespace
