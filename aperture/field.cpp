@@ -41,9 +41,11 @@ void validate(const Horn& horn) {
           "the aperture radius must be a positive length");
   require(std::isfinite(horn.slant_radius) && horn.slant_radius > 0.0,
           "the slant radius must be a positive length");
-  require(std::isfinite(horn.frequency) && horn.frequency > 0.0, "the frequency must be a positive number of GHz");
-  require(horn.slant_radius >= horn.aperture_radius,
-          "the slant radius must be at least the aperture radius (the cone cannot be wider than a hemisphere)");
+  require(std::isfinite(horn.frequency) && horn.frequency > 0.0,
+          "the frequency must be a positive number of GHz");
+  require(
+      horn.slant_radius >= horn.aperture_radius,
+      "the slant radius must be at least the aperture radius (the cone cannot be wider than a hemisphere)");
 }
 
 Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn), phase_(phase) {
@@ -54,7 +56,8 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
   ka_ = 2.0 * pi * a / wavelength_;
   phase_error_ = a * a / (2.0 * wavelength_ * R);
   apex_distance_ = std::sqrt((R - a) * (R + a));
-  require(std::isfinite(ka_) && std::isfinite(phase_error_), "the horn is too large in wavelengths to integrate");
+  require(std::isfinite(ka_) && std::isfinite(phase_error_),
+          "the horn is too large in wavelengths to integrate");
 
   const double u_max = std::max(ka_, 12.0);
   const double rate = u_max + te11_root + 4.0 * pi * phase_error_;
@@ -72,9 +75,8 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
     j2_chi_.push_back(chi.j2);
     // The spherical path difference, written without cancellation:
     // sqrt(L^2 + r^2) - L = r^2 / (sqrt(L^2 + r^2) + L).
-    const double psi = phase == Phase::quadratic
-                           ? 2.0 * pi * phase_error_ * rho * rho
-                           : ka_ * rho * rho / (std::hypot(L_over_a, rho) + L_over_a);
+    const double psi = phase == Phase::quadratic ? 2.0 * pi * phase_error_ * rho * rho
+                                                 : ka_ * rho * rho / (std::hypot(L_over_a, rho) + L_over_a);
     weighted_phase_.push_back(weights[i] * rho * std::polar(1.0, -psi));
   }
 }

@@ -71,7 +71,7 @@ class Aperture {
   Phase phase() const { return phase_; }
   double wavelength() const { return wavelength_; }  // m
   double ka() const { return ka_; }
-  double phase_error() const { return phase_error_; }  // s = a^2 / (2 lambda R)
+  double phase_error() const { return phase_error_; }      // s = a^2 / (2 lambda R)
   double apex_distance() const { return apex_distance_; }  // L, m
   int radial_order() const { return static_cast<int>(rho_.size()); }
 
@@ -99,8 +99,8 @@ class Aperture {
   Horn horn_;
   Phase phase_;
   double wavelength_, ka_, phase_error_, apex_distance_;
-  std::vector<double> rho_;                        // radial nodes on [0, 1]
-  std::vector<double> j0_chi_, j2_chi_;            // J0, J2 at chi rho
+  std::vector<double> rho_;                           // radial nodes on [0, 1]
+  std::vector<double> j0_chi_, j2_chi_;               // J0, J2 at chi rho
   std::vector<std::complex<double>> weighted_phase_;  // w rho exp(-j psi(rho))
 };
 

@@ -72,7 +72,8 @@ double directivity(const Aperture& aperture) {
       // theta forward and pi - theta backward share u: obliquity (1 +- cos theta) / 2.
       const double c = std::cos(theta);
       const double obliquity = ((1.0 + c) * (1.0 + c) + (1.0 - c) * (1.0 - c)) / 4.0;
-      integral += rule.weights[static_cast<std::size_t>(i)] * (to - from) * power * obliquity * std::sin(theta);
+      integral +=
+          rule.weights[static_cast<std::size_t>(i)] * (to - from) * power * obliquity * std::sin(theta);
     }
   }
   return 4.0 * std::norm(aperture.integrals(0.0).i0) / integral;
@@ -139,7 +140,9 @@ PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_a
     if (largest_step < pi / 2.0 || count > 4000) break;
   }
   const std::vector<double> ones(theta.size(), 1.0);
-  auto centre = [&](double wavelengths) { return PhaseCentre{wavelengths, wavelengths * aperture.wavelength()}; };
+  auto centre = [&](double wavelengths) {
+    return PhaseCentre{wavelengths, wavelengths * aperture.wavelength()};
+  };
   return {half_angle_deg, centre(fit_phase_centre(theta, phase, ones)),
           centre(fit_phase_centre(theta, phase, power))};
 }
@@ -160,10 +163,9 @@ Figures figures(const Aperture& aperture) {
     double from = 0.0;
     bool bracketed = false;
   };
-  std::array<Wanted, 4> wanted = {Wanted{Plane::e, half_power, &f.e_beamwidth_3db},
-                                  Wanted{Plane::h, half_power, &f.h_beamwidth_3db},
-                                  Wanted{Plane::e, tenth_power, &f.e_beamwidth_10db},
-                                  Wanted{Plane::h, tenth_power, &f.h_beamwidth_10db}};
+  std::array<Wanted, 4> wanted = {
+      Wanted{Plane::e, half_power, &f.e_beamwidth_3db}, Wanted{Plane::h, half_power, &f.h_beamwidth_3db},
+      Wanted{Plane::e, tenth_power, &f.e_beamwidth_10db}, Wanted{Plane::h, tenth_power, &f.h_beamwidth_10db}};
   const double step = scan_step(aperture);
   double previous = 0.0;
   for (int i = 1; previous < pi / 2.0; ++i) {

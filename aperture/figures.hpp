@@ -72,9 +72,9 @@ double fit_phase_centre(std::span<const double> theta, std::span<const double> p
 // plane's phase centre fitted over its own 10 dB half-angle (none where there
 // is no 10 dB beamwidth).
 struct Figures {
-  double efficiency;            // aperture efficiency
-  double aperture_formula_db;   // 10 log10((ka)^2 efficiency)
-  double directivity_db;        // integrated over the sphere
+  double efficiency;           // aperture efficiency
+  double aperture_formula_db;  // 10 log10((ka)^2 efficiency)
+  double directivity_db;       // integrated over the sphere
   std::optional<double> e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db;  // degrees
   std::optional<PhaseCentreFit> e_phase_centre, h_phase_centre;
 };

@@ -5,7 +5,8 @@
 namespace aperture {
 
 QuadratureRule gauss_legendre(int n) {
-  const std::vector<double> zeros = boost::math::legendre_p_zeros<double>(n);  // the non-negative ones, ascending
+  const std::vector<double> zeros =
+      boost::math::legendre_p_zeros<double>(n);  // the non-negative ones, ascending
   QuadratureRule rule;
   auto add = [&](double x) {  // x in (-1, 1); weight 2 / ((1 - x^2) P_n'(x)^2), halved for [0, 1]
     const double d = boost::math::legendre_p_prime(n, x);

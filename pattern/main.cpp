@@ -162,8 +162,9 @@ int run(int argc, char** argv) {
   std::string text;
   try {
     horn::complete_geometry(horn);
-    const auto result = pattern::compute_pattern(
-        o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step), reference, o.format == "svg", model);
+    const auto result =
+        pattern::compute_pattern(o.frequency, horn.in_inches(), pattern::angles(o.from, o.to, o.step),
+                                 reference, o.format == "svg", model);
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {

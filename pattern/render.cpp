@@ -85,13 +85,17 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 18;
   }
   y += 12;
-  const char* heading = classic && engine ? "classic / engine" : classic ? "classic model" : "aperture engine";
+  const char* heading = classic && engine ? "classic / engine"
+                        : classic         ? "classic model"
+                                          : "aperture engine";
   s += text(x, y, heading, "font-size=\"12\" font-weight=\"bold\"");
   y += 17;
   const Beamwidths& b = pattern.beamwidths;
   const aperture::Figures* g = engine ? &*pattern.engine : nullptr;
   auto c = [&](float v) { return classic ? std::optional<double>(v) : std::nullopt; };
-  auto e = [&](const std::optional<double>& v) { return engine ? std::optional<double>(v.value_or(NAN)) : std::nullopt; };
+  auto e = [&](const std::optional<double>& v) {
+    return engine ? std::optional<double>(v.value_or(NAN)) : std::nullopt;
+  };
   auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
     return engine ? std::optional<double>(fit ? fit->unweighted.wavelengths : NAN) : std::nullopt;
   };
@@ -116,7 +120,8 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
 
 std::string to_svg(const Pattern& pattern, const Description& d) {
   const double from = pattern.rows.empty() ? 0.0 : pattern.rows.front().angle;
-  const double to = pattern.rows.empty() || pattern.rows.back().angle <= from ? from + 1.0 : pattern.rows.back().angle;
+  const double to =
+      pattern.rows.empty() || pattern.rows.back().angle <= from ? from + 1.0 : pattern.rows.back().angle;
   const plot::Panel f{left, top, width - left - right, height - top - bottom, from, to, floor_db, 0.0};
   const double plot_right = width - right;
   std::string s = plot::document_start(width, height);
@@ -128,7 +133,8 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   // The -3 dB and -10 dB levels.
   for (double level : {-3.0, -10.0}) {
     s += line(left, f.y(level), plot_right, f.y(level), "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
-    s += text(plot_right - 4, f.y(level) - 4, plot::number(level).substr(0, plot::number(level).find('.')) + " dB",
+    s += text(plot_right - 4, f.y(level) - 4,
+              plot::number(level).substr(0, plot::number(level).find('.')) + " dB",
               "text-anchor=\"end\" fill=\"#555555\"");
   }
 

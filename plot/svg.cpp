@@ -43,7 +43,8 @@ std::string line(double x1, double y1, double x2, double y2, const std::string& 
 }
 
 std::string text(double x, double y, std::string_view content, const std::string& style) {
-  return "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" " + style + ">" + escape(content) + "</text>\n";
+  return "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" " + style + ">" + escape(content) +
+         "</text>\n";
 }
 
 std::string rect(double x, double y, double width, double height, const std::string& style) {
@@ -57,7 +58,8 @@ std::string marker(double x, double y, const std::string& colour, bool square) {
   return "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\" " + style + "/>\n";
 }
 
-std::string curve(const std::vector<std::pair<double, double>>& points, const std::string& colour, bool dashed) {
+std::string curve(const std::vector<std::pair<double, double>>& points, const std::string& colour,
+                  bool dashed) {
   const std::string style = "fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"" +
                             (dashed ? " stroke-dasharray=\"7 4\"" : "");
   std::string out, run;
@@ -125,8 +127,7 @@ std::string Panel::axes(const std::string& x_title, const std::string& y_title, 
     s += text(left - 6, y(v) + 4, tick_label(v), "text-anchor=\"end\" font-size=\"12\"");
   }
   s += rect(left, top, width, height, "fill=\"none\" stroke=\"black\"");
-  if (!x_title.empty())
-    s += text(left + width / 2, top + height + 34, x_title, "text-anchor=\"middle\"");
+  if (!x_title.empty()) s += text(left + width / 2, top + height + 34, x_title, "text-anchor=\"middle\"");
   if (!y_title.empty()) {
     const double cx = left - 48, cy = top + height / 2;
     s += text(cx, cy, y_title,

@@ -35,7 +35,7 @@ double nice_step(double span, int ticks, bool degrees = false);
 
 // A rectangular plot area mapping a value range onto pixels.
 struct Panel {
-  double left, top, width, height;  // pixels
+  double left, top, width, height;    // pixels
   double x_from, x_to, y_from, y_to;  // values at the edges (y_from at the bottom)
 
   double x(double value) const;
