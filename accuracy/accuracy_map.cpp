@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "aperture/limits.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/gain.hpp"
 #include "horn/phase_centre.hpp"
@@ -93,9 +94,10 @@ Values engine(double ka, double s, aperture::Phase phase) {
 }
 
 double limit(Figure k, double engine_value) {
-  if (k == gain) return 0.2;
-  if (k == e_centre || k == h_centre) return 0.1;
-  return std::max(1.0, 0.05 * std::abs(engine_value));
+  namespace l = aperture::limits;
+  if (k == gain) return l::gain_db;
+  if (k == e_centre || k == h_centre) return l::phase_centre_wavelengths;
+  return l::beamwidth_degrees(engine_value);
 }
 
 Verdict judge(Figure k, const Values& c, const Values& e) {

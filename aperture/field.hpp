@@ -49,6 +49,12 @@ struct Horn {
   double frequency;        // GHz
 };
 
+// A horn given in inches (the classic routines' unit): lengths to metres.
+inline Horn horn_from_inches(double aperture_radius, double slant_radius, double frequency) {
+  constexpr double metres_per_inch = 0.0254;
+  return {aperture_radius * metres_per_inch, slant_radius * metres_per_inch, frequency};
+}
+
 class InvalidHorn : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;

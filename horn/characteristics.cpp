@@ -28,6 +28,12 @@ Characteristics characteristics(const Horn& horn, const float& frequency) {
   return c;
 }
 
+float phase_error(const HornInInches& horn, const float& frequency) {
+  const float wavelength = horn::wavelength(frequency);
+  return (double(horn.aperture_radius) * double(horn.aperture_radius)) /
+         (double(wavelength) * 2.0 * double(horn.slant_radius));
+}
+
 std::int32_t frequency_count(const float& start, const float& stop, const float& step) {
   constexpr float count_offset = 1.4f;
   return numerics::trunc_to_int32((double(stop) - double(start)) / double(step) + double(count_offset));

@@ -30,6 +30,10 @@ struct Characteristics {
 // wavelengths for the beamwidth model: numerics::DomainError.
 Characteristics characteristics(const Horn& horn, const float& frequency);
 
+// The phase-error parameter s = a^2 / (2 lambda R) as the gain routine forms
+// it (CHNGN), for a horn in inches at `frequency` GHz.
+float phase_error(const HornInInches& horn, const float& frequency);
+
 // Rows of a range: trunc((stop - start) / step + 1.4), so that the stop
 // frequency is included when the step divides the range; the most negative
 // integer when that is not a number or does not fit (hence no rows).

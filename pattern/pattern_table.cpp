@@ -28,8 +28,6 @@ double phase_centre_correction(double centre, double angle) {
 
 namespace {
 
-constexpr double metres_per_inch = 0.0254;
-
 // The amplitudes (dB) and phases (degrees) of both planes at one angle.
 PatternRow classic_row(const float& frequency, const horn::HornInInches& horn, const float& degrees) {
   PatternRow row{};
@@ -50,11 +48,6 @@ PatternRow engine_row(const aperture::Aperture& engine, const float& degrees) {
   row.e_phase = static_cast<float>(std::arg(f.e) * degrees_per_radian);
   row.h_phase = static_cast<float>(std::arg(f.h) * degrees_per_radian);
   return row;
-}
-
-aperture::Horn engine_horn(const float& frequency, const horn::HornInInches& horn) {
-  return {double(horn.aperture_radius) * metres_per_inch, double(horn.slant_radius) * metres_per_inch,
-          double(frequency)};
 }
 
 }  // namespace
@@ -81,7 +74,7 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
     result.h_phase_centre = result.classic_h_phase_centre;
   } else {
     const auto phase = model == Model::quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
-    engine.emplace(engine_horn(frequency, horn), phase);
+    engine.emplace(aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency), phase);
     result.engine = aperture::figures(*engine);
     try {
       classic_beamwidths();

@@ -1,21 +1,17 @@
 #include "pattern/render.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "cli/options.hpp"
 #include "plot/svg.hpp"
 
 namespace pattern {
 
-std::string round_trip(float value) {
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return ec == std::errc{} ? std::string(text, end) : std::string("nan");
-}
+std::string round_trip(float value) { return cli::shortest(value); }
 
 std::string to_csv(const Pattern& pattern) {
   const std::string reference = pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
