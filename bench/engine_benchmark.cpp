@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "aperture/figures.hpp"
+#include "design/solver.hpp"
 
 namespace {
 
@@ -31,6 +32,22 @@ void horns(benchmark::internal::Benchmark* b) {
     for (int spherical : {0, 1}) b->Args({ka, s, spherical});
 }
 BENCHMARK(figures)->Apply(horns)->Unit(benchmark::kMillisecond);
+
+// One design of veskal-design at 10 GHz: the shortest horn for 22 dB, or for a
+// mean 10 dB beamwidth of 30 degrees, in each model (budgets: 10 ms classic,
+// 300 ms engine).
+void design_horn(benchmark::State& state) {
+  design::Problem p{};
+  p.frequency = 10.0f;
+  p.quantity = state.range(0) == 0 ? design::Quantity::gain : design::Quantity::beamwidth_10db;
+  p.value = state.range(0) == 0 ? 22.0 : 30.0;
+  p.model = static_cast<design::Model>(state.range(1));
+  for (auto _ : state) benchmark::DoNotOptimize(design::solve(p));
+}
+BENCHMARK(design_horn)
+    ->ArgNames({"beamwidth", "model"})
+    ->ArgsProduct({{0, 1}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

@@ -1,0 +1,267 @@
+#include "design/solver.hpp"
+
+#include <algorithm>
+#include <boost/math/tools/minima.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "aperture/figures.hpp"
+#include "horn/beamwidth.hpp"
+#include "horn/constants.hpp"
+#include "horn/gain.hpp"
+#include "numerics/checked_math.hpp"
+
+namespace design {
+namespace {
+
+using std::numbers::pi;
+constexpr double infinity = std::numeric_limits<double>::infinity();
+constexpr double min_phase_error = 1e-4;
+
+std::string fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// The requirement as text, and a value of its quantity with its unit.
+std::string unit_of(Quantity q) { return q == Quantity::gain ? " dB" : " degrees"; }
+std::string value_text(Quantity q, double v) { return fixed(v, q == Quantity::gain ? 2 : 1) + unit_of(q); }
+std::string what(const Problem& p) {
+  if (p.quantity == Quantity::gain) return "gain";
+  const char* plane = p.plane == Plane::e ? "n E-plane " : p.plane == Plane::h ? "n H-plane " : " mean ";
+  return plane + std::string(p.quantity == Quantity::beamwidth_3db ? "3 dB beamwidth" : "10 dB beamwidth");
+}
+
+double wavelength(const Problem& p) { return double(horn::wavelength(p.frequency)); }
+
+// The aperture radius at which the figure reaches the value, for phase error
+// s fixed; none when no aperture between `lo` and `hi` does. Gain grows and
+// beamwidths shrink with the aperture at fixed s.
+std::optional<double> aperture_for(const Problem& p, double s, double lo, double hi) {
+  const double lambda = wavelength(p);
+  auto excess = [&](double a) {
+    const auto v = figure(p, a, a * a / (2.0 * lambda * s));
+    if (!v) return -infinity;  // an aperture too small for the model: too little gain, too wide a beam
+    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+  };
+  double f_lo = excess(lo), f_hi = excess(hi);
+  if (!(f_lo <= 0.0 && f_hi >= 0.0)) return std::nullopt;
+  if (!std::isfinite(f_lo)) {  // move the lower end up, geometrically, to where the model computes
+    double a = lo;
+    for (int i = 1; i < 120 && !std::isfinite(f_lo); ++i)
+      f_lo = excess(a = lo * std::pow(hi / lo, i / 120.0));
+    if (!(f_lo <= 0.0)) return std::nullopt;  // already beyond the value where a horn begins
+    lo = a;
+  }
+  std::uintmax_t iterations = 100;
+  const auto r = boost::math::tools::toms748_solve(excess, lo, hi, f_lo, f_hi,
+                                                   boost::math::tools::eps_tolerance<double>(36), iterations);
+  return (r.first + r.second) / 2.0;
+}
+
+// The same at fixed aperture, over s; `first` crossing from the smallest s.
+std::optional<double> phase_error_for(const Problem& p, double a) {
+  const double lambda = wavelength(p);
+  const double s_hi = std::min(max_phase_error, a / (2.0 * lambda));  // R >= a
+  auto excess = [&](double s) {
+    const auto v = figure(p, a, a * a / (2.0 * lambda * s));
+    if (!v) return std::nan("");
+    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+  };
+  constexpr int steps = 160;
+  double previous_s = min_phase_error, previous = excess(previous_s);
+  for (int i = 1; i <= steps; ++i) {
+    const double s = min_phase_error + (s_hi - min_phase_error) * i / steps;
+    const double e = excess(s);
+    if (std::isfinite(previous) && std::isfinite(e) && (previous >= 0.0) != (e >= 0.0)) {
+      std::uintmax_t iterations = 100;
+      const auto r = boost::math::tools::toms748_solve(
+          excess, previous_s, s, previous, e, boost::math::tools::eps_tolerance<double>(36), iterations);
+      return (r.first + r.second) / 2.0;
+    }
+    previous_s = s;
+    previous = e;
+  }
+  return std::nullopt;
+}
+
+// The figure's range over a scan, for the message of an infeasible requirement.
+struct Range {
+  double low = infinity, high = -infinity;
+  void add(const std::optional<double>& v) {
+    if (v && std::isfinite(*v)) low = std::min(low, *v), high = std::max(high, *v);
+  }
+  double nearest(double value) const { return std::clamp(value, low, high); }
+};
+
+[[noreturn]] void infeasible(const Problem& p, const std::string& limit, const Range& range) {
+  std::string message = "no horn gives a" + std::string(p.quantity == Quantity::gain ? " " : "") + what(p) +
+                        " of " + value_text(p.quantity, p.value) + " " + limit;
+  if (range.low <= range.high)
+    message += "; the nearest it reaches is " + value_text(p.quantity, range.nearest(p.value));
+  throw Infeasible{message};
+}
+
+Solution fixed_aperture(const Problem& p) {
+  const double a = p.aperture_radius, lambda = wavelength(p);
+  if (const auto s = phase_error_for(p, a)) return {a, a * a / (2.0 * lambda * *s)};
+  Range range;
+  const double s_hi = std::min(max_phase_error, a / (2.0 * lambda));
+  for (int i = 0; i <= 80; ++i) {
+    const double s = min_phase_error + (s_hi - min_phase_error) * i / 80.0;
+    range.add(figure(p, a, a * a / (2.0 * lambda * s)));
+  }
+  infeasible(p, "with this aperture and a phase error s up to " + fixed(s_hi, 2), range);
+}
+
+Solution fixed_slant_radius(const Problem& p) {
+  const double R = p.slant_radius, lambda = wavelength(p);
+  const double a_hi = std::min(R, std::sqrt(2.0 * lambda * R * max_phase_error));
+  const double a_lo =
+      std::max(std::min(a_hi / 100.0, lambda / 20.0), p.waveguide_radius.value_or(0.0) * 1.000001);
+  if (!(a_lo < a_hi)) throw Infeasible{"no horn fits: the waveguide is as wide as this slant radius allows"};
+  auto value = [&](double a) { return figure(p, a, R); };
+  auto excess = [&](double a) {
+    const auto v = value(a);
+    if (!v) return std::nan("");
+    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+  };
+  // The gain peaks at the optimum aperture: only the apertures up to it count.
+  double top = a_hi;
+  if (p.quantity == Quantity::gain) {
+    auto minus_gain = [&](double a) { return -value(a).value_or(-infinity); };
+    top = boost::math::tools::brent_find_minima(minus_gain, a_lo, a_hi, 40).first;
+  }
+  constexpr int steps = 200;
+  Range range;
+  double previous_a = a_lo, previous = excess(a_lo);
+  range.add(value(a_lo));
+  for (int i = 1; i <= steps; ++i) {
+    const double a = a_lo + (top - a_lo) * i / steps;
+    const double e = excess(a);
+    range.add(value(a));
+    if (std::isfinite(previous) && std::isfinite(e) && (previous >= 0.0) != (e >= 0.0)) {
+      std::uintmax_t iterations = 100;
+      const auto r = boost::math::tools::toms748_solve(
+          excess, previous_a, a, previous, e, boost::math::tools::eps_tolerance<double>(36), iterations);
+      return {(r.first + r.second) / 2.0, R};
+    }
+    previous_a = a;
+    previous = e;
+  }
+  infeasible(p,
+             p.quantity == Quantity::gain ? "with this slant radius (the optimum aperture gives the most)"
+                                          : "with this slant radius and a phase error s up to 0.8",
+             range);
+}
+
+// The length the shortest design minimises: the slant radius, or with a
+// waveguide the axial length from it, (a - b) / tan(theta), sin(theta) = a / R.
+double length_of(const Problem& p, double a, double R) {
+  if (!p.waveguide_radius) return R;
+  return (a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a;
+}
+
+Solution shortest(const Problem& p) {
+  const double lambda = wavelength(p);
+  // Apertures from a tenth of a wavelength (or the waveguide's) up to one
+  // certainly large enough: ka with 12 dB above the gain (the classic loss is
+  // below 11 dB up to s = 0.8), or where u = 12 (beyond every table's level
+  // point) falls inside the beamwidth.
+  const double a_lo = std::max(lambda / 10.0, p.waveguide_radius.value_or(0.0) * 1.000001);
+  const double ka_hi = p.quantity == Quantity::gain
+                           ? std::pow(10.0, (p.value + 12.0) / 20.0)
+                           : 12.0 / std::sin(std::min(p.value / 2.0, 80.0) * pi / 180.0);
+  const double a_hi = std::max(a_lo * 2.0, ka_hi * lambda / (2.0 * pi));
+  auto design = [&](double s) -> std::optional<Solution> {
+    const auto a = aperture_for(p, s, a_lo, a_hi);
+    if (!a) return std::nullopt;
+    const double R = *a * *a / (2.0 * lambda * s);
+    if (R < *a) return std::nullopt;
+    return Solution{*a, R};
+  };
+  auto length = [&](double s) {
+    const auto d = design(s);
+    return d ? length_of(p, d->aperture_radius, d->slant_radius) : infinity;
+  };
+  constexpr int points = 16;
+  std::vector<double> grid, lengths;
+  for (int i = 0; i < points; ++i) {
+    grid.push_back(0.02 + (max_phase_error - 0.02) * i / (points - 1));
+    lengths.push_back(length(grid.back()));
+  }
+  const auto best = std::min_element(lengths.begin(), lengths.end()) - lengths.begin();
+  if (!std::isfinite(lengths[static_cast<std::size_t>(best)])) {
+    Range range;  // what horns of these phase errors reach at all
+    for (double s : grid)
+      for (int i = 0; i <= 24; ++i) {
+        const double a = a_lo * std::pow(a_hi / a_lo, i / 24.0);
+        range.add(figure(p, a, std::max(a, a * a / (2.0 * lambda * s))));
+      }
+    infeasible(p,
+               p.waveguide_radius ? "from this waveguide with a phase error s up to 0.8"
+                                  : "with a phase error s up to 0.8",
+               range);
+  }
+  const double lo = grid[static_cast<std::size_t>(std::max<std::ptrdiff_t>(best - 1, 0))];
+  const double hi = grid[static_cast<std::size_t>(std::min<std::ptrdiff_t>(best + 1, points - 1))];
+  const double s = boost::math::tools::brent_find_minima(length, lo, hi, 30).first;
+  if (const auto d = design(s);
+      d && length_of(p, d->aperture_radius, d->slant_radius) <= lengths[static_cast<std::size_t>(best)])
+    return *d;
+  return *design(grid[static_cast<std::size_t>(best)]);
+}
+
+}  // namespace
+
+std::optional<double> figure(const Problem& p, double aperture_radius, double slant_radius) {
+  if (!(aperture_radius > 0.0 && slant_radius >= aperture_radius) || !std::isfinite(slant_radius))
+    return std::nullopt;
+  const bool gain = p.quantity == Quantity::gain;
+  const bool three = p.quantity == Quantity::beamwidth_3db;
+  auto plane_value = [&](double e, double h) {
+    return p.plane == Plane::e ? e : p.plane == Plane::h ? h : (e + h) / 2.0;
+  };
+  if (p.model == Model::classic) {
+    const auto a = static_cast<float>(aperture_radius), R = static_cast<float>(slant_radius);
+    try {
+      if (gain) {
+        float g = 0.0f;
+        horn::CHNGN(p.frequency, a, R, g);
+        return g;
+      }
+      float e3, h3, e10, h10;
+      horn::HCWBW(p.frequency, a, R, e3, h3, e10, h10);
+      return three ? plane_value(e3, h3) : plane_value(e10, h10);
+    } catch (const numerics::DomainError&) {
+      return std::nullopt;
+    }
+  }
+  const auto phase = p.model == Model::quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
+  const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
+                                  phase);
+  if (gain) return 10.0 * std::log10(aperture::directivity(engine));
+  const double level = three ? aperture::half_power : aperture::tenth_power;
+  const auto e =
+      p.plane == Plane::h ? std::optional(0.0) : aperture::beamwidth(engine, aperture::Plane::e, level);
+  const auto h =
+      p.plane == Plane::e ? std::optional(0.0) : aperture::beamwidth(engine, aperture::Plane::h, level);
+  if (!e || !h) return std::nullopt;
+  return plane_value(*e, *h);
+}
+
+Solution solve(const Problem& p) {
+  switch (p.constraint) {
+    case Constraint::aperture: return fixed_aperture(p);
+    case Constraint::slant_radius: return fixed_slant_radius(p);
+    case Constraint::shortest: return shortest(p);
+  }
+  return shortest(p);
+}
+
+}  // namespace design
