@@ -125,20 +125,21 @@ std::string text_of(const Design& d, const Options& o) {
        padded("engine, spherical", 20) + "\n";
   struct Row {
     std::string label;
-    std::optional<double> Figures::*field;
+    std::optional<double> (*get)(const Figures&);
     int decimals;
   };
-  const Row rows[] = {{"gain (dB)", &Figures::gain, 2},
-                      {"E-plane 3 dB width (deg)", &Figures::e_3db, 1},
-                      {"H-plane 3 dB width (deg)", &Figures::h_3db, 1},
-                      {"E-plane 10 dB width (deg)", &Figures::e_10db, 1},
-                      {"H-plane 10 dB width (deg)", &Figures::h_10db, 1},
-                      {"E-plane phase centre (" + unit + ")", &Figures::e_centre, 3},
-                      {"H-plane phase centre (" + unit + ")", &Figures::h_centre, 3}};
+  const Row rows[] = {
+      {"gain (dB)", [](const Figures& f) { return f.gain; }, 2},
+      {"E-plane 3 dB width (deg)", [](const Figures& f) { return f.e_3db; }, 1},
+      {"H-plane 3 dB width (deg)", [](const Figures& f) { return f.h_3db; }, 1},
+      {"E-plane 10 dB width (deg)", [](const Figures& f) { return f.e_10db; }, 1},
+      {"H-plane 10 dB width (deg)", [](const Figures& f) { return f.h_10db; }, 1},
+      {"E-plane phase centre (" + unit + ")", [](const Figures& f) { return f.e_centre; }, 3},
+      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3}};
   for (const Row& r : rows)
-    t += "  " + padded(r.label, 30, false) + padded(fixed(d.classic.*r.field, r.decimals), 10) +
-         padded(fixed(d.quadratic.*r.field, r.decimals), 20) +
-         padded(fixed(d.spherical.*r.field, r.decimals), 20) + "\n";
+    t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
+         padded(fixed(r.get(d.quadratic), r.decimals), 20) +
+         padded(fixed(r.get(d.spherical), r.decimals), 20) + "\n";
   t +=
       "\n  Phase centres: behind the aperture plane, toward the apex; the engine's are least-squares fits.\n";
   return t;

@@ -30,15 +30,17 @@ struct PanelSpec {
   std::vector<Series> series;
 };
 
-std::optional<double> value(const std::optional<horn::Characteristics>& c,
-                            float horn::Characteristics::*field) {
-  if (!c) return std::nullopt;
-  return double((*c).*field);
+// A classic value, or an engine value, of a row through `get`; none where the row has none.
+template <class Get>
+std::optional<double> classic(const Row& r, Get get) {
+  if (!r.classic) return std::nullopt;
+  return double(get(*r.classic));
 }
 
-std::optional<double> engine_width(const Row& r, std::optional<double> aperture::Figures::*field) {
+template <class Get>
+std::optional<double> engine(const Row& r, Get get) {
   if (!r.check) return std::nullopt;
-  return r.check->figures.*field;
+  return get(*r.check);
 }
 
 std::string panel(const PanelSpec& spec, const Table& table, double y0, bool last) {
@@ -90,27 +92,32 @@ std::string to_svg(const Table& table, const std::string& title) {
   const std::string unit = unit_name(table.horn);
   const bool checked = table.check_phase.has_value();
   using C = horn::Characteristics;
-  using F = aperture::Figures;
   const std::vector<PanelSpec> panels = {
       {"Gain (dB)",
-       {{"gain", "#2ca02c", [](const Row& r) { return value(r.classic, &C::gain); },
+       {{"gain", "#2ca02c", [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
          [](const Row& r) {
            return r.check ? std::optional(r.check->figures.directivity_db) : std::nullopt;
          }}}},
       {"Full beamwidth (degrees)",
-       {{"E plane 3 dB", "#1f77b4", [](const Row& r) { return value(r.classic, &C::e_beamwidth_3db); },
-         [](const Row& r) { return engine_width(r, &F::e_beamwidth_3db); }},
-        {"H plane 3 dB", "#d62728", [](const Row& r) { return value(r.classic, &C::h_beamwidth_3db); },
-         [](const Row& r) { return engine_width(r, &F::h_beamwidth_3db); }},
-        {"E plane 10 dB", "#17becf", [](const Row& r) { return value(r.classic, &C::e_beamwidth_10db); },
-         [](const Row& r) { return engine_width(r, &F::e_beamwidth_10db); }},
-        {"H plane 10 dB", "#ff7f0e", [](const Row& r) { return value(r.classic, &C::h_beamwidth_10db); },
-         [](const Row& r) { return engine_width(r, &F::h_beamwidth_10db); }}}},
+       {{"E plane 3 dB", "#1f77b4",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_3db; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.e_beamwidth_3db; }); }},
+        {"H plane 3 dB", "#d62728",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.h_beamwidth_3db; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.h_beamwidth_3db; }); }},
+        {"E plane 10 dB", "#17becf",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_10db; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.e_beamwidth_10db; }); }},
+        {"H plane 10 dB", "#ff7f0e",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.h_beamwidth_10db; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.h_beamwidth_10db; }); }}}},
       {"Phase centre behind the aperture (" + unit + ")",
-       {{"E plane", "#1f77b4", [](const Row& r) { return value(r.classic, &C::e_phase_centre_length); },
-         [](const Row& r) { return r.check ? r.check->e_phase_centre_length : std::nullopt; }},
-        {"H plane", "#d62728", [](const Row& r) { return value(r.classic, &C::h_phase_centre_length); },
-         [](const Row& r) { return r.check ? r.check->h_phase_centre_length : std::nullopt; }}}},
+       {{"E plane", "#1f77b4",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.e_phase_centre_length; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.e_phase_centre_length; }); }},
+        {"H plane", "#d62728",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.h_phase_centre_length; }); },
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.h_phase_centre_length; }); }}}},
   };
   const double height = top + static_cast<double>(panels.size()) * (panel_height + gap) + 10;
   std::string s = plot::document_start(width, height);

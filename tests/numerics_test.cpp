@@ -188,8 +188,8 @@ TEST(GLINA, OddOrdersVisitTheMidpointLast) {
 TEST(GLINA, ReversedLimitsGiveTheNegativeIntegral) {
   std::array<float, 2> vector{};
   std::array<float, 1> integrals{};
-  numerics::GLINA(
-      1.0f, 0.0f, vector, [](std::span<float> v) { return v[0]; }, 4, integrals, 1);
+  auto x = [](std::span<float> v) { return v[0]; };
+  numerics::GLINA(1.0f, 0.0f, vector, x, 4, integrals, 1);
   EXPECT_NEAR(integrals[0], -0.5f, 1e-7f);
 }
 
@@ -206,8 +206,8 @@ TEST(GLINA, UnsupportedOrdersAndComponentCounts) {
   std::array<float, 2> vector{};
   std::array<float, 1> integrals{7.0f};
   int calls = 0;
-  numerics::GLINA(
-      0.0f, 1.0f, vector, [&calls](std::span<float>) { return ++calls, 1.0f; }, 16, integrals, 0);
+  auto count = [&calls](std::span<float>) { return ++calls, 1.0f; };
+  numerics::GLINA(0.0f, 1.0f, vector, count, 16, integrals, 0);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(integrals[0], 7.0f);
 }
