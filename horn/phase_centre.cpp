@@ -37,12 +37,16 @@ void CHPCE(const float& frequency, const float& aperture_radius, const float& sl
   float h_amplitude = 0.0f;
   float e_previous = 0.0f;
   float h_previous = 0.0f;
-  CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_previous, h_previous);
+  // The aperture phase is the same at every angle: computed once for the five.
+  const AperturePhase aperture_phase(rim_phase(frequency, aperture_radius, slant_radius));
+  CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_previous, h_previous,
+        aperture_phase);
   for (int i = 1; i <= steps; ++i) {
     angle = double(static_cast<float>(i)) * double(phase_step);
     float e_current = 0.0f;
     float h_current = 0.0f;
-    CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_current, h_current);
+    CHP11(frequency, aperture_radius, slant_radius, angle, e_amplitude, h_amplitude, e_current, h_current,
+          aperture_phase);
     e_sum = double(RELA(e_current, e_previous)) + double(e_sum);
     h_sum = double(RELA(h_current, h_previous)) + double(h_sum);
     e_previous = e_current;

@@ -13,20 +13,28 @@
 namespace numerics {
 namespace {
 
+constexpr int max_groups = 20;
+constexpr int terms_per_group = 5;
+
+// The leading term (x/2)^n / Gamma(n+1) of the series, with 1/Gamma(n+1) given.
+float leading_term(const float& h, const float& n, const float& reciprocal_gamma) {
+  if (n == 0.0f) return 1.0f;
+  return std::pow(double(h), double(n)) * double(reciprocal_gamma);
+}
+
+float reciprocal_gamma_of_order(const float& n) {
+  const float n_plus_1 = double(n) + 1.0;
+  return n == 0.0f ? 1.0f : GAMI(n_plus_1);
+}
+
 // x <= 6 (and NaN): sum_k (-1)^k (x/2)^(2k+n) / (k! Gamma(k+n+1)).
 float series(const float& x, const float& n) {
   const float h = double(x) / 2.0;
   const float h2 = double(h) * double(h);
-  float t = 1.0f;
-  if (n != 0.0f) {
-    const float n_plus_1 = double(n) + 1.0;
-    t = std::pow(double(h), double(n)) * double(GAMI(n_plus_1));
-  }
+  float t = leading_term(h, n, reciprocal_gamma_of_order(n));
   float sum = t;
   float previous_sum = t;
   float k = 1.0f;
-  constexpr int max_groups = 20;
-  constexpr int terms_per_group = 5;
   for (int group = 0; group < max_groups; ++group) {
     float group_sum = 0.0f;
     for (int term = 0; term < terms_per_group; ++term) {
@@ -101,10 +109,62 @@ float series_value(const float& f) {
 
 }  // namespace
 
+constexpr float switch_over = 6.0f;
+
 float BESJ(const float& x, const float& order) {
-  constexpr float switch_over = 6.0f;
   if (x > switch_over) return asymptotic(x, order);  // x > 6: asymptotic form
   return series(x, order);                           // x <= 6 or NaN: ascending series
+}
+
+void BESJ_each(std::span<const float> x, const float& n, std::span<float> values) {
+  constexpr std::size_t lanes = 32;
+  if (x.size() > lanes) {  // more than a batch: in batches
+    BESJ_each(x.first(lanes), n, values.first(lanes));
+    BESJ_each(x.subspan(lanes), n, values.subspan(lanes));
+    return;
+  }
+  // The series' state of every argument; the term's divisor (k + n) k is the
+  // same for all of them, as is k.
+  std::array<float, lanes> h2{}, t{}, sum{}, previous_sum{};
+  std::array<bool, lanes> running{};
+  std::size_t count = 0;
+  const float reciprocal_gamma = reciprocal_gamma_of_order(n);  // one value for all the arguments
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (x[i] > switch_over) {  // x > 6: asymptotic form, on its own
+      values[i] = asymptotic(x[i], n);
+      continue;
+    }
+    const float h = double(x[i]) / 2.0;
+    h2[i] = double(h) * double(h);
+    t[i] = leading_term(h, n, reciprocal_gamma);
+    sum[i] = previous_sum[i] = t[i];
+    running[i] = true;
+    ++count;
+  }
+  float k = 1.0f;
+  for (int group = 0; group < max_groups && count > 0; ++group) {
+    std::array<float, lanes> group_sum{};
+    for (int term = 0; term < terms_per_group; ++term) {
+      const double divisor = (double(k) + double(n)) * double(k);
+      for (std::size_t i = 0; i < x.size(); ++i) {  // finished lanes run on unread
+        t[i] = -(double(t[i]) * double(h2[i])) / divisor;
+        group_sum[i] = double(group_sum[i]) + double(t[i]);
+      }
+      k = double(k) + 1.0;
+    }
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (!running[i]) continue;
+      sum[i] = double(sum[i]) + double(group_sum[i]);
+      if (double(previous_sum[i]) - double(sum[i]) == 0.0) {
+        running[i] = false;
+        --count;
+        values[i] = sum[i];
+      }
+      previous_sum[i] = sum[i];
+    }
+  }
+  for (std::size_t i = 0; i < x.size(); ++i)
+    if (running[i]) values[i] = sum[i];  // twenty groups without settling (NaN)
 }
 
 float GAMI(const float& x) {

@@ -9,11 +9,19 @@
 //   with upward or downward recurrence. 0 at the poles 0, -1, -2, ..., and 0
 //   for |x| >= 33 or NaN.
 // GAM(x): Gamma(x) = 1 / GAMI(x); an infinity at a pole.
+//
+// BESJ_each(x, n, values): BESJ(x[i], n) for every i, bit for bit. The series
+//   of all the arguments run side by side, term by term, so that the
+//   processor overlaps their independent divisions; each argument's own chain
+//   of operations is that of BESJ. values must be as long as x.
 #pragma once
+
+#include <span>
 
 namespace numerics {
 
 float BESJ(const float& x, const float& order);
+void BESJ_each(std::span<const float> x, const float& order, std::span<float> values);
 float GAMI(const float& x);
 float GAM(const float& x);
 

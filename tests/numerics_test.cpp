@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -117,6 +119,28 @@ TEST(BESJ, PublishedValues) {
   EXPECT_EQ(BESJ(0.0f, 0.0f), 1.0f);
   EXPECT_EQ(BESJ(0.0f, 2.0f), 0.0f);
   EXPECT_TRUE(std::isnan(BESJ(NAN, 0.0f)));
+}
+
+// BESJ_each runs many series side by side; every value must carry BESJ's
+// bits, on both sides of the switch at 6, at 0, for negative and non-finite
+// arguments, and in batches longer than one pass.
+TEST(BESJ, EachGivesTheBitsOfBESJ) {
+  std::vector<float> x;
+  for (int i = 0; i < 70; ++i) x.push_back(-3.0f + 0.173f * float(i));  // -3 ... 8.9, batches of 32
+  for (float v : {0.0f, -0.0f, 6.0f, 6.0000005f, 1e-30f, 40.0f, NAN, INFINITY}) x.push_back(v);
+  for (float order : {0.0f, 1.0f, 2.0f}) {
+    std::vector<float> each(x.size());
+    numerics::BESJ_each(x, order, each);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      const float one = numerics::BESJ(x[i], order);
+      if (std::isnan(one)) {
+        EXPECT_TRUE(std::isnan(each[i])) << x[i];
+      } else {
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(each[i]), std::bit_cast<std::uint32_t>(one))
+            << "x " << x[i] << ", order " << order;
+      }
+    }
+  }
 }
 
 TEST(GAMI, FactorialsPolesAndSeries) {
