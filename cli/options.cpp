@@ -7,8 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <map>
 
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
@@ -17,6 +17,8 @@ namespace cli {
 namespace {
 
 bool positive(const std::optional<float>& v) { return v && std::isfinite(*v) && *v > 0.0f; }
+
+constexpr const char* unit_names[] = {"in", "cm", "mm", "m"};
 
 }  // namespace
 
@@ -51,9 +53,8 @@ horn::Horn horn_from(const HornOptions& o) {
   require(waveguide_needed == o.waveguide_diameter.has_value(),
           "--waveguide-diameter: goes with --axial-length or --cone-length, and only with them");
 
-  static const std::map<std::string, std::int32_t> unit_codes = {{"in", 1}, {"cm", 2}, {"mm", 3}, {"m", 4}};
   horn::Horn h;
-  h.unit_code = unit_codes.at(o.unit);
+  h.unit_code = unit_code(o.unit);
   h.aperture_diameter = D;
   if (o.slant_radius) {
     require(std::isfinite(*o.slant_radius) && *o.slant_radius * 2.0f >= D,
@@ -167,6 +168,50 @@ std::string shortest(double value) {
   char text[64];
   auto [end, ec] = std::to_chars(text, text + sizeof text, value);
   return ec == std::errc{} ? std::string(text, end) : std::string("nan");
+}
+
+std::string unit_name(const horn::Horn& horn) { return unit_names[horn.unit_code - 1]; }
+
+std::int32_t unit_code(const std::string& name) {
+  for (std::int32_t code = 1; code <= 4; ++code)
+    if (name == unit_names[code - 1]) return code;
+  throw UsageError{"--unit: must be in, cm, mm or m"};
+}
+
+std::string horn_description(const horn::Horn& h) {
+  const std::string unit = unit_name(h);
+  char angle[32];
+  std::snprintf(angle, sizeof angle, "%.2f", double(h.cone_angle));
+  std::string text = "aperture " + shortest(h.aperture_diameter) + " " + unit + ", slant radius " +
+                     shortest(h.slant_radius) + " " + unit + ", cone angle " + angle + "\xC2\xB0";
+  if (h.has_waveguide()) text += ", from a " + shortest(h.waveguide_diameter) + " " + unit + " waveguide";
+  return text;
+}
+
+// The decimal that reads back to the float is also the shortest for the
+// double nearest to it, which is what the JSON library prints.
+double json_number(float value) { return std::strtod(shortest(value).c_str(), nullptr); }
+
+nlohmann::ordered_json horn_json(const horn::Horn& h) {
+  nlohmann::ordered_json horn = {{"unit", unit_name(h)},
+                                 {"aperture_diameter", json_number(h.aperture_diameter)},
+                                 {"slant_radius", json_number(h.slant_radius)},
+                                 {"cone_angle_deg", json_number(h.cone_angle)}};
+  if (h.has_waveguide()) {
+    horn["waveguide_diameter"] = json_number(h.waveguide_diameter);
+    horn["axial_length"] = json_number(h.axial_length);
+    horn["cone_length"] = json_number(h.cone_length);
+  }
+  return horn;
+}
+
+int guarded_main(const char* name, int (*run)(int, char**), int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << name << ": " << e.what() << "\n";
+    return failure_status;
+  }
 }
 
 bool write_output(const std::string& path, const std::string& text) {

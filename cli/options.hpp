@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <nlohmann/json.hpp>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -60,6 +62,22 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
 // Shortest decimal text that reads back to the same value.
 std::string shortest(float value);
 std::string shortest(double value);
+
+// The unit's name as the options spell it (in, cm, mm, m), and its code (1 ... 4).
+std::string unit_name(const horn::Horn& horn);
+std::int32_t unit_code(const std::string& name);
+
+// "aperture 7.5 in, slant radius 15 in, cone angle 14.48°" (and the waveguide).
+std::string horn_description(const horn::Horn& horn);
+
+// A float as a JSON number that prints with the float's shortest digits; the
+// horn's geometry with its unit, for the top of a JSON document.
+double json_number(float value);
+nlohmann::ordered_json horn_json(const horn::Horn& horn);
+
+// Runs a program's `run`, turning an escaped exception (out of memory, an
+// engine refusal) into one line on standard error and failure_status.
+int guarded_main(const char* name, int (*run)(int, char**), int argc, char** argv);
 
 // Writes the whole text to standard output (empty path), or to a temporary
 // file beside `path` that is renamed into place, so that a failed run leaves

@@ -146,7 +146,6 @@ std::string text_of(const Design& d, const Options& o) {
 }
 
 nlohmann::ordered_json json_of(const Design& d, const Options& o) {
-  auto number = [](float v) { return std::stod(cli::shortest(v)); };
   auto figures = [](const Figures& f) {
     auto v = [](const std::optional<double>& x) {
       return x && std::isfinite(*x) ? nlohmann::ordered_json(*x) : nullptr;
@@ -159,19 +158,9 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
                                   {"e_phase_centre", v(f.e_centre)},
                                   {"h_phase_centre", v(f.h_centre)}};
   };
-  const horn::Horn& h = d.horn;
-  nlohmann::ordered_json horn = {{"unit", o.unit},
-                                 {"aperture_diameter", number(h.aperture_diameter)},
-                                 {"slant_radius", number(h.slant_radius)},
-                                 {"cone_angle_deg", number(h.cone_angle)}};
-  if (h.has_waveguide()) {
-    horn["waveguide_diameter"] = number(h.waveguide_diameter);
-    horn["axial_length"] = number(h.axial_length);
-    horn["cone_length"] = number(h.cone_length);
-  }
   const design::Problem& p = d.problem;
   nlohmann::ordered_json requirement = {
-      {"frequency_ghz", number(o.frequency)},
+      {"frequency_ghz", cli::json_number(o.frequency)},
       {"quantity", p.quantity == design::Quantity::gain            ? "gain_db"
                    : p.quantity == design::Quantity::beamwidth_3db ? "beamwidth_3db_deg"
                                                                    : "beamwidth_10db_deg"},
@@ -180,8 +169,8 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   if (p.quantity != design::Quantity::gain) requirement["plane"] = o.plane;
   return {{"program", "veskal-design"},
           {"requirement", requirement},
-          {"horn", horn},
-          {"phase_error", number(d.phase_error)},
+          {"horn", cli::horn_json(d.horn)},
+          {"phase_error", cli::json_number(d.phase_error)},
           {"figures",
            {{"classic", figures(d.classic)},
             {"quadratic", figures(d.quadratic)},
@@ -292,7 +281,7 @@ int run(int argc, char** argv) {
     p.model = o.model == "classic"     ? design::Model::classic
               : o.model == "quadratic" ? design::Model::quadratic
                                        : design::Model::spherical;
-    const double factor = horn::unit_factor[o.unit == "in" ? 0 : o.unit == "cm" ? 1 : o.unit == "mm" ? 2 : 3];
+    const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
     auto positive = [](const std::optional<float>& v) { return std::isfinite(*v) && *v > 0.0f; };
     if (o.aperture_diameter) {
       require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
@@ -322,8 +311,7 @@ int run(int argc, char** argv) {
     std::cerr << "veskal-design: " << e.message << "\n";
     return cli::failure_status;
   }
-  const std::int32_t unit_code = o.unit == "in" ? 1 : o.unit == "cm" ? 2 : o.unit == "mm" ? 3 : 4;
-  Design d{p, horn_of(s, p, o, unit_code), 0.0f, {}, {}, {}};
+  Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
   d.phase_error = horn::phase_error(inches, o.frequency);
   d.classic = classic_figures(d.horn, o.frequency);
@@ -353,11 +341,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& e) {  // out of memory, an engine refusal, and the like
-    std::cerr << "veskal-design: " << e.what() << "\n";
-    return cli::failure_status;
-  }
-}
+int main(int argc, char** argv) { return cli::guarded_main("veskal-design", run, argc, argv); }

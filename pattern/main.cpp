@@ -24,13 +24,6 @@ struct Options {
   std::string model = "classic";
 };
 
-// Two decimals are plenty for a title.
-std::string two_decimals(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", double(value));
-  return text;
-}
-
 int run(int argc, char** argv) {
   CLI::App app{"E- and H-plane far-field pattern of a TE-11 mode conical horn", "veskal-pattern"};
   app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
@@ -71,7 +64,6 @@ int run(int argc, char** argv) {
   const auto model = o.model == "classic"     ? pattern::Model::classic
                      : o.model == "quadratic" ? pattern::Model::quadratic
                                               : pattern::Model::spherical;
-  const std::string& unit = o.horn.unit;
   std::string text;
   try {
     const auto result =
@@ -80,11 +72,7 @@ int run(int argc, char** argv) {
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
-      const pattern::Description description{"aperture " + cli::shortest(horn.aperture_diameter) + " " +
-                                                 unit + ", slant radius " + cli::shortest(horn.slant_radius) +
-                                                 " " + unit + ", cone angle " +
-                                                 two_decimals(horn.cone_angle) + "\xC2\xB0",
-                                             o.frequency};
+      const pattern::Description description{cli::horn_description(horn), o.frequency};
       text = pattern::to_svg(result, description);
     }
   } catch (const aperture::InvalidHorn& e) {
@@ -109,11 +97,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& e) {  // out of memory, and the like
-    std::cerr << "veskal-pattern: " << e.what() << "\n";
-    return cli::failure_status;
-  }
-}
+int main(int argc, char** argv) { return cli::guarded_main("veskal-pattern", run, argc, argv); }

@@ -95,8 +95,7 @@ std::string csv_cell(const Cell& cell) {
 }
 
 nlohmann::ordered_json json_cell(const Cell& cell, const char* name) {
-  // The decimal that reads back to the float is also the shortest for the double nearest to it.
-  if (const auto* f = std::get_if<float>(&cell)) return std::strtod(cli::shortest(*f).c_str(), nullptr);
+  if (const auto* f = std::get_if<float>(&cell)) return cli::json_number(*f);
   if (const auto* d = std::get_if<double>(&cell)) return *d;
   if (const auto* t = std::get_if<std::string>(&cell)) {
     if (std::string(name) == "outside_limits") {
@@ -115,11 +114,6 @@ nlohmann::ordered_json json_cell(const Cell& cell, const char* name) {
 }
 
 }  // namespace
-
-std::string unit_name(const horn::Horn& horn) {
-  static const char* names[] = {"in", "cm", "mm", "m"};
-  return names[horn.unit_code - 1];
-}
 
 std::vector<std::string> column_names(bool checked) {
   std::vector<std::string> names;
@@ -143,18 +137,7 @@ std::string to_csv(const Table& table) {
 }
 
 std::string to_json(const Table& table, const nlohmann::ordered_json& options) {
-  const horn::Horn& h = table.horn;
-  const std::string unit = unit_name(h);
-  auto number = [](float v) { return json_cell(Cell(v), ""); };
-  nlohmann::ordered_json horn = {{"unit", unit},
-                                 {"aperture_diameter", number(h.aperture_diameter)},
-                                 {"slant_radius", number(h.slant_radius)},
-                                 {"cone_angle_deg", number(h.cone_angle)}};
-  if (h.has_waveguide()) {
-    horn["waveguide_diameter"] = number(h.waveguide_diameter);
-    horn["axial_length"] = number(h.axial_length);
-    horn["cone_length"] = number(h.cone_length);
-  }
+  const std::string unit = cli::unit_name(table.horn);
   const auto all = columns(table.check_phase.has_value());
   nlohmann::ordered_json units = nlohmann::ordered_json::object();
   for (const Column& c : all)
@@ -167,7 +150,7 @@ std::string to_json(const Table& table, const nlohmann::ordered_json& options) {
   }
   nlohmann::ordered_json document = nlohmann::ordered_json::object();
   document["program"] = "veskal-sweep";
-  document["horn"] = horn;
+  document["horn"] = cli::horn_json(table.horn);
   document["options"] = options;
   document["units"] = units;
   document["rows"] = rows;

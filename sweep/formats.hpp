@@ -32,7 +32,4 @@ std::string to_report(const Table& table, bool one_range);
 // centres; the engine's values dashed in the same colours when checked.
 std::string to_svg(const Table& table, const std::string& title);
 
-// The unit's name as the options spell it: in, cm, mm, m.
-std::string unit_name(const horn::Horn& horn);
-
 }  // namespace sweep

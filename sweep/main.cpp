@@ -22,30 +22,15 @@ struct Options {
   std::string model = "quadratic";
 };
 
-std::string two_decimals(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", double(value));
-  return text;
-}
-
-std::string title(const horn::Horn& h) {
-  const std::string unit = sweep::unit_name(h);
-  std::string t = "TE-11 conical horn, aperture " + cli::shortest(h.aperture_diameter) + " " + unit +
-                  ", slant radius " + cli::shortest(h.slant_radius) + " " + unit + ", cone angle " +
-                  two_decimals(h.cone_angle) + "\xC2\xB0";
-  if (h.has_waveguide()) t += ", from a " + cli::shortest(h.waveguide_diameter) + " " + unit + " waveguide";
-  return t;
-}
-
 nlohmann::ordered_json options_json(const Options& o) {
   nlohmann::ordered_json j = nlohmann::ordered_json::object();
   if (!o.frequencies.list.empty()) {
     j["frequencies_ghz"] = nlohmann::ordered_json::array();
-    for (float f : o.frequencies.list) j["frequencies_ghz"].push_back(std::stod(cli::shortest(f)));
+    for (float f : o.frequencies.list) j["frequencies_ghz"].push_back(cli::json_number(f));
   } else {
-    j["start_ghz"] = std::stod(cli::shortest(*o.frequencies.start));
-    j["stop_ghz"] = std::stod(cli::shortest(*o.frequencies.stop));
-    j["step_ghz"] = std::stod(cli::shortest(*o.frequencies.step));
+    j["start_ghz"] = cli::json_number(*o.frequencies.start);
+    j["stop_ghz"] = cli::json_number(*o.frequencies.stop);
+    j["step_ghz"] = cli::json_number(*o.frequencies.step);
   }
   j["check"] = o.check;
   if (o.check) j["model"] = o.model;
@@ -82,7 +67,7 @@ int run(int argc, char** argv) {
   std::string text;
   if (o.format == "csv") text = sweep::to_csv(table);
   if (o.format == "json") text = sweep::to_json(table, options_json(o));
-  if (o.format == "svg") text = sweep::to_svg(table, title(horn));
+  if (o.format == "svg") text = sweep::to_svg(table, "TE-11 conical horn, " + cli::horn_description(horn));
   if (o.format == "report") text = sweep::to_report(table, o.frequencies.list.empty());
   if (!cli::write_output(o.output, text)) {
     std::cerr << "veskal-sweep: --output: cannot write " << o.output << "\n";
@@ -107,11 +92,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& e) {  // out of memory, an engine refusal, and the like
-    std::cerr << "veskal-sweep: " << e.what() << "\n";
-    return cli::failure_status;
-  }
-}
+int main(int argc, char** argv) { return cli::guarded_main("veskal-sweep", run, argc, argv); }

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/options.hpp"
 #include "plot/svg.hpp"
 #include "sweep/formats.hpp"
 
@@ -89,7 +90,7 @@ std::string panel(const PanelSpec& spec, const Table& table, double y0, bool las
 }  // namespace
 
 std::string to_svg(const Table& table, const std::string& title) {
-  const std::string unit = unit_name(table.horn);
+  const std::string unit = cli::unit_name(table.horn);
   const bool checked = table.check_phase.has_value();
   using C = horn::Characteristics;
   const std::vector<PanelSpec> panels = {
