@@ -44,11 +44,11 @@ std::optional<double> engine(const Row& r, Get get) {
   return get(*r.check);
 }
 
-std::string panel(const PanelSpec& spec, const Table& table, double y0, bool last) {
+std::string panel(const PanelSpec& contents, const Table& table, double y0, bool last) {
   const bool checked = table.check_phase.has_value();
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (const Row& r : table.rows)
-    for (const Series& s : spec.series)
+    for (const Series& s : contents.series)
       for (const Getter* g : {&s.classic, &s.engine}) {
         if (!*g || (g == &s.engine && !checked)) continue;
         if (const auto v = (*g)(r); v && std::isfinite(*v)) {
@@ -63,8 +63,8 @@ std::string panel(const PanelSpec& spec, const Table& table, double y0, bool las
   const plot::Panel p{
       left,     y0,      width - left - right, panel_height, std::min(f0, f1) - fpad, std::max(f0, f1) + fpad,
       lo - pad, hi + pad};
-  std::string s = p.axes(last ? "Frequency (GHz)" : "", spec.title);
-  for (const Series& series : spec.series) {
+  std::string s = p.axes(last ? "Frequency (GHz)" : "", contents.title);
+  for (const Series& series : contents.series) {
     for (const bool engine : {false, true}) {
       if (engine && !checked) continue;
       const Getter& g = engine ? series.engine : series.classic;
@@ -80,7 +80,7 @@ std::string panel(const PanelSpec& spec, const Table& table, double y0, bool las
     }
   }
   double ly = y0 + 12;
-  for (const Series& series : spec.series) {
+  for (const Series& series : contents.series) {
     s += plot::legend_line(width - right + 18, ly, series.colour, false, series.label);
     ly += 20;
   }
