@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "horn/constants.hpp"
+#include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/interpolation.hpp"
 
@@ -32,9 +32,7 @@ void CHNGN(const float& frequency, const float& aperture_radius, const float& sl
   constexpr float db_per_neper = 8.685889f;  // 20 / ln 10
   constexpr float ka_scale = 1.878482f;      // 11.80285 / (2 pi)
 
-  const float wavelength = horn::wavelength(frequency);
-  const float s =
-      (double(aperture_radius) * double(aperture_radius)) / (double(wavelength) * 2.0 * double(slant_radius));
+  const float s = phase_error({aperture_radius, slant_radius}, frequency);
 
   const auto window = numerics::table_window(s, table_step, window_offset, loss_table.size());
   const float loss = numerics::interpolate_window(s, window, loss_table);
