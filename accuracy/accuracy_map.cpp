@@ -87,8 +87,8 @@ Values engine(double ka, double s, aperture::Phase phase) {
   set(h_3db, f.h_beamwidth_3db);
   set(e_10db, f.e_beamwidth_10db);
   set(h_10db, f.h_beamwidth_10db);
-  set(e_centre, f.e_phase_centre ? std::optional(f.e_phase_centre->unweighted.wavelengths) : std::nullopt);
-  set(h_centre, f.h_phase_centre ? std::optional(f.h_phase_centre->unweighted.wavelengths) : std::nullopt);
+  set(e_centre, f.e_phase_centre ? std::optional(f.e_phase_centre->wavelengths) : std::nullopt);
+  set(h_centre, f.h_phase_centre ? std::optional(f.h_phase_centre->wavelengths) : std::nullopt);
   out.ok = true;
   return out;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <boost/math/special_functions/bessel.hpp>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <string>
 
@@ -56,12 +57,19 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
   ka_ = 2.0 * pi * a / wavelength_;
   phase_error_ = a * a / (2.0 * wavelength_ * R);
   apex_distance_ = std::sqrt((R - a) * (R + a));
-  require(std::isfinite(ka_) && std::isfinite(phase_error_),
-          "the horn is too large in wavelengths to integrate");
+  auto text = [](double v) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%.4g", v);
+    return std::string(t);
+  };
+  require(ka_ <= max_ka, "ka = " + text(ka_) + " lies beyond the aperture engine's domain (ka <= " +
+                             text(max_ka) + "): the aperture is too large in wavelengths");
+  require(phase_error_ <= max_phase_error, "the phase error s = " + text(phase_error_) +
+                                               " lies beyond the aperture engine's domain (s <= " +
+                                               text(max_phase_error) + ")");
 
   const double u_max = std::max(ka_, 12.0);
   const double rate = u_max + te11_root + 4.0 * pi * phase_error_;
-  require(rate < 1e5, "the horn is too large in wavelengths to integrate");
   const int order = radial_order > 0 ? radial_order : static_cast<int>(std::ceil(0.45 * rate)) + 12;
 
   const QuadratureRule rule = gauss_legendre(order);
@@ -116,6 +124,13 @@ double Aperture::efficiency() const {
     power += std::abs(weighted_phase_[i]) * (j0_chi_[i] * j0_chi_[i] + j2_chi_[i] * j2_chi_[i]);
   }
   return 2.0 * std::norm(numerator) / power;
+}
+
+double Aperture::field_bound() const {
+  double bound = 0.0;
+  for (std::size_t i = 0; i < rho_.size(); ++i)
+    bound += std::abs(weighted_phase_[i]) * (std::abs(j0_chi_[i]) + std::abs(j2_chi_[i]));
+  return bound;
 }
 
 }  // namespace aperture

@@ -4,6 +4,7 @@
 #include <array>
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -37,8 +38,6 @@ std::optional<double> first_crossing(F f, double level, double step, double limi
   }
 }
 
-double scan_step(const Aperture& aperture) { return std::min(0.25 / aperture.ka(), 0.5 / degrees); }
-
 // The power of each plane relative to the axis at theta.
 struct RelativePowers {
   const Aperture& aperture;
@@ -48,6 +47,11 @@ struct RelativePowers {
     return {std::norm(f.e) / axis, std::norm(f.h) / axis};
   }
 };
+
+// The bound L on |dA/dtheta| of the relative amplitude (header).
+double amplitude_slope_bound(const Aperture& aperture, double axis_power) {
+  return aperture.field_bound() * (aperture.ka() + 0.5) / std::sqrt(axis_power);
+}
 
 std::size_t index(Plane plane) { return plane == Plane::e ? 0 : 1; }
 
@@ -80,11 +84,12 @@ double directivity(const Aperture& aperture) {
 }
 
 std::optional<double> beamwidth(const Aperture& aperture, Plane plane, double level) {
-  const RelativePowers powers{aperture};
-  auto p = [&](double theta) { return powers(theta)[index(plane)]; };
-  const auto theta = first_crossing(p, level, scan_step(aperture), pi / 2.0);
-  if (!theta) return std::nullopt;
-  return 2.0 * *theta * degrees;
+  std::optional<double> width;
+  const Plane planes[] = {plane};
+  const double levels[] = {level};
+  std::optional<double>* widths[] = {&width};
+  beamwidths(aperture, planes, levels, widths);
+  return width;
 }
 
 std::optional<double> aperture_level_u(const Aperture& aperture, Plane plane, double level) {
@@ -114,37 +119,82 @@ double fit_phase_centre(std::span<const double> theta, std::span<const double> p
   return sxy / sxx / (2.0 * pi);
 }
 
-PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_angle_deg) {
+PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_angle_deg, int panels) {
+  constexpr int points = 8;
+  const QuadratureRule rule = gauss_legendre(points);
   const double limit = half_angle_deg / degrees;
-  std::vector<double> theta, phase, power;
-  // Sample, and sample again twice as densely while neighbours differ by a
-  // quarter turn or more, so that the unwrapping cannot skip a turn.
-  for (int count = 41;; count = 2 * count - 1) {
-    theta.clear();
-    phase.clear();
-    power.clear();
-    double largest_step = 0.0;
-    for (int i = 0; i < count; ++i) {
-      const double t = limit * i / (count - 1);
-      const std::complex<double> f = aperture.far_field(plane, t);
-      double angle = std::arg(f);
-      if (!phase.empty()) {
-        const double step = std::remainder(angle - phase.back(), 2.0 * pi);
+  const std::complex<double> axis = aperture.far_field(plane, 0.0);
+  // delta from `count` panels, and whether neighbouring nodes stay within a
+  // quarter turn of each other.
+  auto fit = [&](int count) {
+    std::vector<double> theta, phase, weight;
+    double previous = std::arg(axis), largest_step = 0.0;
+    for (int p = 0; p < count; ++p)
+      for (int i = 0; i < points; ++i) {
+        const double width = limit / count;
+        const double t = width * (p + rule.nodes[static_cast<std::size_t>(i)]);
+        const double step = std::remainder(std::arg(aperture.far_field(plane, t)) - previous, 2.0 * pi);
         largest_step = std::max(largest_step, std::abs(step));
-        angle = phase.back() + step;
+        previous += step;
+        theta.push_back(t);
+        phase.push_back(previous);
+        weight.push_back(width * rule.weights[static_cast<std::size_t>(i)]);
       }
-      theta.push_back(t);
-      phase.push_back(angle);
-      power.push_back(std::norm(f));
-    }
-    if (largest_step < pi / 2.0 || count > 4000) break;
-  }
-  const std::vector<double> ones(theta.size(), 1.0);
-  auto centre = [&](double wavelengths) {
-    return PhaseCentre{wavelengths, wavelengths * aperture.wavelength()};
+    return std::pair(fit_phase_centre(theta, phase, weight), largest_step < pi / 2.0);
   };
-  return {half_angle_deg, centre(fit_phase_centre(theta, phase, ones)),
-          centre(fit_phase_centre(theta, phase, power))};
+  auto centre = [&](double wavelengths) {
+    return PhaseCentreFit{half_angle_deg, wavelengths, wavelengths * aperture.wavelength()};
+  };
+  if (panels > 0) return centre(fit(panels).first);
+
+  constexpr int most_panels = 1 << 12;
+  auto [delta, smooth] = fit(2);
+  for (int count = 4; count <= most_panels; count *= 2) {
+    const auto [next, next_smooth] = fit(count);
+    const bool converged = std::abs(next - delta) <= std::max(1e-7 * std::abs(next), 1e-8);
+    delta = next;
+    if (converged && smooth && next_smooth) break;
+    smooth = next_smooth;
+  }
+  return centre(delta);
+}
+
+void beamwidths(const Aperture& aperture, std::span<const Plane> planes, std::span<const double> levels,
+                std::span<std::optional<double>* const> widths) {
+  // One scan out from the axis brackets every crossing (both planes come
+  // from the same integrals); each is then solved on its own.
+  const RelativePowers powers{aperture};
+  const double slope = amplitude_slope_bound(aperture, powers.axis);
+  std::vector<bool> bracketed(planes.size(), false);
+  for (auto* w : widths) w->reset();
+  // The smallest step. Only a dip both narrower than it and shallower than
+  // slope * least_step / 2 (a few 1e-4 of the axis amplitude at ka 600) can
+  // pass unseen; should the amplitude linger that close to a level, the
+  // floor grows tenfold every 10,000 steps, so that the scan ends.
+  double least_step = 1e-7;
+  int floor_steps = 0;
+  double previous = 0.0;
+  std::array<double, 2> p = powers(0.0);
+  while (previous < pi / 2.0) {
+    // How far the amplitude is at least from every level still sought.
+    double gap = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 0; k < planes.size(); ++k)
+      if (!bracketed[k]) gap = std::min(gap, std::sqrt(p[index(planes[k])]) - std::sqrt(levels[k]));
+    if (gap / slope < least_step && ++floor_steps % 10000 == 0) least_step *= 10.0;
+    const double theta = std::min(pi / 2.0, previous + std::max(least_step, gap / slope));
+    p = powers(theta);
+    bool all = true;
+    for (std::size_t k = 0; k < planes.size(); ++k) {
+      if (!bracketed[k] && p[index(planes[k])] <= levels[k]) {
+        auto one = [&](double t) { return powers(t)[index(planes[k])]; };
+        *widths[k] = 2.0 * solve(one, previous, theta, levels[k]) * degrees;
+        bracketed[k] = true;
+      }
+      all = all && bracketed[k];
+    }
+    if (all) break;
+    previous = theta;
+  }
 }
 
 Figures figures(const Aperture& aperture) {
@@ -153,36 +203,11 @@ Figures figures(const Aperture& aperture) {
   f.aperture_formula_db = 10.0 * std::log10(aperture.ka() * aperture.ka() * f.efficiency);
   f.directivity_db = 10.0 * std::log10(directivity(aperture));
 
-  // One scan out from the axis brackets all four crossings (both planes come
-  // from the same integrals); each is then solved on its own.
-  const RelativePowers powers{aperture};
-  struct Wanted {
-    Plane plane;
-    double level;
-    std::optional<double>* width;
-    double from = 0.0;
-    bool bracketed = false;
-  };
-  std::array<Wanted, 4> wanted = {
-      Wanted{Plane::e, half_power, &f.e_beamwidth_3db}, Wanted{Plane::h, half_power, &f.h_beamwidth_3db},
-      Wanted{Plane::e, tenth_power, &f.e_beamwidth_10db}, Wanted{Plane::h, tenth_power, &f.h_beamwidth_10db}};
-  const double step = scan_step(aperture);
-  double previous = 0.0;
-  for (int i = 1; previous < pi / 2.0; ++i) {
-    const double theta = std::min(pi / 2.0, i * step);
-    const std::array<double, 2> p = powers(theta);
-    bool all = true;
-    for (Wanted& w : wanted) {
-      if (!w.bracketed && p[index(w.plane)] <= w.level) {
-        auto one = [&](double t) { return powers(t)[index(w.plane)]; };
-        *w.width = 2.0 * solve(one, previous, theta, w.level) * degrees;
-        w.bracketed = true;
-      }
-      all = all && w.bracketed;
-    }
-    if (all) break;
-    previous = theta;
-  }
+  const Plane planes[] = {Plane::e, Plane::h, Plane::e, Plane::h};
+  const double levels[] = {half_power, half_power, tenth_power, tenth_power};
+  std::optional<double>* widths[] = {&f.e_beamwidth_3db, &f.h_beamwidth_3db, &f.e_beamwidth_10db,
+                                     &f.h_beamwidth_10db};
+  beamwidths(aperture, planes, levels, widths);
 
   if (f.e_beamwidth_10db) f.e_phase_centre = phase_centre(aperture, Plane::e, *f.e_beamwidth_10db / 2.0);
   if (f.h_beamwidth_10db) f.h_phase_centre = phase_centre(aperture, Plane::h, *f.h_beamwidth_10db / 2.0);

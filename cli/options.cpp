@@ -1,15 +1,11 @@
 #include "cli/options.hpp"
 
-#include <unistd.h>
-
-#include <sys/stat.h>
-#include <cerrno>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
+#include <new>
+#include <type_traits>
 
+#include "cli/output.hpp"
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
 
@@ -18,25 +14,65 @@ namespace {
 
 bool positive(const std::optional<float>& v) { return v && std::isfinite(*v) && *v > 0.0f; }
 
-constexpr const char* unit_names[] = {"in", "cm", "mm", "m"};
+template <class T>
+CLI::Option* add_number_of(CLI::App& app, const std::string& name, std::optional<T>& target,
+                           const std::string& description) {
+  auto* option = app.add_option_function<std::string>(
+      name,
+      [&target, name](const std::string& text) {
+        if constexpr (std::is_same_v<T, float>)
+          target = read_float(name, text);
+        else
+          target = read_double(name, text);
+      },
+      description);
+  return option->type_name("NUMBER");
+}
 
 }  // namespace
 
-void require(bool ok, const std::string& message) {
-  if (!ok) throw UsageError{message};
+CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<float>& target,
+                        const std::string& description) {
+  return add_number_of(app, name, target, description);
+}
+
+CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<double>& target,
+                        const std::string& description) {
+  return add_number_of(app, name, target, description);
+}
+
+CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<float>& target,
+                         const std::string& description) {
+  auto* option = app.add_option_function<std::string>(
+      name,
+      [&target, name](const std::string& text) {
+        target.clear();
+        std::size_t start = 0;
+        for (;;) {
+          const std::size_t comma = text.find(',', start);
+          target.push_back(read_float(name, std::string_view(text).substr(start, comma - start)));
+          if (comma == std::string::npos) break;
+          start = comma + 1;
+        }
+      },
+      description);
+  return option->type_name("NUMBER,...");
 }
 
 void add_horn_options(CLI::App& app, HornOptions& o) {
-  app.add_option("--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit")
+  add_number(app, "--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit")
       ->required();
-  app.add_option("--slant-radius", o.slant_radius, "cone apex to aperture rim along the wall, in --unit");
-  app.add_option("--cone-angle", o.cone_angle, "half angle of the cone, degrees");
-  app.add_option("--waveguide-diameter", o.waveguide_diameter,
-                 "inner diameter of the feeding waveguide, in --unit (with --axial-length or --cone-length)");
-  app.add_option("--axial-length", o.axial_length, "waveguide junction to aperture plane, in --unit");
-  app.add_option("--cone-length", o.cone_length,
-                 "waveguide junction to aperture rim along the wall, in --unit");
-  app.add_option("--unit", o.unit, "unit of the lengths: in, cm, mm or m")
+  add_number(app, "--slant-radius", o.slant_radius, "cone apex to aperture rim along the wall, in --unit");
+  add_number(app, "--cone-angle", o.cone_angle, "half angle of the cone, degrees");
+  add_number(app, "--waveguide-diameter", o.waveguide_diameter,
+             "inner diameter of the feeding waveguide, in --unit (with --axial-length or --cone-length)");
+  add_number(app, "--axial-length", o.axial_length, "waveguide junction to aperture plane, in --unit");
+  add_number(app, "--cone-length", o.cone_length, "waveguide junction to aperture rim along the wall, in --unit");
+  add_unit_option(app, o.unit);
+}
+
+void add_unit_option(CLI::App& app, std::string& unit) {
+  app.add_option("--unit", unit, "unit of the lengths: in, cm, mm or m")
       ->check(CLI::IsMember({"in", "cm", "mm", "m"}))
       ->capture_default_str();
 }
@@ -85,7 +121,7 @@ horn::Horn horn_from(const HornOptions& o) {
   try {
     horn::complete_geometry(h);
   } catch (const numerics::DomainError&) {
-    throw UsageError{"the flare description gives no real cone"};
+    throw UsageError("the flare description gives no real cone");
   }
   require(std::isfinite(h.slant_radius) && std::isfinite(h.cone_angle),
           "the flare description gives no real cone");
@@ -93,48 +129,59 @@ horn::Horn horn_from(const HornOptions& o) {
 }
 
 void add_frequency_options(CLI::App& app, FrequencyOptions& o) {
-  auto* start = app.add_option("--start", o.start, "first frequency, GHz");
-  auto* stop = app.add_option("--stop", o.stop, "last frequency, GHz");
-  auto* step = app.add_option("--step", o.step, "frequency step, GHz");
-  auto* list =
-      app.add_option("--frequencies", o.list, "frequencies, GHz, separated by commas")->delimiter(',');
+  auto* start = add_number(app, "--start", o.start, "first frequency, GHz");
+  auto* stop = add_number(app, "--stop", o.stop, "last frequency, GHz");
+  auto* step = add_number(app, "--step", o.step, "frequency step, GHz");
+  auto* list = add_numbers(app, "--frequencies", o.list, "frequencies, GHz, separated by commas");
   for (auto* option : {start, stop, step}) option->excludes(list);
 }
 
-std::vector<float> frequencies(const FrequencyOptions& o, std::size_t limit) {
+float Frequencies::operator[](std::int64_t index) const {
+  if (!list.empty()) return list[static_cast<std::size_t>(index)];
+  return horn::row_frequency(index + 1, start, step);
+}
+
+std::vector<float> Frequencies::all() const {
   std::vector<float> out;
-  if (!o.list.empty()) {
-    for (const float f : o.list)
-      require(std::isfinite(f) && f > 0.0f, "--frequencies: each must be a positive number of GHz");
-    require(o.list.size() <= limit, "--frequencies: too many");
-    return o.list;
-  }
-  require(o.start && o.stop && o.step,
-          "--start, --stop and --step (or --frequencies): the frequencies are needed");
-  require(std::isfinite(*o.start) && std::isfinite(*o.stop) && std::isfinite(*o.step),
-          "--start, --stop, --step: must be numbers");
-  require(*o.step != 0.0f, "--step: must not be 0");
-  const std::int32_t count = horn::frequency_count(*o.start, *o.stop, *o.step);
-  require(count > 0, "--step: the range has no rows (a step of the wrong sign?)");
-  require(static_cast<std::size_t>(count) <= limit, "--step: too many rows for the range");
-  for (std::int64_t i = 1; i <= count; ++i) {
-    const float f = horn::row_frequency(i, *o.start, *o.step);
-    require(std::isfinite(f) && f > 0.0f, "--start, --step: every frequency must be positive");
-    out.push_back(f);
-  }
+  for (std::int64_t i = 0; i < count; ++i) out.push_back((*this)[i]);
   return out;
 }
 
-void add_model_option(CLI::App& app, std::string& model, const std::vector<std::string>& choices) {
-  app.add_option(
-         "--model", model,
-         "classic: the report's routines; quadratic, spherical: the aperture engine with that aperture phase")
-      ->check(CLI::IsMember(choices))
-      ->capture_default_str();
+Frequencies frequencies(const FrequencyOptions& o, std::size_t limit) {
+  Frequencies out;
+  if (!o.list.empty()) {
+    for (const float f : o.list) require(f > 0.0f, "--frequencies: each must be a positive number of GHz");
+    require(o.list.size() <= limit, "--frequencies: too many (at most " + std::to_string(limit) + ")");
+    out.list = o.list;
+    out.count = static_cast<std::int64_t>(o.list.size());
+    return out;
+  }
+  require(o.start && o.stop && o.step,
+          "--start, --stop and --step (or --frequencies): the frequencies are needed");
+  require(*o.step != 0.0f, "--step: must not be 0");
+  // Steps in the range, first in double, so that a tiny step cannot overflow
+  // the row count's 32 bits.
+  const double steps = (double(*o.stop) - double(*o.start)) / double(*o.step);
+  require(!(steps > double(limit)),
+          "--step: too many rows (about " + fixed(steps, 0) + "; at most " + std::to_string(limit) + ")");
+  const std::int32_t count = horn::frequency_count(*o.start, *o.stop, *o.step);
+  require(count > 0, "--step: the range has no rows (a step of the wrong sign?)");
+  require(static_cast<std::size_t>(count) <= limit,
+          "--step: too many rows (at most " + std::to_string(limit) + ")");
+  out.count = count;
+  out.start = *o.start;
+  out.step = *o.step;
+  // The frequencies change monotonically, so the first and the last decide.
+  require(out[0] > 0.0f && out[count - 1] > 0.0f, "--start, --step: every frequency must be positive");
+  return out;
 }
 
-aperture::Phase phase_of(const std::string& model) {
-  return model == "spherical" ? aperture::Phase::spherical : aperture::Phase::quadratic;
+void add_model_option(CLI::App& app, std::string& model, const std::vector<Model>& choices,
+                      const std::string& description) {
+  std::vector<std::string> names;
+  for (const Model m : choices) names.push_back(model_name(m));
+  if (model.empty()) model = names.front();
+  app.add_option("--model", model, description)->check(CLI::IsMember(names))->capture_default_str();
 }
 
 std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::function<void()>& validate) {
@@ -152,93 +199,41 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
     std::cerr << name << ": " << e.what() << " (see --help)\n";
     return usage_status;
   } catch (const UsageError& e) {
-    std::cerr << name << ": " << e.message << "\n";
+    std::cerr << name << ": " << e.what() << "\n";
     return usage_status;
   }
   return std::nullopt;
 }
 
-std::string shortest(float value) {
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return ec == std::errc{} ? std::string(text, end) : std::string("nan");
-}
-
-std::string shortest(double value) {
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return ec == std::errc{} ? std::string(text, end) : std::string("nan");
-}
-
-std::string unit_name(const horn::Horn& horn) { return unit_names[horn.unit_code - 1]; }
-
 std::int32_t unit_code(const std::string& name) {
-  for (std::int32_t code = 1; code <= 4; ++code)
-    if (name == unit_names[code - 1]) return code;
-  throw UsageError{"--unit: must be in, cm, mm or m"};
-}
-
-std::string horn_description(const horn::Horn& h) {
-  const std::string unit = unit_name(h);
-  char angle[32];
-  std::snprintf(angle, sizeof angle, "%.2f", double(h.cone_angle));
-  std::string text = "aperture " + shortest(h.aperture_diameter) + " " + unit + ", slant radius " +
-                     shortest(h.slant_radius) + " " + unit + ", cone angle " + angle + "\xC2\xB0";
-  if (h.has_waveguide()) text += ", from a " + shortest(h.waveguide_diameter) + " " + unit + " waveguide";
-  return text;
-}
-
-// The decimal that reads back to the float is also the shortest for the
-// double nearest to it, which is what the JSON library prints.
-double json_number(float value) { return std::strtod(shortest(value).c_str(), nullptr); }
-
-nlohmann::ordered_json horn_json(const horn::Horn& h) {
-  nlohmann::ordered_json horn = {{"unit", unit_name(h)},
-                                 {"aperture_diameter", json_number(h.aperture_diameter)},
-                                 {"slant_radius", json_number(h.slant_radius)},
-                                 {"cone_angle_deg", json_number(h.cone_angle)}};
-  if (h.has_waveguide()) {
-    horn["waveguide_diameter"] = json_number(h.waveguide_diameter);
-    horn["axial_length"] = json_number(h.axial_length);
-    horn["cone_length"] = json_number(h.cone_length);
-  }
-  return horn;
+  const auto code = horn::unit_code_of(name);
+  if (!code) throw UsageError("--unit: must be in, cm, mm or m");
+  return *code;
 }
 
 int guarded_main(const char* name, int (*run)(int, char**), int argc, char** argv) {
   try {
     return run(argc, argv);
+  } catch (const UsageError& e) {
+    std::cerr << name << ": " << e.what() << "\n";
+    return usage_status;
+  } catch (const std::bad_alloc&) {
+    std::cerr << name << ": out of memory\n";
+    return failure_status;
   } catch (const std::exception& e) {
     std::cerr << name << ": " << e.what() << "\n";
     return failure_status;
   }
 }
 
-bool write_output(const std::string& path, const std::string& text) {
-  if (path.empty()) {
-    std::cout << text;
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
-  }
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n > 0)
-      done += static_cast<std::size_t>(n);
-    else if (!(n < 0 && errno == EINTR))
-      ok = false;
-  }
-  // mkstemp creates the file for its owner only; give it the usual mode.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
-  return false;
+void require_distinct_outputs(const std::vector<std::pair<std::string, std::string>>& options_and_paths) {
+  for (std::size_t i = 0; i < options_and_paths.size(); ++i)
+    for (std::size_t j = i + 1; j < options_and_paths.size(); ++j) {
+      const auto& [a, path_a] = options_and_paths[i];
+      const auto& [b, path_b] = options_and_paths[j];
+      if (path_a.empty() || path_b.empty()) continue;
+      require(!same_file(path_a, path_b), a + ", " + b + ": both name " + shortened(path_a));
+    }
 }
 
 }  // namespace cli

@@ -1,13 +1,11 @@
 // The command-line pieces that every companion program shares, so that the
-// same thing has the same option everywhere: the horn in any of the dialogue's
-// four descriptions and its unit, the frequencies, the model, the parse with
-// its one-line messages and exit statuses, shortest round-trip numbers, and
-// output written whole or not at all.
+// same thing has the same option everywhere: numbers read as veskal reads
+// them, the horn in any of the dialogue's four descriptions and its unit, the
+// frequencies, the model, and the parse with its one-line messages and exit
+// statuses.
 #pragma once
 
 #include <CLI/CLI.hpp>
-
-#include <nlohmann/json.hpp>
 
 #include <functional>
 #include <optional>
@@ -15,6 +13,8 @@
 #include <vector>
 
 #include "aperture/field.hpp"
+#include "cli/model.hpp"
+#include "cli/text.hpp"
 #include "horn/geometry.hpp"
 
 namespace cli {
@@ -22,11 +22,15 @@ namespace cli {
 inline constexpr int usage_status = 2;  // a bad command line
 inline constexpr int failure_status = 1;
 
-// A bad command line, found after parsing: one line naming the option.
-struct UsageError {
-  std::string message;
-};
-void require(bool ok, const std::string& message);
+// Numeric options read by the shared number grammar (cli/text.hpp): a float
+// for the classic model's inputs, a double for the others; a list separated
+// by commas. The option's value is set once it is read.
+CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<float>& target,
+                        const std::string& description);
+CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<double>& target,
+                        const std::string& description);
+CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<float>& target,
+                         const std::string& description);
 
 // --aperture-diameter with one of --slant-radius, --cone-angle,
 // --waveguide-diameter and --axial-length, --waveguide-diameter and
@@ -47,41 +51,41 @@ struct FrequencyOptions {
   std::vector<float> list;
 };
 void add_frequency_options(CLI::App& app, FrequencyOptions& options);
-// At most `limit` frequencies. UsageError when none or too many.
-std::vector<float> frequencies(const FrequencyOptions& options, std::size_t limit);
+// The frequencies of a sweep without holding them: a range by the report's
+// row rule, or a list.
+struct Frequencies {
+  std::int64_t count = 0;
+  float start = 0.0f, step = 0.0f;             // a range
+  std::vector<float> list;                     // or a list
+  float operator[](std::int64_t index) const;  // 0-based
+  std::vector<float> all() const;
+};
+// At most `limit` frequencies, each positive. UsageError when none or too many.
+Frequencies frequencies(const FrequencyOptions& options, std::size_t limit);
 
-// --model: `choices` from classic, quadratic, spherical.
-void add_model_option(CLI::App& app, std::string& model, const std::vector<std::string>& choices);
-aperture::Phase phase_of(const std::string& model);  // quadratic or spherical
+// --model, taking exactly `choices` by name (the first is the default unless
+// `model` is set before).
+void add_model_option(CLI::App& app, std::string& model, const std::vector<Model>& choices,
+                      const std::string& description);
+
+// --unit in|cm|mm|m.
+void add_unit_option(CLI::App& app, std::string& unit);
 
 // Parses the command line, then runs `validate`. Returns the exit status to
 // end with at once: 0 after --help or --version, usage_status after a one-line
 // message on standard error; nothing when the program goes on.
 std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::function<void()>& validate);
 
-// Shortest decimal text that reads back to the same value.
-std::string shortest(float value);
-std::string shortest(double value);
-
-// The unit's name as the options spell it (in, cm, mm, m), and its code (1 ... 4).
-std::string unit_name(const horn::Horn& horn);
+// The code (1 ... 4) of a unit's name (in, cm, mm, m); UsageError for another.
 std::int32_t unit_code(const std::string& name);
 
-// "aperture 7.5 in, slant radius 15 in, cone angle 14.48°" (and the waveguide).
-std::string horn_description(const horn::Horn& horn);
-
-// A float as a JSON number that prints with the float's shortest digits; the
-// horn's geometry with its unit, for the top of a JSON document.
-double json_number(float value);
-nlohmann::ordered_json horn_json(const horn::Horn& horn);
-
-// Runs a program's `run`, turning an escaped exception (out of memory, an
-// engine refusal) into one line on standard error and failure_status.
+// Runs a program's `run` and turns every error that escapes it into one line
+// on standard error: a UsageError into usage_status; an output, engine or
+// other failure, and running out of memory, into failure_status.
 int guarded_main(const char* name, int (*run)(int, char**), int argc, char** argv);
 
-// Writes the whole text to standard output (empty path), or to a temporary
-// file beside `path` that is renamed into place, so that a failed run leaves
-// nothing half-written and an existing file as it was. False on failure.
-bool write_output(const std::string& path, const std::string& text);
+// Usage error unless every pair of the non-empty output paths names two
+// different files.
+void require_distinct_outputs(const std::vector<std::pair<std::string, std::string>>& options_and_paths);
 
 }  // namespace cli

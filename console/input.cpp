@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/severe.hpp"
+#include "numerics/decimal.hpp"
 #include "numerics/real_to_int.hpp"
 
 namespace console {
@@ -25,54 +26,11 @@ Severe end_of_file() {
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_separator(char c) { return is_blank(c) || c == ',' || c == '/'; }
-bool is_exponent_letter(char c) {
-  return c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
-}
-
-// A number checked against the grammar, with what its conversion needs.
-struct Number {
-  std::string_view mantissa;  // sign, digits and point
-  std::string_view exponent;  // sign and digits after the letter; empty if none
-  bool has_point = false;
-  bool has_exponent = false;
-};
-
-Number parse_number(std::string_view text) {
-  Number number;
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < n && is_digit(text[i])) ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    number.has_point = true;
-    ++i;
-    while (i < n && is_digit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) throw syntax_error();
-  number.mantissa = text.substr(0, i);
-  if (i < n && is_exponent_letter(text[i])) {
-    number.has_exponent = true;
-    const std::size_t start = ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t exponent_digits = 0;
-    while (i < n && is_digit(text[i])) ++i, ++exponent_digits;
-    if (exponent_digits == 0) throw syntax_error();
-    number.exponent = text.substr(start, i - start);
-  }
-  if (i != n) throw syntax_error();
-  return number;
-}
-
-// Nearest float to the decimal number, in one correctly rounded step;
-// overflow gives an infinity, underflow a denormal or a zero of the sign.
-float to_float(const Number& number) {
-  std::string text(number.mantissa);
-  if (number.has_exponent) {
-    text += 'e';
-    text += number.exponent;
-  }
-  return std::strtof(text.c_str(), nullptr);
+// A number checked against the grammar, or error 59.
+numerics::Decimal parse_number(std::string_view text) {
+  const auto number = numerics::parse_decimal(text);
+  if (!number) throw syntax_error();
+  return *number;
 }
 
 // A plain integer; the most negative integer when it does not fit.
@@ -91,14 +49,14 @@ std::int32_t to_integer(std::string_view mantissa) {
   return static_cast<std::int32_t>(value);
 }
 
-void assign(const ListItem& item, const Number& number) {
+void assign(const ListItem& item, const numerics::Decimal& number) {
   if (auto* const* real = std::get_if<float*>(&item)) {
-    **real = to_float(number);
+    **real = numerics::nearest_float(number);
     return;
   }
   std::int32_t* integer = std::get<std::int32_t*>(item);
   if (number.has_point || number.has_exponent) {
-    *integer = numerics::trunc_to_int32(double(to_float(number)));
+    *integer = numerics::trunc_to_int32(double(numerics::nearest_float(number)));
   } else {
     *integer = to_integer(number.mantissa);
   }
@@ -176,7 +134,7 @@ void Input::read_list(std::span<const ListItem> items) {
         next += copies < items.size() - next ? copies : items.size() - next;
         continue;
       }
-      const Number number = parse_number(token);
+      const numerics::Decimal number = parse_number(token);
       for (; copies > 0 && next < items.size(); --copies) assign(items[next++], number);
     }
   }

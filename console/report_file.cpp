@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "console/severe.hpp"
+#include "report/blocks.hpp"
 
 namespace console {
 namespace {
@@ -47,7 +48,7 @@ ReportFile::~ReportFile() {
 
 void ReportFile::write_record(std::string_view record) {
   line_.assign(record);
-  line_ += "\r\n";
+  line_ += report::file_line_end;
   const char* data = line_.data();
   std::size_t left = line_.size();
   while (left > 0) {

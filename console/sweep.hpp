@@ -13,22 +13,15 @@
 #include "console/terminal.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/geometry.hpp"
+#include "report/blocks.hpp"
 
 namespace console {
 
-// Records of the report blocks.
-std::vector<std::string> file_banner();
-std::vector<std::string> geometry_block(const horn::Horn& horn);
-std::vector<std::string> waveguide_block(const horn::Horn& horn);
-std::vector<std::string> column_headers();
-// Frequency, gain, the 3 dB and 10 dB beamwidths (E, H) and the phase centres
-// as lengths (E, H), in the columns of the headers.
-std::string result_row(const horn::Characteristics& row);
+using report::Block;
 
 // Where each kind of block goes, and in which order its two copies are
 // written. The banner goes to the report file only; the geometry and the
 // headers reach the console first, the waveguide block and the rows the file.
-enum class Block { banner, geometry, waveguide, headers, row };
 enum class Order { file_only, console_first, file_first };
 
 constexpr Order write_order(Block block) {

@@ -1,6 +1,7 @@
 // veskal-design: the conical horn for a requirement (a gain, or a 3 dB or
 // 10 dB beamwidth, at one frequency), with the answers that make veskal
 // report it.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "cli/json.hpp"
 #include "cli/options.hpp"
+#include "cli/output.hpp"
 #include "design/solver.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
@@ -20,13 +23,15 @@
 namespace {
 
 struct Options {
+  std::optional<float> frequency_option;
   float frequency = 0.0f;
   std::optional<double> gain, beamwidth_3db, beamwidth_10db;
   std::string plane = "mean";
   bool shortest = false;
   std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
   std::string unit = "in";
-  std::string model = "classic";
+  std::string model;
+  bool check = false;
   std::string format = "text";
   std::string output, answers;
   cli::FrequencyOptions band;
@@ -62,20 +67,15 @@ Figures engine_figures(const horn::Horn& h, const float& f, aperture::Phase phas
   const aperture::Aperture engine(aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, f),
                                   phase);
   const aperture::Figures g = aperture::figures(engine);
-  const double units_per_metre = double(h.units_per_inch()) / 0.0254;
+  const double units_per_metre = horn::units_per_metre(h.unit_code);
   auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
-    return fit ? std::optional(fit->unweighted.length * units_per_metre) : std::nullopt;
+    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
   };
   return {g.directivity_db,   g.e_beamwidth_3db,        g.h_beamwidth_3db,       g.e_beamwidth_10db,
           g.h_beamwidth_10db, centre(g.e_phase_centre), centre(g.h_phase_centre)};
 }
 
-std::string fixed(const std::optional<double>& v, int decimals) {
-  if (!v || !std::isfinite(*v)) return "-";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, *v);
-  return text;
-}
+using cli::fixed;
 
 std::string padded(std::string text, std::size_t width, bool right = true) {
   if (text.size() < width)
@@ -88,7 +88,8 @@ struct Design {
   design::Problem problem;
   horn::Horn horn;
   float phase_error;
-  Figures classic, quadratic, spherical;
+  Figures classic;
+  std::optional<Figures> quadratic, spherical;  // the engine's, where shown
 };
 
 std::string requirement_text(const design::Problem& p) {
@@ -121,8 +122,9 @@ std::string text_of(const Design& d, const Options& o) {
     line("cone length", cli::shortest(h.cone_length), unit);
   }
   line("phase error s", fixed(d.phase_error, 4), "");
-  t += "\n  " + padded("", 30, false) + padded("classic", 10) + padded("engine, quadratic", 20) +
-       padded("engine, spherical", 20) + "\n";
+  t += "\n  " + padded("", 30, false) + padded("classic", 10) +
+       (d.quadratic ? padded("engine, quadratic", 20) : "") + (d.spherical ? padded("engine, spherical", 20) : "") +
+       "\n";
   struct Row {
     std::string label;
     std::optional<double> (*get)(const Figures&);
@@ -138,10 +140,11 @@ std::string text_of(const Design& d, const Options& o) {
       {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3}};
   for (const Row& r : rows)
     t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
-         padded(fixed(r.get(d.quadratic), r.decimals), 20) +
-         padded(fixed(r.get(d.spherical), r.decimals), 20) + "\n";
-  t +=
-      "\n  Phase centres: behind the aperture plane, toward the apex; the engine's are least-squares fits.\n";
+         (d.quadratic ? padded(fixed(r.get(*d.quadratic), r.decimals), 20) : "") +
+         (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
+  t += "\n  Phase centres: behind the aperture plane, toward the apex";
+  t += d.quadratic || d.spherical ? "; the engine's are least-squares fits over each plane's 10 dB half-angle.\n"
+                                  : ".\n";
   return t;
 }
 
@@ -167,14 +170,14 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
       {"value", p.value},
       {"model", o.model}};
   if (p.quantity != design::Quantity::gain) requirement["plane"] = o.plane;
+  nlohmann::ordered_json all = {{"classic", figures(d.classic)}};
+  if (d.quadratic) all["quadratic"] = figures(*d.quadratic);
+  if (d.spherical) all["spherical"] = figures(*d.spherical);
   return {{"program", "veskal-design"},
           {"requirement", requirement},
           {"horn", cli::horn_json(d.horn)},
           {"phase_error", cli::json_number(d.phase_error)},
-          {"figures",
-           {{"classic", figures(d.classic)},
-            {"quadratic", figures(d.quadratic)},
-            {"spherical", figures(d.spherical)}}}};
+          {"figures", all}};
 }
 
 // The answers that make veskal report the horn: the range of --start/--stop/
@@ -224,26 +227,28 @@ int run(int argc, char** argv) {
   CLI::App app{"The TE-11 mode conical horn for a gain or a beamwidth at one frequency", "veskal-design"};
   app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
   Options o;
-  app.add_option("--frequency", o.frequency, "frequency, GHz")->required();
-  auto* gain = app.add_option("--gain", o.gain, "required on-axis gain, dB");
-  auto* bw3 = app.add_option("--beamwidth-3db", o.beamwidth_3db, "required full 3 dB beamwidth, degrees");
-  auto* bw10 = app.add_option("--beamwidth-10db", o.beamwidth_10db, "required full 10 dB beamwidth, degrees");
+  cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
+  auto* gain = cli::add_number(app, "--gain", o.gain, "required on-axis gain, dB");
+  auto* bw3 = cli::add_number(app, "--beamwidth-3db", o.beamwidth_3db, "required full 3 dB beamwidth, degrees");
+  auto* bw10 =
+      cli::add_number(app, "--beamwidth-10db", o.beamwidth_10db, "required full 10 dB beamwidth, degrees");
   auto* plane = app.add_option("--plane", o.plane, "the beamwidth's plane: e, h, or the mean of both")
                     ->check(CLI::IsMember({"e", "h", "mean"}))
                     ->capture_default_str();
   auto* shortest = app.add_flag("--shortest", o.shortest,
                                 "the shortest horn (the default): smallest slant radius, or with a waveguide "
                                 "the smallest axial length");
-  auto* aperture = app.add_option("--aperture-diameter", o.aperture_diameter,
-                                  "a fixed aperture diameter, in --unit (solve for the slant radius)");
-  auto* slant = app.add_option("--slant-radius", o.slant_radius,
-                               "a fixed slant radius, in --unit (solve for the aperture)");
-  app.add_option("--waveguide-diameter", o.waveguide_diameter,
-                 "the feeding waveguide's inner diameter, in --unit");
-  app.add_option("--unit", o.unit, "unit of the lengths: in, cm, mm or m")
-      ->check(CLI::IsMember({"in", "cm", "mm", "m"}))
-      ->capture_default_str();
-  cli::add_model_option(app, o.model, {"classic", "quadratic", "spherical"});
+  auto* aperture = cli::add_number(app, "--aperture-diameter", o.aperture_diameter,
+                                   "a fixed aperture diameter, in --unit (solve for the slant radius)");
+  auto* slant = cli::add_number(app, "--slant-radius", o.slant_radius,
+                                "a fixed slant radius, in --unit (solve for the aperture)");
+  cli::add_number(app, "--waveguide-diameter", o.waveguide_diameter,
+                  "the feeding waveguide's inner diameter, in --unit");
+  cli::add_unit_option(app, o.unit);
+  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
+                        "the model the design is made in: classic (the report's routines), or the aperture "
+                        "engine with a quadratic or spherical aperture phase");
+  app.add_flag("--check", o.check, "show the aperture engine's figures of the horn with both aperture phases");
   app.add_option("--format", o.format, "text or json")
       ->check(CLI::IsMember({"text", "json"}))
       ->capture_default_str();
@@ -261,28 +266,26 @@ int run(int argc, char** argv) {
   std::vector<float> band;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
-    require(std::isfinite(o.frequency) && o.frequency > 0.0f,
-            "--frequency: must be a positive number of GHz");
+    o.frequency = *o.frequency_option;
+    require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+    cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
     require(o.gain || o.beamwidth_3db || o.beamwidth_10db,
             "--gain, --beamwidth-3db or --beamwidth-10db: one requirement is needed");
     p.frequency = o.frequency;
     if (o.gain) {
-      require(std::isfinite(*o.gain), "--gain: must be a number of dB");
       p.quantity = design::Quantity::gain, p.value = *o.gain;
     } else {
       const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
-      require(std::isfinite(*bw) && *bw > 0.0 && *bw < 180.0,
+      require(*bw > 0.0 && *bw < 180.0,
               std::string(o.beamwidth_3db ? "--beamwidth-3db" : "--beamwidth-10db") +
                   ": must lie between 0 and 180 degrees");
       p.quantity = o.beamwidth_3db ? design::Quantity::beamwidth_3db : design::Quantity::beamwidth_10db;
       p.value = *bw;
       p.plane = o.plane == "e" ? design::Plane::e : o.plane == "h" ? design::Plane::h : design::Plane::mean;
     }
-    p.model = o.model == "classic"     ? design::Model::classic
-              : o.model == "quadratic" ? design::Model::quadratic
-                                       : design::Model::spherical;
+    p.model = cli::model_from(o.model);
     const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
-    auto positive = [](const std::optional<float>& v) { return std::isfinite(*v) && *v > 0.0f; };
+    auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
     if (o.aperture_diameter) {
       require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
       p.constraint = design::Constraint::aperture;
@@ -300,7 +303,7 @@ int run(int argc, char** argv) {
       p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
     }
     if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
-      band = cli::frequencies(o.band, 10000);
+      band = cli::frequencies(o.band, 10000).all();
   });
   if (usage) return *usage;
 
@@ -313,10 +316,28 @@ int run(int argc, char** argv) {
   }
   Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
+
+  // The TE-11 mode must propagate in the aperture and in the waveguide at
+  // every frequency the design is for.
+  std::vector<float> design_frequencies = band;
+  design_frequencies.push_back(o.frequency);
+  const float lowest = *std::min_element(design_frequencies.begin(), design_frequencies.end());
+  auto below_cut_off = [&](const char* what, float diameter) {
+    const double cut_off =
+        aperture::te11_cut_off(double(diameter) / 2.0 / double(d.horn.units_per_inch()) * numerics::metres_per_inch);
+    if (double(lowest) > cut_off) return;
+    throw std::runtime_error(std::string("the horn's ") + what + " (" + cli::shortest(diameter) + " " + o.unit +
+                             ") is below the TE-11 cut-off at " + cli::shortest(lowest) +
+                             " GHz (its cut-off is " + fixed(cut_off, 3) + " GHz)");
+  };
+  below_cut_off("aperture", d.horn.aperture_diameter);
+  if (d.horn.has_waveguide()) below_cut_off("waveguide", d.horn.waveguide_diameter);
+
   d.phase_error = horn::phase_error(inches, o.frequency);
   d.classic = classic_figures(d.horn, o.frequency);
-  d.quadratic = engine_figures(d.horn, o.frequency, aperture::Phase::quadratic);
-  d.spherical = engine_figures(d.horn, o.frequency, aperture::Phase::spherical);
+  const auto shown = [&](cli::Model m) { return o.check || p.model == m; };
+  if (shown(cli::Model::quadratic)) d.quadratic = engine_figures(d.horn, o.frequency, aperture::Phase::quadratic);
+  if (shown(cli::Model::spherical)) d.spherical = engine_figures(d.horn, o.frequency, aperture::Phase::spherical);
 
   // The horn as written must meet the requirement to its printed digits.
   const auto achieved = design::figure(p, inches.aperture_radius, inches.slant_radius);
@@ -328,14 +349,11 @@ int run(int argc, char** argv) {
   }
 
   const std::string text = o.format == "json" ? json_of(d, o).dump(1) + "\n" : text_of(d, o);
-  if (!o.answers.empty() && !cli::write_output(o.answers, answers_of(d, o, band))) {
-    std::cerr << "veskal-design: --answers: cannot write " << o.answers << "\n";
-    return cli::failure_status;
-  }
-  if (!cli::write_output(o.output, text)) {
-    std::cerr << "veskal-design: --output: cannot write " << o.output << "\n";
-    return cli::failure_status;
-  }
+  // Both files or neither.
+  cli::Transaction transaction;
+  if (!o.answers.empty()) transaction.open(o.answers).write(answers_of(d, o, band));
+  transaction.open(o.output).write(text);
+  transaction.commit();
   return 0;
 }
 

@@ -22,11 +22,7 @@ using std::numbers::pi;
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double min_phase_error = 1e-4;
 
-std::string fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
+using cli::fixed;
 
 // The requirement as text, and a value of its quantity with its unit.
 std::string unit_of(Quantity q) { return q == Quantity::gain ? " dB" : " degrees"; }
@@ -242,9 +238,8 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
       return std::nullopt;
     }
   }
-  const auto phase = p.model == Model::quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
   const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
-                                  phase);
+                                  *cli::engine_phase(p.model));
   if (gain) return 10.0 * std::log10(aperture::directivity(engine));
   const double level = three ? aperture::half_power : aperture::tenth_power;
   const auto e =

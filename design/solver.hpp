@@ -24,11 +24,13 @@
 #include <optional>
 #include <string>
 
+#include "cli/model.hpp"
+
 namespace design {
 
 enum class Quantity { gain, beamwidth_3db, beamwidth_10db };
 enum class Plane { e, h, mean };
-enum class Model { classic, quadratic, spherical };
+using cli::Model;
 enum class Constraint { shortest, aperture, slant_radius };
 
 struct Problem {

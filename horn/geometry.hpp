@@ -8,10 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace horn {
+#include "horn/units.hpp"
 
-// Chosen units per inch, for unit codes 1 in, 2 cm, 3 mm, 4 m.
-inline constexpr std::array<float, 4> unit_factor = {1.0f, 2.54f, 25.4f, 0.0254f};
+namespace horn {
 
 // What the flare description gives besides the aperture diameter.
 enum FlareType : std::int32_t {

@@ -73,8 +73,8 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
     result.e_phase_centre = result.classic_e_phase_centre;
     result.h_phase_centre = result.classic_h_phase_centre;
   } else {
-    const auto phase = model == Model::quadratic ? aperture::Phase::quadratic : aperture::Phase::spherical;
-    engine.emplace(aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency), phase);
+    engine.emplace(aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency),
+                   *cli::engine_phase(model));
     result.engine = aperture::figures(*engine);
     try {
       classic_beamwidths();
@@ -83,8 +83,8 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
     }
     if (to_phase_centre) {
       if (!result.engine->e_phase_centre || !result.engine->h_phase_centre) throw NoPhaseCentre{};
-      result.e_phase_centre = static_cast<float>(result.engine->e_phase_centre->unweighted.wavelengths);
-      result.h_phase_centre = static_cast<float>(result.engine->h_phase_centre->unweighted.wavelengths);
+      result.e_phase_centre = static_cast<float>(result.engine->e_phase_centre->wavelengths);
+      result.h_phase_centre = static_cast<float>(result.engine->h_phase_centre->wavelengths);
     }
   }
   auto sample = [&](const float& degrees) {

@@ -10,15 +10,14 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "cli/model.hpp"
 #include "horn/geometry.hpp"
 
 namespace pattern {
 
 enum class PhaseReference { aperture, phase_centre };
 
-// classic: CHP11 and the classic routines; quadratic, spherical: the aperture
-// engine with that aperture phase.
-enum class Model { classic, quadratic, spherical };
+using cli::Model;
 
 struct PatternRow {
   float angle;                     // degrees

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "cli/options.hpp"
+#include "cli/text.hpp"
 #include "plot/svg.hpp"
 
 namespace pattern {
@@ -40,7 +40,7 @@ constexpr double floor_db = -40.0;
 constexpr const char* e_colour = "#1f77b4";
 constexpr const char* h_colour = "#d62728";
 
-std::string model_name(Model model) {
+std::string model_title(Model model) {
   switch (model) {
     case Model::classic: return "classic model";
     case Model::quadratic: return "aperture engine, quadratic aperture phase";
@@ -93,7 +93,7 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     return engine ? std::optional<double>(v.value_or(NAN)) : std::nullopt;
   };
   auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
-    return engine ? std::optional<double>(fit ? fit->unweighted.wavelengths : NAN) : std::nullopt;
+    return engine ? std::optional<double>(fit ? fit->wavelengths : NAN) : std::nullopt;
   };
   const std::string lines[] = {
       "full beamwidths (\xC2\xB0)",
@@ -123,7 +123,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   std::string s = plot::document_start(width, height);
   s += text(width / 2, 28, "TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz",
             "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
-  s += text(width / 2, 46, model_name(pattern.model), "text-anchor=\"middle\" fill=\"#555555\"");
+  s += text(width / 2, 46, model_title(pattern.model), "text-anchor=\"middle\" fill=\"#555555\"");
   s += f.axes("Angle from the axis (degrees)", "Amplitude relative to the axis (dB)", 12, 8, true);
 
   // The -3 dB and -10 dB levels.

@@ -104,28 +104,77 @@ double Panel::y(double value) const {
   return top + height - (clamped - y_from) / (y_to - y_from) * height;
 }
 
-// Tick labels without trailing zeros: 5, 2.5, 0.25.
-static std::string tick_label(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", std::abs(value) < 1e-12 ? 0.0 : value);
+std::string tick_label(double value, double step) {
+  const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 12);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, std::abs(value) < 1e-9 * step ? 0.0 : value);
   return text;
+}
+
+namespace {
+
+// The first `size` bytes of a UTF-8 text, less a character cut in two.
+std::string utf8_prefix(const std::string& text, std::size_t size) {
+  while (size > 0 && size < text.size() && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+  return text.substr(0, size);
+}
+
+}  // namespace
+
+std::vector<std::string> title_lines(std::string_view title, std::size_t characters) {
+  std::vector<std::string> lines;
+  std::string line;
+  // Break after ", " where the title is too long for one line.
+  std::size_t start = 0;
+  while (start < title.size()) {
+    std::size_t end = title.find(", ", start);
+    end = end == std::string_view::npos ? title.size() : end + 2;
+    const std::string_view piece = title.substr(start, end - start);
+    if (!line.empty() && line.size() + piece.size() > characters) {
+      lines.push_back(line);
+      line.clear();
+    }
+    line += piece;
+    start = end;
+  }
+  if (!line.empty()) lines.push_back(line);
+  for (auto& l : lines) {
+    while (!l.empty() && l.back() == ' ') l.pop_back();
+    if (l.size() > characters) l = utf8_prefix(l, characters - 3) + "...";
+  }
+  if (lines.size() > 2) {
+    lines.resize(2);
+    if (lines[1].size() + 3 > characters) lines[1] = utf8_prefix(lines[1], characters - 3);
+    lines[1] += "...";
+  }
+  return lines;
 }
 
 std::string Panel::axes(const std::string& x_title, const std::string& y_title, int x_ticks, int y_ticks,
                         bool x_degrees) const {
   std::string s;
   const std::string grid = "stroke=\"#dddddd\"";
+  // Ticks by index from the first multiple of the step, so that the values
+  // do not drift and the loop ends however small the step is against them.
+  auto ticks = [](double from, double to, double step, auto&& draw) {
+    const double first = std::ceil(from / step - 1e-9);
+    for (int i = 0; i <= 100; ++i) {
+      const double v = (first + i) * step;
+      if (v > to + 1e-9 * step) break;
+      draw(v);
+    }
+  };
   const double xs = nice_step(x_to - x_from, x_ticks, x_degrees);
-  for (double v = std::ceil(x_from / xs - 1e-9) * xs; v <= x_to + 1e-9 * xs; v += xs) {
+  ticks(x_from, x_to, xs, [&](double v) {
     s += line(x(v), top, x(v), top + height, grid);
-    s += text(x(v), top + height + 16, tick_label(v), "text-anchor=\"middle\" font-size=\"12\"");
-  }
+    s += text(x(v), top + height + 16, tick_label(v, xs), "text-anchor=\"middle\" font-size=\"12\"");
+  });
   const double lo = std::min(y_from, y_to), hi = std::max(y_from, y_to);
   const double ys = nice_step(hi - lo, y_ticks);
-  for (double v = std::ceil(lo / ys - 1e-9) * ys; v <= hi + 1e-9 * ys; v += ys) {
+  ticks(lo, hi, ys, [&](double v) {
     s += line(left, y(v), left + width, y(v), grid);
-    s += text(left - 6, y(v) + 4, tick_label(v), "text-anchor=\"end\" font-size=\"12\"");
-  }
+    s += text(left - 6, y(v) + 4, tick_label(v, ys), "text-anchor=\"end\" font-size=\"12\"");
+  });
   s += rect(left, top, width, height, "fill=\"none\" stroke=\"black\"");
   if (!x_title.empty()) s += text(left + width / 2, top + height + 34, x_title, "text-anchor=\"middle\"");
   if (!y_title.empty()) {

@@ -33,6 +33,14 @@ std::string legend_line(double x, double y, const std::string& colour, bool dash
 // that divides `span` into at most `ticks` intervals.
 double nice_step(double span, int ticks, bool degrees = false);
 
+// A tick label with as many decimals as the step needs (steps of 1, 2 or 5
+// times a power of ten), so that neighbouring labels always differ.
+std::string tick_label(double value, double step);
+
+// A title in at most two lines of at most `characters` characters, broken
+// after ", " and shortened with "..." where it is still too long.
+std::vector<std::string> title_lines(std::string_view title, std::size_t characters);
+
 // A rectangular plot area mapping a value range onto pixels.
 struct Panel {
   double left, top, width, height;    // pixels

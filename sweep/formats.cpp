@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <variant>
 
-#include "cli/options.hpp"
-#include "console/sweep.hpp"
-#include "plot/svg.hpp"
+#include "cli/json.hpp"
+#include "cli/text.hpp"
+#include "report/blocks.hpp"
 
 namespace sweep {
 namespace {
@@ -17,18 +17,19 @@ using Cell = std::variant<std::monostate, float, double, std::string>;
 
 // Engine values to nine significant digits: far below the engine's accuracy
 // limits, and short to read.
-double nine_digits(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return std::strtod(text, nullptr);
-}
-
 Cell engine_value(const std::optional<double>& v) {
-  return v && std::isfinite(*v) ? Cell(nine_digits(*v)) : Cell();
+  return v && std::isfinite(*v) ? Cell(cli::nine_digits(*v)) : Cell();
 }
 
-Cell centre(const std::optional<aperture::PhaseCentreFit>& fit) {
-  return fit ? engine_value(fit->unweighted.wavelengths) : Cell();
+// An engine figure of a row, none where the engine refused the row.
+template <class Get>
+Cell engine_cell(const Row& r, Get get) {
+  if (!r.check || !r.check->figures) return Cell();
+  return engine_value(get(*r.check->figures));
+}
+
+std::optional<double> centre(const std::optional<aperture::PhaseCentreFit>& fit) {
+  return fit ? std::optional(fit->wavelengths) : std::nullopt;
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -61,16 +62,17 @@ constexpr Column classic_columns[] = {
     {"classic_error", "", [](const Row& r) { return r.classic ? Cell() : Cell(r.classic_error); }},
 };
 constexpr Column check_columns[] = {
-    {"engine_directivity_db", "dB", [](const Row& r) { return engine_value(r.check->figures.directivity_db); }},
-    {"engine_e_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_value(r.check->figures.e_beamwidth_3db); }},
-    {"engine_h_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_value(r.check->figures.h_beamwidth_3db); }},
-    {"engine_e_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_value(r.check->figures.e_beamwidth_10db); }},
-    {"engine_h_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_value(r.check->figures.h_beamwidth_10db); }},
-    {"engine_e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return centre(r.check->figures.e_phase_centre); }},
-    {"engine_h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return centre(r.check->figures.h_phase_centre); }},
+    {"engine_directivity_db", "dB", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return std::optional(f.directivity_db); }); }},
+    {"engine_e_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.e_beamwidth_3db; }); }},
+    {"engine_h_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.h_beamwidth_3db; }); }},
+    {"engine_e_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.e_beamwidth_10db; }); }},
+    {"engine_h_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.h_beamwidth_10db; }); }},
+    {"engine_e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return centre(f.e_phase_centre); }); }},
+    {"engine_h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return centre(f.h_phase_centre); }); }},
     {"engine_e_phase_centre", "length", [](const Row& r) { return engine_value(r.check->e_phase_centre_length); }},
     {"engine_h_phase_centre", "length", [](const Row& r) { return engine_value(r.check->h_phase_centre_length); }},
-    {"outside_limits", "", [](const Row& r) { return r.classic ? Cell(joined(r.check->outside_limits)) : Cell(); }},
+    {"outside_limits", "", [](const Row& r) { return r.classic && r.check->figures ? Cell(joined(r.check->outside_limits)) : Cell(); }},
+    {"engine_error", "", [](const Row& r) { return r.check->figures ? Cell() : Cell(r.check->error); }},
 };
 // clang-format on
 
@@ -121,60 +123,113 @@ std::vector<std::string> column_names(bool checked) {
   return names;
 }
 
-std::string to_csv(const Table& table) {
-  const auto all = columns(table.check_phase.has_value());
-  std::string out;
-  for (std::size_t i = 0; i < all.size(); ++i) out += (i ? "," : "") + std::string(all[i].name);
-  out += "\r\n";
-  for (const Row& row : table.rows) {
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      if (i) out += ',';
-      out += csv_cell(all[i].cell(row));
+namespace {
+
+class CsvWriter : public Writer {
+ public:
+  CsvWriter(Sink sink, bool checked) : sink_(std::move(sink)), columns_(columns(checked)) {
+    std::string head;
+    for (std::size_t i = 0; i < columns_.size(); ++i) head += (i ? "," : "") + std::string(columns_[i].name);
+    sink_(head + "\r\n");
+  }
+  void row(const Row& row) override {
+    line_.clear();
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i) line_ += ',';
+      line_ += csv_cell(columns_[i].cell(row));
     }
-    out += "\r\n";
+    line_ += "\r\n";
+    sink_(line_);
   }
-  return out;
-}
+  void finish() override {}
 
-std::string to_json(const Table& table, const nlohmann::ordered_json& options) {
-  const std::string unit = cli::unit_name(table.horn);
-  const auto all = columns(table.check_phase.has_value());
-  nlohmann::ordered_json units = nlohmann::ordered_json::object();
-  for (const Column& c : all)
-    if (*c.unit) units[c.name] = std::string(c.unit) == "length" ? unit : c.unit;
-  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-  for (const Row& row : table.rows) {
+ private:
+  Sink sink_;
+  std::vector<Column> columns_;
+  std::string line_;
+};
+
+// The document as nlohmann's dump(1) lays it out, written a row at a time.
+class JsonWriter : public Writer {
+ public:
+  JsonWriter(Sink sink, const horn::Horn& horn, const nlohmann::ordered_json& options, bool checked)
+      : sink_(std::move(sink)), columns_(columns(checked)) {
+    const std::string unit = cli::unit_name(horn);
+    nlohmann::ordered_json units = nlohmann::ordered_json::object();
+    for (const Column& c : columns_)
+      if (*c.unit) units[c.name] = std::string(c.unit) == "length" ? unit : c.unit;
+    nlohmann::ordered_json head = nlohmann::ordered_json::object();
+    head["program"] = "veskal-sweep";
+    head["horn"] = cli::horn_json(horn);
+    head["options"] = options;
+    head["units"] = units;
+    std::string text = head.dump(1);
+    text.resize(text.size() - 2);  // the closing "\n}"
+    sink_(text + ",\n \"rows\": [");
+  }
+  void row(const Row& row) override {
     nlohmann::ordered_json r = nlohmann::ordered_json::object();
-    for (const Column& c : all) r[c.name] = json_cell(c.cell(row), c.name);
-    rows.push_back(std::move(r));
+    for (const Column& c : columns_) r[c.name] = json_cell(c.cell(row), c.name);
+    std::string text = r.dump(1);
+    std::string indented = first_ ? "\n  " : ",\n  ";
+    for (const char ch : text) {
+      indented += ch;
+      if (ch == '\n') indented += "  ";
+    }
+    first_ = false;
+    sink_(indented);
   }
-  nlohmann::ordered_json document = nlohmann::ordered_json::object();
-  document["program"] = "veskal-sweep";
-  document["horn"] = cli::horn_json(table.horn);
-  document["options"] = options;
-  document["units"] = units;
-  document["rows"] = rows;
-  return document.dump(1) + "\n";
+  void finish() override { sink_(first_ ? "]\n}\n" : "\n ]\n}\n"); }
+
+ private:
+  Sink sink_;
+  std::vector<Column> columns_;
+  bool first_ = true;
+};
+
+class ReportWriter : public Writer {
+ public:
+  ReportWriter(Sink sink, const horn::Horn& horn, bool one_range)
+      : sink_(std::move(sink)), horn_(horn), one_range_(one_range) {
+    write(report::file_banner());
+    if (one_range_) heads();
+  }
+  void row(const Row& row) override {
+    if (ended_) return;
+    if (!one_range_) heads();
+    if (!row.classic) {
+      ended_ = true;
+      return;
+    }
+    sink_(report::result_row(*row.classic) + std::string(report::file_line_end));
+  }
+  void finish() override {}
+
+ private:
+  void write(const std::vector<std::string>& records) {
+    for (const auto& r : records) sink_(r + std::string(report::file_line_end));
+  }
+  void heads() {
+    report::range_heads(horn_, [&](report::Block, const std::vector<std::string>& records) { write(records); });
+  }
+  Sink sink_;
+  horn::Horn horn_;
+  bool one_range_, ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Writer> csv_writer(Sink sink, bool checked) {
+  return std::make_unique<CsvWriter>(std::move(sink), checked);
 }
 
-std::string to_report(const Table& table, bool one_range) {
-  std::string out;
-  auto write = [&](const std::vector<std::string>& records) {
-    for (const auto& r : records) out += r + "\r\n";
-  };
-  auto heads = [&] {
-    write(console::geometry_block(table.horn));
-    if (table.horn.has_waveguide()) write(console::waveguide_block(table.horn));
-    write(console::column_headers());
-  };
-  write(console::file_banner());
-  if (one_range) heads();
-  for (const Row& row : table.rows) {
-    if (!one_range) heads();
-    if (!row.classic) break;
-    out += console::result_row(*row.classic) + "\r\n";
-  }
-  return out;
+std::unique_ptr<Writer> json_writer(Sink sink, const horn::Horn& horn, const nlohmann::ordered_json& options,
+                                    bool checked) {
+  return std::make_unique<JsonWriter>(std::move(sink), horn, options, checked);
+}
+
+std::unique_ptr<Writer> report_writer(Sink sink, const horn::Horn& horn, bool one_range) {
+  return std::make_unique<ReportWriter>(std::move(sink), horn, one_range);
 }
 
 }  // namespace sweep

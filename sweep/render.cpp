@@ -1,6 +1,8 @@
 // The sweep as a picture: three panels stacked against frequency (gain, the
 // four beamwidths, the two phase centres), classic values solid, the engine's
-// dashed in the same colours.
+// dashed in the same colours. The frequency axis runs from the smallest to the
+// largest frequency and the points are joined in frequency order; rows whose
+// phase error lies beyond the classic tables are shaded.
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -9,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "cli/options.hpp"
+#include "cli/classic.hpp"
+#include "cli/text.hpp"
 #include "plot/svg.hpp"
 #include "sweep/formats.hpp"
 
@@ -40,14 +43,21 @@ std::optional<double> classic(const Row& r, Get get) {
 
 template <class Get>
 std::optional<double> engine(const Row& r, Get get) {
-  if (!r.check) return std::nullopt;
+  if (!r.check || !r.check->figures) return std::nullopt;
   return get(*r.check);
 }
 
-std::string panel(const PanelSpec& contents, const Table& table, double y0, bool last) {
-  const bool checked = table.check_phase.has_value();
+// The rows drawn, in frequency order, and what the picture says of them.
+struct Drawn {
+  std::vector<Row> rows;
+  bool checked = false;
+  bool markers = false;  // points drawn as markers: few rows, or repeated frequencies
+};
+
+std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool last) {
+  const bool checked = drawn.checked;
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-  for (const Row& r : table.rows)
+  for (const Row& r : drawn.rows)
     for (const Series& s : contents.series)
       for (const Getter* g : {&s.classic, &s.engine}) {
         if (!*g || (g == &s.engine && !checked)) continue;
@@ -58,25 +68,37 @@ std::string panel(const PanelSpec& contents, const Table& table, double y0, bool
       }
   if (!(lo <= hi)) lo = 0.0, hi = 1.0;
   const double pad = hi > lo ? 0.06 * (hi - lo) : std::max(1.0, std::abs(hi) * 0.05);
-  const double f0 = table.rows.front().frequency, f1 = table.rows.back().frequency;
+  const double f0 = drawn.rows.front().frequency, f1 = drawn.rows.back().frequency;
   const double fpad = f1 > f0 ? 0.0 : std::max(0.05, 0.01 * f0);
-  const plot::Panel p{
-      left,     y0,      width - left - right, panel_height, std::min(f0, f1) - fpad, std::max(f0, f1) + fpad,
-      lo - pad, hi + pad};
-  std::string s = p.axes(last ? "Frequency (GHz)" : "", contents.title);
+  const plot::Panel p{left, y0, width - left - right, panel_height, f0 - fpad, f1 + fpad, lo - pad, hi + pad};
+  std::string s;
+  // Shade the runs of rows beyond the classic tables.
+  for (std::size_t i = 0; i < drawn.rows.size();) {
+    if (!drawn.rows[i].beyond_tables) {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j + 1 < drawn.rows.size() && drawn.rows[j + 1].beyond_tables) ++j;
+    const double x0 = p.x(drawn.rows[i].frequency), x1 = p.x(drawn.rows[j].frequency);
+    s += plot::rect(std::min(x0, x1 - 3.0), y0, std::max(6.0, x1 - x0 + 6.0), panel_height,
+                    "fill=\"#f4c7c3\" fill-opacity=\"0.6\"");
+    i = j + 1;
+  }
+  s += p.axes(last ? "Frequency (GHz)" : "", contents.title);
   for (const Series& series : contents.series) {
     for (const bool engine : {false, true}) {
       if (engine && !checked) continue;
       const Getter& g = engine ? series.engine : series.classic;
       std::vector<std::pair<double, double>> points;
-      for (const Row& r : table.rows) {
+      for (const Row& r : drawn.rows) {
         const auto v = g(r);
         points.emplace_back(p.x(r.frequency), v && std::isfinite(*v) ? p.y(*v) : NAN);
       }
-      if (points.size() == 1 && std::isfinite(points[0].second))
-        s += plot::marker(points[0].first, points[0].second, series.colour, engine);
-      else
-        s += plot::curve(points, series.colour, engine);
+      s += plot::curve(points, series.colour, engine);
+      if (drawn.markers)
+        for (const auto& [x, y] : points)
+          if (std::isfinite(y)) s += plot::marker(x, y, series.colour, engine);
     }
   }
   double ly = y0 + 12;
@@ -87,31 +109,28 @@ std::string panel(const PanelSpec& contents, const Table& table, double y0, bool
   return s;
 }
 
-}  // namespace
-
-std::string to_svg(const Table& table, const std::string& title) {
-  const std::string unit = cli::unit_name(table.horn);
-  const bool checked = table.check_phase.has_value();
+std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::string& title,
+                    std::optional<aperture::Phase> check_phase) {
+  const std::string unit = cli::unit_name(horn);
+  const bool checked = drawn.checked;
   using C = horn::Characteristics;
   const std::vector<PanelSpec> panels = {
       {"Gain (dB)",
        {{"gain", "#2ca02c", [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
-         [](const Row& r) {
-           return r.check ? std::optional(r.check->figures.directivity_db) : std::nullopt;
-         }}}},
+         [](const Row& r) { return engine(r, [](const Check& c) { return std::optional(c.figures->directivity_db); }); }}}},
       {"Full beamwidth (degrees)",
        {{"E plane 3 dB", "#1f77b4",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_3db; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.e_beamwidth_3db; }); }},
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->e_beamwidth_3db; }); }},
         {"H plane 3 dB", "#d62728",
          [](const Row& r) { return classic(r, [](const C& c) { return c.h_beamwidth_3db; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.h_beamwidth_3db; }); }},
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->h_beamwidth_3db; }); }},
         {"E plane 10 dB", "#17becf",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_10db; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.e_beamwidth_10db; }); }},
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->e_beamwidth_10db; }); }},
         {"H plane 10 dB", "#ff7f0e",
          [](const Row& r) { return classic(r, [](const C& c) { return c.h_beamwidth_10db; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures.h_beamwidth_10db; }); }}}},
+         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->h_beamwidth_10db; }); }}}},
       {"Phase centre behind the aperture (" + unit + ")",
        {{"E plane", "#1f77b4",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_phase_centre_length; }); },
@@ -120,24 +139,79 @@ std::string to_svg(const Table& table, const std::string& title) {
          [](const Row& r) { return classic(r, [](const C& c) { return c.h_phase_centre_length; }); },
          [](const Row& r) { return engine(r, [](const Check& c) { return c.h_phase_centre_length; }); }}}},
   };
-  const double height = top + static_cast<double>(panels.size()) * (panel_height + gap) + 10;
+  // The title in one or two lines of at most 95 characters (bold 16 px).
+  const std::vector<std::string> lines = plot::title_lines(title, 95);
+  const double shift = 20.0 * static_cast<double>(lines.size() - 1);
+  const double height = top + shift + static_cast<double>(panels.size()) * (panel_height + gap) + 10;
   std::string s = plot::document_start(width, height);
-  s += plot::text(width / 2, 26, title, "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    s += plot::text(width / 2, 26 + 20.0 * static_cast<double>(i), lines[i],
+                    "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
   std::string subtitle = "classic model";
   if (checked)
     subtitle += std::string(" (solid) and aperture engine with ") +
-                (*table.check_phase == aperture::Phase::quadratic ? "quadratic" : "spherical") +
+                (*check_phase == aperture::Phase::quadratic ? "quadratic" : "spherical") +
                 " aperture phase (dashed)";
-  s += plot::text(width / 2, 46, subtitle, "text-anchor=\"middle\" fill=\"#555555\"");
+  if (drawn.markers) subtitle += "; markers: the computed frequencies";
+  s += plot::text(width / 2, 46 + shift, subtitle, "text-anchor=\"middle\" fill=\"#555555\"");
   for (std::size_t i = 0; i < panels.size(); ++i)
-    s += panel(panels[i], table, top + static_cast<double>(i) * (panel_height + gap), i + 1 == panels.size());
+    s += panel(panels[i], drawn, top + shift + static_cast<double>(i) * (panel_height + gap),
+               i + 1 == panels.size());
+  bool beyond = false;
+  for (const Row& r : drawn.rows) beyond = beyond || r.beyond_tables;
+  if (beyond)
+    s += plot::rect(width - right + 18, top + shift + panel_height + gap + 100, 30, 12,
+                     "fill=\"#f4c7c3\" fill-opacity=\"0.6\"") +
+         plot::text(width - right + 54, top + shift + panel_height + gap + 110, "s > 0.8: beyond the",
+                    "") +
+         plot::text(width - right + 54, top + shift + panel_height + gap + 126, "classic tables", "");
   if (checked) {
-    const double y = top + 12 + 40;  // under the gain legend
+    const double y = top + shift + 12 + 40;  // under the gain legend
     s += plot::legend_line(width - right + 18, y, "#555555", false, "classic");
     s += plot::legend_line(width - right + 18, y + 20, "#555555", true, "engine");
   }
   s += plot::document_end();
   return s;
+}
+
+// Keeps every k-th row (at most picture_points), draws them at the end.
+class SvgWriter : public Writer {
+ public:
+  SvgWriter(Sink sink, const horn::Horn& horn, std::string title, std::optional<aperture::Phase> check_phase,
+            std::int64_t rows)
+      : sink_(std::move(sink)), horn_(horn), title_(std::move(title)), check_phase_(check_phase),
+        stride_(std::max<std::int64_t>(1, (rows + picture_points - 2) / (picture_points - 1))), last_(rows - 1) {
+    drawn_.checked = check_phase.has_value();
+  }
+  void row(const Row& row) override {
+    if (index_ % stride_ == 0 || index_ == last_) drawn_.rows.push_back(row);
+    ++index_;
+  }
+  void finish() override {
+    if (drawn_.rows.empty()) return;
+    std::stable_sort(drawn_.rows.begin(), drawn_.rows.end(),
+                     [](const Row& a, const Row& b) { return a.frequency < b.frequency; });
+    bool repeated = false;
+    for (std::size_t i = 1; i < drawn_.rows.size(); ++i)
+      repeated = repeated || drawn_.rows[i].frequency == drawn_.rows[i - 1].frequency;
+    drawn_.markers = repeated || drawn_.rows.size() <= 30;
+    sink_(picture(drawn_, horn_, title_, check_phase_));
+  }
+
+ private:
+  Sink sink_;
+  horn::Horn horn_;
+  std::string title_;
+  std::optional<aperture::Phase> check_phase_;
+  std::int64_t stride_, last_, index_ = 0;
+  Drawn drawn_;
+};
+
+}  // namespace
+
+std::unique_ptr<Writer> svg_writer(Sink sink, const horn::Horn& horn, const std::string& title,
+                                   std::optional<aperture::Phase> check_phase, std::int64_t rows) {
+  return std::make_unique<SvgWriter>(std::move(sink), horn, title, check_phase, rows);
 }
 
 }  // namespace sweep

@@ -3,16 +3,36 @@
 #include <cmath>
 
 #include "aperture/limits.hpp"
+#include "cli/classic.hpp"
 #include "horn/constants.hpp"
+#include "horn/units.hpp"
 #include "numerics/checked_math.hpp"
 
 namespace sweep {
 namespace {
 
-constexpr double metres_per_inch = 0.0254;
+Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Phase phase) {
+  Check check;
+  const horn::HornInInches inches = horn.in_inches();
+  try {
+    const aperture::Aperture engine(
+        aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, frequency), phase);
+    check.figures = aperture::figures(engine);
+  } catch (const aperture::InvalidHorn& e) {
+    check.error = std::string("the aperture engine refuses the row: ") + e.what();
+    return check;
+  }
+  const double units_per_metre = horn::units_per_metre(horn.unit_code);
+  if (check.figures->e_phase_centre)
+    check.e_phase_centre_length = check.figures->e_phase_centre->length * units_per_metre;
+  if (check.figures->h_phase_centre)
+    check.h_phase_centre_length = check.figures->h_phase_centre->length * units_per_metre;
+  return check;
+}
 
-// Which classic figures differ from the engine's by more than the limits.
-std::vector<std::string> outside(const horn::Characteristics& c, const aperture::Figures& f) {
+}  // namespace
+
+std::vector<std::string> outside_limits(const horn::Characteristics& c, const aperture::Figures& f) {
   namespace l = aperture::limits;
   std::vector<std::string> names;
   auto check = [&](const char* name, double classic, const std::optional<double>& engine, double limit) {
@@ -22,7 +42,7 @@ std::vector<std::string> outside(const horn::Characteristics& c, const aperture:
     check(name, classic, engine, l::beamwidth_degrees(engine.value_or(0.0)));
   };
   auto centre = [](const std::optional<aperture::PhaseCentreFit>& fit) {
-    return fit ? std::optional(fit->unweighted.wavelengths) : std::nullopt;
+    return fit ? std::optional(fit->wavelengths) : std::nullopt;
   };
   check(figure_names[0], c.gain, f.directivity_db, l::gain_db);
   width(figure_names[1], c.e_beamwidth_3db, f.e_beamwidth_3db);
@@ -34,51 +54,23 @@ std::vector<std::string> outside(const horn::Characteristics& c, const aperture:
   return names;
 }
 
-Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Phase phase) {
+Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::Phase> check_phase) {
+  Row row{};
+  row.frequency = f;
+  row.wavelength = double(horn::wavelength(f)) * double(horn.units_per_inch());
   const horn::HornInInches inches = horn.in_inches();
-  const aperture::Aperture engine(
-      aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, frequency), phase);
-  Check check{aperture::figures(engine), std::nullopt, std::nullopt, {}};
-  const double units_per_metre = double(horn.units_per_inch()) / metres_per_inch;
-  if (check.figures.e_phase_centre)
-    check.e_phase_centre_length = check.figures.e_phase_centre->unweighted.length * units_per_metre;
-  if (check.figures.h_phase_centre)
-    check.h_phase_centre_length = check.figures.h_phase_centre->unweighted.length * units_per_metre;
-  return check;
-}
-
-}  // namespace
-
-std::size_t Table::incomplete() const {
-  std::size_t n = 0;
-  for (const Row& r : rows) n += r.classic ? 0 : 1;
-  return n;
-}
-
-Table compute(const horn::Horn& horn, const std::vector<float>& frequencies,
-              std::optional<aperture::Phase> check_phase) {
-  Table table{horn, {}, check_phase};
-  table.rows.reserve(frequencies.size());
-  const horn::HornInInches inches = horn.in_inches();
-  for (const float& f : frequencies) {
-    Row row{};
-    row.frequency = f;
-    row.wavelength = double(horn::wavelength(f)) * double(horn.units_per_inch());
-    row.phase_error = horn::phase_error(inches, f);
-    try {
-      row.classic = horn::characteristics(horn, f);
-    } catch (const numerics::DomainError& e) {
-      row.classic_error =
-          std::string("the classic model meets the ") + e.function +
-          " of a negative number: the aperture is too small in wavelengths for its beamwidth model";
-    }
-    if (check_phase) {
-      row.check = engine_check(horn, f, *check_phase);
-      if (row.classic) row.check->outside_limits = outside(*row.classic, row.check->figures);
-    }
-    table.rows.push_back(std::move(row));
+  row.phase_error = horn::phase_error(inches, f);
+  row.beyond_tables = cli::beyond_classic_tables(row.phase_error);
+  try {
+    row.classic = horn::characteristics(horn, f);
+  } catch (const numerics::DomainError&) {
+    row.classic_error = cli::classic_failure(inches, f);
   }
-  return table;
+  if (check_phase) {
+    row.check = engine_check(horn, f, *check_phase);
+    if (row.classic && row.check->figures) row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
+  }
+  return row;
 }
 
 }  // namespace sweep

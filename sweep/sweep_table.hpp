@@ -1,9 +1,12 @@
-// A frequency sweep of one horn as veskal-sweep tabulates it: for every
-// frequency the classic row of the report (bit for bit what veskal prints),
-// its wavelength and phase error, and optionally the aperture engine's
-// figures with the classic figures that fall outside the accuracy limits.
+// A frequency sweep of one horn as veskal-sweep tabulates it, one row at a
+// time: for every frequency the classic row of the report (bit for bit what
+// veskal prints), its wavelength and phase error, and optionally the aperture
+// engine's figures with the classic figures that fall outside the accuracy
+// limits. Rows are computed and written one by one, so that memory does not
+// grow with their number.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,8 +19,9 @@ namespace sweep {
 
 // The engine's figures of one row, lengths in the horn's unit.
 struct Check {
-  aperture::Figures figures;
-  std::optional<double> e_phase_centre_length, h_phase_centre_length;  // unweighted fit
+  std::optional<aperture::Figures> figures;         // none when the engine refused the row
+  std::string error;                                // why it did
+  std::optional<double> e_phase_centre_length, h_phase_centre_length;
   std::vector<std::string> outside_limits;  // names of classic figures outside the limits
 };
 
@@ -27,23 +31,19 @@ struct Row {
   float phase_error;                             // s, as the gain routine forms it
   std::optional<horn::Characteristics> classic;  // none when the classic model cannot compute the row
   std::string classic_error;                     // why not
+  bool beyond_tables = false;                    // s beyond the classic tables
   std::optional<Check> check;
 };
 
-struct Table {
-  horn::Horn horn;
-  std::vector<Row> rows;
-  std::optional<aperture::Phase> check_phase;  // the engine's aperture phase, with --check
-  std::size_t incomplete() const;
-};
-
-// The rows of `frequencies`; with `check_phase`, the engine's figures too.
-Table compute(const horn::Horn& horn, const std::vector<float>& frequencies,
-              std::optional<aperture::Phase> check_phase);
+// The row at `frequency`; with `check_phase`, the engine's figures too.
+Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<aperture::Phase> check_phase);
 
 // The names of the figures that outside_limits lists.
 inline constexpr const char* figure_names[] = {
     "gain",           "e_beamwidth_3db", "h_beamwidth_3db", "e_beamwidth_10db", "h_beamwidth_10db",
     "e_phase_centre", "h_phase_centre"};
+
+// The classic figures outside the accuracy limits against the engine's.
+std::vector<std::string> outside_limits(const horn::Characteristics& classic, const aperture::Figures& engine);
 
 }  // namespace sweep

@@ -128,16 +128,16 @@ TEST(ApertureEngine, PhaseCentreFitRecoversAPointSource) {
 // for a long narrow cone.
 TEST(ApertureEngine, PhaseCentresAndThePhaseModels) {
   const Figures flat = figures(Aperture(horn_for(20.0, 0.0), Phase::quadratic));
-  EXPECT_NEAR(flat.e_phase_centre->unweighted.wavelengths, 0.0, 1e-6);
-  EXPECT_NEAR(flat.h_phase_centre->power_weighted.wavelengths, 0.0, 1e-6);
+  EXPECT_NEAR(flat.e_phase_centre->wavelengths, 0.0, 1e-6);
+  EXPECT_NEAR(flat.h_phase_centre->wavelengths, 0.0, 1e-6);
 
   const Aperture flared(horn_for(20.0, 0.3), Phase::quadratic);
   const Figures f = figures(flared);
-  EXPECT_GT(f.e_phase_centre->unweighted.wavelengths, 0.0);
-  EXPECT_GT(f.h_phase_centre->unweighted.wavelengths, 0.0);
-  EXPECT_LT(f.h_phase_centre->unweighted.length, flared.apex_distance());
-  EXPECT_DOUBLE_EQ(f.e_phase_centre->unweighted.length,
-                   f.e_phase_centre->unweighted.wavelengths * flared.wavelength());
+  EXPECT_GT(f.e_phase_centre->wavelengths, 0.0);
+  EXPECT_GT(f.h_phase_centre->wavelengths, 0.0);
+  EXPECT_LT(f.h_phase_centre->length, flared.apex_distance());
+  EXPECT_DOUBLE_EQ(f.e_phase_centre->length,
+                   f.e_phase_centre->wavelengths * flared.wavelength());
 
   const Figures q = figures(Aperture(horn_for(60.0, 0.05), Phase::quadratic));
   const Figures s = figures(Aperture(horn_for(60.0, 0.05), Phase::spherical));

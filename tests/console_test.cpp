@@ -6,7 +6,7 @@
 #include <string>
 
 #include "console/dialogue.hpp"
-#include "console/fixed_field.hpp"
+#include "report/fixed_field.hpp"
 #include "console/input.hpp"
 #include "console/severe.hpp"
 #include "console/sweep.hpp"
@@ -16,6 +16,7 @@
 namespace {
 
 using namespace console;
+using namespace report;
 
 std::string fixed(float value, int width, int decimals) {
   std::string out;

@@ -10,8 +10,8 @@
 
 #include <string>
 
-namespace console {
+namespace report {
 
 void append_fixed(std::string& out, float value, int width, int decimals);
 
-}  // namespace console
+}  // namespace report

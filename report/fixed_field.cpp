@@ -1,10 +1,10 @@
-#include "console/fixed_field.hpp"
+#include "report/fixed_field.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <string_view>
 
-namespace console {
+namespace report {
 namespace {
 
 void append_stars(std::string& out, int width) { out.append(static_cast<std::size_t>(width), '*'); }
@@ -59,4 +59,4 @@ void append_fixed(std::string& out, float value, int width, int decimals) {
   out.append(text);
 }
 
-}  // namespace console
+}  // namespace report

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-namespace console::layout {
+namespace report::layout {
 
 struct Text {
   std::string_view literal;
@@ -31,4 +31,4 @@ using Item = std::variant<Text, Skip, Field, Break>;
 // with no value left stays blank).
 std::vector<std::string> compose(std::span<const Item> items, std::span<const float> values = {});
 
-}  // namespace console::layout
+}  // namespace report::layout

@@ -1,8 +1,8 @@
-#include "console/layout.hpp"
+#include "report/layout.hpp"
 
-#include "console/fixed_field.hpp"
+#include "report/fixed_field.hpp"
 
-namespace console::layout {
+namespace report::layout {
 
 std::vector<std::string> compose(std::span<const Item> items, std::span<const float> values) {
   std::vector<std::string> records(1);
@@ -35,4 +35,4 @@ std::vector<std::string> compose(std::span<const Item> items, std::span<const fl
   return records;
 }
 
-}  // namespace console::layout
+}  // namespace report::layout

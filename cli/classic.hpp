@@ -1,0 +1,26 @@
+// What the companions say of the classic model's limits: its tables end at
+// the phase error s = 0.8 (the gain table's last entry; the beamwidth tables
+// end at 0.72 and are extrapolated beyond), and its beamwidth model needs an
+// aperture large enough in wavelengths for each level.
+#pragma once
+
+#include <string>
+
+#include "horn/geometry.hpp"
+
+namespace cli {
+
+inline constexpr float classic_tables_end = 0.8f;
+
+// Whether the phase error lies beyond the classic tables (NaN counts as beyond).
+bool beyond_classic_tables(float phase_error);
+
+// Why the classic model could not compute the horn at `frequency`: a phase
+// error beyond its tables (with s and the limit), or an aperture too small in
+// wavelengths (with ka).
+std::string classic_failure(const horn::HornInInches& horn, const float& frequency);
+
+// The warning for figures computed beyond the tables.
+std::string beyond_tables_warning(float phase_error);
+
+}  // namespace cli
