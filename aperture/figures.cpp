@@ -165,35 +165,56 @@ void beamwidths(const Aperture& aperture, std::span<const Plane> planes, std::sp
   // from the same integrals); each is then solved on its own.
   const RelativePowers powers{aperture};
   const double slope = amplitude_slope_bound(aperture, powers.axis);
-  std::vector<bool> bracketed(planes.size(), false);
+  const std::size_t n = planes.size();
+  std::vector<bool> bracketed(n, false);
   for (auto* w : widths) w->reset();
-  // The smallest step. Only a dip both narrower than it and shallower than
-  // slope * least_step / 2 (a few 1e-4 of the axis amplitude at ka 600) can
-  // pass unseen; should the amplitude linger that close to a level, the
-  // floor grows tenfold every 10,000 steps, so that the scan ends.
-  double least_step = 1e-7;
-  int floor_steps = 0;
-  double previous = 0.0;
-  std::array<double, 2> p = powers(0.0);
-  while (previous < pi / 2.0) {
-    // How far the amplitude is at least from every level still sought.
-    double gap = std::numeric_limits<double>::infinity();
-    for (std::size_t k = 0; k < planes.size(); ++k)
-      if (!bracketed[k]) gap = std::min(gap, std::sqrt(p[index(planes[k])]) - std::sqrt(levels[k]));
-    if (gap / slope < least_step && ++floor_steps % 10000 == 0) least_step *= 10.0;
-    const double theta = std::min(pi / 2.0, previous + std::max(least_step, gap / slope));
-    p = powers(theta);
-    bool all = true;
-    for (std::size_t k = 0; k < planes.size(); ++k) {
-      if (!bracketed[k] && p[index(planes[k])] <= levels[k]) {
-        auto one = [&](double t) { return powers(t)[index(planes[k])]; };
-        *widths[k] = 2.0 * solve(one, previous, theta, levels[k]) * degrees;
-        bracketed[k] = true;
+  // gap_k = A - t_k: the amplitude's distance above the k-th level.
+  auto gap = [&](const std::array<double, 2>& p, std::size_t k) {
+    return std::sqrt(p[index(planes[k])]) - std::sqrt(levels[k]);
+  };
+  // An interval [a, b] is clear of the k-th level when both ends lie above
+  // it and gap(a) + gap(b) >= L (b - a): the amplitude, falling no faster
+  // than L from either end, cannot reach the level in between. An interval
+  // that is not clear is halved, the left half first, down to least_width
+  // (a thousandth of a unit of u); an end at or below the level there
+  // brackets the first crossing.
+  const double least_width = 1e-3 / aperture.ka();
+  auto bracket = [&](auto&& self, double a, const std::array<double, 2>& pa, double b,
+                     const std::array<double, 2>& pb) -> void {
+    bool open = false;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (bracketed[k]) continue;
+      const double ga = gap(pa, k), gb = gap(pb, k);
+      if (b - a <= least_width) {
+        if (gb <= 0.0) {
+          auto one = [&](double t) { return powers(t)[index(planes[k])]; };
+          *widths[k] = 2.0 * solve(one, a, b, levels[k]) * degrees;
+          bracketed[k] = true;
+        }
+      } else if (gb <= 0.0 || ga + gb < slope * (b - a)) {
+        open = true;
       }
-      all = all && bracketed[k];
     }
-    if (all) break;
-    previous = theta;
+    if (!open) return;
+    const double m = (a + b) / 2.0;
+    const std::array<double, 2> pm = powers(m);
+    self(self, a, pa, m, pm);
+    self(self, m, pm, b, pb);
+  };
+  // Steps of at most a quarter of a unit of u (half a degree), longer where
+  // the amplitude lies far above every level.
+  const double step = std::min(0.25 / aperture.ka(), 0.5 / degrees);
+  double a = 0.0;
+  std::array<double, 2> pa = powers(0.0);
+  while (a < pi / 2.0 && !std::all_of(bracketed.begin(), bracketed.end(), [](bool b) { return b; })) {
+    double least_gap = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 0; k < n; ++k)
+      if (!bracketed[k]) least_gap = std::min(least_gap, gap(pa, k));
+    const double b = std::min(pi / 2.0, a + std::max(step, least_gap / slope));
+    const std::array<double, 2> pb = powers(b);
+    bracket(bracket, a, pa, b, pb);
+    a = b;
+    pa = pb;
   }
 }
 

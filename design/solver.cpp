@@ -173,7 +173,9 @@ Solution shortest(const Problem& p) {
   const double ka_hi = p.quantity == Quantity::gain
                            ? std::pow(10.0, (p.value + 12.0) / 20.0)
                            : 12.0 / std::sin(std::min(p.value / 2.0, 80.0) * pi / 180.0);
-  const double a_hi = std::max(a_lo * 2.0, ka_hi * lambda / (2.0 * pi));
+  double a_hi = std::max(a_lo * 2.0, ka_hi * lambda / (2.0 * pi));
+  // The engine computes nothing beyond its domain.
+  if (p.model != Model::classic) a_hi = std::min(a_hi, aperture::max_ka * lambda / (2.0 * pi));
   auto design = [&](double s) -> std::optional<Solution> {
     const auto a = aperture_for(p, s, a_lo, a_hi);
     if (!a) return std::nullopt;
@@ -200,8 +202,9 @@ Solution shortest(const Problem& p) {
         range.add(figure(p, a, std::max(a, a * a / (2.0 * lambda * s))));
       }
     infeasible(p,
-               p.waveguide_radius ? "from this waveguide with a phase error s up to 0.8"
-                                  : "with a phase error s up to 0.8",
+               std::string(p.waveguide_radius ? "from this waveguide with a phase error s up to 0.8"
+                                              : "with a phase error s up to 0.8") +
+                   (p.model != Model::classic ? " within the aperture engine's domain (ka <= 600)" : ""),
                range);
   }
   const double lo = grid[static_cast<std::size_t>(std::max<std::ptrdiff_t>(best - 1, 0))];
@@ -240,6 +243,7 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
   }
   const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
                                   *cli::engine_phase(p.model));
+  if (gain && p.aperture_formula) return 10.0 * std::log10(engine.ka() * engine.ka() * engine.efficiency());
   if (gain) return 10.0 * std::log10(aperture::directivity(engine));
   const double level = three ? aperture::half_power : aperture::tenth_power;
   const auto e =
@@ -250,13 +254,69 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
   return plane_value(*e, *h);
 }
 
-Solution solve(const Problem& p) {
+namespace {
+
+Solution solve_in_model(const Problem& p) {
   switch (p.constraint) {
     case Constraint::aperture: return fixed_aperture(p);
     case Constraint::slant_radius: return fixed_slant_radius(p);
     case Constraint::shortest: return shortest(p);
   }
   return shortest(p);
+}
+
+// The root of f near x0 > 0: a bracket grown geometrically about x0 (within
+// [lo, hi]), then TOMS 748; none when no sign change is found.
+template <class F>
+std::optional<double> root_near(F f, double x0, double lo, double hi) {
+  const double f0 = f(x0);
+  if (!std::isfinite(f0)) return std::nullopt;
+  if (f0 == 0.0) return x0;
+  for (double ratio = 1.01; ratio < 4.0; ratio *= ratio) {
+    for (const double x : {std::min(hi, x0 * ratio), std::max(lo, x0 / ratio)}) {
+      const double fx = f(x);
+      if (!std::isfinite(fx) || (fx > 0.0) == (f0 > 0.0)) continue;
+      std::uintmax_t iterations = 100;
+      const auto r = boost::math::tools::toms748_solve(f, std::min(x, x0), std::max(x, x0), x < x0 ? fx : f0,
+                                                       x < x0 ? f0 : fx,
+                                                       boost::math::tools::eps_tolerance<double>(36), iterations);
+      return (r.first + r.second) / 2.0;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Solution solve(const Problem& p) {
+  if (p.model == Model::classic || p.quantity != Quantity::gain) return solve_in_model(p);
+  Problem stand_in = p;
+  stand_in.aperture_formula = true;
+  const Solution near = solve_in_model(stand_in);
+  // The last step with the directivity: the free length moved until the
+  // requirement holds exactly.
+  const double lambda = wavelength(p);
+  auto excess = [&](double a, double R) {
+    const auto v = figure(p, a, R);
+    return v ? *v - p.value : std::nan("");
+  };
+  const double a0 = near.aperture_radius, R0 = near.slant_radius, s0 = a0 * a0 / (2.0 * lambda * R0);
+  std::optional<Solution> exact;
+  if (p.constraint == Constraint::aperture) {
+    const double s_hi = std::min(max_phase_error, a0 / (2.0 * lambda));
+    if (const auto s = root_near([&](double s) { return excess(a0, a0 * a0 / (2.0 * lambda * s)); }, s0,
+                                 min_phase_error, s_hi))
+      exact = Solution{a0, a0 * a0 / (2.0 * lambda * *s)};
+  } else if (p.constraint == Constraint::slant_radius) {
+    if (const auto a = root_near([&](double a) { return excess(a, R0); }, a0, a0 / 4.0, R0))
+      exact = Solution{*a, R0};
+  } else {
+    if (const auto a = root_near([&](double a) { return excess(a, a * a / (2.0 * lambda * s0)); }, a0, a0 / 4.0,
+                                 a0 * 4.0))
+      exact = Solution{*a, *a * *a / (2.0 * lambda * s0)};
+  }
+  if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
+  return solve_in_model(p);  // the stand-in led astray: the whole search in the model itself
 }
 
 }  // namespace design
