@@ -8,6 +8,7 @@
 #include "cli/classic.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
+#include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/pattern_table.hpp"
 #include "pattern/render.hpp"
@@ -74,10 +75,18 @@ int run(int argc, char** argv) {
     const auto result =
         pattern::compute_pattern(frequency, horn.in_inches(), pattern::angles(*o.from, *o.to, *o.step),
                                  reference, o.format == "svg", model);
+    // Classic figures beyond the tables: a warning, with or without a picture.
+    const float s = horn::phase_error(horn.in_inches(), frequency);
+    const bool classic_shown = model == cli::Model::classic || result.has_beamwidths;
+    std::string warning;
+    if (classic_shown && cli::beyond_classic_tables(s)) {
+      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << "\n";
+      warning = "classic figures beyond the tables (s = " + cli::fixed(double(s), 3) + " > 0.8): not to be trusted";
+    }
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
-      const pattern::Description description{cli::horn_description(horn), frequency};
+      const pattern::Description description{cli::horn_description(horn), frequency, warning};
       text = pattern::to_svg(result, description);
     }
   } catch (const pattern::NoPhaseCentre&) {

@@ -114,26 +114,69 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
 
 }  // namespace
 
+// The curve of one plane above the floor; where it falls below the floor the
+// curve breaks and a small downward triangle on the floor marks the clipped
+// stretch.
+std::string clipped_curve(const plot::Panel& f, const std::vector<std::pair<double, double>>& angle_db,
+                          const char* colour, bool& clipped) {
+  std::vector<std::pair<double, double>> points;
+  std::string marks;
+  bool below = false;
+  for (const auto& [angle, db] : angle_db) {
+    const bool now_below = std::isfinite(db) && db < floor_db;
+    if (now_below && !below) {
+      const double x = f.x(angle), y = f.y(floor_db);
+      marks += "<path d=\"M " + plot::number(x - 5) + " " + plot::number(y - 9) + " L " + plot::number(x + 5) +
+               " " + plot::number(y - 9) + " L " + plot::number(x) + " " + plot::number(y - 1) +
+               " Z\" fill=\"" + colour + "\"/>\n";
+      clipped = true;
+    }
+    below = now_below;
+    points.emplace_back(f.x(angle), std::isfinite(db) && !now_below ? f.y(db) : NAN);
+  }
+  return plot::curve(points, colour) + marks;
+}
+
 std::string to_svg(const Pattern& pattern, const Description& d) {
   const double from = pattern.rows.empty() ? 0.0 : pattern.rows.front().angle;
   const double to =
       pattern.rows.empty() || pattern.rows.back().angle <= from ? from + 1.0 : pattern.rows.back().angle;
+  // A pattern whose peak lies off the axis (a large phase error) is drawn
+  // relative to its own peak, so that nothing is cut off at the top.
+  double peak = 0.0, peak_angle = 0.0;
+  for (const PatternRow& r : pattern.rows)
+    for (const float v : {r.e_relative, r.h_relative})
+      if (std::isfinite(v) && double(v) > peak) peak = v, peak_angle = r.angle;
+  const double offset = peak > 0.005 ? peak : 0.0;
   const plot::Panel f{left, top, width - left - right, height - top - bottom, from, to, floor_db, 0.0};
   const double plot_right = width - right;
   std::string s = plot::document_start(width, height);
-  s += text(width / 2, 28, "TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz",
+  const auto title =
+      plot::title_lines("TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz", 78);
+  s += text(width / 2, title.size() > 1 ? 20 : 28, title[0],
             "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
-  s += text(width / 2, 46, model_title(pattern.model), "text-anchor=\"middle\" fill=\"#555555\"");
-  s += f.axes("Angle from the axis (degrees)", "Amplitude relative to the axis (dB)", 12, 8, true);
+  if (title.size() > 1)
+    s += text(width / 2, 38, title[1], "text-anchor=\"middle\" font-size=\"14\" font-weight=\"bold\"");
+  std::string subtitle = model_title(pattern.model);
+  if (offset > 0.0)
+    subtitle += "; relative to the peak, " + plot::number(offset) + " dB above the axis at " +
+                plot::number(peak_angle) + "\xC2\xB0";
+  s += text(width / 2, title.size() > 1 ? 54 : 46, subtitle, "text-anchor=\"middle\" fill=\"#555555\"");
+  if (!d.classic_warning.empty())
+    s += text(left + 8, top + height - bottom - 10, d.classic_warning, "fill=\"#c62828\" font-size=\"12\"");
+  s += f.axes("Angle from the axis (degrees)",
+              offset > 0.0 ? "Amplitude relative to the peak (dB)" : "Amplitude relative to the axis (dB)", 12, 8,
+              true);
 
-  // The -3 dB and -10 dB levels.
+  // The -3 dB and -10 dB levels below the axis value, at which the
+  // beamwidths are taken.
   for (double level : {-3.0, -10.0}) {
-    s += line(left, f.y(level), plot_right, f.y(level), "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
-    s += text(plot_right - 4, f.y(level) - 4,
-              plot::number(level).substr(0, plot::number(level).find('.')) + " dB",
+    const double y = f.y(level - offset);
+    s += line(left, y, plot_right, y, "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
+    s += text(plot_right - 4, y - 4,
+              plot::number(level).substr(0, plot::number(level).find('.')) + (offset > 0.0 ? " dB (axis)" : " dB"),
               "text-anchor=\"end\" fill=\"#555555\"");
   }
-
   // The half-beamwidths: the classic routine's as circles, the engine's as squares.
   struct Mark {
     double half_angle, level;
@@ -142,7 +185,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   auto draw_marks = [&](std::span<const Mark> marks, bool square) {
     for (const Mark& m : marks) {
       if (!(m.half_angle >= f.x_from && m.half_angle <= f.x_to)) continue;
-      const double x = f.x(m.half_angle), y = f.y(m.level);
+      const double x = f.x(m.half_angle), y = f.y(m.level - offset);
       s += line(x, y - 8, x, y + 8, "stroke=\"" + std::string(m.colour) + "\" stroke-width=\"2\"");
       s += marker(x, y, m.colour, square);
     }
@@ -167,17 +210,25 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
 
   std::vector<std::pair<double, double>> e_points, h_points;
   for (const PatternRow& r : pattern.rows) {
-    e_points.emplace_back(f.x(r.angle), std::isfinite(r.e_relative) ? f.y(r.e_relative) : NAN);
-    h_points.emplace_back(f.x(r.angle), std::isfinite(r.h_relative) ? f.y(r.h_relative) : NAN);
+    e_points.emplace_back(r.angle, double(r.e_relative) - offset);
+    h_points.emplace_back(r.angle, double(r.h_relative) - offset);
   }
-  s += plot::curve(e_points, e_colour);
-  s += plot::curve(h_points, h_colour);
+  bool clipped = false;
+  s += clipped_curve(f, e_points, e_colour, clipped);
+  s += clipped_curve(f, h_points, h_colour, clipped);
 
   // Legend.
   const double lx = plot_right + 15;
   s += plot::legend_line(lx, top + 10, e_colour, false, "E plane");
   s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
-  s += legend_figures(pattern, lx, top + 56);
+  double ly = top + 56;
+  if (clipped) {
+    s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) + " " +
+         plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) + " Z\" fill=\"#555555\"/>\n";
+    s += text(lx + 36, ly, "clipped at -40 dB", "font-size=\"12\"");
+    ly += 24;
+  }
+  s += legend_figures(pattern, lx, ly);
   s += plot::document_end();
   return s;
 }

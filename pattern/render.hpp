@@ -12,6 +12,9 @@ namespace pattern {
 struct Description {
   std::string horn;        // e.g. "aperture 6 in, slant radius 24 in"
   float frequency = 0.0f;  // GHz
+  // The classic figures shown lie beyond the classic tables: the warning
+  // the picture carries, empty when they do not.
+  std::string classic_warning;
 };
 
 std::string to_csv(const Pattern& pattern);

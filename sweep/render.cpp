@@ -80,9 +80,9 @@ std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool
     }
     std::size_t j = i;
     while (j + 1 < drawn.rows.size() && drawn.rows[j + 1].beyond_tables) ++j;
-    const double x0 = p.x(drawn.rows[i].frequency), x1 = p.x(drawn.rows[j].frequency);
-    s += plot::rect(std::min(x0, x1 - 3.0), y0, std::max(6.0, x1 - x0 + 6.0), panel_height,
-                    "fill=\"#f4c7c3\" fill-opacity=\"0.6\"");
+    const double x0 = std::max(p.left, p.x(drawn.rows[i].frequency) - 3.0);
+    const double x1 = std::min(p.left + p.width, p.x(drawn.rows[j].frequency) + 3.0);
+    s += plot::rect(x0, y0, x1 - x0, panel_height, "fill=\"#f4c7c3\" fill-opacity=\"0.6\"");
     i = j + 1;
   }
   s += p.axes(last ? "Frequency (GHz)" : "", contents.title);
