@@ -2,10 +2,13 @@
 // (ka 5 to 60, phase error s 0 to 1.2) it compares the classic routines'
 // gain, beamwidths and phase centres with the aperture engine's, with the
 // quadratic and with the spherical aperture phase, and writes a picture (one
-// map per figure and phase) and a Markdown table of the share of horns within
-// the limits: gain 0.2 dB, beamwidth 1 degree or 5 %, phase centre 0.1
-// wavelength.
+// map per figure and phase) and a Markdown table: the share of horns within
+// the limits (gain 0.2 dB, beamwidth 1 degree or 5 %, phase centre 0.1
+// wavelength) per band of s, each figure's limit as the last phase error that
+// holds at every ka, every band of s where it fails with its signed error,
+// and the phase-centre differences in wavelengths and per cent.
 //   veskal-accuracy-map MAP.svg TABLE.md
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +21,7 @@
 
 #include "aperture/figures.hpp"
 #include "aperture/limits.hpp"
+#include "cli/output.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/gain.hpp"
 #include "horn/phase_centre.hpp"
@@ -42,13 +46,14 @@ constexpr std::array<const char*, figure_count> figure_names = {"gain",
                                                                 "E-plane phase centre",
                                                                 "H-plane phase centre"};
 
-// What one comparison found.
+// What one comparison found: the limits' verdict, or why there is none.
 enum class Verdict { holds, within_twice, fails, classic_fails, engine_none, no_horn };
 
 struct Values {
   bool ok = false;
   std::array<double, figure_count> v{};
   std::array<bool, figure_count> present{};
+  bool behind_apex_e = false, behind_apex_h = false;  // the engine's centres beyond the apex
 };
 
 // The classic figures at a wavelength of one inch (11.80285 GHz).
@@ -89,25 +94,24 @@ Values engine(double ka, double s, aperture::Phase phase) {
   set(h_10db, f.h_beamwidth_10db);
   set(e_centre, f.e_phase_centre ? std::optional(f.e_phase_centre->wavelengths) : std::nullopt);
   set(h_centre, f.h_phase_centre ? std::optional(f.h_phase_centre->wavelengths) : std::nullopt);
+  const double apex = std::sqrt((R - a) * (R + a)) / wavelength;
+  out.behind_apex_e = f.e_phase_centre && f.e_phase_centre->wavelengths > apex;
+  out.behind_apex_h = f.h_phase_centre && f.h_phase_centre->wavelengths > apex;
   out.ok = true;
   return out;
 }
 
-double limit(Figure k, double engine_value) {
-  namespace l = aperture::limits;
-  if (k == gain) return l::gain_db;
-  if (k == e_centre || k == h_centre) return l::phase_centre_wavelengths;
-  return l::beamwidth_degrees(engine_value);
-}
-
 Verdict judge(Figure k, const Values& c, const Values& e) {
+  namespace l = aperture::limits;
   if (!e.ok) return Verdict::no_horn;
   if (!c.ok) return Verdict::classic_fails;
   if (!e.present[k]) return Verdict::engine_none;
-  const double d = std::abs(c.v[k] - e.v[k]);
-  const double l = limit(k, e.v[k]);
-  if (!(d <= 2.0 * l)) return Verdict::fails;
-  return d <= l ? Verdict::holds : Verdict::within_twice;
+  switch (l::verdict(l::figures[static_cast<std::size_t>(k)], c.v[k], e.v[k])) {
+    case l::Verdict::holds: return Verdict::holds;
+    case l::Verdict::within_twice: return Verdict::within_twice;
+    case l::Verdict::fails: return Verdict::fails;
+  }
+  return Verdict::fails;
 }
 
 const char* colour(Verdict v) {
@@ -123,6 +127,14 @@ const char* colour(Verdict v) {
 }
 
 using Grid = std::array<std::array<std::array<Verdict, figure_count>, s_count>, ka_count>;
+
+// The signed difference of every comparison (classic - engine), and the
+// engine's value, for the statements of the table.
+struct Comparison {
+  double difference = NAN, engine = NAN;
+  bool behind_apex = false;
+};
+using Differences = std::array<std::array<std::array<Comparison, figure_count>, s_count>, ka_count>;
 
 std::string picture(const std::array<Grid, 2>& grids) {
   constexpr double panel_w = 305, panel_h = 115, left = 70, top = 70, gap_x = 60, gap_y = 48;
@@ -193,41 +205,169 @@ std::string picture(const std::array<Grid, 2>& grids) {
   return s;
 }
 
+const char* phase_names[] = {"quadratic", "spherical"};
+
+Verdict verdict_at(const std::array<Grid, 2>& grids, int m, int i, int j, int k) {
+  return grids[static_cast<std::size_t>(m)][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]
+              [static_cast<std::size_t>(k)];
+}
+
+const Comparison& comparison_at(const std::array<Differences, 2>& d, int m, int i, int j, int k) {
+  return d[static_cast<std::size_t>(m)][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]
+          [static_cast<std::size_t>(k)];
+}
+
+std::string format(const char* f, double v) {
+  char text[48];
+  std::snprintf(text, sizeof text, f, v);
+  return text;
+}
+
+// An error as the figure's limit is stated: dB, per cent of the engine's
+// width, or wavelengths.
+bool in_per_cent(int k) { return k != gain && k != e_centre && k != h_centre; }
+std::string error_text(int k, double error) {
+  if (k == gain) return format("%+.2f dB", error);
+  if (!in_per_cent(k)) return format("%+.2f", error) + " \xCE\xBB";
+  return format("%+.1f %%", error);
+}
+
 // The share of horns within the limit, per band of s, for each figure.
-std::string table(const std::array<Grid, 2>& grids) {
+std::string shares(const std::array<Grid, 2>& grids, int m) {
   const double bands[][2] = {{0.0, 0.2}, {0.2, 0.4}, {0.4, 0.6}, {0.6, 0.8}, {0.8, 1.2}};
   std::ostringstream out;
-  const char* names[] = {"quadratic", "spherical"};
-  for (int m = 0; m < 2; ++m) {
-    out << "Engine with the " << names[m] << " aperture phase: share of horns (ka 5 to 60) whose classic "
-        << "figure lies within the limit\n\n";
-    out << "| figure | s 0-0.2 | 0.2-0.4 | 0.4-0.6 | 0.6-0.8 | 0.8-1.2 |\n|---|---|---|---|---|---|\n";
-    for (int k = 0; k < figure_count; ++k) {
-      out << "| " << figure_names[static_cast<std::size_t>(k)];
-      for (const auto& band : bands) {
-        int holds = 0, horns = 0;
-        for (int i = 0; i < ka_count; ++i)
-          for (int j = 0; j < s_count; ++j) {
-            if (s_at(j) < band[0] - 1e-9 || s_at(j) >= band[1] - 1e-9) continue;
-            if (band[1] > 1.0 && s_at(j) > 1.2 + 1e-9) continue;
-            const Verdict v = grids[static_cast<std::size_t>(m)][static_cast<std::size_t>(i)]
-                                   [static_cast<std::size_t>(j)][static_cast<std::size_t>(k)];
-            if (v == Verdict::no_horn) continue;
-            ++horns;
-            holds += v == Verdict::holds;
-          }
-        char cell[32];
-        if (horns == 0)
-          std::snprintf(cell, sizeof cell, " -");
-        else
-          std::snprintf(cell, sizeof cell, " %d %%", static_cast<int>(std::lround(100.0 * holds / horns)));
-        out << " |" << cell;
-      }
-      out << " |\n";
+  out << "Share of horns (ka 5 to 60) whose classic figure lies within the limit of the engine's with the "
+      << phase_names[m] << " aperture phase:\n\n";
+  out << "| figure | s 0-0.2 | 0.2-0.4 | 0.4-0.6 | 0.6-0.8 | 0.8-1.2 |\n|---|---|---|---|---|---|\n";
+  for (int k = 0; k < figure_count; ++k) {
+    out << "| " << figure_names[static_cast<std::size_t>(k)];
+    for (const auto& band : bands) {
+      int holds = 0, horns = 0;
+      for (int i = 0; i < ka_count; ++i)
+        for (int j = 0; j < s_count; ++j) {
+          if (s_at(j) < band[0] - 1e-9 || (s_at(j) >= band[1] - 1e-9 && band[1] < 1.0)) continue;
+          const Verdict v = verdict_at(grids, m, i, j, k);
+          if (v == Verdict::no_horn) continue;
+          ++horns;
+          holds += v == Verdict::holds;
+        }
+      out << " |" << (horns == 0 ? std::string(" -") : format(" %.0f %%", 100.0 * holds / horns));
     }
-    out << "\n";
+    out << " |\n";
   }
+  return out.str() + "\n";
+}
+
+// Each figure's limit at each ka: the last phase error up to which every
+// node holds ("all" when every node up to 1.2 holds), then every band of s
+// beyond it where the figure does not hold, with the range of its signed
+// error.
+std::string limits(const std::array<Grid, 2>& grids, const std::array<Differences, 2>& d, int m) {
+  std::ostringstream out;
+  out << "Last phase error s that holds at every smaller s (a 0.02 grid), with the engine's "
+      << phase_names[m] << " aperture phase, and the bands of s beyond it where the classic figure does not "
+      << "hold (signed classic - engine error; \"model\": the classic model cannot compute, \"none\": the "
+      << "engine finds no such level before 90\xC2\xB0):\n\n";
+  out << "| ka | figure | holds up to s | bands that do not hold |\n|---|---|---|---|\n";
+  for (int i = 0; i < ka_count; ++i)
+    for (int k = 0; k < figure_count; ++k) {
+      int last = -1;
+      while (last + 1 < s_count && verdict_at(grids, m, i, last + 1, k) == Verdict::holds) ++last;
+      std::string bands;
+      for (int j = last + 1; j < s_count;) {
+        const Verdict v = verdict_at(grids, m, i, j, k);
+        if (v == Verdict::holds || v == Verdict::no_horn) {
+          ++j;
+          continue;
+        }
+        int end = j;
+        double lo = INFINITY, hi = -INFINITY;
+        bool other = false;
+        while (end < s_count && verdict_at(grids, m, i, end, k) != Verdict::holds &&
+               verdict_at(grids, m, i, end, k) != Verdict::no_horn) {
+          const Verdict e = verdict_at(grids, m, i, end, k);
+          if (e == Verdict::within_twice || e == Verdict::fails) {
+            const Comparison& c = comparison_at(d, m, i, end, k);
+            const double x = in_per_cent(k) ? 100.0 * c.difference / c.engine : c.difference;
+            lo = std::min(lo, x), hi = std::max(hi, x);
+          } else {
+            other = true;
+          }
+          ++end;
+        }
+        if (!bands.empty()) bands += "; ";
+        bands += format("%.2f", s_at(j));
+        if (end - 1 > j) {
+          bands += "-";
+          bands += format("%.2f", s_at(end - 1));
+        }
+        if (lo <= hi) {
+          const std::string low = error_text(k, lo), high = error_text(k, hi);
+          bands += " (" + (low == high ? low : low + " to " + high) + (other ? ", and model/none" : "") + ")";
+        } else {
+          bands += verdict_at(grids, m, i, j, k) == Verdict::classic_fails ? " (model)" : " (none)";
+        }
+        j = end;
+      }
+      out << "| " << format("%.1f", ka_at(i)) << " | " << figure_names[static_cast<std::size_t>(k)] << " | "
+          << (last < 0 ? std::string("-") : last == s_count - 1 ? std::string("all") : format("%.2f", s_at(last)))
+          << " | " << (bands.empty() ? "-" : bands) << " |\n";
+    }
+  return out.str() + "\n";
+}
+
+// The phase-centre differences: median and largest |classic - engine| in
+// wavelengths and in per cent of the engine's centre, per band of s; and the
+// horns whose engine centre lies behind the apex.
+std::string centres(const std::array<Differences, 2>& d, int m) {
+  const double bands[][2] = {{0.0, 0.2}, {0.2, 0.4}, {0.4, 0.6}, {0.6, 0.8}, {0.8, 1.2}};
+  std::ostringstream out;
+  out << "Phase centres, classic against the engine's least-squares fit with the " << phase_names[m]
+      << " aperture phase: median and largest |classic - engine| in wavelengths, and the median in per cent "
+      << "of the engine's centre:\n\n";
+  out << "| plane | s band | median (\xCE\xBB) | largest (\xCE\xBB) | median (%) |\n|---|---|---|---|---|\n";
+  for (int k : {static_cast<int>(e_centre), static_cast<int>(h_centre)})
+    for (const auto& band : bands) {
+      std::vector<double> wavelengths, percent;
+      for (int i = 0; i < ka_count; ++i)
+        for (int j = 0; j < s_count; ++j) {
+          if (s_at(j) < band[0] - 1e-9 || (s_at(j) >= band[1] - 1e-9 && band[1] < 1.0)) continue;
+          const Comparison& c = comparison_at(d, m, i, j, k);
+          if (!std::isfinite(c.difference)) continue;
+          wavelengths.push_back(std::abs(c.difference));
+          if (std::abs(c.engine) > 1e-9) percent.push_back(100.0 * std::abs(c.difference / c.engine));
+        }
+      auto median = [](std::vector<double> v) -> double {
+        if (v.empty()) return std::nan("");
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+      };
+      const double largest = wavelengths.empty() ? NAN : *std::max_element(wavelengths.begin(), wavelengths.end());
+      out << "| " << (k == e_centre ? "E" : "H") << " | " << format("%.1f", band[0]) << "-"
+          << format("%.1f", band[1]) << " | " << format("%.2f", median(wavelengths)) << " | "
+          << format("%.2f", largest) << " | " << format("%.0f", median(percent)) << " |\n";
+    }
+  int behind = 0, horns = 0;
+  double smallest_s = INFINITY;
+  for (int i = 0; i < ka_count; ++i)
+    for (int j = 0; j < s_count; ++j)
+      for (int k : {static_cast<int>(e_centre), static_cast<int>(h_centre)}) {
+        const Comparison& c = comparison_at(d, m, i, j, k);
+        if (!std::isfinite(c.engine)) continue;
+        ++horns;
+        if (c.behind_apex) ++behind, smallest_s = std::min(smallest_s, s_at(j));
+      }
+  out << "\nEngine phase centres behind the cone's apex: " << behind << " of " << horns << " plane fits";
+  if (behind > 0) out << ", from s = " << format("%.2f", smallest_s) << " on (wide cones)";
+  out << ".\n\n";
   return out.str();
+}
+
+std::string table(const std::array<Grid, 2>& grids, const std::array<Differences, 2>& d) {
+  std::string out = "<!-- Written by veskal-accuracy-map: cmake --build --preset default --target accuracy-map -->\n\n";
+  for (int m = 0; m < 2; ++m) out += "## Engine with the " + std::string(phase_names[m]) + " aperture phase\n\n" +
+                                     shares(grids, m) + centres(d, m) + limits(grids, d, m);
+  return out;
 }
 
 }  // namespace
@@ -238,20 +378,35 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::array<Grid, 2> grids{};
+  std::array<Differences, 2> differences{};
   for (int i = 0; i < ka_count; ++i)
     for (int j = 0; j < s_count; ++j) {
       const Values c = classic(ka_at(i), s_at(j));
-      const Values q = engine(ka_at(i), s_at(j), aperture::Phase::quadratic);
-      const Values e = engine(ka_at(i), s_at(j), aperture::Phase::spherical);
-      for (int k = 0; k < figure_count; ++k) {
-        const auto f = static_cast<Figure>(k);
-        grids[0][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)][static_cast<std::size_t>(k)] =
-            judge(f, c, q);
-        grids[1][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)][static_cast<std::size_t>(k)] =
-            judge(f, c, e);
-      }
+      const Values engines[] = {engine(ka_at(i), s_at(j), aperture::Phase::quadratic),
+                                engine(ka_at(i), s_at(j), aperture::Phase::spherical)};
+      for (std::size_t m = 0; m < 2; ++m)
+        for (int k = 0; k < figure_count; ++k) {
+          const auto f = static_cast<Figure>(k);
+          const auto ii = static_cast<std::size_t>(i), jj = static_cast<std::size_t>(j),
+                     kk = static_cast<std::size_t>(k);
+          const Values& e = engines[m];
+          grids[m][ii][jj][kk] = judge(f, c, e);
+          Comparison& d = differences[m][ii][jj][kk];
+          if (e.ok) {
+            d.engine = e.v[kk];
+            if (c.ok) d.difference = c.v[kk] - e.v[kk];
+            d.behind_apex = (f == e_centre && e.behind_apex_e) || (f == h_centre && e.behind_apex_h);
+          }
+        }
     }
-  std::ofstream(argv[1]) << picture(grids);
-  std::ofstream(argv[2]) << table(grids);
+  try {
+    cli::Transaction both;
+    both.open(argv[1]).write(picture(grids));
+    both.open(argv[2]).write(table(grids, differences));
+    both.commit();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "veskal-accuracy-map: %s\n", e.what());
+    return 1;
+  }
   return 0;
 }

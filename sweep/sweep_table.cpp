@@ -34,23 +34,23 @@ Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Pha
 
 std::vector<std::string> outside_limits(const horn::Characteristics& c, const aperture::Figures& f) {
   namespace l = aperture::limits;
-  std::vector<std::string> names;
-  auto check = [&](const char* name, double classic, const std::optional<double>& engine, double limit) {
-    if (!engine || !l::holds(classic, *engine, limit)) names.emplace_back(name);
-  };
-  auto width = [&](const char* name, float classic, const std::optional<double>& engine) {
-    check(name, classic, engine, l::beamwidth_degrees(engine.value_or(0.0)));
-  };
   auto centre = [](const std::optional<aperture::PhaseCentreFit>& fit) {
     return fit ? std::optional(fit->wavelengths) : std::nullopt;
   };
-  check(figure_names[0], c.gain, f.directivity_db, l::gain_db);
-  width(figure_names[1], c.e_beamwidth_3db, f.e_beamwidth_3db);
-  width(figure_names[2], c.h_beamwidth_3db, f.h_beamwidth_3db);
-  width(figure_names[3], c.e_beamwidth_10db, f.e_beamwidth_10db);
-  width(figure_names[4], c.h_beamwidth_10db, f.h_beamwidth_10db);
-  check(figure_names[5], c.e_phase_centre_wavelengths, centre(f.e_phase_centre), l::phase_centre_wavelengths);
-  check(figure_names[6], c.h_phase_centre_wavelengths, centre(f.h_phase_centre), l::phase_centre_wavelengths);
+  const double classic[] = {c.gain,
+                            c.e_beamwidth_3db,
+                            c.h_beamwidth_3db,
+                            c.e_beamwidth_10db,
+                            c.h_beamwidth_10db,
+                            c.e_phase_centre_wavelengths,
+                            c.h_phase_centre_wavelengths};
+  const std::optional<double> engine[] = {f.directivity_db,       f.e_beamwidth_3db,        f.h_beamwidth_3db,
+                                          f.e_beamwidth_10db,     f.h_beamwidth_10db,       centre(f.e_phase_centre),
+                                          centre(f.h_phase_centre)};
+  std::vector<std::string> names;
+  for (std::size_t k = 0; k < l::figures.size(); ++k)
+    if (!engine[k] || l::verdict(l::figures[k], classic[k], *engine[k]) != l::Verdict::holds)
+      names.emplace_back(figure_names[k]);
   return names;
 }
 
