@@ -310,7 +310,9 @@ std::string limits(const std::array<Grid, 2>& grids, const std::array<Difference
         j = end;
       }
       out << "| " << format("%.1f", ka_at(i)) << " | " << figure_names[static_cast<std::size_t>(k)] << " | "
-          << (last < 0 ? std::string("-") : last == s_count - 1 ? std::string("all") : format("%.2f", s_at(last)))
+          << (last < 0              ? std::string("-")
+              : last == s_count - 1 ? std::string("all")
+                                    : format("%.2f", s_at(last)))
           << " | " << (bands.empty() ? "-" : bands) << " |\n";
     }
   return out.str() + "\n";
@@ -342,7 +344,8 @@ std::string centres(const std::array<Differences, 2>& d, int m) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
       };
-      const double largest = wavelengths.empty() ? NAN : *std::max_element(wavelengths.begin(), wavelengths.end());
+      const double largest =
+          wavelengths.empty() ? NAN : *std::max_element(wavelengths.begin(), wavelengths.end());
       out << "| " << (k == e_centre ? "E" : "H") << " | " << format("%.1f", band[0]) << "-"
           << format("%.1f", band[1]) << " | " << format("%.2f", median(wavelengths)) << " | "
           << format("%.2f", largest) << " | " << format("%.0f", median(percent)) << " |\n";
@@ -364,9 +367,11 @@ std::string centres(const std::array<Differences, 2>& d, int m) {
 }
 
 std::string table(const std::array<Grid, 2>& grids, const std::array<Differences, 2>& d) {
-  std::string out = "<!-- Written by veskal-accuracy-map: cmake --build --preset default --target accuracy-map -->\n\n";
-  for (int m = 0; m < 2; ++m) out += "## Engine with the " + std::string(phase_names[m]) + " aperture phase\n\n" +
-                                     shares(grids, m) + centres(d, m) + limits(grids, d, m);
+  std::string out =
+      "<!-- Written by veskal-accuracy-map: cmake --build --preset default --target accuracy-map -->\n\n";
+  for (int m = 0; m < 2; ++m)
+    out += "## Engine with the " + std::string(phase_names[m]) + " aperture phase\n\n" + shares(grids, m) +
+           centres(d, m) + limits(grids, d, m);
   return out;
 }
 

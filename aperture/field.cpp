@@ -62,11 +62,13 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
     std::snprintf(t, sizeof t, "%.4g", v);
     return std::string(t);
   };
+  require(ka_ >= te11_root, "ka = " + text(ka_) + " lies below the TE-11 cut-off (ka >= " + text(te11_root) +
+                               "): the aperture carries no propagating TE-11 field");
   require(ka_ <= max_ka, "ka = " + text(ka_) + " lies beyond the aperture engine's domain (ka <= " +
                              text(max_ka) + "): the aperture is too large in wavelengths");
-  require(phase_error_ <= max_phase_error, "the phase error s = " + text(phase_error_) +
-                                               " lies beyond the aperture engine's domain (s <= " +
-                                               text(max_phase_error) + ")");
+  require(phase_error_ <= max_phase_error,
+          "the phase error s = " + text(phase_error_) +
+              " lies beyond the aperture engine's domain (s <= " + text(max_phase_error) + ")");
 
   const double u_max = std::max(ka_, 12.0);
   const double rate = u_max + te11_root + 4.0 * pi * phase_error_;
@@ -90,6 +92,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
 }
 
 RadialIntegrals Aperture::integrals(double u) const {
+  if (!std::isfinite(u)) return {{NAN, NAN}, {NAN, NAN}};
   std::complex<double> i0{}, i2{};
   for (std::size_t i = 0; i < rho_.size(); ++i) {
     const Bessel02 b = bessel02(u * rho_[i]);

@@ -26,7 +26,8 @@
 // over ka 1 to 200 and s 0 to 1.2 with both phases, both integrals agree
 // within 1e-14 of |I0(0)| (an order of 0.35 (...) + 8 still gives 1e-12).
 //
-// Domain: ka up to max_ka (the cost of the figures grows as (ka)^2: all
+// Domain: ka from the TE-11 cut-off (ka = chi: a smaller aperture carries no
+// propagating TE-11 field) up to max_ka (the cost of the figures grows as (ka)^2: all
 // figures of one frequency take about 0.3 s at ka 600 on one core) and a
 // phase error s up to max_phase_error (five times the classic tables' end;
 // the radial order grows with s). Lengths in metres, frequency in GHz. A horn
@@ -95,7 +96,7 @@ class Aperture {
   double apex_distance() const { return apex_distance_; }  // L, m
   int radial_order() const { return static_cast<int>(rho_.size()); }
 
-  // I0 and I2 at u (u >= 0).
+  // I0 and I2 at u (u >= 0); NaN for a u that is not finite.
   RadialIntegrals integrals(double u) const;
 
   // The aperture pattern alone, without the obliquity factor, as a function
@@ -103,7 +104,8 @@ class Aperture {
   std::complex<double> aperture_pattern(Plane plane, double u) const;
 
   // F_E or F_H at theta (radians, 0 ... pi), obliquity factor included, on
-  // the scale of the integrals (F(0) = I0(0)).
+  // the scale of the integrals (F(0) = I0(0)); NaN for a theta that is not
+  // finite.
   std::complex<double> far_field(Plane plane, double theta) const;
 
   // Both planes at theta from one pair of integrals.

@@ -120,6 +120,7 @@ double fit_phase_centre(std::span<const double> theta, std::span<const double> p
 }
 
 PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_angle_deg, int panels) {
+  if (!(half_angle_deg > 0.0 && half_angle_deg <= 90.0)) return {half_angle_deg, NAN, NAN};
   constexpr int points = 8;
   const QuadratureRule rule = gauss_legendre(points);
   const double limit = half_angle_deg / degrees;
@@ -151,9 +152,14 @@ PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_a
   auto [delta, smooth] = fit(2);
   for (int count = 4; count <= most_panels; count *= 2) {
     const auto [next, next_smooth] = fit(count);
+    // NaN: angles so small that 1 - cos theta vanishes; more nodes change nothing.
+    if (std::isnan(next)) return centre(next);
     const bool converged = std::abs(next - delta) <= std::max(1e-7 * std::abs(next), 1e-8);
     delta = next;
-    if (converged && smooth && next_smooth) break;
+    // Smoothness is asked of the first 256 panels only: a true null in the
+    // range (a fit beyond the main lobe) makes the phase jump however fine
+    // the nodes, and the value alone then decides.
+    if (converged && ((smooth && next_smooth) || count >= 256)) break;
     smooth = next_smooth;
   }
   return centre(delta);
@@ -168,6 +174,9 @@ void beamwidths(const Aperture& aperture, std::span<const Plane> planes, std::sp
   const std::size_t n = planes.size();
   std::vector<bool> bracketed(n, false);
   for (auto* w : widths) w->reset();
+  // Levels from -60 dB up: below, the scan would have to crawl into every
+  // null of the pattern to tell whether it reaches so low.
+  for (std::size_t k = 0; k < n; ++k) bracketed[k] = !(levels[k] >= lowest_level && levels[k] < 1.0);
   // gap_k = A - t_k: the amplitude's distance above the k-th level.
   auto gap = [&](const std::array<double, 2>& p, std::size_t k) {
     return std::sqrt(p[index(planes[k])]) - std::sqrt(levels[k]);

@@ -47,6 +47,7 @@ namespace aperture {
 
 inline constexpr double half_power = 0.5;   // the "3 dB" level
 inline constexpr double tenth_power = 0.1;  // the 10 dB level
+inline constexpr double lowest_level = 1e-6;  // -60 dB, the lowest level a beamwidth is sought at
 
 // A level in dB below the axis as a power ratio: 10^(-dB / 10).
 double power_ratio(double level_db);
@@ -54,7 +55,8 @@ double power_ratio(double level_db);
 // D as a power ratio (not dB).
 double directivity(const Aperture& aperture);
 
-// Full beamwidth in degrees at the level (a power ratio in (0, 1)).
+// Full beamwidth in degrees at the level (a power ratio in [lowest_level, 1);
+// none for a level outside).
 std::optional<double> beamwidth(const Aperture& aperture, Plane plane, double level);
 // Several at once from one scan: widths[k] at planes[k] and levels[k].
 void beamwidths(const Aperture& aperture, std::span<const Plane> planes, std::span<const double> levels,
@@ -70,7 +72,8 @@ struct PhaseCentreFit {
   double length;       // the same in metres
 };
 
-// The fit over 0 ... half_angle_deg (0 < half_angle_deg <= 90). With
+// The fit over 0 ... half_angle_deg (0 < half_angle_deg <= 90; NaN
+// centres for another half angle). With
 // `panels` > 0, exactly that many Gauss-Legendre panels (for the convergence
 // test); otherwise as many as the rule above asks.
 PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_angle_deg, int panels = 0);

@@ -23,10 +23,21 @@ inline double beamwidth_degrees(double engine_degrees) {
 inline bool holds(double classic, double engine, double limit) { return std::abs(classic - engine) <= limit; }
 
 // The figures compared, in the order of the report's columns.
-enum class Figure { gain, e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db, e_phase_centre, h_phase_centre };
-inline constexpr std::array<Figure, 7> figures = {Figure::gain,           Figure::e_beamwidth_3db,
-                                                  Figure::h_beamwidth_3db, Figure::e_beamwidth_10db,
-                                                  Figure::h_beamwidth_10db, Figure::e_phase_centre,
+enum class Figure {
+  gain,
+  e_beamwidth_3db,
+  h_beamwidth_3db,
+  e_beamwidth_10db,
+  h_beamwidth_10db,
+  e_phase_centre,
+  h_phase_centre
+};
+inline constexpr std::array<Figure, 7> figures = {Figure::gain,
+                                                  Figure::e_beamwidth_3db,
+                                                  Figure::h_beamwidth_3db,
+                                                  Figure::e_beamwidth_10db,
+                                                  Figure::h_beamwidth_10db,
+                                                  Figure::e_phase_centre,
                                                   Figure::h_phase_centre};
 
 // The limit of a figure (dB, degrees or wavelengths) at the engine's value.

@@ -14,11 +14,12 @@ std::string classic_failure(const horn::HornInInches& horn, const float& frequen
   const float s = horn::phase_error(horn, frequency);
   if (beyond_classic_tables(s))
     return "the phase error s = " + fixed(double(s), 3) + " at " + shortest(frequency) +
-           " GHz lies beyond the classic model (its tables end at s = " + fixed(double(classic_tables_end), 1) +
-           ")";
-  const double ka = 2.0 * std::numbers::pi * double(horn.aperture_radius) / double(horn::wavelength(frequency));
-  return "the aperture is too small in wavelengths for the classic beamwidth model at " + shortest(frequency) +
-         " GHz (ka = " + fixed(ka, 2) + ")";
+           " GHz lies beyond the classic model (its tables end at s = " +
+           fixed(double(classic_tables_end), 1) + ")";
+  const double ka =
+      2.0 * std::numbers::pi * double(horn.aperture_radius) / double(horn::wavelength(frequency));
+  return "the aperture is too small in wavelengths for the classic beamwidth model at " +
+         shortest(frequency) + " GHz (ka = " + fixed(ka, 2) + ")";
 }
 
 std::string beyond_tables_warning(float phase_error) {

@@ -15,7 +15,9 @@ namespace cli {
 enum class Model { classic, quadratic, spherical };
 inline constexpr std::array<std::string_view, 3> model_names = {"classic", "quadratic", "spherical"};
 
-inline std::string model_name(Model model) { return std::string(model_names[static_cast<std::size_t>(model)]); }
+inline std::string model_name(Model model) {
+  return std::string(model_names[static_cast<std::size_t>(model)]);
+}
 
 // UsageError for a name that is not a model's.
 inline Model model_from(std::string_view name) {

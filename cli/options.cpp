@@ -67,7 +67,8 @@ void add_horn_options(CLI::App& app, HornOptions& o) {
   add_number(app, "--waveguide-diameter", o.waveguide_diameter,
              "inner diameter of the feeding waveguide, in --unit (with --axial-length or --cone-length)");
   add_number(app, "--axial-length", o.axial_length, "waveguide junction to aperture plane, in --unit");
-  add_number(app, "--cone-length", o.cone_length, "waveguide junction to aperture rim along the wall, in --unit");
+  add_number(app, "--cone-length", o.cone_length,
+             "waveguide junction to aperture rim along the wall, in --unit");
   add_unit_option(app, o.unit);
 }
 

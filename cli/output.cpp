@@ -38,7 +38,7 @@ extern "C" void remove_temporaries(int signal) {
 void install_handlers() {
   static const bool installed = [] {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) {
-      struct sigaction action{};
+      struct sigaction action {};
       action.sa_handler = remove_temporaries;
       sigemptyset(&action.sa_mask);
       ::sigaction(s, &action, nullptr);
@@ -73,7 +73,7 @@ std::string folder_of(const std::string& path) {
 std::string follow_links(const std::string& path) {
   std::string p = path;
   for (int depth = 0; depth < 40; ++depth) {
-    struct stat s{};
+    struct stat s {};
     if (::lstat(p.c_str(), &s) != 0 || !S_ISLNK(s.st_mode)) return p;
     std::string target(4096, '\0');
     const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
@@ -112,7 +112,7 @@ class Output : public OutputStream {
     }
     if (path.find('\0') != std::string::npos) fail(path, EINVAL);
     target_ = follow_links(path);
-    struct stat s{};
+    struct stat s {};
     if (::stat(target_.c_str(), &s) == 0) {
       if (S_ISDIR(s.st_mode)) fail(path, EISDIR);
       if (!S_ISREG(s.st_mode)) {
@@ -294,7 +294,7 @@ bool same_file(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return a.empty() && b.empty();
   auto identity = [](const std::string& path) {
     const std::string target = follow_links(path);
-    struct stat s{};
+    struct stat s {};
     if (::stat(target.c_str(), &s) == 0) return std::pair(s.st_dev, s.st_ino);
     // A new path: its folder's identity and its own name decide.
     return std::pair(dev_t{0}, ino_t{0});
@@ -304,7 +304,7 @@ bool same_file(const std::string& a, const std::string& b) {
   // Neither exists: the same folder and the same last name.
   auto folder_and_name = [](const std::string& path) {
     const std::string target = follow_links(path);
-    struct stat s{};
+    struct stat s {};
     const bool found = ::stat(folder_of(target).c_str(), &s) == 0;
     const std::size_t slash = target.rfind('/');
     return std::tuple(found, s.st_dev, s.st_ino,

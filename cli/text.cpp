@@ -83,8 +83,8 @@ std::string unit_name(const horn::Horn& horn) { return std::string(horn::unit_na
 std::string horn_description(const horn::Horn& h) {
   const std::string unit = unit_name(h);
   std::string text = "aperture " + shortest(h.aperture_diameter) + " " + unit + ", slant radius " +
-                     shortest(h.slant_radius) + " " + unit + ", cone angle " + fixed(double(h.cone_angle), 2) +
-                     "\xC2\xB0";
+                     shortest(h.slant_radius) + " " + unit + ", cone angle " +
+                     fixed(double(h.cone_angle), 2) + "\xC2\xB0";
   if (h.has_waveguide()) text += ", from a " + shortest(h.waveguide_diameter) + " " + unit + " waveguide";
   return text;
 }

@@ -37,7 +37,8 @@ void run_sweeps(const horn::Horn& horn, Terminal& terminal, Input& input, Report
         terminal.record(end_of_run);
         return;
       }
-      const std::string row = report::result_row(horn::characteristics(horn, horn::row_frequency(i, start, step)));
+      const std::string row =
+          report::result_row(horn::characteristics(horn, horn::row_frequency(i, start, step)));
       write(Block::row, {&row, 1});
     }
   }

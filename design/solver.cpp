@@ -241,6 +241,10 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
       return std::nullopt;
     }
   }
+  // Below the TE-11 cut-off the engine has no field: too little gain, too
+  // wide a beam, as for an aperture too small for the classic model.
+  const double ka = 2.0 * pi * aperture_radius / wavelength(p);
+  if (!(ka >= aperture::te11_root)) return std::nullopt;
   const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
                                   *cli::engine_phase(p.model));
   if (gain && p.aperture_formula) return 10.0 * std::log10(engine.ka() * engine.ka() * engine.efficiency());
@@ -277,9 +281,9 @@ std::optional<double> root_near(F f, double x0, double lo, double hi) {
       const double fx = f(x);
       if (!std::isfinite(fx) || (fx > 0.0) == (f0 > 0.0)) continue;
       std::uintmax_t iterations = 100;
-      const auto r = boost::math::tools::toms748_solve(f, std::min(x, x0), std::max(x, x0), x < x0 ? fx : f0,
-                                                       x < x0 ? f0 : fx,
-                                                       boost::math::tools::eps_tolerance<double>(36), iterations);
+      const auto r = boost::math::tools::toms748_solve(
+          f, std::min(x, x0), std::max(x, x0), x < x0 ? fx : f0, x < x0 ? f0 : fx,
+          boost::math::tools::eps_tolerance<double>(36), iterations);
       return (r.first + r.second) / 2.0;
     }
   }
@@ -311,8 +315,8 @@ Solution solve(const Problem& p) {
     if (const auto a = root_near([&](double a) { return excess(a, R0); }, a0, a0 / 4.0, R0))
       exact = Solution{*a, R0};
   } else {
-    if (const auto a = root_near([&](double a) { return excess(a, a * a / (2.0 * lambda * s0)); }, a0, a0 / 4.0,
-                                 a0 * 4.0))
+    if (const auto a = root_near([&](double a) { return excess(a, a * a / (2.0 * lambda * s0)); }, a0,
+                                 a0 / 4.0, a0 * 4.0))
       exact = Solution{*a, *a * *a / (2.0 * lambda * s0)};
   }
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;

@@ -5,12 +5,12 @@
 namespace numerics {
 
 double checked_sqrt(double x) {
-  if (x < 0.0) throw DomainError{"sqrt"};
+  if (x < 0.0) throw DomainError("sqrt");
   return std::sqrt(x);
 }
 
 double checked_log(double x) {
-  if (x < 0.0) throw DomainError{"log"};
+  if (x < 0.0) throw DomainError("log");
   return std::log(x);
 }
 

@@ -6,9 +6,14 @@
 //   checked_log(x):  x < 0 is a domain error; log(+-0) = -inf; NaN gives NaN.
 #pragma once
 
+#include <stdexcept>
+#include <string>
+
 namespace numerics {
 
-struct DomainError {
+struct DomainError : std::domain_error {
+  explicit DomainError(const char* name)
+      : std::domain_error(std::string(name) + " of a negative number"), function(name) {}
   const char* function;  // "sqrt" or "log"
 };
 

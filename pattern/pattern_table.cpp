@@ -75,7 +75,9 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
   } else {
     engine.emplace(aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency),
                    *cli::engine_phase(model));
-    result.engine = aperture::figures(*engine);
+    // The engine's figures only where the output shows them: the picture's
+    // legend and marks, or the phase centres of the phase reference.
+    if (with_beamwidths || to_phase_centre) result.engine = aperture::figures(*engine);
     try {
       classic_beamwidths();
     } catch (const numerics::DomainError&) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,13 @@ struct Pattern {
 
 // The phase reference asks for a phase centre that the engine cannot fit (no
 // 10 dB point in the forward half-space).
-struct NoPhaseCentre {};
+struct NoPhaseCentre : std::runtime_error {
+  NoPhaseCentre()
+      : std::runtime_error(
+            "--phase-reference phase-centre: the engine finds no 10 dB point within 90 degrees of the axis, "
+            "so no "
+            "phase centre") {}
+};
 
 // Angles from `from` to `to` (degrees) by `step`: from + i step while not
 // beyond `to` (a thousandth of a step of rounding allowed).

@@ -126,9 +126,9 @@ std::string clipped_curve(const plot::Panel& f, const std::vector<std::pair<doub
     const bool now_below = std::isfinite(db) && db < floor_db;
     if (now_below && !below) {
       const double x = f.x(angle), y = f.y(floor_db);
-      marks += "<path d=\"M " + plot::number(x - 5) + " " + plot::number(y - 9) + " L " + plot::number(x + 5) +
-               " " + plot::number(y - 9) + " L " + plot::number(x) + " " + plot::number(y - 1) +
-               " Z\" fill=\"" + colour + "\"/>\n";
+      marks += "<path d=\"M " + plot::number(x - 5) + " " + plot::number(y - 9) + " L " +
+               plot::number(x + 5) + " " + plot::number(y - 9) + " L " + plot::number(x) + " " +
+               plot::number(y - 1) + " Z\" fill=\"" + colour + "\"/>\n";
       clipped = true;
     }
     below = now_below;
@@ -165,17 +165,18 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   if (!d.classic_warning.empty())
     s += text(left + 8, top + height - bottom - 10, d.classic_warning, "fill=\"#c62828\" font-size=\"12\"");
   s += f.axes("Angle from the axis (degrees)",
-              offset > 0.0 ? "Amplitude relative to the peak (dB)" : "Amplitude relative to the axis (dB)", 12, 8,
-              true);
+              offset > 0.0 ? "Amplitude relative to the peak (dB)" : "Amplitude relative to the axis (dB)",
+              12, 8, true);
 
   // The -3 dB and -10 dB levels below the axis value, at which the
   // beamwidths are taken.
   for (double level : {-3.0, -10.0}) {
     const double y = f.y(level - offset);
     s += line(left, y, plot_right, y, "stroke=\"#555555\" stroke-dasharray=\"6 4\"");
-    s += text(plot_right - 4, y - 4,
-              plot::number(level).substr(0, plot::number(level).find('.')) + (offset > 0.0 ? " dB (axis)" : " dB"),
-              "text-anchor=\"end\" fill=\"#555555\"");
+    s += text(
+        plot_right - 4, y - 4,
+        plot::number(level).substr(0, plot::number(level).find('.')) + (offset > 0.0 ? " dB (axis)" : " dB"),
+        "text-anchor=\"end\" fill=\"#555555\"");
   }
   // The half-beamwidths: the classic routine's as circles, the engine's as squares.
   struct Mark {
@@ -223,8 +224,9 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
   double ly = top + 56;
   if (clipped) {
-    s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) + " " +
-         plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) + " Z\" fill=\"#555555\"/>\n";
+    s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) +
+         " " + plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) +
+         " Z\" fill=\"#555555\"/>\n";
     s += text(lx + 36, ly, "clipped at -40 dB", "font-size=\"12\"");
     ly += 24;
   }

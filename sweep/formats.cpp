@@ -129,7 +129,10 @@ class CsvWriter : public Writer {
  public:
   CsvWriter(Sink sink, bool checked) : sink_(std::move(sink)), columns_(columns(checked)) {
     std::string head;
-    for (std::size_t i = 0; i < columns_.size(); ++i) head += (i ? "," : "") + std::string(columns_[i].name);
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i) head += ',';
+      head += columns_[i].name;
+    }
     sink_(head + "\r\n");
   }
   void row(const Row& row) override {
@@ -210,7 +213,8 @@ class ReportWriter : public Writer {
     for (const auto& r : records) sink_(r + std::string(report::file_line_end));
   }
   void heads() {
-    report::range_heads(horn_, [&](report::Block, const std::vector<std::string>& records) { write(records); });
+    report::range_heads(horn_,
+                        [&](report::Block, const std::vector<std::string>& records) { write(records); });
   }
   Sink sink_;
   horn::Horn horn_;

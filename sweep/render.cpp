@@ -117,7 +117,9 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
   const std::vector<PanelSpec> panels = {
       {"Gain (dB)",
        {{"gain", "#2ca02c", [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return std::optional(c.figures->directivity_db); }); }}}},
+         [](const Row& r) {
+           return engine(r, [](const Check& c) { return std::optional(c.figures->directivity_db); });
+         }}}},
       {"Full beamwidth (degrees)",
        {{"E plane 3 dB", "#1f77b4",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_3db; }); },
@@ -130,7 +132,9 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
          [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->e_beamwidth_10db; }); }},
         {"H plane 10 dB", "#ff7f0e",
          [](const Row& r) { return classic(r, [](const C& c) { return c.h_beamwidth_10db; }); },
-         [](const Row& r) { return engine(r, [](const Check& c) { return c.figures->h_beamwidth_10db; }); }}}},
+         [](const Row& r) {
+           return engine(r, [](const Check& c) { return c.figures->h_beamwidth_10db; });
+         }}}},
       {"Phase centre behind the aperture (" + unit + ")",
        {{"E plane", "#1f77b4",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_phase_centre_length; }); },
@@ -161,9 +165,8 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
   for (const Row& r : drawn.rows) beyond = beyond || r.beyond_tables;
   if (beyond)
     s += plot::rect(width - right + 18, top + shift + panel_height + gap + 100, 30, 12,
-                     "fill=\"#f4c7c3\" fill-opacity=\"0.6\"") +
-         plot::text(width - right + 54, top + shift + panel_height + gap + 110, "s > 0.8: beyond the",
-                    "") +
+                    "fill=\"#f4c7c3\" fill-opacity=\"0.6\"") +
+         plot::text(width - right + 54, top + shift + panel_height + gap + 110, "s > 0.8: beyond the", "") +
          plot::text(width - right + 54, top + shift + panel_height + gap + 126, "classic tables", "");
   if (checked) {
     const double y = top + shift + 12 + 40;  // under the gain legend
@@ -179,8 +182,12 @@ class SvgWriter : public Writer {
  public:
   SvgWriter(Sink sink, const horn::Horn& horn, std::string title, std::optional<aperture::Phase> check_phase,
             std::int64_t rows)
-      : sink_(std::move(sink)), horn_(horn), title_(std::move(title)), check_phase_(check_phase),
-        stride_(std::max<std::int64_t>(1, (rows + picture_points - 2) / (picture_points - 1))), last_(rows - 1) {
+      : sink_(std::move(sink)),
+        horn_(horn),
+        title_(std::move(title)),
+        check_phase_(check_phase),
+        stride_(std::max<std::int64_t>(1, (rows + picture_points - 2) / (picture_points - 1))),
+        last_(rows - 1) {
     drawn_.checked = check_phase.has_value();
   }
   void row(const Row& row) override {

@@ -44,9 +44,9 @@ std::vector<std::string> outside_limits(const horn::Characteristics& c, const ap
                             c.h_beamwidth_10db,
                             c.e_phase_centre_wavelengths,
                             c.h_phase_centre_wavelengths};
-  const std::optional<double> engine[] = {f.directivity_db,       f.e_beamwidth_3db,        f.h_beamwidth_3db,
-                                          f.e_beamwidth_10db,     f.h_beamwidth_10db,       centre(f.e_phase_centre),
-                                          centre(f.h_phase_centre)};
+  const std::optional<double> engine[] = {
+      f.directivity_db,   f.e_beamwidth_3db,        f.h_beamwidth_3db,       f.e_beamwidth_10db,
+      f.h_beamwidth_10db, centre(f.e_phase_centre), centre(f.h_phase_centre)};
   std::vector<std::string> names;
   for (std::size_t k = 0; k < l::figures.size(); ++k)
     if (!engine[k] || l::verdict(l::figures[k], classic[k], *engine[k]) != l::Verdict::holds)
@@ -68,7 +68,8 @@ Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::
   }
   if (check_phase) {
     row.check = engine_check(horn, f, *check_phase);
-    if (row.classic && row.check->figures) row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
+    if (row.classic && row.check->figures)
+      row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   }
   return row;
 }

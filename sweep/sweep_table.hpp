@@ -19,8 +19,8 @@ namespace sweep {
 
 // The engine's figures of one row, lengths in the horn's unit.
 struct Check {
-  std::optional<aperture::Figures> figures;         // none when the engine refused the row
-  std::string error;                                // why it did
+  std::optional<aperture::Figures> figures;  // none when the engine refused the row
+  std::string error;                         // why it did
   std::optional<double> e_phase_centre_length, h_phase_centre_length;
   std::vector<std::string> outside_limits;  // names of classic figures outside the limits
 };
@@ -44,6 +44,7 @@ inline constexpr const char* figure_names[] = {
     "e_phase_centre", "h_phase_centre"};
 
 // The classic figures outside the accuracy limits against the engine's.
-std::vector<std::string> outside_limits(const horn::Characteristics& classic, const aperture::Figures& engine);
+std::vector<std::string> outside_limits(const horn::Characteristics& classic,
+                                        const aperture::Figures& engine);
 
 }  // namespace sweep

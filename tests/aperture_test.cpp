@@ -137,8 +137,7 @@ TEST(ApertureEngine, PhaseCentresAndThePhaseModels) {
   EXPECT_GT(f.e_phase_centre->wavelengths, 0.0);
   EXPECT_GT(f.h_phase_centre->wavelengths, 0.0);
   EXPECT_LT(f.h_phase_centre->length, flared.apex_distance());
-  EXPECT_DOUBLE_EQ(f.e_phase_centre->length,
-                   f.e_phase_centre->wavelengths * flared.wavelength());
+  EXPECT_DOUBLE_EQ(f.e_phase_centre->length, f.e_phase_centre->wavelengths * flared.wavelength());
 
   const Figures q = figures(Aperture(horn_for(60.0, 0.05), Phase::quadratic));
   const Figures s = figures(Aperture(horn_for(60.0, 0.05), Phase::spherical));
@@ -148,7 +147,7 @@ TEST(ApertureEngine, PhaseCentresAndThePhaseModels) {
 
 // The beamwidth of a level that the forward half-space never reaches is none.
 TEST(ApertureEngine, LevelNotReached) {
-  const Aperture tiny(horn_for(1.0, 0.0), Phase::quadratic);
+  const Aperture tiny(horn_for(2.0, 0.0), Phase::quadratic);
   EXPECT_FALSE(beamwidth(tiny, Plane::h, tenth_power).has_value());
   EXPECT_TRUE(beamwidth(tiny, Plane::h, 0.9).has_value());
   const Figures f = figures(tiny);
@@ -189,8 +188,8 @@ TEST(ApertureEngine, PhaseCentresConverged) {
           // The rule starts at 2 panels and doubles: 100 times its count is
           // at least 100 times any count it may have taken.
           int panels = 2;
-          while (panels < 4096 && std::abs(phase_centre(aperture, plane, half, panels).wavelengths -
-                                           fit.wavelengths) > 0.0)
+          while (panels < 4096 &&
+                 std::abs(phase_centre(aperture, plane, half, panels).wavelengths - fit.wavelengths) > 0.0)
             panels *= 2;
           const double fine = phase_centre(aperture, plane, half, 100 * panels).wavelengths;
           EXPECT_LE(std::abs(fit.wavelengths - fine), std::max(5e-4 * std::abs(fine), 1e-3))
@@ -247,6 +246,8 @@ TEST(ApertureEngine, LevelScanNeverStepsOverADip) {
 // one message naming the value and the limit.
 TEST(ApertureEngine, DomainIsEnforced) {
   EXPECT_NO_THROW(Aperture(horn_for(590.0, 0.3), Phase::quadratic));
+  EXPECT_NO_THROW(Aperture(horn_for(1.85, 0.0), Phase::quadratic));
+  EXPECT_THROW(Aperture(horn_for(1.8, 0.0), Phase::quadratic), InvalidHorn);
   EXPECT_NO_THROW(Aperture(horn_for(60.0, 3.9), Phase::spherical));
   try {
     Aperture(horn_for(610.0, 0.3), Phase::quadratic);

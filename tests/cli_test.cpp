@@ -26,9 +26,16 @@ namespace fs = std::filesystem;
 // The same typed digits give the same float as the dialogue's reader: one
 // correct rounding, including just above the midpoint between two floats.
 TEST(Numbers, ReadAsTheDialogueReadsThem) {
-  const char* texts[] = {"7.5",   "7.5000002384185791015625000001", "7.50000023841857910156249999", "1.5D1",
-                         "2q-1",  "+.5",                             "-3.",                           "1e-46",
-                         "3e38",  "15"};
+  const char* texts[] = {"7.5",
+                         "7.5000002384185791015625000001",
+                         "7.50000023841857910156249999",
+                         "1.5D1",
+                         "2q-1",
+                         "+.5",
+                         "-3.",
+                         "1e-46",
+                         "3e38",
+                         "15"};
   for (const char* text : texts) {
     const auto decimal = numerics::parse_decimal(text);
     ASSERT_TRUE(decimal.has_value()) << text;
@@ -40,7 +47,8 @@ TEST(Numbers, ReadAsTheDialogueReadsThem) {
 }
 
 TEST(Numbers, RefusedWithTheOptionsName) {
-  const char* refused[] = {"0x10", "", " 1", "1 ", "nan", "inf", "-inf", "1e", "1,5", "--1", "1.5.2", "e5", "1e99"};
+  const char* refused[] = {"0x10", "",    " 1",  "1 ",    "nan", "inf", "-inf",
+                           "1e",   "1,5", "--1", "1.5.2", "e5",  "1e99"};
   for (const char* text : refused) {
     try {
       (void)cli::read_float("--aperture-diameter", text);
@@ -126,7 +134,7 @@ TEST_F(OutputFiles, RegularFileReplacedWholeWithItsMode) {
   ::chmod(file.c_str(), 0640);
   cli::write_output(file, "new\n");
   EXPECT_EQ(read(file), "new\n");
-  struct stat s{};
+  struct stat s {};
   ASSERT_EQ(::stat(file.c_str(), &s), 0);
   EXPECT_EQ(s.st_mode & 07777, 0640u);
   EXPECT_EQ(entries(), 1u);
@@ -178,7 +186,7 @@ TEST_F(OutputFiles, FifoWrittenInPlace) {
   cli::write_output(fifo, "through the pipe\n");
   reader.join();
   EXPECT_EQ(received, "through the pipe\n");
-  struct stat s{};
+  struct stat s {};
   ASSERT_EQ(::lstat(fifo.c_str(), &s), 0);
   EXPECT_TRUE(S_ISFIFO(s.st_mode));
 }
@@ -186,7 +194,7 @@ TEST_F(OutputFiles, FifoWrittenInPlace) {
 TEST_F(OutputFiles, DevicesWrittenInPlaceAndAFullDiskReported) {
   if (!device("null", 3) || !device("full", 7)) GTEST_SKIP() << "mknod needs the superuser";
   cli::write_output(path("null"), "gone\n");
-  struct stat s{};
+  struct stat s {};
   ASSERT_EQ(::lstat(path("null").c_str(), &s), 0);
   EXPECT_TRUE(S_ISCHR(s.st_mode)) << "the device was replaced";
   try {

@@ -37,7 +37,7 @@ TEST(AccuracyLimits, BothSidesOfEachThreshold) {
       {l::Figure::gain, 19.59, 20.0, l::Verdict::fails},
       {l::Figure::e_beamwidth_3db, 10.9, 10.0, l::Verdict::holds},  // 1 degree above 5 % of 10
       {l::Figure::e_beamwidth_3db, 11.1, 10.0, l::Verdict::within_twice},
-      {l::Figure::h_beamwidth_10db, 41.96, 40.0, l::Verdict::holds},  // 4.9 % of 40
+      {l::Figure::h_beamwidth_10db, 41.96, 40.0, l::Verdict::holds},         // 4.9 % of 40
       {l::Figure::h_beamwidth_10db, 42.04, 40.0, l::Verdict::within_twice},  // 5.1 %
       {l::Figure::h_beamwidth_10db, 44.1, 40.0, l::Verdict::fails},
       {l::Figure::e_phase_centre, 3.09, 3.0, l::Verdict::holds},
@@ -60,7 +60,8 @@ horn::Horn horn_of(float aperture_diameter, float slant_radius) {
 
 // A frequency at which the horn has the given ka.
 float frequency_for_ka(const horn::Horn& h, double ka) {
-  return static_cast<float>(ka * double(horn::speed_of_light) / (std::numbers::pi * double(h.aperture_diameter)));
+  return static_cast<float>(ka * double(horn::speed_of_light) /
+                            (std::numbers::pi * double(h.aperture_diameter)));
 }
 
 // A small horn whose classic gain truly lies outside the limit (ka 5, s near
@@ -76,7 +77,8 @@ TEST(SweepRows, OutsideLimitsNamesWhatFails) {
   EXPECT_NE(std::find(names.begin(), names.end(), std::string("gain")), names.end());
 
   const horn::Horn large = horn_of(7.5f, 200.0f);
-  const sweep::Row good = sweep::compute_row(large, frequency_for_ka(large, 30.0), aperture::Phase::quadratic);
+  const sweep::Row good =
+      sweep::compute_row(large, frequency_for_ka(large, 30.0), aperture::Phase::quadratic);
   ASSERT_TRUE(good.classic && good.check && good.check->figures);
   const auto& none = good.check->outside_limits;
   EXPECT_EQ(std::find(none.begin(), none.end(), std::string("gain")), none.end());
@@ -110,14 +112,17 @@ std::string written(const std::function<std::unique_ptr<sweep::Writer>(sweep::Si
 TEST(SweepWriters, RowsStreamedInEveryFormat) {
   const horn::Horn h = horn_of(7.5f, 15.0f);
   std::vector<sweep::Row> rows;
-  for (const float f : {8.2f, 10.0f, 12.4f}) rows.push_back(sweep::compute_row(h, f, aperture::Phase::quadratic));
+  for (const float f : {8.2f, 10.0f, 12.4f})
+    rows.push_back(sweep::compute_row(h, f, aperture::Phase::quadratic));
 
   const std::string csv = written([](sweep::Sink s) { return sweep::csv_writer(std::move(s), true); }, rows);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")).find("frequency_ghz,wavelength,phase_error,gain_db"), 0u);
 
   const std::string json = written(
-      [&](sweep::Sink s) { return sweep::json_writer(std::move(s), h, nlohmann::ordered_json::object(), true); },
+      [&](sweep::Sink s) {
+        return sweep::json_writer(std::move(s), h, nlohmann::ordered_json::object(), true);
+      },
       rows);
   const auto document = nlohmann::json::parse(json);
   ASSERT_EQ(document["rows"].size(), 3u);
@@ -132,7 +137,8 @@ TEST(SweepWriters, RowsStreamedInEveryFormat) {
             0u);
 
   // The report: the same blocks, in the same order, as veskal's file.
-  const std::string report = written([&](sweep::Sink s) { return sweep::report_writer(std::move(s), h, true); }, rows);
+  const std::string report =
+      written([&](sweep::Sink s) { return sweep::report_writer(std::move(s), h, true); }, rows);
   std::string expected;
   for (const auto& r : report::file_banner()) expected += r + "\r\n";
   report::range_heads(h, [&](report::Block, const std::vector<std::string>& records) {
@@ -174,10 +180,11 @@ TEST(Plot, TickLabelsNeverRepeat) {
 TEST(Plot, TitlesWrapAndShortenWithinTheirWidth) {
   const auto one = plot::title_lines("short title", 40);
   EXPECT_EQ(one, std::vector<std::string>{"short title"});
-  const auto two = plot::title_lines("TE-11 conical horn, aperture 7.5 in, slant radius 15 in, cone angle 14.48\xC2\xB0", 40);
+  const auto two = plot::title_lines(
+      "TE-11 conical horn, aperture 7.5 in, slant radius 15 in, cone angle 14.48\xC2\xB0", 40);
   ASSERT_EQ(two.size(), 2u);
   for (const auto& line : two) EXPECT_LE(line.size(), 40u);
-  const auto cut = plot::title_lines(std::string(500, 'x') + ", " + std::string(30, '\xC2') , 40);
+  const auto cut = plot::title_lines(std::string(500, 'x') + ", " + std::string(30, '\xC2'), 40);
   ASSERT_LE(cut.size(), 2u);
   for (const auto& line : cut) EXPECT_LE(line.size(), 40u);
 }
@@ -189,7 +196,8 @@ TEST(DesignSolver, EveryConstraintAndModel) {
   using design::Quantity;
   for (const cli::Model model : {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical})
     for (const Quantity quantity : {Quantity::gain, Quantity::beamwidth_3db, Quantity::beamwidth_10db})
-      for (const Constraint constraint : {Constraint::shortest, Constraint::aperture, Constraint::slant_radius}) {
+      for (const Constraint constraint :
+           {Constraint::shortest, Constraint::aperture, Constraint::slant_radius}) {
         design::Problem p{};
         p.frequency = 10.0f;
         p.quantity = quantity;
@@ -198,8 +206,8 @@ TEST(DesignSolver, EveryConstraintAndModel) {
         p.constraint = constraint;
         p.aperture_radius = 3.0;  // inches, for Constraint::aperture
         p.slant_radius = 12.0;    // inches, for Constraint::slant_radius
-        const std::string what = cli::model_name(model) + " " + std::to_string(static_cast<int>(quantity)) + " " +
-                                 std::to_string(static_cast<int>(constraint));
+        const std::string what = cli::model_name(model) + " " + std::to_string(static_cast<int>(quantity)) +
+                                 " " + std::to_string(static_cast<int>(constraint));
         const design::Solution s = design::solve(p);
         const auto achieved = design::figure(p, s.aperture_radius, s.slant_radius);
         ASSERT_TRUE(achieved.has_value()) << what;
@@ -211,8 +219,12 @@ TEST(DesignSolver, EveryConstraintAndModel) {
         EXPECT_LE(s.aperture_radius * s.aperture_radius / (2.0 * lambda * s.slant_radius),
                   design::max_phase_error + 1e-9)
             << what;
-        if (constraint == Constraint::aperture) EXPECT_DOUBLE_EQ(s.aperture_radius, 3.0) << what;
-        if (constraint == Constraint::slant_radius) EXPECT_DOUBLE_EQ(s.slant_radius, 12.0) << what;
+        if (constraint == Constraint::aperture) {
+          EXPECT_DOUBLE_EQ(s.aperture_radius, 3.0) << what;
+        }
+        if (constraint == Constraint::slant_radius) {
+          EXPECT_DOUBLE_EQ(s.slant_radius, 12.0) << what;
+        }
       }
 }
 

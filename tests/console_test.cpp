@@ -6,12 +6,12 @@
 #include <string>
 
 #include "console/dialogue.hpp"
-#include "report/fixed_field.hpp"
 #include "console/input.hpp"
 #include "console/severe.hpp"
 #include "console/sweep.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/real_to_int.hpp"
+#include "report/fixed_field.hpp"
 
 namespace {
 

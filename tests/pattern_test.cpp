@@ -128,8 +128,7 @@ TEST(PatternTool, EngineModelsTabulateTheEngine) {
   }
   const Pattern centred =
       compute_pattern(10.0f, horn_6_in, list, PhaseReference::phase_centre, false, Model::spherical);
-  EXPECT_FLOAT_EQ(centred.e_phase_centre,
-                  static_cast<float>(centred.engine->e_phase_centre->wavelengths));
+  EXPECT_FLOAT_EQ(centred.e_phase_centre, static_cast<float>(centred.engine->e_phase_centre->wavelengths));
   EXPECT_LT(std::fabs(centred.rows[1].e_phase), 2.0f);  // flat within the beam
 }
 

@@ -1,0 +1,370 @@
+// veskal-design: the conical horn for a requirement (a gain, or a 3 dB or
+// 10 dB beamwidth, at one frequency), with the answers that make veskal
+// report it.
+#include "design/program.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "aperture/figures.hpp"
+#include "cli/json.hpp"
+#include "cli/options.hpp"
+#include "cli/output.hpp"
+#include "design/solver.hpp"
+#include "horn/beamwidth.hpp"
+#include "horn/characteristics.hpp"
+#include "horn/gain.hpp"
+#include "numerics/checked_math.hpp"
+
+namespace design {
+namespace {
+
+struct Options {
+  std::optional<float> frequency_option;
+  float frequency = 0.0f;
+  std::optional<double> gain, beamwidth_3db, beamwidth_10db;
+  std::string plane = "mean";
+  bool shortest = false;
+  std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
+  std::string unit = "in";
+  std::string model;
+  bool check = false;
+  std::string format = "text";
+  std::string output, answers;
+  cli::FrequencyOptions band;
+};
+
+// The figures of the designed horn in one model; none where it cannot compute them.
+struct Figures {
+  std::optional<double> gain, e_3db, h_3db, e_10db, h_10db, e_centre, h_centre;  // dB, degrees, horn's unit
+};
+
+Figures classic_figures(const horn::Horn& h, const float& f) {
+  Figures out;
+  const horn::HornInInches inches = h.in_inches();
+  try {
+    const horn::Characteristics c = horn::characteristics(h, f);
+    out = {c.gain,
+           c.e_beamwidth_3db,
+           c.h_beamwidth_3db,
+           c.e_beamwidth_10db,
+           c.h_beamwidth_10db,
+           c.e_phase_centre_length,
+           c.h_phase_centre_length};
+  } catch (const numerics::DomainError&) {
+    float g = 0.0f;
+    horn::CHNGN(f, inches.aperture_radius, inches.slant_radius, g);
+    out.gain = g;
+  }
+  return out;
+}
+
+Figures engine_figures(const horn::Horn& h, const float& f, aperture::Phase phase) {
+  const horn::HornInInches inches = h.in_inches();
+  const aperture::Aperture engine(aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, f),
+                                  phase);
+  const aperture::Figures g = aperture::figures(engine);
+  const double units_per_metre = horn::units_per_metre(h.unit_code);
+  auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
+    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
+  };
+  return {g.directivity_db,   g.e_beamwidth_3db,        g.h_beamwidth_3db,       g.e_beamwidth_10db,
+          g.h_beamwidth_10db, centre(g.e_phase_centre), centre(g.h_phase_centre)};
+}
+
+using cli::fixed;
+
+std::string padded(std::string text, std::size_t width, bool right = true) {
+  if (text.size() < width)
+    text =
+        right ? std::string(width - text.size(), ' ') + text : text + std::string(width - text.size(), ' ');
+  return text;
+}
+
+struct Design {
+  design::Problem problem;
+  horn::Horn horn;
+  float phase_error;
+  Figures classic;
+  std::optional<Figures> quadratic, spherical;  // the engine's, where shown
+};
+
+std::string requirement_text(const design::Problem& p) {
+  const char* plane = p.plane == design::Plane::e   ? "n E-plane "
+                      : p.plane == design::Plane::h ? "n H-plane "
+                                                    : " mean ";
+  if (p.quantity == design::Quantity::gain) return "a gain of " + fixed(p.value, 2) + " dB";
+  return std::string("a") + plane + (p.quantity == design::Quantity::beamwidth_3db ? "3 dB" : "10 dB") +
+         " beamwidth of " + fixed(p.value, 1) + " degrees";
+}
+
+std::string text_of(const Design& d, const Options& o) {
+  const horn::Horn& h = d.horn;
+  const std::string& unit = o.unit;
+  const char* constraint = d.problem.constraint == design::Constraint::shortest
+                               ? (h.has_waveguide() ? "shortest axial length" : "shortest horn")
+                           : d.problem.constraint == design::Constraint::aperture ? "aperture fixed"
+                                                                                  : "slant radius fixed";
+  std::string t = "Horn for " + requirement_text(d.problem) + " at " + cli::shortest(o.frequency) + " GHz (" +
+                  o.model + " model, " + constraint + ")\n\n";
+  auto line = [&](const std::string& label, const std::string& value, const std::string& suffix) {
+    t += "  " + padded(label, 20, false) + padded(value, 12) + (suffix.empty() ? "" : " " + suffix) + "\n";
+  };
+  line("aperture diameter", cli::shortest(h.aperture_diameter), unit);
+  line("slant radius", cli::shortest(h.slant_radius), unit);
+  line("cone angle", fixed(h.cone_angle, 2), "degrees");
+  if (h.has_waveguide()) {
+    line("waveguide diameter", cli::shortest(h.waveguide_diameter), unit);
+    line("axial length", cli::shortest(h.axial_length), unit);
+    line("cone length", cli::shortest(h.cone_length), unit);
+  }
+  line("phase error s", fixed(d.phase_error, 4), "");
+  t += "\n  " + padded("", 30, false) + padded("classic", 10) +
+       (d.quadratic ? padded("engine, quadratic", 20) : "") +
+       (d.spherical ? padded("engine, spherical", 20) : "") + "\n";
+  struct Row {
+    std::string label;
+    std::optional<double> (*get)(const Figures&);
+    int decimals;
+  };
+  const Row rows[] = {
+      {"gain (dB)", [](const Figures& f) { return f.gain; }, 2},
+      {"E-plane 3 dB width (deg)", [](const Figures& f) { return f.e_3db; }, 1},
+      {"H-plane 3 dB width (deg)", [](const Figures& f) { return f.h_3db; }, 1},
+      {"E-plane 10 dB width (deg)", [](const Figures& f) { return f.e_10db; }, 1},
+      {"H-plane 10 dB width (deg)", [](const Figures& f) { return f.h_10db; }, 1},
+      {"E-plane phase centre (" + unit + ")", [](const Figures& f) { return f.e_centre; }, 3},
+      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3}};
+  for (const Row& r : rows)
+    t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
+         (d.quadratic ? padded(fixed(r.get(*d.quadratic), r.decimals), 20) : "") +
+         (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
+  t += "\n  Phase centres: behind the aperture plane, toward the apex";
+  t += d.quadratic || d.spherical
+           ? "; the engine's are least-squares fits over each plane's 10 dB half-angle.\n"
+           : ".\n";
+  return t;
+}
+
+nlohmann::ordered_json json_of(const Design& d, const Options& o) {
+  auto figures = [](const Figures& f) {
+    auto v = [](const std::optional<double>& x) {
+      return x && std::isfinite(*x) ? nlohmann::ordered_json(*x) : nullptr;
+    };
+    return nlohmann::ordered_json{{"gain_db", v(f.gain)},
+                                  {"e_beamwidth_3db_deg", v(f.e_3db)},
+                                  {"h_beamwidth_3db_deg", v(f.h_3db)},
+                                  {"e_beamwidth_10db_deg", v(f.e_10db)},
+                                  {"h_beamwidth_10db_deg", v(f.h_10db)},
+                                  {"e_phase_centre", v(f.e_centre)},
+                                  {"h_phase_centre", v(f.h_centre)}};
+  };
+  const design::Problem& p = d.problem;
+  nlohmann::ordered_json requirement = {
+      {"frequency_ghz", cli::json_number(o.frequency)},
+      {"quantity", p.quantity == design::Quantity::gain            ? "gain_db"
+                   : p.quantity == design::Quantity::beamwidth_3db ? "beamwidth_3db_deg"
+                                                                   : "beamwidth_10db_deg"},
+      {"value", p.value},
+      {"model", o.model}};
+  if (p.quantity != design::Quantity::gain) requirement["plane"] = o.plane;
+  nlohmann::ordered_json all = {{"classic", figures(d.classic)}};
+  if (d.quadratic) all["quadratic"] = figures(*d.quadratic);
+  if (d.spherical) all["spherical"] = figures(*d.spherical);
+  return {{"program", "veskal-design"},
+          {"requirement", requirement},
+          {"horn", cli::horn_json(d.horn)},
+          {"phase_error", cli::json_number(d.phase_error)},
+          {"figures", all}};
+}
+
+// The answers that make veskal report the horn: the range of --start/--stop/
+// --step, one range per --frequencies entry, or the design frequency alone.
+std::string answers_of(const Design& d, const Options& o, const std::vector<float>& band) {
+  const horn::Horn& h = d.horn;
+  std::string a =
+      "design.rep\n" + std::to_string(h.unit_code) + "\n" + cli::shortest(h.aperture_diameter) + "\n";
+  if (h.has_waveguide())
+    a += "2\n" + cli::shortest(h.waveguide_diameter) + "\n" + cli::shortest(h.axial_length) + "\n";
+  else
+    a += "1\n" + cli::shortest(h.slant_radius) + "\n";
+  if (o.band.start) {
+    a += cli::shortest(*o.band.start) + " " + cli::shortest(*o.band.stop) + " " +
+         cli::shortest(*o.band.step) + "\n";
+  } else {
+    for (const float f : band.empty() ? std::vector<float>{o.frequency} : band)
+      a += cli::shortest(f) + " " + cli::shortest(f) + " 1\n";
+  }
+  return a + "0 0 0\n";
+}
+
+// The horn as veskal completes it from the answers: the lengths rounded to
+// float as they are written, then the geometry completed by the same routine.
+horn::Horn horn_of(const design::Solution& s, const design::Problem& p, const Options& o,
+                   std::int32_t unit_code) {
+  horn::Horn h;
+  h.unit_code = unit_code;
+  const double factor = horn::unit_factor[static_cast<std::size_t>(unit_code - 1)];
+  h.aperture_diameter =
+      o.aperture_diameter ? *o.aperture_diameter : static_cast<float>(2.0 * s.aperture_radius * factor);
+  if (p.waveguide_radius) {
+    h.flare_type = horn::axial_length_given;
+    h.waveguide_diameter = *o.waveguide_diameter;
+    const double a = s.aperture_radius, R = s.slant_radius;
+    h.axial_length =
+        static_cast<float>((a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a * factor);
+  } else {
+    h.flare_type = horn::slant_radius_given;
+    h.slant_radius = o.slant_radius ? *o.slant_radius : static_cast<float>(s.slant_radius * factor);
+  }
+  horn::complete_geometry(h);
+  return h;
+}
+
+}  // namespace
+
+int program(int argc, char** argv) {
+  CLI::App app{"The TE-11 mode conical horn for a gain or a beamwidth at one frequency", "veskal-design"};
+  app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
+  Options o;
+  cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
+  auto* gain = cli::add_number(app, "--gain", o.gain, "required on-axis gain, dB");
+  auto* bw3 =
+      cli::add_number(app, "--beamwidth-3db", o.beamwidth_3db, "required full 3 dB beamwidth, degrees");
+  auto* bw10 =
+      cli::add_number(app, "--beamwidth-10db", o.beamwidth_10db, "required full 10 dB beamwidth, degrees");
+  auto* plane = app.add_option("--plane", o.plane, "the beamwidth's plane: e, h, or the mean of both")
+                    ->check(CLI::IsMember({"e", "h", "mean"}))
+                    ->capture_default_str();
+  auto* shortest = app.add_flag("--shortest", o.shortest,
+                                "the shortest horn (the default): smallest slant radius, or with a waveguide "
+                                "the smallest axial length");
+  auto* aperture = cli::add_number(app, "--aperture-diameter", o.aperture_diameter,
+                                   "a fixed aperture diameter, in --unit (solve for the slant radius)");
+  auto* slant = cli::add_number(app, "--slant-radius", o.slant_radius,
+                                "a fixed slant radius, in --unit (solve for the aperture)");
+  cli::add_number(app, "--waveguide-diameter", o.waveguide_diameter,
+                  "the feeding waveguide's inner diameter, in --unit");
+  cli::add_unit_option(app, o.unit);
+  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
+                        "the model the design is made in: classic (the report's routines), or the aperture "
+                        "engine with a quadratic or spherical aperture phase");
+  app.add_flag("--check", o.check,
+               "show the aperture engine's figures of the horn with both aperture phases");
+  app.add_option("--format", o.format, "text or json")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->capture_default_str();
+  app.add_option("--output", o.output, "file to write (default: standard output)");
+  app.add_option("--answers", o.answers, "write the answers that make veskal report the horn");
+  cli::add_frequency_options(app, o.band);
+  for (auto* a : {gain, bw3, bw10})
+    for (auto* b : {gain, bw3, bw10})
+      if (a != b) a->excludes(b);
+  shortest->excludes(aperture)->excludes(slant);
+  aperture->excludes(slant);
+  plane->excludes(gain);
+
+  design::Problem p{};
+  std::vector<float> band;
+  const auto usage = cli::parse(app, argc, argv, [&] {
+    using cli::require;
+    o.frequency = *o.frequency_option;
+    require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+    cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
+    require(o.gain || o.beamwidth_3db || o.beamwidth_10db,
+            "--gain, --beamwidth-3db or --beamwidth-10db: one requirement is needed");
+    p.frequency = o.frequency;
+    if (o.gain) {
+      p.quantity = design::Quantity::gain, p.value = *o.gain;
+    } else {
+      const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
+      require(*bw > 0.0 && *bw < 180.0,
+              std::string(o.beamwidth_3db ? "--beamwidth-3db" : "--beamwidth-10db") +
+                  ": must lie between 0 and 180 degrees");
+      p.quantity = o.beamwidth_3db ? design::Quantity::beamwidth_3db : design::Quantity::beamwidth_10db;
+      p.value = *bw;
+      p.plane = o.plane == "e" ? design::Plane::e : o.plane == "h" ? design::Plane::h : design::Plane::mean;
+    }
+    p.model = cli::model_from(o.model);
+    const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
+    auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
+    if (o.aperture_diameter) {
+      require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
+      p.constraint = design::Constraint::aperture;
+      p.aperture_radius = double(*o.aperture_diameter) / 2.0 / factor;
+    }
+    if (o.slant_radius) {
+      require(positive(o.slant_radius), "--slant-radius: must be a positive length");
+      p.constraint = design::Constraint::slant_radius;
+      p.slant_radius = double(*o.slant_radius) / factor;
+    }
+    if (o.waveguide_diameter) {
+      require(positive(o.waveguide_diameter), "--waveguide-diameter: must be a positive length");
+      require(!o.aperture_diameter || *o.waveguide_diameter < *o.aperture_diameter,
+              "--waveguide-diameter: must be below the aperture diameter");
+      p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
+    }
+    if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
+      band = cli::frequencies(o.band, 10000).all();
+  });
+  if (usage) return *usage;
+
+  design::Solution s{};
+  try {
+    s = design::solve(p);
+  } catch (const design::Infeasible& e) {
+    std::cerr << "veskal-design: " << e.message << "\n";
+    return cli::failure_status;
+  }
+  Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}};
+  const horn::HornInInches inches = d.horn.in_inches();
+
+  // The TE-11 mode must propagate in the aperture and in the waveguide at
+  // every frequency the design is for.
+  std::vector<float> design_frequencies = band;
+  design_frequencies.push_back(o.frequency);
+  const float lowest = *std::min_element(design_frequencies.begin(), design_frequencies.end());
+  auto below_cut_off = [&](const char* what, float diameter) {
+    const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(d.horn.units_per_inch()) *
+                                                  numerics::metres_per_inch);
+    if (double(lowest) > cut_off) return;
+    throw std::runtime_error(std::string("the horn's ") + what + " (" + cli::shortest(diameter) + " " +
+                             o.unit + ") is below the TE-11 cut-off at " + cli::shortest(lowest) +
+                             " GHz (its cut-off is " + fixed(cut_off, 3) + " GHz)");
+  };
+  below_cut_off("aperture", d.horn.aperture_diameter);
+  if (d.horn.has_waveguide()) below_cut_off("waveguide", d.horn.waveguide_diameter);
+
+  d.phase_error = horn::phase_error(inches, o.frequency);
+  d.classic = classic_figures(d.horn, o.frequency);
+  const auto shown = [&](cli::Model m) { return o.check || p.model == m; };
+  if (shown(cli::Model::quadratic))
+    d.quadratic = engine_figures(d.horn, o.frequency, aperture::Phase::quadratic);
+  if (shown(cli::Model::spherical))
+    d.spherical = engine_figures(d.horn, o.frequency, aperture::Phase::spherical);
+
+  // The horn as written must meet the requirement to its printed digits.
+  const auto achieved = design::figure(p, inches.aperture_radius, inches.slant_radius);
+  const double tolerance = p.quantity == design::Quantity::gain ? 0.005 : 0.05;
+  if (!achieved || !(std::abs(*achieved - p.value) < tolerance)) {
+    std::cerr << "veskal-design: the horn found gives " << fixed(achieved, 3) << " instead of "
+              << fixed(p.value, 3) << " once its lengths are rounded; no design is written\n";
+    return cli::failure_status;
+  }
+
+  const std::string text = o.format == "json" ? json_of(d, o).dump(1) + "\n" : text_of(d, o);
+  // Both files or neither.
+  cli::Transaction transaction;
+  if (!o.answers.empty()) transaction.open(o.answers).write(answers_of(d, o, band));
+  transaction.open(o.output).write(text);
+  transaction.commit();
+  return 0;
+}
+
+}  // namespace design

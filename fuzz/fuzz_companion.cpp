@@ -1,0 +1,85 @@
+// A companion's whole command line from arbitrary bytes: each line of the
+// input is one argument. The program parses and computes as from a shell,
+// with standard output sent to /dev/null and its messages to standard error
+// dropped (libFuzzer keeps standard error for its reports); --output and
+// --answers are dropped, so that no file is written. So that every input
+// ends within the fuzzer's time limit, an input whose numbers could ask for
+// a horn large in wavelengths or for many rows is passed over: every number
+// it holds lies within 20 in magnitude and within a factor of 20 of each
+// other (the programs' own limits are tested elsewhere). The exit status
+// must be 0, 1 or 2. FUZZ_PROGRAM names the program's function.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/options.hpp"
+#include "numerics/decimal.hpp"
+#include FUZZ_PROGRAM_HEADER
+
+namespace {
+
+const bool quiet = [] {
+  const int null = ::open("/dev/null", O_WRONLY);
+  if (null < 0 || ::dup2(null, 1) < 0) std::abort();
+  ::close(null);
+  std::cerr.rdbuf(nullptr);  // the programs' messages: written nowhere
+  return true;
+}();
+
+// Whether the numbers of the arguments keep a run short (above).
+bool small_enough(const std::vector<std::string>& arguments) {
+  double largest = 0.0, smallest = INFINITY;
+  for (const std::string& argument : arguments) {
+    std::string_view text = argument;
+    if (const std::size_t equals = text.find('='); equals != std::string_view::npos)
+      text.remove_prefix(equals + 1);
+    for (std::size_t start = 0; start <= text.size();) {
+      const std::size_t comma = std::min(text.find(',', start), text.size());
+      if (const auto number = numerics::parse_decimal(text.substr(start, comma - start))) {
+        const double value = std::abs(numerics::nearest_double(*number));
+        if (!(value <= 20.0)) return false;
+        if (value > 0.0) largest = std::max(largest, value), smallest = std::min(smallest, value);
+      }
+      start = comma + 1;
+    }
+  }
+  return !(largest > 20.0 * smallest);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  (void)quiet;
+  std::vector<std::string> arguments{"fuzz"};
+  std::string current;
+  bool drop_next = false;
+  auto push = [&] {
+    const bool output = current.rfind("--output", 0) == 0 || current.rfind("--answers", 0) == 0;
+    if (!drop_next && !output) arguments.push_back(current);
+    drop_next = output && current.find('=') == std::string::npos;
+    current.clear();
+  };
+  for (std::size_t i = 0; i < size && arguments.size() < 32; ++i) {
+    const char c = static_cast<char>(data[i]);
+    if (c == '\n')
+      push();
+    else if (current.size() < 256 && c != '\0')
+      current += c;
+  }
+  if (!current.empty()) push();
+  if (!small_enough(arguments)) return 0;
+
+  std::vector<char*> argv;
+  for (std::string& a : arguments) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int status = cli::guarded_main("fuzz", FUZZ_PROGRAM, static_cast<int>(arguments.size()), argv.data());
+  if (status < 0 || status > 2) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,141 @@
+// veskal-sweep: the characteristics of one horn over a frequency sweep as a
+// CSV table, a JSON document, an SVG picture or veskal's own report file,
+// with the aperture engine's figures beside the classic ones on request.
+#include "sweep/program.hpp"
+
+#include <iostream>
+#include <string>
+
+#include "cli/classic.hpp"
+#include "cli/json.hpp"
+#include "cli/options.hpp"
+#include "cli/output.hpp"
+#include "sweep/formats.hpp"
+#include "sweep/sweep_table.hpp"
+
+namespace sweep {
+namespace {
+
+constexpr std::size_t max_rows = 10000000;
+
+struct Options {
+  cli::HornOptions horn;
+  cli::FrequencyOptions frequencies;
+  std::string format = "csv";
+  std::string output;
+  bool check = false;
+  std::string model;
+};
+
+nlohmann::ordered_json options_json(const Options& o, cli::Model model) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::object();
+  if (!o.frequencies.list.empty()) {
+    j["frequencies_ghz"] = nlohmann::ordered_json::array();
+    for (float f : o.frequencies.list) j["frequencies_ghz"].push_back(cli::json_number(f));
+  } else {
+    j["start_ghz"] = cli::json_number(*o.frequencies.start);
+    j["stop_ghz"] = cli::json_number(*o.frequencies.stop);
+    j["step_ghz"] = cli::json_number(*o.frequencies.step);
+  }
+  j["check"] = o.check;
+  if (o.check) j["model"] = cli::model_name(model);
+  return j;
+}
+
+// Up to `most` frequencies of a list of rows, for a message.
+class FrequencyList {
+ public:
+  void add(float f) {
+    ++count_;
+    if (count_ <= most) text_ += (text_.empty() ? "" : ", ") + cli::shortest(f);
+  }
+  std::size_t count() const { return count_; }
+  std::string text() const { return text_ + (count_ > most ? ", ..." : "") + " GHz"; }
+
+ private:
+  static constexpr std::size_t most = 8;
+  std::size_t count_ = 0;
+  std::string text_;
+};
+
+}  // namespace
+
+int program(int argc, char** argv) {
+  CLI::App app{"Gain, beamwidths and phase centres of a TE-11 mode conical horn over a frequency sweep",
+               "veskal-sweep"};
+  app.set_version_flag("--version", "veskal-sweep " VESKAL_VERSION);
+  Options o;
+  cli::add_horn_options(app, o.horn);
+  cli::add_frequency_options(app, o.frequencies);
+  app.add_option("--format", o.format, "csv, json, svg (a picture) or report (veskal's report file)")
+      ->check(CLI::IsMember({"csv", "json", "svg", "report"}))
+      ->capture_default_str();
+  app.add_option("--output", o.output, "file to write (default: standard output)");
+  auto* check = app.add_flag("--check", o.check, "add the aperture engine's figures and the limits check");
+  cli::add_model_option(app, o.model, {cli::Model::quadratic, cli::Model::spherical},
+                        "the engine's aperture phase for --check: quadratic or spherical");
+  app.get_option("--model")->needs(check);
+
+  horn::Horn horn;
+  cli::Frequencies frequencies;
+  const auto usage = cli::parse(app, argc, argv, [&] {
+    horn = cli::horn_from(o.horn);
+    frequencies = cli::frequencies(o.frequencies, max_rows);
+    cli::require(!(o.check && o.format == "report"),
+                 "--check: the report has no room for the engine's figures");
+  });
+  if (usage) return *usage;
+  const cli::Model model = cli::model_from(o.model);
+  const auto phase = o.check ? cli::engine_phase(model) : std::nullopt;
+
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  const sweep::Sink sink = [&out](std::string_view text) { out.write(text); };
+  std::unique_ptr<sweep::Writer> writer;
+  if (o.format == "csv") writer = sweep::csv_writer(sink, o.check);
+  if (o.format == "json") writer = sweep::json_writer(sink, horn, options_json(o, model), o.check);
+  if (o.format == "svg")
+    writer = sweep::svg_writer(sink, horn, "TE-11 conical horn, " + cli::horn_description(horn), phase,
+                               frequencies.count);
+  if (o.format == "report") writer = sweep::report_writer(sink, horn, o.frequencies.list.empty());
+
+  FrequencyList incomplete, refused, beyond;
+  std::string first_reason, first_refusal;
+  float largest_phase_error = 0.0f;
+  for (std::int64_t i = 0; i < frequencies.count; ++i) {
+    const sweep::Row row = sweep::compute_row(horn, frequencies[i], phase);
+    writer->row(row);
+    if (!row.classic) {
+      if (incomplete.count() == 0) first_reason = row.classic_error;
+      incomplete.add(row.frequency);
+    }
+    if (row.check && !row.check->figures) {
+      if (refused.count() == 0) first_refusal = row.check->error;
+      refused.add(row.frequency);
+    }
+    if (row.beyond_tables && row.classic) {
+      beyond.add(row.frequency);
+      if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
+    }
+  }
+  writer->finish();
+  transaction.commit();
+
+  const std::size_t rows = static_cast<std::size_t>(frequencies.count);
+  if (beyond.count() > 0)
+    std::cerr << "veskal-sweep: " << cli::beyond_tables_warning(largest_phase_error) << " (" << beyond.count()
+              << " of " << rows << " rows, at " << beyond.text() << ")\n";
+  if (refused.count() > 0)
+    std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
+              << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()
+              << ")\n";
+  if (incomplete.count() > 0)
+    std::cerr << "veskal-sweep: " << incomplete.count() << " of " << rows
+              << " rows incomplete: " << first_reason << " (at " << incomplete.text() << ")"
+              << (o.format == "report" ? "; the report ends before the first of them, as veskal's run would"
+                                       : "")
+              << "\n";
+  return incomplete.count() + refused.count() > 0 ? cli::failure_status : 0;
+}
+
+}  // namespace sweep
