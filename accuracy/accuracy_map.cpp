@@ -80,7 +80,7 @@ Values engine(double ka, double s, aperture::Phase phase) {
   const double frequency = 11.80285;
   const double wavelength = aperture::speed_of_light / (frequency * 1e9);
   const double a = ka * wavelength / (2.0 * pi);
-  const double R = s > 0.0 ? a * a / (2.0 * wavelength * s) : 1e9 * a;
+  const double R = s > 0.0 ? aperture::slant_radius_for(a, wavelength, s) : 1e9 * a;
   if (R < a) return out;
   const aperture::Figures f = aperture::figures(aperture::Aperture({a, R, frequency}, phase));
   auto set = [&](Figure k, std::optional<double> v) {

@@ -55,7 +55,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
   const double R = horn.slant_radius;
   wavelength_ = speed_of_light / (horn.frequency * 1e9);
   ka_ = 2.0 * pi * a / wavelength_;
-  phase_error_ = a * a / (2.0 * wavelength_ * R);
+  phase_error_ = phase_error_of(a, wavelength_, R);
   apex_distance_ = std::sqrt((R - a) * (R + a));
   auto text = [](double v) {
     char t[32];
@@ -63,7 +63,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
     return std::string(t);
   };
   require(ka_ >= te11_root, "ka = " + text(ka_) + " lies below the TE-11 cut-off (ka >= " + text(te11_root) +
-                               "): the aperture carries no propagating TE-11 field");
+                                "): the aperture carries no propagating TE-11 field");
   require(ka_ <= max_ka, "ka = " + text(ka_) + " lies beyond the aperture engine's domain (ka <= " +
                              text(max_ka) + "): the aperture is too large in wavelengths");
   require(phase_error_ <= max_phase_error,

@@ -55,6 +55,16 @@ inline double te11_cut_off(double radius) {
   return speed_of_light * te11_root / (2.0 * 3.141592653589793 * radius) / 1e9;
 }
 
+// The phase-error parameter s = a^2 / (2 lambda R) of an aperture of radius
+// a at the end of a cone of slant radius R, and its inverse, the slant radius
+// that gives s (lengths in one unit, any).
+inline double phase_error_of(double aperture_radius, double wavelength, double slant_radius) {
+  return aperture_radius * aperture_radius / (2.0 * wavelength * slant_radius);
+}
+inline double slant_radius_for(double aperture_radius, double wavelength, double phase_error) {
+  return aperture_radius * aperture_radius / (2.0 * wavelength * phase_error);
+}
+
 enum class Phase { quadratic, spherical };
 enum class Plane { e, h };
 

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "aperture/quadrature.hpp"
+#include "numerics/angles.hpp"
 
 namespace aperture {
 namespace {
 
 using std::numbers::pi;
-constexpr double degrees = 180.0 / pi;
+constexpr double degrees = numerics::degrees_per_radian;
 
 // Solves f(x) = level between a (f above) and b (f at or below).
 template <class F>

@@ -45,8 +45,8 @@
 
 namespace aperture {
 
-inline constexpr double half_power = 0.5;   // the "3 dB" level
-inline constexpr double tenth_power = 0.1;  // the 10 dB level
+inline constexpr double half_power = 0.5;     // the "3 dB" level
+inline constexpr double tenth_power = 0.1;    // the 10 dB level
 inline constexpr double lowest_level = 1e-6;  // -60 dB, the lowest level a beamwidth is sought at
 
 // A level in dB below the axis as a power ratio: 10^(-dB / 10).

@@ -315,13 +315,7 @@ int program(int argc, char** argv) {
   });
   if (usage) return *usage;
 
-  design::Solution s{};
-  try {
-    s = design::solve(p);
-  } catch (const design::Infeasible& e) {
-    std::cerr << "veskal-design: " << e.message << "\n";
-    return cli::failure_status;
-  }
+  const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
   Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
 

@@ -13,6 +13,7 @@
 #include "horn/beamwidth.hpp"
 #include "horn/constants.hpp"
 #include "horn/gain.hpp"
+#include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
 
 namespace design {
@@ -41,7 +42,7 @@ double wavelength(const Problem& p) { return double(horn::wavelength(p.frequency
 std::optional<double> aperture_for(const Problem& p, double s, double lo, double hi) {
   const double lambda = wavelength(p);
   auto excess = [&](double a) {
-    const auto v = figure(p, a, a * a / (2.0 * lambda * s));
+    const auto v = figure(p, a, aperture::slant_radius_for(a, lambda, s));
     if (!v) return -infinity;  // an aperture too small for the model: too little gain, too wide a beam
     return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
   };
@@ -65,7 +66,7 @@ std::optional<double> phase_error_for(const Problem& p, double a) {
   const double lambda = wavelength(p);
   const double s_hi = std::min(max_phase_error, a / (2.0 * lambda));  // R >= a
   auto excess = [&](double s) {
-    const auto v = figure(p, a, a * a / (2.0 * lambda * s));
+    const auto v = figure(p, a, aperture::slant_radius_for(a, lambda, s));
     if (!v) return std::nan("");
     return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
   };
@@ -100,17 +101,17 @@ struct Range {
                         " of " + value_text(p.quantity, p.value) + " " + limit;
   if (range.low <= range.high)
     message += "; the nearest it reaches is " + value_text(p.quantity, range.nearest(p.value));
-  throw Infeasible{message};
+  throw Infeasible(message);
 }
 
 Solution fixed_aperture(const Problem& p) {
   const double a = p.aperture_radius, lambda = wavelength(p);
-  if (const auto s = phase_error_for(p, a)) return {a, a * a / (2.0 * lambda * *s)};
+  if (const auto s = phase_error_for(p, a)) return {a, aperture::slant_radius_for(a, lambda, *s)};
   Range range;
   const double s_hi = std::min(max_phase_error, a / (2.0 * lambda));
   for (int i = 0; i <= 80; ++i) {
     const double s = min_phase_error + (s_hi - min_phase_error) * i / 80.0;
-    range.add(figure(p, a, a * a / (2.0 * lambda * s)));
+    range.add(figure(p, a, aperture::slant_radius_for(a, lambda, s)));
   }
   infeasible(p, "with this aperture and a phase error s up to " + fixed(s_hi, 2), range);
 }
@@ -120,7 +121,7 @@ Solution fixed_slant_radius(const Problem& p) {
   const double a_hi = std::min(R, std::sqrt(2.0 * lambda * R * max_phase_error));
   const double a_lo =
       std::max(std::min(a_hi / 100.0, lambda / 20.0), p.waveguide_radius.value_or(0.0) * 1.000001);
-  if (!(a_lo < a_hi)) throw Infeasible{"no horn fits: the waveguide is as wide as this slant radius allows"};
+  if (!(a_lo < a_hi)) throw Infeasible("no horn fits: the waveguide is as wide as this slant radius allows");
   auto value = [&](double a) { return figure(p, a, R); };
   auto excess = [&](double a) {
     const auto v = value(a);
@@ -172,14 +173,14 @@ Solution shortest(const Problem& p) {
   const double a_lo = std::max(lambda / 10.0, p.waveguide_radius.value_or(0.0) * 1.000001);
   const double ka_hi = p.quantity == Quantity::gain
                            ? std::pow(10.0, (p.value + 12.0) / 20.0)
-                           : 12.0 / std::sin(std::min(p.value / 2.0, 80.0) * pi / 180.0);
+                           : 12.0 / std::sin(std::min(p.value / 2.0, 80.0) / numerics::degrees_per_radian);
   double a_hi = std::max(a_lo * 2.0, ka_hi * lambda / (2.0 * pi));
   // The engine computes nothing beyond its domain.
   if (p.model != Model::classic) a_hi = std::min(a_hi, aperture::max_ka * lambda / (2.0 * pi));
   auto design = [&](double s) -> std::optional<Solution> {
     const auto a = aperture_for(p, s, a_lo, a_hi);
     if (!a) return std::nullopt;
-    const double R = *a * *a / (2.0 * lambda * s);
+    const double R = aperture::slant_radius_for(*a, lambda, s);
     if (R < *a) return std::nullopt;
     return Solution{*a, R};
   };
@@ -199,7 +200,7 @@ Solution shortest(const Problem& p) {
     for (double s : grid)
       for (int i = 0; i <= 24; ++i) {
         const double a = a_lo * std::pow(a_hi / a_lo, i / 24.0);
-        range.add(figure(p, a, std::max(a, a * a / (2.0 * lambda * s))));
+        range.add(figure(p, a, std::max(a, aperture::slant_radius_for(a, lambda, s))));
       }
     infeasible(p,
                std::string(p.waveguide_radius ? "from this waveguide with a phase error s up to 0.8"
@@ -304,20 +305,23 @@ Solution solve(const Problem& p) {
     const auto v = figure(p, a, R);
     return v ? *v - p.value : std::nan("");
   };
-  const double a0 = near.aperture_radius, R0 = near.slant_radius, s0 = a0 * a0 / (2.0 * lambda * R0);
+  const double a0 = near.aperture_radius, R0 = near.slant_radius,
+               s0 = aperture::phase_error_of(a0, lambda, R0);
   std::optional<Solution> exact;
   if (p.constraint == Constraint::aperture) {
     const double s_hi = std::min(max_phase_error, a0 / (2.0 * lambda));
-    if (const auto s = root_near([&](double s) { return excess(a0, a0 * a0 / (2.0 * lambda * s)); }, s0,
-                                 min_phase_error, s_hi))
-      exact = Solution{a0, a0 * a0 / (2.0 * lambda * *s)};
+    if (const auto s =
+            root_near([&](double s) { return excess(a0, aperture::slant_radius_for(a0, lambda, s)); }, s0,
+                      min_phase_error, s_hi))
+      exact = Solution{a0, aperture::slant_radius_for(a0, lambda, *s)};
   } else if (p.constraint == Constraint::slant_radius) {
     if (const auto a = root_near([&](double a) { return excess(a, R0); }, a0, a0 / 4.0, R0))
       exact = Solution{*a, R0};
   } else {
-    if (const auto a = root_near([&](double a) { return excess(a, a * a / (2.0 * lambda * s0)); }, a0,
-                                 a0 / 4.0, a0 * 4.0))
-      exact = Solution{*a, *a * *a / (2.0 * lambda * s0)};
+    if (const auto a =
+            root_near([&](double a) { return excess(a, aperture::slant_radius_for(a, lambda, s0)); }, a0,
+                      a0 / 4.0, a0 * 4.0))
+      exact = Solution{*a, aperture::slant_radius_for(*a, lambda, s0)};
   }
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
   return solve_in_model(p);  // the stand-in led astray: the whole search in the model itself

@@ -28,6 +28,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "cli/model.hpp"
@@ -62,8 +63,9 @@ struct Solution {
 
 // A requirement that no horn meets within the limits: the message names the
 // limit and the nearest feasible value.
-struct Infeasible {
-  std::string message;
+class Infeasible : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Throws Infeasible.

@@ -1,9 +1,14 @@
-// Folding of angles and phase differences, in degrees.
+// Folding of angles and phase differences, in degrees, and the degree in
+// radians for the double-precision engines (the classic routines keep their
+// own single-precision constant, horn::radians_per_degree).
 #pragma once
 
 #include <cmath>
+#include <numbers>
 
 namespace numerics {
+
+inline constexpr double degrees_per_radian = 180.0 / std::numbers::pi;
 
 // `degrees` moved by whole turns into [-180, 180]. A value already in that
 // range, the two ends included, is returned unchanged: fold_degrees(180) is

@@ -39,8 +39,8 @@ PatternRow classic_row(const float& frequency, const horn::HornInInches& horn, c
 }
 
 PatternRow engine_row(const aperture::Aperture& engine, const float& degrees) {
-  const aperture::Aperture::PlaneFields f = engine.far_fields(double(degrees) * std::numbers::pi / 180.0);
-  constexpr double degrees_per_radian = 180.0 / std::numbers::pi;
+  using numerics::degrees_per_radian;
+  const aperture::Aperture::PlaneFields f = engine.far_fields(double(degrees) / degrees_per_radian);
   PatternRow row{};
   row.angle = degrees;
   row.e_amplitude = static_cast<float>(20.0 * std::log10(std::abs(f.e)));

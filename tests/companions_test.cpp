@@ -239,8 +239,9 @@ TEST(DesignSolver, InfeasibleRequirementsNameTheLimit) {
     (void)design::solve(p);
     ADD_FAILURE();
   } catch (const design::Infeasible& e) {
-    EXPECT_NE(e.message.find("with this slant radius"), std::string::npos) << e.message;
-    EXPECT_NE(e.message.find("the nearest it reaches is"), std::string::npos) << e.message;
+    const std::string message = e.what();
+    EXPECT_NE(message.find("with this slant radius"), std::string::npos) << message;
+    EXPECT_NE(message.find("the nearest it reaches is"), std::string::npos) << message;
   }
 }
 
