@@ -303,7 +303,14 @@ std::string limits(const std::array<Grid, 2>& grids, const std::array<Difference
         }
         if (lo <= hi) {
           const std::string low = error_text(k, lo), high = error_text(k, hi);
-          bands += " (" + (low == high ? low : low + " to " + high) + (other ? ", and model/none" : "") + ")";
+          bands += " (";
+          bands += low;
+          if (low != high) {
+            bands += " to ";
+            bands += high;
+          }
+          if (other) bands += ", and model/none";
+          bands += ")";
         } else {
           bands += verdict_at(grids, m, i, j, k) == Verdict::classic_fails ? " (model)" : " (none)";
         }

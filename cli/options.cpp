@@ -180,6 +180,7 @@ Frequencies frequencies(const FrequencyOptions& o, std::size_t limit) {
 void add_model_option(CLI::App& app, std::string& model, const std::vector<Model>& choices,
                       const std::string& description) {
   std::vector<std::string> names;
+  names.reserve(choices.size());
   for (const Model m : choices) names.push_back(model_name(m));
   if (model.empty()) model = names.front();
   app.add_option("--model", model, description)->check(CLI::IsMember(names))->capture_default_str();
@@ -233,7 +234,13 @@ void require_distinct_outputs(const std::vector<std::pair<std::string, std::stri
       const auto& [a, path_a] = options_and_paths[i];
       const auto& [b, path_b] = options_and_paths[j];
       if (path_a.empty() || path_b.empty()) continue;
-      require(!same_file(path_a, path_b), a + ", " + b + ": both name " + shortened(path_a));
+      if (!same_file(path_a, path_b)) continue;
+      std::string message = a;
+      message += ", ";
+      message += b;
+      message += ": both name ";
+      message += shortened(path_a);
+      throw UsageError(message);
     }
 }
 

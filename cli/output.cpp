@@ -79,7 +79,8 @@ std::string follow_links(const std::string& path) {
     const ssize_t n = ::readlink(p.c_str(), target.data(), target.size());
     if (n < 0) fail(path, errno);
     target.resize(static_cast<std::size_t>(n));
-    p = target.front() == '/' ? target : folder_of(p) + "/" + target;
+    if (target.empty() || target.front() != '/') target.insert(0, folder_of(p) + "/");
+    p = target;
   }
   fail(path, ELOOP);
 }
