@@ -149,7 +149,7 @@ PhaseCentreFit phase_centre(const Aperture& aperture, Plane plane, double half_a
   };
   if (panels > 0) return centre(fit(panels).first);
 
-  constexpr int most_panels = 1 << 12;
+  constexpr int most_panels = 1 << 9;
   auto [delta, smooth] = fit(2);
   for (int count = 4; count <= most_panels; count *= 2) {
     const auto [next, next_smooth] = fit(count);

@@ -31,8 +31,8 @@
 // are taken by 8-point Gauss-Legendre panels, doubled in number until delta
 // moves by less than 1e-7 of itself (or 1e-8 wavelength) and neighbouring
 // nodes differ by less than a quarter turn (so that the unwrapping cannot
-// skip a turn); a fit with a hundred times more nodes agrees within 1e-9
-// wavelength (test). delta is in wavelengths, positive behind the aperture
+// skip a turn), at most 512 panels; over a 10 dB half-angle a fit with a
+// hundred times more nodes agrees within 1e-6 wavelength (test). delta is in wavelengths, positive behind the aperture
 // (toward the apex); a point source delta behind the aperture gives exactly
 // delta. For wide cones the fitted centre, like the classic one, can lie
 // behind the apex.

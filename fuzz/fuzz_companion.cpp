@@ -5,8 +5,9 @@
 // --answers are dropped, so that no file is written. So that every input
 // ends within the fuzzer's time limit, an input whose numbers could ask for
 // a horn large in wavelengths or for many rows is passed over: every number
-// it holds lies within 20 in magnitude and within a factor of 20 of each
-// other (the programs' own limits are tested elsewhere). The exit status
+// it holds lies within 12 in magnitude and within a factor of 12 of each
+// other, so ka stays below 40 and a sweep below 13 rows (the programs' own
+// limits are tested elsewhere). The exit status
 // must be 0, 1 or 2. FUZZ_PROGRAM names the program's function.
 #include <fcntl.h>
 #include <unistd.h>
@@ -44,13 +45,13 @@ bool small_enough(const std::vector<std::string>& arguments) {
       const std::size_t comma = std::min(text.find(',', start), text.size());
       if (const auto number = numerics::parse_decimal(text.substr(start, comma - start))) {
         const double value = std::abs(numerics::nearest_double(*number));
-        if (!(value <= 20.0)) return false;
+        if (!(value <= 12.0)) return false;
         if (value > 0.0) largest = std::max(largest, value), smallest = std::min(smallest, value);
       }
       start = comma + 1;
     }
   }
-  return !(largest > 20.0 * smallest);
+  return !(largest > 12.0 * smallest);
 }
 
 }  // namespace
