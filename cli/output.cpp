@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <tuple>
@@ -135,9 +136,18 @@ class Output : public OutputStream {
     install_handlers();
     temporary_ = folder_of(target_) + "/.vsk" + "XXXXXX";
     fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+    if (fd_ < 0 && existing_ && (errno == EACCES || errno == EROFS)) {
+      // A file we may write in a folder we may not: staged in the temporary
+      // folder, then copied over the file itself.
+      const char* folder = std::getenv("TMPDIR");
+      temporary_ = std::string(folder && *folder ? folder : "/tmp") + "/.vsk" + "XXXXXX";
+      fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
+      in_place_ = true;
+    }
     if (fd_ < 0) {
+      const int error = errno;
       temporary_.clear();
-      fail(path, errno);
+      fail(path, error);
     }
     slot_ = register_temporary(temporary_);
   }
@@ -188,7 +198,7 @@ class Output : public OutputStream {
   // `backup_` (when asked) so that the transaction can take the rename back.
   void install(bool keep_backup) {
     if (!staged()) return;
-    if (existing_ && existing_->st_nlink > 1) return rewrite_in_place();
+    if (in_place_ || (existing_ && existing_->st_nlink > 1)) return rewrite_in_place();
     if (keep_backup && existing_) {
       backup_ = folder_of(target_) + "/.vsk" + "XXXXXX";
       const int fd = ::mkostemp(backup_.data(), O_CLOEXEC);
@@ -256,6 +266,7 @@ class Output : public OutputStream {
   std::string buffer_;
   int fd_ = -1;
   int slot_ = -1;
+  bool in_place_ = false;  // staged outside the file's folder
 };
 
 Transaction::Transaction() = default;
@@ -282,7 +293,6 @@ void Transaction::commit() {
     throw;
   }
   for (auto& o : outputs_) o->drop_backup();
-  committed_ = true;
 }
 
 void write_output(const std::string& path, std::string_view text) {

@@ -5,8 +5,9 @@
 // so that a name that only just fits the file system still works), which is
 // flushed to disk (fsync), given the old file's permission bits, and renamed
 // over the path only when everything was written. A file with more than one
-// hard link is rewritten in place from the finished temporary, so that every
-// name keeps seeing it. A file the user may not write (no write permission
+// hard link, or one in a folder the user may not write, is rewritten in place
+// from the finished temporary (staged in $TMPDIR or /tmp for the latter), so
+// that every name keeps seeing it. A file the user may not write (no write permission
 // bit, or refused by the system) is refused. Anything else that exists (a
 // character device such as /dev/null, a FIFO, a terminal, a socket) is opened
 // and written in place, never replaced. A symbolic link is followed and its
@@ -62,7 +63,6 @@ class Transaction {
 
  private:
   std::vector<std::unique_ptr<Output>> outputs_;
-  bool committed_ = false;
 };
 
 // One text as one output: open, write, commit.

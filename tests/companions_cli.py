@@ -15,14 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-failures = 0
-def fail(message):
-    global failures
-    failures += 1
-    print('FAIL', message)
-
-def run(tool, args, cwd, stdin=None):
-    return subprocess.run([tool] + args, cwd=cwd, input=stdin, capture_output=True)
+from testkit import fail, finish, run
 
 def peak_kib(tool, args, cwd):
     """The child's peak resident memory (KiB), run alone."""
@@ -153,8 +146,7 @@ def main():
             large = peak_kib(sweep, HORN + ['--start', '8', '--stop', '12', '--step', '0.00004', '--format', fmt], work)
             if large - small > 2048:
                 fail('--format %s: peak memory grows from %d to %d KiB with ten times the rows' % (fmt, small, large))
-    print('%d failed' % failures if failures else 'ok')
-    return 1 if failures else 0
+    return finish()
 
 if __name__ == '__main__':
     sys.exit(main())

@@ -14,14 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-failures = 0
-def fail(message):
-    global failures
-    failures += 1
-    print('FAIL', message)
-
-def run(tool, args, cwd, stdin=None):
-    return subprocess.run([tool] + args, cwd=cwd, input=stdin, capture_output=True)
+from testkit import fail, finish, run
 
 # requirement options, unit, constraint options; lengths in the unit
 CASES = [
@@ -146,8 +139,7 @@ def main():
         with open(os.path.join(work, 'band.ans')) as band:
             if '8 12 0.5\n' not in band.read():
                 fail('--start/--stop/--step not in the answers file')
-    print('%d failed' % failures if failures else 'ok')
-    return 1 if failures else 0
+    return finish()
 
 if __name__ == '__main__':
     sys.exit(main())

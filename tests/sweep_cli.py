@@ -18,6 +18,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from reference_rows import field  # the report's fixed-point fields
+from testkit import fail, finish, run
 
 UNITS = {1: 'in', 2: 'cm', 3: 'mm', 4: 'm'}
 
@@ -63,14 +64,6 @@ def classic_row(r):
             field(v('e_beamwidth_10db_deg'), 6, 1) + '   ' + field(v('h_beamwidth_10db_deg'), 6, 1) +
             field(v('e_phase_centre'), 8, 3) + field(v('h_phase_centre'), 9, 3))
 
-failures = 0
-def fail(message):
-    global failures
-    failures += 1
-    print('FAIL', message)
-
-def run(tool, args, cwd, stdin=None):
-    return subprocess.run([tool] + args, cwd=cwd, input=stdin, capture_output=True)
 
 def main():
     veskal, sweep, xmllint, rsvg = (os.path.abspath(a) for a in sys.argv[1:5])
@@ -183,8 +176,7 @@ def main():
         version = run(sweep, ['--version'], work)
         if version.returncode != 0 or not version.stdout.startswith(b'veskal-sweep '):
             fail('--version')
-    print('%d failed' % failures if failures else 'ok')
-    return 1 if failures else 0
+    return finish()
 
 if __name__ == '__main__':
     sys.exit(main())
