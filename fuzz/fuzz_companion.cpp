@@ -6,8 +6,9 @@
 // ends within the fuzzer's time limit, an input whose numbers could ask for
 // a horn large in wavelengths or for many rows is passed over: every number
 // it holds lies within 12 in magnitude and within a factor of 12 of each
-// other, so ka stays below 40 and a sweep below 13 rows (the programs' own
-// limits are tested elsewhere). The exit status
+// other, so ka stays below 40 and a sweep below 13 rows; a design asks for
+// at most 25 dB of gain and beamwidths of at least 10 degrees (the programs'
+// own limits are tested elsewhere). The exit status
 // must be 0, 1 or 2. FUZZ_PROGRAM names the program's function.
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,8 +35,27 @@ const bool quiet = [] {
   return true;
 }();
 
+// Whether a design's requirement keeps its horn small (above).
+bool small_requirement(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    const bool gain = a.rfind("--gain", 0) == 0, beamwidth = a.rfind("--beamwidth", 0) == 0;
+    if (!gain && !beamwidth) continue;
+    const std::size_t equals = a.find('=');
+    const std::string value = equals != std::string::npos ? a.substr(equals + 1)
+                              : i + 1 < arguments.size()  ? arguments[i + 1]
+                                                          : "";
+    const auto number = numerics::parse_decimal(value);
+    if (!number) continue;
+    const double v = numerics::nearest_double(*number);
+    if ((gain && !(v <= 25.0)) || (beamwidth && !(v >= 10.0))) return false;
+  }
+  return true;
+}
+
 // Whether the numbers of the arguments keep a run short (above).
 bool small_enough(const std::vector<std::string>& arguments) {
+  if (!small_requirement(arguments)) return false;
   double largest = 0.0, smallest = INFINITY;
   for (const std::string& argument : arguments) {
     std::string_view text = argument;
