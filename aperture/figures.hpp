@@ -32,10 +32,10 @@
 // moves by less than 1e-7 of itself (or 1e-8 wavelength) and neighbouring
 // nodes differ by less than a quarter turn (so that the unwrapping cannot
 // skip a turn), at most 512 panels; over a 10 dB half-angle a fit with a
-// hundred times more nodes agrees within 1e-6 wavelength (test). delta is in wavelengths, positive behind the aperture
-// (toward the apex); a point source delta behind the aperture gives exactly
-// delta. For wide cones the fitted centre, like the classic one, can lie
-// behind the apex.
+// hundred times more nodes agrees within 1e-6 wavelength (test). delta is in
+// wavelengths, positive behind the aperture (toward the apex); a point source
+// delta behind the aperture gives exactly delta. For wide cones the fitted
+// centre, like the classic one, can lie behind the apex.
 #pragma once
 
 #include <optional>

@@ -7,7 +7,7 @@
 // a horn large in wavelengths or for many rows is passed over: every number
 // it holds lies within 12 in magnitude and within a factor of 12 of each
 // other, so ka stays below 40 and a sweep below 13 rows; a design asks for
-// at most 25 dB of gain and beamwidths of at least 10 degrees (the programs'
+// at most 25 dB of gain and beamwidths of at least 20 degrees (the programs'
 // own limits are tested elsewhere). The exit status
 // must be 0, 1 or 2. FUZZ_PROGRAM names the program's function.
 #include <fcntl.h>
@@ -48,7 +48,7 @@ bool small_requirement(const std::vector<std::string>& arguments) {
     const auto number = numerics::parse_decimal(value);
     if (!number) continue;
     const double v = numerics::nearest_double(*number);
-    if ((gain && !(v <= 25.0)) || (beamwidth && !(v >= 10.0))) return false;
+    if ((gain && !(v <= 25.0)) || (beamwidth && !(v >= 20.0))) return false;
   }
   return true;
 }
