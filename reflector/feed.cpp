@@ -1,0 +1,298 @@
+#include "reflector/feed.hpp"
+
+#include <algorithm>
+#include <array>
+#include <boost/math/quadrature/gauss.hpp>
+#include <boost/math/tools/minima.hpp>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace reflector {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr int most_panels = 1 << 15;
+constexpr double no_cross_polar = 1e-15;  // |XP| / |CO| below it: none (-300 dB)
+
+// The 8-point Gauss-Legendre rule on [-1, 1], from Boost.Math's tables.
+struct Gauss8 {
+  std::array<double, 8> x, w;
+  Gauss8() : x{}, w{} {
+    using rule = boost::math::quadrature::gauss<double, 8>;
+    const auto& a = rule::abscissa();
+    const auto& b = rule::weights();
+    for (std::size_t i = 0; i < 4; ++i) {
+      x[3 - i] = -a[i];
+      w[3 - i] = b[i];
+      x[4 + i] = a[i];
+      w[4 + i] = b[i];
+    }
+  }
+};
+const Gauss8& gauss8() {
+  static const Gauss8 rule;
+  return rule;
+}
+
+bool close(double a, double b, double tolerance) {
+  return std::fabs(a - b) <= tolerance * std::max(std::fabs(a), std::fabs(b)) ||
+         std::fabs(a - b) < std::numeric_limits<double>::min();
+}
+
+double square(double x) { return x * x; }
+
+}  // namespace
+
+double half_angle_for(double f_over_d) { return 2.0 * std::atan(1.0 / (4.0 * f_over_d)); }
+double f_over_d_for(double half_angle) { return 1.0 / (4.0 * std::tan(half_angle / 2.0)); }
+double space_attenuation_db(double half_angle) { return 20.0 * std::log10((1.0 + std::cos(half_angle)) / 2.0); }
+
+Feed::Feed(Pattern pattern, double reach, int panels, double tolerance)
+    : pattern_(std::move(pattern)),
+      reach_(std::min(reach, pi)),
+      first_panels_(std::clamp(panels, 1, 4096)),
+      tolerance_(tolerance) {
+  if (!(reach_ > 0.0)) throw InvalidReflector("the pattern covers no angle");
+}
+
+const Feed::Rule& Feed::rule(int level) {
+  while (static_cast<int>(rules_.size()) <= level) {
+    const int panels = first_panels_ << rules_.size();
+    if (panels > most_panels)
+      throw NotConverged("the feed's integrals do not converge within " + std::to_string(most_panels) +
+                         " panels");
+    Rule r{panels, reach_ / panels, {}, {}, {}, {}};
+    r.nodes.reserve(static_cast<std::size_t>(panels) * 8);
+    for (auto* v : {&r.power, &r.co_power, &r.co_tan}) v->assign(static_cast<std::size_t>(panels) + 1, 0.0);
+    const Gauss8& g = gauss8();
+    for (int p = 0; p < panels; ++p) {
+      const double half = r.width / 2.0, centre = (p + 0.5) * r.width;
+      double power = 0.0, co_power = 0.0, co_tan = 0.0;
+      for (std::size_t i = 0; i < 8; ++i) {
+        const double theta = centre + half * g.x[i];
+        const PlaneFields f = pattern_(theta);
+        const Node n{theta, half * g.w[i], (f.e + f.h) / 2.0, (f.e - f.h) / 2.0};
+        const double sine = std::sin(theta);
+        power += n.weight * (std::norm(n.co) + std::norm(n.xp)) * sine;
+        co_power += n.weight * std::norm(n.co) * sine;
+        co_tan += n.weight * std::abs(n.co) * std::tan(theta / 2.0);
+        r.nodes.push_back(n);
+      }
+      const auto k = static_cast<std::size_t>(p);
+      r.power[k + 1] = r.power[k] + power;
+      r.co_power[k + 1] = r.co_power[k] + co_power;
+      r.co_tan[k + 1] = r.co_tan[k] + co_tan;
+    }
+    rules_.push_back(std::move(r));
+  }
+  return rules_[static_cast<std::size_t>(level)];
+}
+
+Feed::Span Feed::span(int level, double half_angle) {
+  const Rule& r = rule(level);
+  Span s{&r, r.panels, {}};
+  if (half_angle >= reach_) return s;
+  s.whole = std::min(r.panels, static_cast<int>(std::floor(half_angle / r.width)));
+  const double from = s.whole * r.width;
+  if (half_angle > from) {
+    const Gauss8& g = gauss8();
+    const double half = (half_angle - from) / 2.0, centre = from + half;
+    s.tail.reserve(8);
+    for (std::size_t i = 0; i < 8; ++i) {
+      const double theta = centre + half * g.x[i];
+      const PlaneFields f = pattern_(theta);
+      s.tail.push_back({theta, half * g.w[i], (f.e + f.h) / 2.0, (f.e - f.h) / 2.0});
+    }
+  }
+  return s;
+}
+
+Feed::Sums Feed::sums(const Span& s) {
+  const auto k = static_cast<std::size_t>(s.whole);
+  Sums out{s.rule->power.back(), s.rule->power[k], s.rule->co_power[k], s.rule->co_tan[k]};
+  for (const Node& n : s.tail) {
+    const double sine = std::sin(n.theta);
+    out.power += n.weight * (std::norm(n.co) + std::norm(n.xp)) * sine;
+    out.co_power += n.weight * std::norm(n.co) * sine;
+    out.co_tan += n.weight * std::abs(n.co) * std::tan(n.theta / 2.0);
+  }
+  return out;
+}
+
+// Visits the nodes of a span in order of angle.
+template <class F>
+void Feed::each_node(const Span& s, F&& visit) {
+  const auto whole = static_cast<std::size_t>(s.whole) * 8;
+  for (std::size_t i = 0; i < whole; ++i) visit(s.rule->nodes[i]);
+  for (const auto& n : s.tail) visit(n);
+}
+
+Field Feed::phase_integral(const Span& s, double phase_centre) {
+  Field sum = 0.0;
+  const double rate = 2.0 * pi * phase_centre;
+  each_node(s, [&](const Node& n) {
+    sum += n.weight * std::tan(n.theta / 2.0) * n.co * std::polar(1.0, rate * std::cos(n.theta));
+  });
+  return sum;
+}
+
+double Feed::phase_efficiency(const Span& s, double co_tan, double phase_centre) {
+  return co_tan > 0.0 ? std::norm(phase_integral(s, phase_centre)) / square(co_tan) : 0.0;
+}
+
+// Kildal's closed form: the weighted least-squares slope of the unwrapped
+// co-polar phase against cos theta, weights w |CO| tan(theta/2).
+double Feed::closed_form(const Span& s) {
+  double sw = 0.0, sc = 0.0, sp = 0.0, scc = 0.0, scp = 0.0;
+  double last = 0.0, turns = 0.0;
+  bool first = true;
+  each_node(s, [&](const Node& n) {
+    const double raw = std::arg(n.co);
+    if (!first) turns += std::round((last - raw) / (2.0 * pi));
+    first = false;
+    last = raw;
+    const double psi = raw + 2.0 * pi * turns, c = std::cos(n.theta);
+    const double w = n.weight * std::abs(n.co) * std::tan(n.theta / 2.0);
+    sw += w;
+    sc += w * c;
+    sp += w * psi;
+    scc += w * c * c;
+    scp += w * c * psi;
+  });
+  if (!(sw > 0.0)) return 0.0;
+  const double var = scc / sw - square(sc / sw), cov = scp / sw - (sc / sw) * (sp / sw);
+  return var > 0.0 ? -cov / (2.0 * pi * var) : 0.0;
+}
+
+double Feed::best(const Span& s, double co_tan, double half_angle) {
+  // The phase efficiency repeats its pattern of maxima every period p of
+  // delta that turns the rim's phase once: 2 pi p (1 - cos theta0) = 2 pi.
+  // Scan two periods each side of the closed form in sixteenths of one, then
+  // refine the highest point by Brent's maximiser between its neighbours.
+  const double centre = closed_form(s);
+  const double period = 1.0 / std::max(1.0 - std::cos(half_angle), 1e-12), step = period / 16.0;
+  const auto loss = [&](double delta) { return -phase_efficiency(s, co_tan, delta); };
+  double at = centre, lowest = loss(centre);
+  for (int i = -32; i <= 32; ++i) {
+    const double value = loss(centre + i * step);
+    if (value < lowest) lowest = value, at = centre + i * step;
+  }
+  std::uintmax_t iterations = 200;
+  const auto [delta, value] = boost::math::tools::brent_find_minima(loss, at - step, at + step, 40, iterations);
+  return value <= lowest ? delta : at;
+}
+
+void Feed::check(double half_angle) const {
+  if (!(half_angle > 0.0 && half_angle <= largest_half_angle))
+    throw InvalidReflector("the reflector's half-angle must lie within 0 ... 170 degrees (f/D >= 0.022)");
+}
+
+Feed::Evaluation Feed::evaluate(double half_angle, std::optional<double> phase_centre) {
+  check(half_angle);
+  for (int level = level_;; ++level) {
+    Evaluation fine{span(level + 1, half_angle), {}, {}, {}};
+    const Span coarse = span(level, half_angle);
+    fine.sums = sums(fine.span);
+    const Sums c = sums(coarse);
+    if (!(fine.sums.total > 0.0)) throw InvalidReflector("the pattern radiates no power");
+    fine.phase_centre = phase_centre ? *phase_centre : best(fine.span, fine.sums.co_tan, half_angle);
+    const double a = std::abs(phase_integral(fine.span, fine.phase_centre));
+    const double b = std::abs(phase_integral(coarse, fine.phase_centre));
+    const auto agree = [this](double x, double y) { return close(x, y, tolerance_); };
+    if (agree(fine.sums.total, c.total) && agree(fine.sums.power, c.power) && agree(fine.sums.co_power, c.co_power) &&
+        agree(fine.sums.co_tan, c.co_tan) && agree(a, b)) {
+      level_ = level;
+      const Sums& f = fine.sums;
+      fine.eta.spillover = f.power / f.total;
+      fine.eta.polarisation = f.power > 0.0 ? f.co_power / f.power : 0.0;
+      fine.eta.illumination =
+          f.co_power > 0.0 ? 2.0 * square(f.co_tan / std::tan(half_angle / 2.0)) / f.co_power : 0.0;
+      fine.eta.phase = f.co_tan > 0.0 ? square(a / f.co_tan) : 0.0;
+      return fine;
+    }
+  }
+}
+
+Figures Feed::figures(double half_angle, std::optional<double> phase_centre) {
+  const Evaluation e = evaluate(half_angle, phase_centre);
+  Figures f{};
+  f.half_angle = half_angle;
+  f.eta = e.eta;
+  f.phase_centre = e.phase_centre;
+  f.panels = e.span.rule->panels;
+  const PlaneFields axis = pattern_(0.0), edge = pattern_(half_angle);
+  f.edge_taper_e_db = 20.0 * std::log10(std::abs(edge.e) / std::abs(axis.e));
+  f.edge_taper_h_db = 20.0 * std::log10(std::abs(edge.h) / std::abs(axis.h));
+  cross_polar(e.span, half_angle, f);
+  return f;
+}
+
+// The peaks of |XP| and |CO| within theta0: the largest node, then Brent's
+// maximiser between its neighbours.
+void Feed::cross_polar(const Span& s, double half_angle, Figures& f) const {
+  std::vector<double> angles{0.0};
+  angles.reserve(static_cast<std::size_t>(s.whole) * 8 + s.tail.size() + 2);
+  each_node(s, [&](const Node& n) { angles.push_back(n.theta); });
+  angles.push_back(half_angle);
+  auto peak = [&](auto&& magnitude) {
+    std::size_t best = 0;
+    double top = -1.0;
+    for (std::size_t i = 0; i < angles.size(); ++i) {
+      const double m = magnitude(angles[i]);
+      if (m > top) top = m, best = i;
+    }
+    const double from = angles[best == 0 ? 0 : best - 1], to = angles[std::min(best + 1, angles.size() - 1)];
+    if (to > from) {
+      std::uintmax_t iterations = 100;
+      const auto [theta, value] = boost::math::tools::brent_find_minima(
+          [&](double t) { return -magnitude(t); }, from, to, 40, iterations);
+      if (-value > top) return std::pair{theta, -value};
+    }
+    return std::pair{angles[best], top};
+  };
+  const auto [co_angle, co] = peak([&](double t) { return std::abs(fields(t).e + fields(t).h) / 2.0; });
+  const auto [xp_angle, xp] = peak([&](double t) { return std::abs(fields(t).e - fields(t).h) / 2.0; });
+  (void)co_angle;
+  if (co > 0.0 && xp > no_cross_polar * co) {
+    f.peak_cross_polar_db = 20.0 * std::log10(xp / co);
+    f.peak_cross_polar_angle = xp_angle;
+  }
+}
+
+double Feed::phase_efficiency(double half_angle, double phase_centre) {
+  return evaluate(half_angle, phase_centre).eta.phase;
+}
+
+double Feed::best_phase_centre(double half_angle) { return evaluate(half_angle, std::nullopt).phase_centre; }
+
+double Feed::closed_form_phase_centre(double half_angle) {
+  check(half_angle);
+  return closed_form(evaluate(half_angle, 0.0).span);
+}
+
+Figures Feed::optimum(double from, double to) {
+  check(from);
+  check(to);
+  constexpr double step = 2.0 * degree;
+  std::vector<double> grid;
+  for (double t = from; t < to; t += step) grid.push_back(t);
+  grid.push_back(to);
+  std::size_t top = 0;
+  double highest = -1.0;
+  for (std::size_t i = 0; i < grid.size(); ++i) {
+    const double eta = evaluate(grid[i], std::nullopt).eta.aperture();
+    if (eta > highest) highest = eta, top = i;
+  }
+  const double a = grid[top == 0 ? 0 : top - 1], b = grid[std::min(top + 1, grid.size() - 1)];
+  double theta = grid[top];
+  if (b > a) {
+    std::uintmax_t iterations = 100;
+    const auto [t, value] = boost::math::tools::brent_find_minima(
+        [&](double x) { return -evaluate(x, std::nullopt).eta.aperture(); }, a, b, 30, iterations);
+    if (-value > highest) theta = t;
+  }
+  return figures(theta);
+}
+
+}  // namespace reflector
