@@ -59,9 +59,10 @@ CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<flo
   return option->type_name("NUMBER,...");
 }
 
-void add_horn_options(CLI::App& app, HornOptions& o) {
-  add_number(app, "--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit")
-      ->required();
+void add_horn_options(CLI::App& app, HornOptions& o, bool required) {
+  auto* aperture =
+      add_number(app, "--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit");
+  if (required) aperture->required();
   add_number(app, "--slant-radius", o.slant_radius, "cone apex to aperture rim along the wall, in --unit");
   add_number(app, "--cone-angle", o.cone_angle, "half angle of the cone, degrees");
   add_number(app, "--waveguide-diameter", o.waveguide_diameter,

@@ -40,7 +40,9 @@ struct HornOptions {
       cone_length;
   std::string unit = "in";
 };
-void add_horn_options(CLI::App& app, HornOptions& options);
+// `required`: the aperture diameter must be given (a program that can take
+// a pattern instead checks for itself).
+void add_horn_options(CLI::App& app, HornOptions& options, bool required = true);
 // The completed geometry, as the dialogue completes it. UsageError for a
 // missing, conflicting or impossible description.
 horn::Horn horn_from(const HornOptions& options);

@@ -2,12 +2,16 @@
 // horn as a CSV table or an SVG picture.
 #include "pattern/program.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "cli/classic.hpp"
+#include "exchange/pattern_files.hpp"
+#include "reflector/sources.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "horn/characteristics.hpp"
@@ -23,8 +27,17 @@ constexpr std::size_t max_angles = 1000000;
 // The models describe the forward half-space only.
 constexpr double widest_angle = 90.0;
 
+// Pattern files for reflector programs (exchange/pattern_files.hpp).
+constexpr std::array<const char*, 4> file_formats = {"cut", "ffs", "ffd", "cassbeam"};
+constexpr std::size_t max_file_samples = 2000000;  // theta-phi points of one frequency
+constexpr std::size_t max_file_frequencies = 100;
+
+bool file_format(const std::string& format) {
+  return std::find(file_formats.begin(), file_formats.end(), format) != file_formats.end();
+}
+
 struct Options {
-  std::optional<float> frequency;
+  std::vector<float> frequency;
   cli::HornOptions horn;
   std::optional<double> from = 0.0, to = 90.0, step = 0.5;
   std::string format = "csv";
@@ -33,19 +46,55 @@ struct Options {
   std::string model;
 };
 
+// The pattern of each frequency in the model, scaled to the square root of
+// its directivity, streamed into the file.
+int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model model) {
+  std::vector<exchange::Source> sources;
+  sources.reserve(o.frequency.size());
+  for (const float f : o.frequency) {
+    const auto p = reflector::horn_pattern(f, horn.in_inches(), cli::engine_phase(model));
+    reflector::Feed feed = p.feed();
+    sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
+    const float s = horn::phase_error(horn.in_inches(), f);
+    if (model == cli::Model::classic && cli::beyond_classic_tables(s))
+      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << " (at " << cli::shortest(f) << " GHz)\n";
+  }
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
+  const double step = *o.step;
+  if (o.format == "cut")
+    exchange::write_grasp_cut(sink, sources, step,
+                              "veskal-pattern " VESKAL_VERSION ", TE-11 conical horn, " +
+                                  cli::horn_description(horn) + ", " + cli::model_name(model) + " model");
+  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
+  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
+  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
+  transaction.commit();
+  return 0;
+}
+
 }  // namespace
 
 int program(int argc, char** argv) {
   CLI::App app{"E- and H-plane far-field pattern of a TE-11 mode conical horn", "veskal-pattern"};
   app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
   Options o;
-  cli::add_number(app, "--frequency", o.frequency, "frequency, GHz")->required();
+  cli::add_numbers(app, "--frequency", o.frequency,
+                   "frequency, GHz (cut, ffs, ffd: several, separated by commas)")
+      ->required();
   cli::add_horn_options(app, o.horn);
-  cli::add_number(app, "--from", o.from, "first angle from the axis, degrees (-90 ... 90)")->default_str("0");
-  cli::add_number(app, "--to", o.to, "last angle from the axis, degrees (--from ... 90)")->default_str("90");
-  cli::add_number(app, "--step", o.step, "angle step, degrees")->default_str("0.5");
-  app.add_option("--format", o.format, "csv (a table) or svg (a picture)")
-      ->check(CLI::IsMember({"csv", "svg"}))
+  auto* from = cli::add_number(app, "--from", o.from, "first angle from the axis, degrees (-90 ... 90)")
+                   ->default_str("0");
+  auto* to =
+      cli::add_number(app, "--to", o.to, "last angle from the axis, degrees (--from ... 90)")->default_str("90");
+  auto* step = cli::add_number(app, "--step", o.step,
+                               "angle step, degrees (ffs and ffd: 1 unless given; the files: dividing 180)")
+                   ->default_str("0.5");
+  app.add_option("--format", o.format,
+                 "csv (a table), svg (a picture), or a pattern file over the whole sphere: cut (GRASP), ffs "
+                 "(CST far-field source), ffd (HFSS far-field data), cassbeam (its feed pattern)")
+      ->check(CLI::IsMember({"csv", "svg", "cut", "ffs", "ffd", "cassbeam"}))
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
   app.add_option("--phase-reference", o.reference,
@@ -59,8 +108,28 @@ int program(int argc, char** argv) {
   horn::Horn horn;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
-    require(*o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+    for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
     horn = cli::horn_from(o.horn);
+    if (file_format(o.format)) {
+      require(from->count() + to->count() == 0,
+              "--from, --to: a pattern file covers the whole sphere; give --step alone");
+      require(o.reference == "aperture",
+              "--phase-reference: a pattern file refers its phases to the aperture centre (place that point "
+              "in the reflector program)");
+      if (step->count() == 0 && (o.format == "ffs" || o.format == "ffd")) o.step = 1.0;
+      const double steps = 180.0 / *o.step;
+      require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
+              "--step: must divide 180 degrees into whole steps");
+      const double samples = (o.format == "ffs" || o.format == "ffd") ? (steps + 1) * (2 * steps + 1) : 2 * steps + 1;
+      require(samples <= double(max_file_samples), "--step: too small for a pattern file (" +
+                                                      std::to_string(max_file_samples) +
+                                                      " samples of a frequency at most)");
+      require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
+      require(o.frequency.size() == 1 || o.format != "cassbeam",
+              "--frequency: a cassbeam feed file holds one frequency");
+      return;
+    }
+    require(o.frequency.size() == 1, "--frequency: csv and svg show one frequency");
     require(*o.from >= -widest_angle && *o.from <= widest_angle,
             "--from: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
     require(*o.to >= *o.from && *o.to <= widest_angle,
@@ -71,10 +140,11 @@ int program(int argc, char** argv) {
   });
   if (usage) return *usage;
 
+  const cli::Model model = cli::model_from(o.model);
+  if (file_format(o.format)) return write_pattern_file(o, horn, model);
   const auto reference =
       o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
-  const cli::Model model = cli::model_from(o.model);
-  const float frequency = *o.frequency;
+  const float frequency = o.frequency.front();
   std::string text;
   try {
     const auto result =

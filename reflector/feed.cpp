@@ -56,6 +56,11 @@ Feed::Feed(Pattern pattern, double reach, int panels, double tolerance)
   if (!(reach_ > 0.0)) throw InvalidReflector("the pattern covers no angle");
 }
 
+Feed::Node Feed::node(double theta, double weight, const PlaneFields& f) {
+  const Field co = (f.e + f.h) / 2.0;
+  return {theta, weight, co, (f.e - f.h) / 2.0, weight * std::tan(theta / 2.0) * co, std::cos(theta)};
+}
+
 const Feed::Rule& Feed::rule(int level) {
   while (static_cast<int>(rules_.size()) <= level) {
     const int panels = first_panels_ << rules_.size();
@@ -71,8 +76,7 @@ const Feed::Rule& Feed::rule(int level) {
       double power = 0.0, co_power = 0.0, co_tan = 0.0;
       for (std::size_t i = 0; i < 8; ++i) {
         const double theta = centre + half * g.x[i];
-        const PlaneFields f = pattern_(theta);
-        const Node n{theta, half * g.w[i], (f.e + f.h) / 2.0, (f.e - f.h) / 2.0};
+        const Node n = node(theta, half * g.w[i], pattern_(theta));
         const double sine = std::sin(theta);
         power += n.weight * (std::norm(n.co) + std::norm(n.xp)) * sine;
         co_power += n.weight * std::norm(n.co) * sine;
@@ -101,8 +105,7 @@ Feed::Span Feed::span(int level, double half_angle) {
     s.tail.reserve(8);
     for (std::size_t i = 0; i < 8; ++i) {
       const double theta = centre + half * g.x[i];
-      const PlaneFields f = pattern_(theta);
-      s.tail.push_back({theta, half * g.w[i], (f.e + f.h) / 2.0, (f.e - f.h) / 2.0});
+      s.tail.push_back(node(theta, half * g.w[i], pattern_(theta)));
     }
   }
   return s;
@@ -131,9 +134,7 @@ void Feed::each_node(const Span& s, F&& visit) {
 Field Feed::phase_integral(const Span& s, double phase_centre) {
   Field sum = 0.0;
   const double rate = 2.0 * pi * phase_centre;
-  each_node(s, [&](const Node& n) {
-    sum += n.weight * std::tan(n.theta / 2.0) * n.co * std::polar(1.0, rate * std::cos(n.theta));
-  });
+  each_node(s, [&](const Node& n) { sum += n.co_tan * std::polar(1.0, rate * n.cosine); });
   return sum;
 }
 
@@ -152,8 +153,8 @@ double Feed::closed_form(const Span& s) {
     if (!first) turns += std::round((last - raw) / (2.0 * pi));
     first = false;
     last = raw;
-    const double psi = raw + 2.0 * pi * turns, c = std::cos(n.theta);
-    const double w = n.weight * std::abs(n.co) * std::tan(n.theta / 2.0);
+    const double psi = raw + 2.0 * pi * turns, c = n.cosine;
+    const double w = std::abs(n.co_tan);
     sw += w;
     sc += w * c;
     sp += w * psi;
@@ -168,19 +169,49 @@ double Feed::closed_form(const Span& s) {
 double Feed::best(const Span& s, double co_tan, double half_angle) {
   // The phase efficiency repeats its pattern of maxima every period p of
   // delta that turns the rim's phase once: 2 pi p (1 - cos theta0) = 2 pi.
-  // Scan two periods each side of the closed form in sixteenths of one, then
-  // refine the highest point by Brent's maximiser between its neighbours.
+  // Scan two periods each side of the closed form in sixteenths of one (each
+  // node's phasor advanced by one factor a step), then refine the highest
+  // point by Newton's method on |S|^2, S(delta) = sum a exp(j 2 pi delta c),
+  // kept within a step of it (Brent's maximiser where Newton's step fails).
   const double centre = closed_form(s);
   const double period = 1.0 / std::max(1.0 - std::cos(half_angle), 1e-12), step = period / 16.0;
-  const auto loss = [&](double delta) { return -phase_efficiency(s, co_tan, delta); };
-  double at = centre, lowest = loss(centre);
-  for (int i = -32; i <= 32; ++i) {
-    const double value = loss(centre + i * step);
-    if (value < lowest) lowest = value, at = centre + i * step;
+  constexpr int reach = 32;
+  std::array<Field, 2 * reach + 1> scan{};
+  each_node(s, [&](const Node& n) {
+    Field p = std::polar(1.0, 2.0 * pi * (centre - reach * step) * n.cosine) * n.co_tan;
+    const Field q = std::polar(1.0, 2.0 * pi * step * n.cosine);
+    for (Field& sum : scan) {
+      sum += p;
+      p *= q;
+    }
+  });
+  std::size_t top = 0;
+  for (std::size_t k = 1; k < scan.size(); ++k)
+    if (std::norm(scan[k]) > std::norm(scan[top])) top = k;
+  const double at = centre + (static_cast<double>(top) - reach) * step;
+
+  double delta = at;
+  for (int iteration = 0; iteration < 30; ++iteration) {
+    Field sum = 0.0, first = 0.0, second = 0.0;
+    each_node(s, [&](const Node& n) {
+      const double w = 2.0 * pi * n.cosine;
+      const Field t = n.co_tan * std::polar(1.0, w * delta);
+      sum += t;
+      first += Field(0.0, w) * t;
+      second -= w * w * t;
+    });
+    const double slope = 2.0 * std::real(std::conj(sum) * first);
+    const double curvature = 2.0 * (std::norm(first) + std::real(std::conj(sum) * second));
+    if (!(curvature < 0.0)) break;
+    const double next = delta - slope / curvature;
+    if (!(std::fabs(next - at) <= step)) break;
+    if (std::fabs(next - delta) <= 1e-13 * std::max(1.0, std::fabs(delta))) return next;
+    delta = next;
   }
+  const auto loss = [&](double d) { return -phase_efficiency(s, co_tan, d); };
   std::uintmax_t iterations = 200;
-  const auto [delta, value] = boost::math::tools::brent_find_minima(loss, at - step, at + step, 40, iterations);
-  return value <= lowest ? delta : at;
+  const auto [found, value] = boost::math::tools::brent_find_minima(loss, at - step, at + step, 40, iterations);
+  return value <= loss(at) ? found : at;
 }
 
 void Feed::check(double half_angle) const {
@@ -228,32 +259,37 @@ Figures Feed::figures(double half_angle, std::optional<double> phase_centre) {
   return f;
 }
 
-// The peaks of |XP| and |CO| within theta0: the largest node, then Brent's
-// maximiser between its neighbours.
+// The peaks of |XP| and |CO| within theta0: the largest of the nodes (and
+// the two ends), then Brent's maximiser between its neighbours.
 void Feed::cross_polar(const Span& s, double half_angle, Figures& f) const {
-  std::vector<double> angles{0.0};
-  angles.reserve(static_cast<std::size_t>(s.whole) * 8 + s.tail.size() + 2);
-  each_node(s, [&](const Node& n) { angles.push_back(n.theta); });
-  angles.push_back(half_angle);
-  auto peak = [&](auto&& magnitude) {
+  struct Sample {
+    double theta, co, xp;
+  };
+  std::vector<Sample> samples;
+  samples.reserve(static_cast<std::size_t>(s.whole) * 8 + s.tail.size() + 2);
+  const auto sample = [&](double t) {
+    const PlaneFields p = pattern_(t);
+    return Sample{t, std::abs(p.e + p.h) / 2.0, std::abs(p.e - p.h) / 2.0};
+  };
+  samples.push_back(sample(0.0));
+  each_node(s, [&](const Node& n) { samples.push_back({n.theta, std::abs(n.co), std::abs(n.xp)}); });
+  samples.push_back(sample(half_angle));
+  auto peak = [&](double Sample::*part) {
     std::size_t best = 0;
-    double top = -1.0;
-    for (std::size_t i = 0; i < angles.size(); ++i) {
-      const double m = magnitude(angles[i]);
-      if (m > top) top = m, best = i;
-    }
-    const double from = angles[best == 0 ? 0 : best - 1], to = angles[std::min(best + 1, angles.size() - 1)];
+    for (std::size_t i = 1; i < samples.size(); ++i)
+      if (samples[i].*part > samples[best].*part) best = i;
+    const double from = samples[best == 0 ? 0 : best - 1].theta;
+    const double to = samples[std::min(best + 1, samples.size() - 1)].theta;
     if (to > from) {
       std::uintmax_t iterations = 100;
       const auto [theta, value] = boost::math::tools::brent_find_minima(
-          [&](double t) { return -magnitude(t); }, from, to, 40, iterations);
-      if (-value > top) return std::pair{theta, -value};
+          [&](double t) { return -(sample(t).*part); }, from, to, 26, iterations);
+      if (-value > samples[best].*part) return std::pair{theta, -value};
     }
-    return std::pair{angles[best], top};
+    return std::pair{samples[best].theta, samples[best].*part};
   };
-  const auto [co_angle, co] = peak([&](double t) { return std::abs(fields(t).e + fields(t).h) / 2.0; });
-  const auto [xp_angle, xp] = peak([&](double t) { return std::abs(fields(t).e - fields(t).h) / 2.0; });
-  (void)co_angle;
+  const double co = peak(&Sample::co).second;
+  const auto [xp_angle, xp] = peak(&Sample::xp);
   if (co > 0.0 && xp > no_cross_polar * co) {
     f.peak_cross_polar_db = 20.0 * std::log10(xp / co);
     f.peak_cross_polar_angle = xp_angle;
@@ -263,6 +299,8 @@ void Feed::cross_polar(const Span& s, double half_angle, Figures& f) const {
 double Feed::phase_efficiency(double half_angle, double phase_centre) {
   return evaluate(half_angle, phase_centre).eta.phase;
 }
+
+double Feed::total_power() { return evaluate(std::min(reach_, largest_half_angle), 0.0).sums.total; }
 
 double Feed::best_phase_centre(double half_angle) { return evaluate(half_angle, std::nullopt).phase_centre; }
 

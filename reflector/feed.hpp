@@ -57,6 +57,7 @@
 #pragma once
 
 #include <complex>
+#include <deque>
 #include <functional>
 #include <numbers>
 #include <optional>
@@ -135,6 +136,9 @@ class Feed {
   // Brent's maximiser between the best scan point's neighbours.
   Figures optimum(double from = 1.0 * degree, double to = largest_half_angle);
 
+  // int_0^reach P sin theta dtheta: the radiated power over 2 pi.
+  double total_power();
+
   PlaneFields fields(double theta) const { return pattern_(theta); }
   double reach() const { return reach_; }
 
@@ -142,7 +146,10 @@ class Feed {
   struct Node {
     double theta, weight;  // weight includes the panel's half width
     Field co, xp;
+    Field co_tan;   // weight CO tan(theta/2): the phase integral's term
+    double cosine;  // cos theta
   };
+  static Node node(double theta, double weight, const PlaneFields& f);
   struct Rule {
     int panels;
     double width;
@@ -185,7 +192,7 @@ class Feed {
   double reach_;
   int first_panels_;
   double tolerance_;
-  std::vector<Rule> rules_;
+  std::deque<Rule> rules_;  // a deque: spans keep pointers to its rules
   int level_ = 0;  // the coarser rule of the last converged pair
 };
 

@@ -6,6 +6,7 @@
 
 #include "horn/pattern.hpp"
 #include "numerics/angles.hpp"
+#include "numerics/units.hpp"
 
 namespace reflector {
 
@@ -28,6 +29,16 @@ Pattern engine_pattern(std::shared_ptr<const aperture::Aperture> aperture) {
     const aperture::Aperture::PlaneFields f = aperture->far_fields(theta);
     return PlaneFields{f.e, f.h};
   };
+}
+
+HornPattern horn_pattern(float frequency, const horn::HornInInches& horn, std::optional<aperture::Phase> phase) {
+  // The lobes of either model lie pi / ka apart in u = ka sin theta.
+  const double ka = 2.0 * std::numbers::pi * horn.aperture_radius * numerics::metres_per_inch /
+                    (aperture::speed_of_light / (double(frequency) * 1e9));
+  if (!phase) return {classic_pattern(frequency, horn), panels_for(ka), classic_tolerance, nullptr};
+  auto engine = std::make_shared<const aperture::Aperture>(
+      aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency), *phase);
+  return {engine_pattern(engine), panels_for(engine->ka()), 1e-10, engine};
 }
 
 int panels_for(double ka) { return std::clamp(static_cast<int>(std::ceil(ka)), 16, 1024); }

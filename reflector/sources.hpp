@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <numbers>
+#include <optional>
 #include <vector>
 
 #include "aperture/field.hpp"
@@ -20,6 +22,19 @@ inline constexpr double classic_tolerance = 1e-7;
 
 // The aperture engine's F_E and F_H (obliquity factor included).
 Pattern engine_pattern(std::shared_ptr<const aperture::Aperture> aperture);
+
+// A horn's pattern in one of the models: the classic CHP11 (no engine
+// phase) or the aperture engine with that aperture phase, with the first
+// panel count and the tolerance its integrals are taken to. Throws
+// aperture::InvalidHorn for a horn the engine refuses.
+struct HornPattern {
+  Pattern pattern;
+  int panels;
+  double tolerance;
+  std::shared_ptr<const aperture::Aperture> engine;  // for the engine models
+  Feed feed() const { return Feed(pattern, std::numbers::pi, panels, tolerance); }
+};
+HornPattern horn_pattern(float frequency, const horn::HornInInches& horn, std::optional<aperture::Phase> phase);
 
 // The first rule's panel count for a horn of this ka over [0, pi]: one
 // panel per lobe of the pattern (lobes are pi / ka apart in u = ka sin theta).

@@ -1,0 +1,287 @@
+#include "exchange/pattern_files.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <optional>
+
+namespace exchange {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr double degree = pi / 180.0;
+
+// Numbers in the files: nine significant digits, exponent form.
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "% .9E", value);
+  return text;
+}
+std::string shortest(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+std::string angle(double degrees) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%10.4f", degrees);
+  return text;
+}
+
+// i steps of `step` from `from`: exact at whole-degree steps.
+double at(double from, int i, double step) { return from + i * step; }
+int steps(double span, double step) { return static_cast<int>(std::lround(span / step)); }
+
+// The lines of a text, without their ends (LF or CR LF).
+std::vector<std::string_view> lines_of(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+// The numbers of a line separated by blanks (or commas); none when a field
+// is not a finite number.
+std::optional<std::vector<double>> numbers_of(std::string_view line, bool commas = false) {
+  std::vector<double> values;
+  std::size_t i = 0;
+  const auto separator = [&](char c) { return c == ' ' || c == '\t' || (commas && c == ','); };
+  while (i < line.size()) {
+    while (i < line.size() && separator(line[i])) ++i;
+    if (i == line.size()) break;
+    std::size_t end = i;
+    while (end < line.size() && !separator(line[end])) ++end;
+    std::string_view field = line.substr(i, end - i);
+    if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+    double v = 0.0;
+    const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
+    if (ec != std::errc{} || ptr != field.data() + field.size() || !std::isfinite(v)) return std::nullopt;
+    values.push_back(v);
+    i = end;
+  }
+  return values;
+}
+
+std::string at_line(std::size_t index) { return "line " + std::to_string(index + 1) + ": "; }
+
+}  // namespace
+
+Spherical spherical_components(const PlaneFields& f, double phi) {
+  return {f.e * std::cos(phi), -f.h * std::sin(phi)};
+}
+
+Ludwig3 ludwig3_components(const PlaneFields& f, double phi) {
+  const double c = std::cos(phi), s = std::sin(phi);
+  return {f.e * c * c + f.h * s * s, (f.e - f.h) * s * c};
+}
+
+void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step, const std::string& title) {
+  const int count = steps(360.0, step) + 1;
+  for (const Source& source : sources) {
+    for (const double phi : {0.0, 45.0, 90.0, 135.0}) {
+      std::string block = title + ", " + shortest(source.frequency_ghz) + " GHz, phi = " +
+                          std::to_string(static_cast<int>(phi)) + " deg\n";
+      block += number(-180.0) + ' ' + number(step) + ' ' + std::to_string(count) + ' ' + number(phi) + " 3 1 2\n";
+      out(block);
+      block.clear();
+      for (int i = 0; i < count; ++i) {
+        const double theta = at(-180.0, i, step);
+        // A negative theta lies at |theta| in the half-plane phi + 180.
+        const double p = (theta < 0.0 ? phi + 180.0 : phi) * degree;
+        const Ludwig3 l = ludwig3_components(source.pattern(std::fabs(theta) * degree), p);
+        const Field co = l.co * source.directivity_scale, cross = l.cross * source.directivity_scale;
+        block += number(co.real()) + ' ' + number(co.imag()) + ' ' + number(cross.real()) + ' ' +
+                 number(cross.imag()) + '\n';
+        if (block.size() > 60000) out(block), block.clear();
+      }
+      out(block);
+    }
+  }
+}
+
+namespace {
+// r E in volts for 1 W radiated, from the field scaled to sqrt(directivity).
+double volts(const Source& s) { return s.directivity_scale * std::sqrt(free_space_impedance / (2.0 * pi)); }
+}  // namespace
+
+void write_cst_ffs(const Sink& out, const std::vector<Source>& sources, double step) {
+  std::string head = "// CST Farfield Source File\n\n// Version:\n3.0\n\n// Data Type\nFarfield\n\n// #Frequencies\n" +
+                     std::to_string(sources.size()) +
+                     "\n\n// Position\n0.000000e+00 0.000000e+00 0.000000e+00\n\n// zAxis\n"
+                     "0.000000e+00 0.000000e+00 1.000000e+00\n\n// xAxis\n1.000000e+00 0.000000e+00 "
+                     "0.000000e+00\n\n// Radiated/Accepted/Stimulated Power , Frequency\n";
+  for (const Source& s : sources) head += "1.000000e+00\n1.000000e+00\n1.000000e+00\n" + number(s.frequency_ghz * 1e9) + "\n\n";
+  out(head);
+  const int thetas = steps(180.0, step) + 1, phis = steps(360.0, step) + 1;
+  for (const Source& s : sources) {
+    out("\n// >> Total #phi samples, total #theta samples\n" + std::to_string(phis) + ' ' + std::to_string(thetas) +
+        "\n\n// >> Phi, Theta, Re(E_Theta), Im(E_Theta), Re(E_Phi), Im(E_Phi):\n");
+    // The plane patterns once per theta, then every phi from them.
+    std::vector<PlaneFields> planes;
+    planes.reserve(static_cast<std::size_t>(thetas));
+    for (int t = 0; t < thetas; ++t) planes.push_back(s.pattern(at(0.0, t, step) * degree));
+    const double scale = volts(s);
+    std::string block;
+    for (int p = 0; p < phis; ++p) {
+      const double phi = at(0.0, p, step);
+      for (int t = 0; t < thetas; ++t) {
+        const Spherical c = spherical_components(planes[static_cast<std::size_t>(t)], phi * degree);
+        block += angle(phi) + ' ' + angle(at(0.0, t, step)) + ' ' + number(scale * c.theta.real()) + ' ' +
+                 number(scale * c.theta.imag()) + ' ' + number(scale * c.phi.real()) + ' ' +
+                 number(scale * c.phi.imag()) + '\n';
+        if (block.size() > 60000) out(block), block.clear();
+      }
+    }
+    out(block);
+  }
+}
+
+void write_hfss_ffd(const Sink& out, const std::vector<Source>& sources, double step) {
+  const int thetas = steps(180.0, step) + 1, phis = steps(360.0, step) + 1;
+  out("0 180 " + std::to_string(thetas) + "\n0 360 " + std::to_string(phis) + "\nFrequencies " +
+      std::to_string(sources.size()) + "\n");
+  for (const Source& s : sources) {
+    out("Frequency " + shortest(s.frequency_ghz * 1e9) + "\n");
+    const double scale = volts(s);
+    std::string block;
+    for (int t = 0; t < thetas; ++t) {
+      const PlaneFields f = s.pattern(at(0.0, t, step) * degree);
+      for (int p = 0; p < phis; ++p) {
+        const Spherical c = spherical_components(f, at(0.0, p, step) * degree);
+        block += number(scale * c.theta.real()) + ' ' + number(scale * c.theta.imag()) + ' ' +
+                 number(scale * c.phi.real()) + ' ' + number(scale * c.phi.imag()) + '\n';
+        if (block.size() > 60000) out(block), block.clear();
+      }
+    }
+    out(block);
+  }
+}
+
+void write_cassbeam(const Sink& out, const Source& source, double step) {
+  const auto power = [&](double theta) {
+    const PlaneFields f = source.pattern(theta);
+    return std::norm((f.e + f.h) / 2.0) + std::norm((f.e - f.h) / 2.0);
+  };
+  const double axis = power(0.0);
+  const int count = steps(180.0, step) - 1;
+  std::string block;
+  for (int i = 0; i < count; ++i) {
+    const double theta = at(0.0, i, step);
+    const double db = std::max(10.0 * std::log10(power(theta * degree) / axis), -300.0);
+    char line[64];
+    std::snprintf(line, sizeof line, "%.6f %.6f\n", theta, db);
+    block += line;
+  }
+  out(block);
+}
+
+namespace {
+std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, int& cuts);
+}  // namespace
+
+std::vector<PlaneCuts> read_grasp_cut(std::string_view text) {
+  int cuts = 0;
+  try {
+    return grasp_cuts(lines_of(text), cuts);
+  } catch (const FormatError& e) {
+    if (cuts > 0) throw;
+    throw FormatError(std::string("neither a veskal-pattern table nor a GRASP cut file (") + e.what() + ")");
+  }
+}
+
+namespace {
+std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, int& cuts) {
+  std::vector<PlaneCuts> sets;
+  std::optional<PlaneCuts> pending_e;  // a phi = 0 cut waiting for its phi = 90 cut
+  std::size_t i = 0;
+  while (i < lines.size()) {
+    if (lines[i].find_first_not_of(" \t") == std::string_view::npos) {
+      ++i;
+      continue;
+    }
+    // A title line, then the cut's parameters.
+    if (i + 1 >= lines.size()) throw FormatError(at_line(i) + "a cut title without the cut's parameter line");
+    const auto head = numbers_of(lines[i + 1]);
+    if (!head || head->size() < 6)
+      throw FormatError(at_line(i + 1) + "not a cut's parameter line (V_INI V_INC V_NUM C ICOMP ICUT NCOMP)");
+    const double start = (*head)[0], inc = (*head)[1], num = (*head)[2], phi = (*head)[3];
+    const int icomp = static_cast<int>((*head)[4]), icut = static_cast<int>((*head)[5]);
+    const int ncomp = head->size() > 6 ? static_cast<int>((*head)[6]) : 2;
+    if (!(num >= 1 && num <= 1e7 && num == std::floor(num)) || !(inc > 0.0))
+      throw FormatError(at_line(i + 1) + "V_NUM must be a whole number of samples and V_INC positive");
+    if (icut != 1) throw FormatError(at_line(i + 1) + "only polar cuts (ICUT 1) hold a pattern against theta");
+    if (icomp != 1 && icomp != 3)
+      throw FormatError(at_line(i + 1) + "components must be theta/phi (ICOMP 1) or Ludwig's third co/cross (ICOMP 3)");
+    if (ncomp < 2) throw FormatError(at_line(i + 1) + "NCOMP must be 2 or 3");
+    const auto n = static_cast<std::size_t>(num);
+    if (i + 2 + n > lines.size()) throw FormatError(at_line(lines.size() - 1) + "the cut ends before its V_NUM samples");
+    std::vector<double> angles;
+    std::vector<Field> values;
+    for (std::size_t k = 0; k < n; ++k) {
+      const auto row = numbers_of(lines[i + 2 + k]);
+      if (!row || row->size() < 4) throw FormatError(at_line(i + 2 + k) + "a sample needs four numbers");
+      const double theta = start + static_cast<double>(k) * inc;
+      if (theta < -1e-9 || theta > 180.0 + 1e-9) continue;
+      const Field first((*row)[0], (*row)[1]), second((*row)[2], (*row)[3]);
+      angles.push_back(std::max(theta, 0.0) * degree);
+      values.push_back(icomp == 3 ? first : (phi == 0.0 ? first : -second));
+    }
+    i += 2 + n;
+    ++cuts;
+    const bool e_plane = std::fabs(phi) < 1e-9, h_plane = std::fabs(phi - 90.0) < 1e-9;
+    if (!e_plane && !h_plane) continue;
+    if (angles.empty() || angles.front() != 0.0)
+      throw FormatError(at_line(i - 1) + "the cut at phi = " + shortest(phi) + " has no sample at theta = 0");
+    if (e_plane) {
+      if (pending_e) throw FormatError(at_line(i - 1) + "two phi = 0 cuts without a phi = 90 cut between them");
+      pending_e = PlaneCuts{angles, values, {}};
+    } else {
+      if (!pending_e) throw FormatError(at_line(i - 1) + "a phi = 90 cut before its phi = 0 cut");
+      if (pending_e->angles != angles)
+        throw FormatError(at_line(i - 1) + "the phi = 0 and phi = 90 cuts have different angles");
+      pending_e->h = values;
+      sets.push_back(std::move(*pending_e));
+      pending_e.reset();
+    }
+  }
+  if (cuts == 0) throw FormatError("no cut (a title line, then V_INI V_INC V_NUM C ICOMP ICUT NCOMP)");
+  if (sets.empty() || pending_e) throw FormatError("no pair of polar cuts at phi = 0 and phi = 90 degrees");
+  return sets;
+}
+}  // namespace
+
+PlaneCuts read_pattern_csv(std::string_view text) {
+  const auto lines = lines_of(text);
+  constexpr std::string_view head = "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,";
+  if (lines.empty() || lines[0].substr(0, head.size()) != head)
+    throw FormatError("line 1: not a pattern table (its header is not veskal-pattern's)");
+  if (lines[0].find("phase_centre") != std::string_view::npos)
+    throw FormatError(
+        "line 1: phases referred to each plane's own phase centre do not combine into one pattern; write the "
+        "table with --phase-reference aperture");
+  PlaneCuts cuts;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    const auto row = numbers_of(lines[i], true);
+    if (!row || row->size() != 7) throw FormatError(at_line(i) + "a row needs seven numbers");
+    const double theta = (*row)[0];
+    if (theta < 0.0) continue;
+    if (!cuts.angles.empty() && !(theta * degree > cuts.angles.back()))
+      throw FormatError(at_line(i) + "the angles do not ascend");
+    cuts.angles.push_back(theta * degree);
+    cuts.e.push_back(std::polar(std::pow(10.0, (*row)[1] / 20.0), (*row)[5] * degree));
+    cuts.h.push_back(std::polar(std::pow(10.0, (*row)[2] / 20.0), (*row)[6] * degree));
+  }
+  if (cuts.angles.empty() || cuts.angles.front() != 0.0) throw FormatError("no row at angle 0");
+  if (cuts.angles.size() < 2) throw FormatError("fewer than two angles from 0 on");
+  return cuts;
+}
+
+}  // namespace exchange

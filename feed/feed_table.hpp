@@ -1,0 +1,57 @@
+// What a feed does to a paraboloid, row by row, as veskal-feed prints it:
+// the efficiencies at each reflector (and at the best one) of one frequency,
+// the edge taper, the cross-polar peak, the phase centre placed at the focus,
+// and what the feed would lose at the other candidate phase centres.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reflector/feed.hpp"
+
+namespace feed {
+
+// The candidate phase centres of one frequency (wavelengths behind the
+// pattern's reference point), where known.
+struct Centres {
+  std::optional<double> engine;   // the aperture engine's least-squares fit, mean of the planes
+  std::optional<double> classic;  // the classic model's, mean of the planes
+  std::optional<double> given;    // --phase-centre
+};
+
+struct Row {
+  double frequency_ghz;
+  bool optimum;  // the reflector of the highest aperture efficiency
+  reflector::Figures figures;
+  double wavelength;  // in the unit
+  Centres centres;
+  // The phase efficiency with the feed at each candidate centre.
+  std::optional<double> eta_phase_engine, eta_phase_classic, eta_phase_given;
+  std::optional<double> gain_dbi;  // eta_ap (pi D / lambda)^2, when a diameter is given
+
+  double f_over_d() const { return reflector::f_over_d_for(figures.half_angle); }
+  double half_angle_deg() const { return figures.half_angle / reflector::degree; }
+  double edge_taper_db() const { return (figures.edge_taper_e_db + figures.edge_taper_h_db) / 2.0; }
+  double space_attenuation_db() const { return reflector::space_attenuation_db(figures.half_angle); }
+  double edge_illumination_db() const { return edge_taper_db() + space_attenuation_db(); }
+};
+
+// One frequency's feed and what the rows need beside it.
+struct FrequencyFeed {
+  double frequency_ghz;
+  double wavelength_m;
+  reflector::Feed feed;
+  Centres centres;
+};
+
+// The row of a reflector of half-angle theta0 (radians), the feed at its
+// best phase centre; the row of the optimum reflector. `diameter_m` gives
+// the reflector gain; `units_per_metre` the unit of the lengths.
+Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m, double units_per_metre);
+Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units_per_metre);
+
+// 10 log10 of a ratio; none for a ratio that is not positive.
+std::optional<double> decibels(double ratio);
+
+}  // namespace feed

@@ -1,0 +1,297 @@
+// veskal-feed: what a TE-11 conical horn (or a pattern brought from
+// elsewhere) does to a paraboloid: the feed efficiencies, edge taper,
+// cross-polar peak and best phase centre for each reflector, and the
+// reflector that suits the feed best.
+#include "feed/program.hpp"
+
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "aperture/figures.hpp"
+#include "cli/classic.hpp"
+#include "cli/json.hpp"
+#include "cli/options.hpp"
+#include "cli/output.hpp"
+#include "exchange/pattern_files.hpp"
+#include "feed/formats.hpp"
+#include "feed/render.hpp"
+#include "horn/beamwidth.hpp"
+#include "horn/characteristics.hpp"
+#include "horn/phase_centre.hpp"
+#include "horn/units.hpp"
+#include "numerics/checked_math.hpp"
+#include "reflector/sources.hpp"
+
+namespace feed {
+namespace {
+
+constexpr std::size_t max_frequencies = 1000;
+constexpr std::size_t max_reflectors = 10000;
+constexpr std::size_t max_rows = 100000;
+constexpr std::uintmax_t max_pattern_bytes = 256u << 20;
+// Without a range of reflectors the picture spans these f/D.
+constexpr double picture_from = 0.2, picture_to = 1.5;
+
+struct Options {
+  cli::HornOptions horn;
+  cli::FrequencyOptions frequencies;
+  std::string pattern;
+  std::string f_over_d, half_angle;
+  std::optional<double> phase_centre, diameter;
+  std::string format = "text";
+  std::string output;
+  std::string model;
+};
+
+// A list "a,b,c" or a range "from:to:step" (both ends included, the last
+// within a thousandth of a step).
+std::vector<double> values_of(const std::string& option, const std::string& text) {
+  std::vector<double> values;
+  if (text.find(':') != std::string::npos) {
+    const std::size_t a = text.find(':'), b = text.find(':', a + 1);
+    cli::require(b != std::string::npos && text.find(':', b + 1) == std::string::npos,
+                 option + ": a range is FROM:TO:STEP");
+    const double from = cli::read_double(option, text.substr(0, a));
+    const double to = cli::read_double(option, text.substr(a + 1, b - a - 1));
+    const double step = cli::read_double(option, text.substr(b + 1));
+    cli::require(step > 0.0 && to >= from, option + ": a range needs FROM <= TO and a positive STEP");
+    const double count = std::floor((to - from) / step + 1e-3) + 1.0;
+    cli::require(count <= double(max_reflectors),
+                 option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+    for (double i = 0.0; i < count; i += 1.0) values.push_back(from + i * step);
+    return values;
+  }
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    values.push_back(cli::read_double(option, text.substr(start, comma - start)));
+    cli::require(values.size() <= max_reflectors, option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return values;
+}
+
+// The mean of a model's two plane centres, where both are known.
+std::optional<double> mean(std::optional<double> e, std::optional<double> h) {
+  if (!e || !h || !std::isfinite(*e) || !std::isfinite(*h)) return std::nullopt;
+  return (*e + *h) / 2.0;
+}
+
+std::optional<double> engine_centre(const aperture::Aperture& a) {
+  const aperture::Figures g = aperture::figures(a);
+  if (!g.e_phase_centre || !g.h_phase_centre) return std::nullopt;
+  return mean(g.e_phase_centre->wavelengths, g.h_phase_centre->wavelengths);
+}
+
+std::optional<double> classic_centre(float frequency, const horn::HornInInches& h) {
+  try {
+    float e3 = 0, h3 = 0, e10 = 0, h10 = 0, e_centre = 0, h_centre = 0;
+    horn::HCWBW(frequency, h.aperture_radius, h.slant_radius, e3, h3, e10, h10);
+    horn::CHPCE(frequency, h.aperture_radius, h.slant_radius, e10, e_centre, h10, h_centre);
+    return mean(double(e_centre), double(h_centre));
+  } catch (const numerics::DomainError&) {
+    return std::nullopt;
+  }
+}
+
+// The horn's feed at one frequency in the model, with the engine's and the
+// classic model's phase centres beside it.
+FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model) {
+  const horn::HornInInches h = horn.in_inches();
+  const auto p = reflector::horn_pattern(frequency, h, cli::engine_phase(model));
+  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  if (p.engine) {
+    f.centres.engine = engine_centre(*p.engine);
+  } else {
+    try {
+      f.centres.engine = engine_centre(
+          aperture::Aperture(aperture::horn_from_inches(h.aperture_radius, h.slant_radius, frequency),
+                             aperture::Phase::spherical));
+    } catch (const aperture::InvalidHorn&) {
+      // beyond the engine's domain: no engine centre
+    }
+  }
+  f.centres.classic = classic_centre(frequency, h);
+  return f;
+}
+
+// The cuts of a pattern file: veskal-pattern's CSV or a GRASP cut file.
+std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw cli::UsageError("--pattern: cannot read " + cli::shortened(path) + ": " + std::strerror(errno));
+  std::string text;
+  text.reserve(1 << 16);
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > max_pattern_bytes)
+      throw cli::UsageError("--pattern: " + cli::shortened(path) + ": larger than 256 MiB");
+  }
+  if (in.bad()) throw cli::UsageError("--pattern: cannot read " + cli::shortened(path));
+  try {
+    if (text.rfind("angle_deg,", 0) == 0) return {exchange::read_pattern_csv(text)};
+    return exchange::read_grasp_cut(text);
+  } catch (const exchange::FormatError& e) {
+    throw cli::UsageError("--pattern: " + cli::shortened(path) + ": " + e.what());
+  }
+}
+
+FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::optional<double>& reach_db) {
+  const reflector::SampledPattern sampled(cuts.angles, cuts.e, cuts.h);
+  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9),
+                  reflector::Feed(sampled, sampled.reach(), sampled.panels()), {}};
+  const auto last = sampled(sampled.reach()), axis = sampled(0.0);
+  const double level = 10.0 * std::log10((std::norm(last.e) + std::norm(last.h)) / (std::norm(axis.e) + std::norm(axis.h)));
+  if (sampled.reach() < std::numbers::pi - 1e-9) reach_db = level;
+  return f;
+}
+
+}  // namespace
+
+int program(int argc, char** argv) {
+  CLI::App app{"Feed efficiencies of a TE-11 mode conical horn on a paraboloid: spillover, illumination, "
+               "phase, polarisation, edge taper, cross-polar peak, best phase centre and the optimum f/D",
+               "veskal-feed"};
+  app.set_version_flag("--version", "veskal-feed " VESKAL_VERSION);
+  Options o;
+  cli::add_horn_options(app, o.horn, false);
+  cli::add_frequency_options(app, o.frequencies);
+  auto* pattern = app.add_option("--pattern", o.pattern,
+                                 "E- and H-plane cuts instead of a horn: a veskal-pattern CSV table "
+                                 "(phases referred to the aperture) or a GRASP .cut file (cuts at phi 0 and 90)");
+  auto* f_over_d = app.add_option("--f-over-d", o.f_over_d,
+                                  "prime-focus paraboloids by f/D: a value, a list a,b,c or a range FROM:TO:STEP");
+  auto* half_angle = app.add_option("--half-angle", o.half_angle,
+                                    "reflectors by the half-angle the rim subtends at the focus, degrees (a "
+                                    "Cassegrain system's equivalent paraboloid): a value, list or range");
+  f_over_d->excludes(half_angle);
+  cli::add_number(app, "--phase-centre", o.phase_centre,
+                  "also show the phase efficiency with the feed's phase centre this far behind the aperture "
+                  "(the pattern's reference point), in --unit");
+  cli::add_number(app, "--reflector-diameter", o.diameter, "the reflector's diameter, in --unit: its gain");
+  app.add_option("--format", o.format, "text, csv, json, or svg (a picture of one frequency)")
+      ->check(CLI::IsMember({"text", "csv", "json", "svg"}))
+      ->capture_default_str();
+  app.add_option("--output", o.output, "file to write (default: standard output)");
+  o.model = "spherical";
+  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
+                        "the horn's pattern: classic (the report's routines) or the aperture engine with a "
+                        "quadratic or spherical aperture phase");
+  for (const char* name : {"--aperture-diameter", "--slant-radius", "--cone-angle", "--waveguide-diameter",
+                           "--axial-length", "--cone-length"})
+    app.get_option(name)->excludes(pattern);
+  auto* model = app.get_option("--model");
+  model->excludes(pattern);
+
+  horn::Horn horn;
+  cli::Frequencies frequencies;
+  std::vector<double> half_angles;  // radians
+  std::vector<exchange::PlaneCuts> cuts;
+  std::int32_t unit = 1;
+  const auto usage = cli::parse(app, argc, argv, [&] {
+    using cli::require;
+    unit = cli::unit_code(o.horn.unit);
+    if (o.pattern.empty()) {
+      require(o.horn.aperture_diameter.has_value(), "--aperture-diameter or --pattern: a horn or a pattern is needed");
+      horn = cli::horn_from(o.horn);
+    }
+    frequencies = cli::frequencies(o.frequencies, max_frequencies);
+    if (!o.f_over_d.empty())
+      for (const double v : values_of("--f-over-d", o.f_over_d)) {
+        require(v > 0.0 && reflector::half_angle_for(v) <= reflector::largest_half_angle,
+                "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+        half_angles.push_back(reflector::half_angle_for(v));
+      }
+    if (!o.half_angle.empty())
+      for (const double v : values_of("--half-angle", o.half_angle)) {
+        require(v > 0.0 && v <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+        half_angles.push_back(v * reflector::degree);
+      }
+    require(double(frequencies.count) * double(half_angles.size() + 1) <= double(max_rows),
+            "too many rows: frequencies times reflectors at most 100000");
+    require(o.format != "svg" || frequencies.count == 1, "--format svg: draws one frequency; give one");
+    if (o.diameter) require(*o.diameter > 0.0, "--reflector-diameter: must be a positive length");
+    if (!o.pattern.empty()) {
+      cuts = read_cuts(o.pattern);
+      require(std::int64_t(cuts.size()) == frequencies.count,
+              "--pattern: " + cli::shortened(o.pattern) + " holds " + std::to_string(cuts.size()) +
+                  (cuts.size() == 1 ? " pattern" : " patterns") + " (one per frequency); give " +
+                  std::to_string(cuts.size()) + (cuts.size() == 1 ? " frequency" : " frequencies"));
+    }
+  });
+  if (usage) return *usage;
+  const cli::Model chosen = cli::model_from(o.model);
+  const double units_per_metre = horn::units_per_metre(unit);
+  const std::optional<double> diameter_m =
+      o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
+  const std::string unit_name(horn::unit_name(unit));
+  const bool from_file = !o.pattern.empty();
+
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  nlohmann::ordered_json source = nlohmann::ordered_json::object();
+  if (from_file)
+    source["pattern"] = o.pattern;
+  else
+    source["horn"] = cli::horn_json(horn);
+  const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);
+  const std::string title =
+      from_file ? "Pattern " + cli::shortened(o.pattern) : "TE-11 conical horn, " + cli::horn_description(horn);
+  if (o.format == "csv") out.write(csv_header());
+  if (o.format == "json") out.write(json_head(source, model_text, unit_name));
+  if (o.format == "text")
+    out.write("veskal-feed " VESKAL_VERSION ": " + title + "; " +
+              (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + "\n\n");
+
+  bool any_row = false;
+  float largest_phase_error = 0.0f;
+  for (std::int64_t i = 0; i < frequencies.count; ++i) {
+    const float frequency = frequencies[i];
+    std::optional<double> reach_db;
+    FrequencyFeed f = from_file ? file_feed(cuts[static_cast<std::size_t>(i)], frequency, reach_db)
+                                : horn_feed(horn, frequency, chosen);
+    if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
+    if (reach_db)
+      std::cerr << "veskal-feed: at " << cli::shortest(frequency) << " GHz the pattern ends at "
+                << cli::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
+                << cli::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
+    if (!from_file && chosen == cli::Model::classic) {
+      const float s = horn::phase_error(horn.in_inches(), frequency);
+      if (cli::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
+    }
+    std::vector<Row> rows;
+    rows.reserve(half_angles.size() + 1);
+    for (const double t : half_angles) rows.push_back(reflector_row(f, t, diameter_m, units_per_metre));
+    rows.push_back(optimum_row(f, diameter_m, units_per_metre));
+    if (o.format == "csv")
+      for (const Row& r : rows) out.write(csv_row(r));
+    if (o.format == "json")
+      for (const Row& r : rows) out.write(json_row(r, !std::exchange(any_row, true)));
+    if (o.format == "text") out.write(text_block(rows, unit_name, diameter_m.has_value()));
+    if (o.format == "svg") {
+      double from = picture_from, to = picture_to;
+      if (half_angles.size() >= 2) {
+        from = to = rows.front().f_over_d();
+        for (const Row& r : rows)
+          if (!r.optimum) from = std::min(from, r.f_over_d()), to = std::max(to, r.f_over_d());
+        if (!(to > from)) from = picture_from, to = picture_to;
+      }
+      const std::string subtitle =
+          (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + ", " +
+          cli::shortest(frequency) + " GHz; the feed at its best phase centre";
+      out.write(to_svg(f, rows, Picture{title, subtitle, from, to}));
+    }
+  }
+  if (o.format == "json") out.write(json_tail(any_row));
+  transaction.commit();
+  if (largest_phase_error > 0.0f)
+    std::cerr << "veskal-feed: " << cli::beyond_tables_warning(largest_phase_error) << "\n";
+  return 0;
+}
+
+}  // namespace feed
