@@ -34,7 +34,8 @@ constexpr std::size_t max_reflectors = 10000;
 constexpr std::size_t max_rows = 100000;
 constexpr std::uintmax_t max_pattern_bytes = 256u << 20;
 // Without a range of reflectors the picture spans these f/D.
-constexpr double picture_from = 0.2, picture_to = 1.5;
+// and always the optimum's, up to picture_widest.
+constexpr double picture_from = 0.2, picture_to = 1.5, picture_widest = 5.0;
 
 struct Options {
   cli::HornOptions horn;
@@ -274,13 +275,18 @@ int program(int argc, char** argv) {
       for (const Row& r : rows) out.write(json_row(r, !std::exchange(any_row, true)));
     if (o.format == "text") out.write(text_block(rows, unit_name, diameter_m.has_value()));
     if (o.format == "svg") {
+      // The reflectors asked for (or the default span) and the optimum.
       double from = picture_from, to = picture_to;
       if (half_angles.size() >= 2) {
         from = to = rows.front().f_over_d();
-        for (const Row& r : rows)
-          if (!r.optimum) from = std::min(from, r.f_over_d()), to = std::max(to, r.f_over_d());
-        if (!(to > from)) from = picture_from, to = picture_to;
+        for (const Row& r : rows) from = std::min(from, r.f_over_d()), to = std::max(to, r.f_over_d());
       }
+      from = std::min(from, rows.back().f_over_d());
+      to = std::min(std::max(to, rows.back().f_over_d()), picture_widest);
+      if (!(to > from)) from = picture_from, to = picture_to;
+      const double margin = (to - from) / 20.0;  // the marks clear of the frame
+      from = std::max(from - margin, from / 2.0);
+      to += margin;
       const std::string subtitle =
           (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + ", " +
           cli::shortest(frequency) + " GHz; the feed at its best phase centre";

@@ -106,9 +106,10 @@ std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture
     const double x = upper.x(fd);
     if (r.optimum) {
       s += line(x, upper.top, x, lower.top + lower.height, "stroke=\"#d62728\" stroke-dasharray=\"4 4\"");
-      s += text(x + 6, upper.top + 14,
+      const bool left_of = x > upper.left + upper.width / 2;
+      s += text(left_of ? x - 6 : x + 6, upper.top + upper.height - 10,
                 "optimum f/D " + two_decimals(fd) + ", \xCE\xB7 " + two_decimals(r.figures.eta.aperture()),
-                "fill=\"#d62728\" font-size=\"12\"");
+                std::string("fill=\"#d62728\" font-size=\"12\"") + (left_of ? " text-anchor=\"end\"" : ""));
     }
     s += marker(x, upper.y(r.figures.eta.aperture()), "#d62728", r.optimum);
     s += marker(x, lower.y(std::max(r.edge_illumination_db(), floor_db)), "#000000", r.optimum);
