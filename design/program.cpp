@@ -21,6 +21,7 @@
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
 #include "numerics/checked_math.hpp"
+#include "reflector/sources.hpp"
 
 namespace design {
 namespace {
@@ -29,6 +30,7 @@ struct Options {
   std::optional<float> frequency_option;
   float frequency = 0.0f;
   std::optional<double> gain, beamwidth_3db, beamwidth_10db;
+  std::optional<double> f_over_d, half_angle, edge_taper;
   std::string plane = "mean";
   bool shortest = false;
   std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
@@ -93,9 +95,19 @@ struct Design {
   float phase_error;
   Figures classic;
   std::optional<Figures> quadratic, spherical;  // the engine's, where shown
+  std::optional<reflector::Figures> on_reflector;  // in the design's model, for a reflector requirement
 };
 
+std::string reflector_text(const design::Problem& p) {
+  return "a paraboloid of f/D " + fixed(reflector::f_over_d_for(p.half_angle), 3) + " (half-angle " +
+         fixed(p.half_angle / reflector::degree, 2) + " degrees)";
+}
+
 std::string requirement_text(const design::Problem& p) {
+  if (p.quantity == design::Quantity::aperture_efficiency)
+    return "the highest aperture efficiency on " + reflector_text(p);
+  if (p.quantity == design::Quantity::edge_taper)
+    return "a mean edge taper of " + fixed(p.value, 2) + " dB on " + reflector_text(p);
   const char* plane = p.plane == design::Plane::e   ? "n E-plane "
                       : p.plane == design::Plane::h ? "n H-plane "
                                                     : " mean ";
@@ -145,6 +157,18 @@ std::string text_of(const Design& d, const Options& o) {
     t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
          (d.quadratic ? padded(fixed(r.get(*d.quadratic), r.decimals), 20) : "") +
          (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
+  if (d.on_reflector) {
+    const reflector::Figures& r = *d.on_reflector;
+    t += "\n  On " + reflector_text(d.problem) + ", " + o.model + " model, the feed at its best phase centre:\n";
+    const std::pair<const char*, double> lines[] = {{"aperture efficiency", r.eta.aperture()},
+                                                    {"spillover", r.eta.spillover},
+                                                    {"illumination", r.eta.illumination},
+                                                    {"phase", r.eta.phase},
+                                                    {"polarisation", r.eta.polarisation}};
+    for (const auto& [label, v] : lines) line(label, fixed(v, 4), "");
+    line("edge taper E, H", fixed(r.edge_taper_e_db, 2) + " " + fixed(r.edge_taper_h_db, 2), "dB");
+    line("best phase centre", fixed(r.phase_centre, 3), "wavelengths behind the aperture");
+  }
   t += "\n  Phase centres: behind the aperture plane, toward the apex";
   t += d.quadratic || d.spherical
            ? "; the engine's are least-squares fits over each plane's 10 dB half-angle.\n"
@@ -168,20 +192,36 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   const design::Problem& p = d.problem;
   nlohmann::ordered_json requirement = {
       {"frequency_ghz", cli::json_number(o.frequency)},
-      {"quantity", p.quantity == design::Quantity::gain            ? "gain_db"
-                   : p.quantity == design::Quantity::beamwidth_3db ? "beamwidth_3db_deg"
-                                                                   : "beamwidth_10db_deg"},
+      {"quantity", p.quantity == design::Quantity::gain                  ? "gain_db"
+                   : p.quantity == design::Quantity::beamwidth_3db       ? "beamwidth_3db_deg"
+                   : p.quantity == design::Quantity::beamwidth_10db      ? "beamwidth_10db_deg"
+                   : p.quantity == design::Quantity::edge_taper          ? "edge_taper_db"
+                                                                         : "eta_aperture"},
       {"value", p.value},
       {"model", o.model}};
-  if (p.quantity != design::Quantity::gain) requirement["plane"] = o.plane;
+  if (p.quantity == design::Quantity::beamwidth_3db || p.quantity == design::Quantity::beamwidth_10db)
+    requirement["plane"] = o.plane;
+  if (p.quantity == design::Quantity::aperture_efficiency) requirement.erase("value");
+  if (p.quantity == design::Quantity::edge_taper || p.quantity == design::Quantity::aperture_efficiency) {
+    requirement["f_over_d"] = reflector::f_over_d_for(p.half_angle);
+    requirement["half_angle_deg"] = p.half_angle / reflector::degree;
+  }
   nlohmann::ordered_json all = {{"classic", figures(d.classic)}};
   if (d.quadratic) all["quadratic"] = figures(*d.quadratic);
   if (d.spherical) all["spherical"] = figures(*d.spherical);
-  return {{"program", "veskal-design"},
-          {"requirement", requirement},
-          {"horn", cli::horn_json(d.horn)},
-          {"phase_error", cli::json_number(d.phase_error)},
-          {"figures", all}};
+  nlohmann::ordered_json out = {{"program", "veskal-design"},
+                                 {"requirement", requirement},
+                                 {"horn", cli::horn_json(d.horn)},
+                                 {"phase_error", cli::json_number(d.phase_error)},
+                                 {"figures", all}};
+  if (d.on_reflector) {
+    const reflector::Figures& r = *d.on_reflector;
+    out["reflector"] = {{"eta_aperture", r.eta.aperture()},           {"eta_spillover", r.eta.spillover},
+                        {"eta_illumination", r.eta.illumination},     {"eta_phase", r.eta.phase},
+                        {"eta_polarisation", r.eta.polarisation},     {"edge_taper_e_db", r.edge_taper_e_db},
+                        {"edge_taper_h_db", r.edge_taper_h_db},       {"phase_centre_wavelengths", r.phase_centre}};
+  }
+  return out;
 }
 
 // The answers that make veskal report the horn: the range of --start/--stop/
@@ -230,7 +270,9 @@ horn::Horn horn_of(const design::Solution& s, const design::Problem& p, const Op
 }  // namespace
 
 int program(int argc, char** argv) {
-  CLI::App app{"The TE-11 mode conical horn for a gain or a beamwidth at one frequency", "veskal-design"};
+  CLI::App app{"The TE-11 mode conical horn for a gain, a beamwidth, or a reflector (the highest aperture "
+               "efficiency, or an edge taper) at one frequency",
+               "veskal-design"};
   app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
   Options o;
   cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
@@ -262,10 +304,22 @@ int program(int argc, char** argv) {
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
   app.add_option("--answers", o.answers, "write the answers that make veskal report the horn");
+  auto* f_over_d = cli::add_number(app, "--f-over-d", o.f_over_d,
+                                   "the horn that lights a prime-focus paraboloid of this f/D best (the "
+                                   "highest aperture efficiency), or with --edge-taper");
+  auto* half_angle = cli::add_number(app, "--half-angle", o.half_angle,
+                                     "the same for the half-angle the reflector's rim subtends at the focus, "
+                                     "degrees");
+  auto* taper = cli::add_number(app, "--edge-taper", o.edge_taper,
+                                "required mean edge taper of the E and H planes at the reflector's rim, dB "
+                                "below the axis (with --f-over-d or --half-angle)");
+  f_over_d->excludes(half_angle);
   cli::add_frequency_options(app, o.band);
-  for (auto* a : {gain, bw3, bw10})
-    for (auto* b : {gain, bw3, bw10})
+  for (auto* a : {gain, bw3, bw10, taper})
+    for (auto* b : {gain, bw3, bw10, taper})
       if (a != b) a->excludes(b);
+  for (auto* a : {gain, bw3, bw10}) a->excludes(f_over_d)->excludes(half_angle);
+  plane->excludes(taper)->excludes(f_over_d)->excludes(half_angle);
   shortest->excludes(aperture)->excludes(slant);
   aperture->excludes(slant);
   plane->excludes(gain);
@@ -277,10 +331,28 @@ int program(int argc, char** argv) {
     o.frequency = *o.frequency_option;
     require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
-    require(o.gain || o.beamwidth_3db || o.beamwidth_10db,
-            "--gain, --beamwidth-3db or --beamwidth-10db: one requirement is needed");
+    const bool on_reflector = o.f_over_d || o.half_angle;
+    require(o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
+            "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
+    require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
     p.frequency = o.frequency;
-    if (o.gain) {
+    if (on_reflector) {
+      if (o.f_over_d) {
+        require(*o.f_over_d > 0.0 && reflector::half_angle_for(*o.f_over_d) <= reflector::largest_half_angle,
+                "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+        p.half_angle = reflector::half_angle_for(*o.f_over_d);
+      } else {
+        require(*o.half_angle > 0.0 && *o.half_angle <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+        p.half_angle = *o.half_angle * reflector::degree;
+      }
+      p.quantity = design::Quantity::aperture_efficiency;
+      if (o.edge_taper) {
+        require(std::fabs(*o.edge_taper) > 0.0 && std::fabs(*o.edge_taper) <= 60.0,
+                "--edge-taper: must lie within 0 ... 60 dB below the axis");
+        p.quantity = design::Quantity::edge_taper;
+        p.value = std::fabs(*o.edge_taper);  // below the axis, whichever sign is typed
+      }
+    } else if (o.gain) {
       p.quantity = design::Quantity::gain, p.value = *o.gain;
     } else {
       const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
@@ -343,10 +415,18 @@ int program(int argc, char** argv) {
   if (shown(cli::Model::spherical))
     d.spherical = engine_figures(d.horn, o.frequency, aperture::Phase::spherical);
 
-  // The horn as written must meet the requirement to its printed digits.
+  const bool reflector_design =
+      p.quantity == design::Quantity::edge_taper || p.quantity == design::Quantity::aperture_efficiency;
+  if (reflector_design) {
+    const auto pattern = reflector::horn_pattern(o.frequency, inches, cli::engine_phase(p.model));
+    d.on_reflector = pattern.feed().figures(p.half_angle);
+  }
+  // The horn as written must meet the requirement to its printed digits
+  // (the highest efficiency has no value to meet).
   const auto achieved = design::figure(p, inches.aperture_radius, inches.slant_radius);
   const double tolerance = p.quantity == design::Quantity::gain ? 0.005 : 0.05;
-  if (!achieved || !(std::abs(*achieved - p.value) < tolerance)) {
+  if (p.quantity != design::Quantity::aperture_efficiency &&
+      (!achieved || !(std::abs(*achieved - p.value) < tolerance))) {
     std::cerr << "veskal-design: the horn found gives " << fixed(achieved, 3) << " instead of "
               << fixed(p.value, 3) << " once its lengths are rounded; no design is written\n";
     return cli::failure_status;

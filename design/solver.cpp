@@ -15,6 +15,7 @@
 #include "horn/gain.hpp"
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
+#include "reflector/sources.hpp"
 
 namespace design {
 namespace {
@@ -26,15 +27,27 @@ constexpr double min_phase_error = 1e-4;
 using cli::fixed;
 
 // The requirement as text, and a value of its quantity with its unit.
-std::string unit_of(Quantity q) { return q == Quantity::gain ? " dB" : " degrees"; }
-std::string value_text(Quantity q, double v) { return fixed(v, q == Quantity::gain ? 2 : 1) + unit_of(q); }
+std::string unit_of(Quantity q) {
+  return q == Quantity::gain || q == Quantity::edge_taper ? " dB" : q == Quantity::aperture_efficiency ? "" : " degrees";
+}
+std::string value_text(Quantity q, double v) {
+  return fixed(v, q == Quantity::gain || q == Quantity::edge_taper ? 2 : q == Quantity::aperture_efficiency ? 4 : 1) +
+         unit_of(q);
+}
 std::string what(const Problem& p) {
   if (p.quantity == Quantity::gain) return "gain";
+  if (p.quantity == Quantity::edge_taper)
+    return " mean edge taper at " + fixed(p.half_angle * numerics::degrees_per_radian, 1) + " degrees";
+  if (p.quantity == Quantity::aperture_efficiency) return "n aperture efficiency";
   const char* plane = p.plane == Plane::e ? "n E-plane " : p.plane == Plane::h ? "n H-plane " : " mean ";
   return plane + std::string(p.quantity == Quantity::beamwidth_3db ? "3 dB beamwidth" : "10 dB beamwidth");
 }
 
 double wavelength(const Problem& p) { return double(horn::wavelength(p.frequency)); }
+
+// Gain and edge taper grow with the aperture at a fixed phase error;
+// beamwidths shrink.
+bool grows(const Problem& p) { return p.quantity == Quantity::gain || p.quantity == Quantity::edge_taper; }
 
 // The aperture radius at which the figure reaches the value, for phase error
 // s fixed; none when no aperture between `lo` and `hi` does. Gain grows and
@@ -44,7 +57,7 @@ std::optional<double> aperture_for(const Problem& p, double s, double lo, double
   auto excess = [&](double a) {
     const auto v = figure(p, a, aperture::slant_radius_for(a, lambda, s));
     if (!v) return -infinity;  // an aperture too small for the model: too little gain, too wide a beam
-    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+    return grows(p) ? *v - p.value : p.value - *v;
   };
   double f_lo = excess(lo), f_hi = excess(hi);
   if (!(f_lo <= 0.0 && f_hi >= 0.0)) return std::nullopt;
@@ -68,7 +81,7 @@ std::optional<double> phase_error_for(const Problem& p, double a) {
   auto excess = [&](double s) {
     const auto v = figure(p, a, aperture::slant_radius_for(a, lambda, s));
     if (!v) return std::nan("");
-    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+    return grows(p) ? *v - p.value : p.value - *v;
   };
   constexpr int steps = 160;
   double previous_s = min_phase_error, previous = excess(previous_s);
@@ -126,7 +139,7 @@ Solution fixed_slant_radius(const Problem& p) {
   auto excess = [&](double a) {
     const auto v = value(a);
     if (!v) return std::nan("");
-    return p.quantity == Quantity::gain ? *v - p.value : p.value - *v;
+    return grows(p) ? *v - p.value : p.value - *v;
   };
   // The gain peaks at the optimum aperture: only the apertures up to it count.
   double top = a_hi;
@@ -171,8 +184,12 @@ Solution shortest(const Problem& p) {
   // below 11 dB up to s = 0.8), or where u = 12 (beyond every table's level
   // point) falls inside the beamwidth.
   const double a_lo = std::max(lambda / 10.0, p.waveguide_radius.value_or(0.0) * 1.000001);
-  const double ka_hi = p.quantity == Quantity::gain
-                           ? std::pow(10.0, (p.value + 12.0) / 20.0)
+  // An edge taper: up to u = ka sin theta0 = 3.8, short of the E plane's
+  // first null (3.83 without phase error), beyond which the taper is no
+  // longer monotonic in the aperture.
+  const double ka_hi = p.quantity == Quantity::gain ? std::pow(10.0, (p.value + 12.0) / 20.0)
+                       : p.quantity == Quantity::edge_taper
+                           ? 3.8 / std::sin(p.half_angle)
                            : 12.0 / std::sin(std::min(p.value / 2.0, 80.0) / numerics::degrees_per_radian);
   double a_hi = std::max(a_lo * 2.0, ka_hi * lambda / (2.0 * pi));
   // The engine computes nothing beyond its domain.
@@ -217,11 +234,98 @@ Solution shortest(const Problem& p) {
   return *design(grid[static_cast<std::size_t>(best)]);
 }
 
+// The mean edge taper (dB below the axis) or the aperture efficiency of a
+// horn on the problem's reflector; none below the TE-11 cut-off.
+std::optional<double> reflector_figure(const Problem& p, double aperture_radius, double slant_radius) {
+  const double ka = 2.0 * pi * aperture_radius / wavelength(p);
+  if (!(ka >= aperture::te11_root * 1.0001)) return std::nullopt;
+  const horn::HornInInches inches{static_cast<float>(aperture_radius), static_cast<float>(slant_radius)};
+  if (p.model != Model::classic && !(ka <= aperture::max_ka)) return std::nullopt;
+  const auto pattern = reflector::horn_pattern(p.frequency, inches, cli::engine_phase(p.model));
+  if (p.quantity == Quantity::edge_taper) {
+    const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
+    const double taper = 10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
+    return std::isfinite(taper) ? std::optional(-taper) : std::nullopt;
+  }
+  return pattern.feed().aperture_efficiency(p.half_angle);
+}
+
+// The horn of the highest aperture efficiency on the reflector. A smooth
+// cone's efficiency grows as its phase error falls (a longer horn is always
+// a little better), so without a fixed slant radius the design is the
+// shortest horn (the largest s) within efficiency_slack of the limit s -> 0,
+// the aperture chosen anew for each s. Cones of half-angle up to 45 degrees
+// (R >= a sqrt 2): a wider flare is a flange more than a horn.
+Solution best_on_reflector(const Problem& p) {
+  const double widest_cone = std::numbers::sqrt2;
+  const double lambda = wavelength(p);
+  const double sine = std::sin(p.half_angle);
+  auto efficiency = [&](double a, double R) { return figure(p, a, R).value_or(0.0); };
+  // The best of a scan of `points` over [lo, hi], then Brent's maximiser
+  // between its neighbours.
+  auto maximise = [](auto&& f, double lo, double hi, int points) {
+    double best_x = lo, best = -1.0;
+    for (int i = 0; i < points; ++i) {
+      const double x = lo + (hi - lo) * i / (points - 1);
+      const double v = f(x);
+      if (v > best) best = v, best_x = x;
+    }
+    const double step = (hi - lo) / (points - 1);
+    const auto [x, v] = boost::math::tools::brent_find_minima(
+        [&](double t) { return -f(t); }, std::max(lo, best_x - step), std::min(hi, best_x + step), 30);
+    return -v >= best ? std::pair{x, -v} : std::pair{best_x, best};
+  };
+  const double b = p.waveguide_radius.value_or(0.0) * 1.000001;
+  const double a_cut = aperture::te11_root * 1.0001 * lambda / (2.0 * pi);
+  const double a_lo = std::max({0.5 / sine * lambda / (2.0 * pi), a_cut, b});
+  double a_hi = std::max(a_lo * 1.01, 6.0 / sine * lambda / (2.0 * pi));
+  if (p.model != Model::classic) a_hi = std::min(a_hi, aperture::max_ka * lambda / (2.0 * pi));
+  const auto none = [] {
+    return Infeasible(
+        "no horn lights this reflector within the limits (an aperture above the TE-11 cut-off, s up to 0.8, "
+        "a cone of 45 degrees at most)");
+  };
+
+  if (p.constraint == Constraint::slant_radius) {
+    const double R = p.slant_radius;
+    a_hi = std::min({a_hi, R / widest_cone, std::sqrt(2.0 * lambda * R * max_phase_error)});
+    if (!(a_hi > a_lo)) throw none();
+    const auto [a, v] = maximise([&](double a) { return efficiency(a, R); }, a_lo, a_hi, 25);
+    if (!(v > 0.0)) throw none();
+    return {a, R};
+  }
+  // The best aperture (or the fixed one) at phase error s, and its efficiency.
+  const bool fixed_a = p.constraint == Constraint::aperture;
+  auto at_s = [&](double s) {
+    if (fixed_a) return std::pair{p.aperture_radius, efficiency(p.aperture_radius, aperture::slant_radius_for(p.aperture_radius, lambda, s))};
+    return maximise(
+        [&](double a) { return efficiency(a, std::max(a * widest_cone, aperture::slant_radius_for(a, lambda, s))); },
+        a_lo, a_hi, 25);
+  };
+  constexpr double s_limit = 1e-3;  // the long horn's limit, near enough
+  const double s_hi =
+      fixed_a ? std::min(max_phase_error, p.aperture_radius / (2.0 * lambda * widest_cone)) : max_phase_error;
+  const auto limit = at_s(s_limit);
+  if (!(limit.second > 0.0)) throw none();
+  const double target = limit.second - efficiency_slack;
+  auto solution = [&](double s) {
+    const double a = at_s(s).first;
+    return Solution{a, std::max(a * widest_cone, aperture::slant_radius_for(a, lambda, s))};
+  };
+  if (at_s(s_hi).second >= target) return solution(s_hi);
+  std::uintmax_t iterations = 40;
+  const auto r = boost::math::tools::toms748_solve([&](double s) { return at_s(s).second - target; }, s_limit, s_hi,
+                                                   boost::math::tools::eps_tolerance<double>(20), iterations);
+  return solution(r.first);  // the side that meets the target
+}
+
 }  // namespace
 
 std::optional<double> figure(const Problem& p, double aperture_radius, double slant_radius) {
   if (!(aperture_radius > 0.0 && slant_radius >= aperture_radius) || !std::isfinite(slant_radius))
     return std::nullopt;
+  if (p.quantity == Quantity::edge_taper || p.quantity == Quantity::aperture_efficiency)
+    return reflector_figure(p, aperture_radius, slant_radius);
   const bool gain = p.quantity == Quantity::gain;
   const bool three = p.quantity == Quantity::beamwidth_3db;
   auto plane_value = [&](double e, double h) {
@@ -294,6 +398,7 @@ std::optional<double> root_near(F f, double x0, double lo, double hi) {
 }  // namespace
 
 Solution solve(const Problem& p) {
+  if (p.quantity == Quantity::aperture_efficiency) return best_on_reflector(p);
   if (p.model == Model::classic || p.quantity != Quantity::gain) return solve_in_model(p);
   Problem stand_in = p;
   stand_in.aperture_formula = true;

@@ -20,6 +20,18 @@
 //   fixed slant radius: the aperture; for a gain the smaller of the two
 //     apertures that meet it.
 //
+//   highest aperture efficiency: at a fixed slant radius the aperture that
+//     maximises it (a scan, then Brent's maximiser). Otherwise the efficiency
+//     of a smooth cone grows as its phase error falls, without a maximum
+//     short of an infinitely long horn: the design is the shortest horn (the
+//     largest s, by TOMS 748) whose efficiency lies within efficiency_slack
+//     of the limit s -> 0, the aperture maximising it for each s (or fixed),
+//     the cone's half-angle at most 45 degrees.
+//     Apertures with u = ka sin theta0 within 0.5 ... 6 (an edge taper from a
+//     fraction of a dB to the first null);
+//   edge taper: as a gain (it grows with the aperture at fixed s), apertures
+//     up to u = 3.8, short of the E plane's first null.
+//
 // A gain in the engine's models is sought with the aperture formula (a
 // single radial integral, within 0.02 dB of the directivity for ka >= 8),
 // then met exactly with the integrated directivity by one root search in
@@ -35,7 +47,11 @@
 
 namespace design {
 
-enum class Quantity { gain, beamwidth_3db, beamwidth_10db };
+// On a reflector of half-angle theta0 (Problem::half_angle): the mean edge
+// taper at theta0 in dB below the axis (grows with the aperture, as the gain
+// does), or the highest aperture efficiency (no value: the horn that
+// maximises it, reflector/feed.hpp, the feed at its best phase centre).
+enum class Quantity { gain, beamwidth_3db, beamwidth_10db, edge_taper, aperture_efficiency };
 enum class Plane { e, h, mean };
 using cli::Model;
 enum class Constraint { shortest, aperture, slant_radius };
@@ -50,6 +66,7 @@ struct Problem {
   double aperture_radius = 0.0;            // inches, for Constraint::aperture
   double slant_radius = 0.0;               // inches, for Constraint::slant_radius
   std::optional<double> waveguide_radius;  // inches
+  double half_angle = 0.0;                 // radians, the reflector's theta0
   // The engine's gain by the aperture formula 10 log10((ka)^2 efficiency)
   // instead of the integrated directivity: the stand-in that a gain design
   // in the engine's models searches with before the last step.
@@ -77,5 +94,9 @@ std::optional<double> figure(const Problem& problem, double aperture_radius, dou
 
 // The largest phase error a design may have.
 inline constexpr double max_phase_error = 0.8;
+
+// A reflector design's horn may fall this far below the efficiency of an
+// infinitely long one (1 %, 0.04 dB), to be as short as that allows.
+inline constexpr double efficiency_slack = 0.01;
 
 }  // namespace design

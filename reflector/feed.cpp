@@ -300,6 +300,8 @@ double Feed::phase_efficiency(double half_angle, double phase_centre) {
   return evaluate(half_angle, phase_centre).eta.phase;
 }
 
+double Feed::aperture_efficiency(double half_angle) { return evaluate(half_angle, std::nullopt).eta.aperture(); }
+
 double Feed::total_power() { return evaluate(std::min(reach_, largest_half_angle), 0.0).sums.total; }
 
 double Feed::best_phase_centre(double half_angle) { return evaluate(half_angle, std::nullopt).phase_centre; }

@@ -128,6 +128,8 @@ class Feed {
   Figures figures(double half_angle, std::optional<double> phase_centre = std::nullopt);
 
   double phase_efficiency(double half_angle, double phase_centre);
+  // The aperture efficiency at theta0 with the feed at its best phase centre.
+  double aperture_efficiency(double half_angle);
   double best_phase_centre(double half_angle);
   double closed_form_phase_centre(double half_angle);
 
