@@ -332,9 +332,9 @@ int program(int argc, char** argv) {
     require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
     const bool on_reflector = o.f_over_d || o.half_angle;
+    require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
     require(o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
             "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
-    require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
     p.frequency = o.frequency;
     if (on_reflector) {
       if (o.f_over_d) {

@@ -47,9 +47,12 @@
 // width over [0, reach] (the last panel cut at theta0); the count of panels
 // starts at the constructor's and doubles until every integral of the figures
 // (and the phase integral at the phase centre used) agrees with the doubled
-// rule within the tolerance (1e-10 relative; 1e-7 for the classic model's
-// single-precision pattern); the finer result is kept (test: within 1e-6 of
-// a rule with 16 times the panels). At most 2^15 panels; a pattern that does
+// rule within the tolerance (1e-10; 1e-7 for the classic model's
+// single-precision pattern) of its scale: the whole power for the power
+// integrals, int |CO| tan(theta/2) for the two aperture integrals, so that
+// each efficiency is converged to about that much of 1 (a phase integral that
+// nearly cancels is not asked for more digits than it has). The finer result
+// is kept (test: within 1e-6 of a rule with 16 times the panels). At most 2^15 panels; a pattern that does
 // not converge there raises NotConverged.
 //
 // Domain: 0 < theta0 <= 170 degrees (f/D >= 0.022); tan(theta/2) grows
@@ -134,8 +137,10 @@ class Feed {
   double closed_form_phase_centre(double half_angle);
 
   // The theta0 within [from, to] of the highest aperture efficiency (the
-  // feed at the best phase centre for each): a scan every 2 degrees, then
-  // Brent's maximiser between the best scan point's neighbours.
+  // feed at the best phase centre for each): a scan in steps of 5 % of
+  // theta0, ended where the efficiency has fallen below half its best beyond
+  // twice the best angle, then Brent's maximiser between the best scan
+  // point's neighbours.
   Figures optimum(double from = 1.0 * degree, double to = largest_half_angle);
 
   // int_0^reach P sin theta dtheta: the radiated power over 2 pi.
