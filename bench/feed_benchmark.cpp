@@ -63,7 +63,10 @@ void optimum(benchmark::State& state) {
     benchmark::DoNotOptimize(feed.optimum());
   }
 }
-BENCHMARK(optimum)->ArgNames({"ka", "spherical"})->ArgsProduct({{8, 20, 60}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(optimum)
+    ->ArgNames({"ka", "spherical"})
+    ->ArgsProduct({{8, 20, 60}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

@@ -60,8 +60,8 @@ CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<flo
 }
 
 void add_horn_options(CLI::App& app, HornOptions& o, bool required) {
-  auto* aperture =
-      add_number(app, "--aperture-diameter", o.aperture_diameter, "inner diameter of the aperture, in --unit");
+  auto* aperture = add_number(app, "--aperture-diameter", o.aperture_diameter,
+                              "inner diameter of the aperture, in --unit");
   if (required) aperture->required();
   add_number(app, "--slant-radius", o.slant_radius, "cone apex to aperture rim along the wall, in --unit");
   add_number(app, "--cone-angle", o.cone_angle, "half angle of the cone, degrees");

@@ -94,7 +94,7 @@ struct Design {
   horn::Horn horn;
   float phase_error;
   Figures classic;
-  std::optional<Figures> quadratic, spherical;  // the engine's, where shown
+  std::optional<Figures> quadratic, spherical;     // the engine's, where shown
   std::optional<reflector::Figures> on_reflector;  // in the design's model, for a reflector requirement
 };
 
@@ -159,7 +159,8 @@ std::string text_of(const Design& d, const Options& o) {
          (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
   if (d.on_reflector) {
     const reflector::Figures& r = *d.on_reflector;
-    t += "\n  On " + reflector_text(d.problem) + ", " + o.model + " model, the feed at its best phase centre:\n";
+    t += "\n  On " + reflector_text(d.problem) + ", " + o.model +
+         " model, the feed at its best phase centre:\n";
     const std::pair<const char*, double> lines[] = {{"aperture efficiency", r.eta.aperture()},
                                                     {"spillover", r.eta.spillover},
                                                     {"illumination", r.eta.illumination},
@@ -192,11 +193,11 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   const design::Problem& p = d.problem;
   nlohmann::ordered_json requirement = {
       {"frequency_ghz", cli::json_number(o.frequency)},
-      {"quantity", p.quantity == design::Quantity::gain                  ? "gain_db"
-                   : p.quantity == design::Quantity::beamwidth_3db       ? "beamwidth_3db_deg"
-                   : p.quantity == design::Quantity::beamwidth_10db      ? "beamwidth_10db_deg"
-                   : p.quantity == design::Quantity::edge_taper          ? "edge_taper_db"
-                                                                         : "eta_aperture"},
+      {"quantity", p.quantity == design::Quantity::gain             ? "gain_db"
+                   : p.quantity == design::Quantity::beamwidth_3db  ? "beamwidth_3db_deg"
+                   : p.quantity == design::Quantity::beamwidth_10db ? "beamwidth_10db_deg"
+                   : p.quantity == design::Quantity::edge_taper     ? "edge_taper_db"
+                                                                    : "eta_aperture"},
       {"value", p.value},
       {"model", o.model}};
   if (p.quantity == design::Quantity::beamwidth_3db || p.quantity == design::Quantity::beamwidth_10db)
@@ -210,16 +211,17 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   if (d.quadratic) all["quadratic"] = figures(*d.quadratic);
   if (d.spherical) all["spherical"] = figures(*d.spherical);
   nlohmann::ordered_json out = {{"program", "veskal-design"},
-                                 {"requirement", requirement},
-                                 {"horn", cli::horn_json(d.horn)},
-                                 {"phase_error", cli::json_number(d.phase_error)},
-                                 {"figures", all}};
+                                {"requirement", requirement},
+                                {"horn", cli::horn_json(d.horn)},
+                                {"phase_error", cli::json_number(d.phase_error)},
+                                {"figures", all}};
   if (d.on_reflector) {
     const reflector::Figures& r = *d.on_reflector;
-    out["reflector"] = {{"eta_aperture", r.eta.aperture()},           {"eta_spillover", r.eta.spillover},
-                        {"eta_illumination", r.eta.illumination},     {"eta_phase", r.eta.phase},
-                        {"eta_polarisation", r.eta.polarisation},     {"edge_taper_e_db", r.edge_taper_e_db},
-                        {"edge_taper_h_db", r.edge_taper_h_db},       {"phase_centre_wavelengths", r.phase_centre}};
+    out["reflector"] = {
+        {"eta_aperture", r.eta.aperture()},       {"eta_spillover", r.eta.spillover},
+        {"eta_illumination", r.eta.illumination}, {"eta_phase", r.eta.phase},
+        {"eta_polarisation", r.eta.polarisation}, {"edge_taper_e_db", r.edge_taper_e_db},
+        {"edge_taper_h_db", r.edge_taper_h_db},   {"phase_centre_wavelengths", r.phase_centre}};
   }
   return out;
 }
@@ -270,9 +272,10 @@ horn::Horn horn_of(const design::Solution& s, const design::Problem& p, const Op
 }  // namespace
 
 int program(int argc, char** argv) {
-  CLI::App app{"The TE-11 mode conical horn for a gain, a beamwidth, or a reflector (the highest aperture "
-               "efficiency, or an edge taper) at one frequency",
-               "veskal-design"};
+  CLI::App app{
+      "The TE-11 mode conical horn for a gain, a beamwidth, or a reflector (the highest aperture "
+      "efficiency, or an edge taper) at one frequency",
+      "veskal-design"};
   app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
   Options o;
   cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
@@ -333,8 +336,9 @@ int program(int argc, char** argv) {
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
     const bool on_reflector = o.f_over_d || o.half_angle;
     require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
-    require(o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
-            "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
+    require(
+        o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
+        "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
     p.frequency = o.frequency;
     if (on_reflector) {
       if (o.f_over_d) {
@@ -342,7 +346,8 @@ int program(int argc, char** argv) {
                 "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
         p.half_angle = reflector::half_angle_for(*o.f_over_d);
       } else {
-        require(*o.half_angle > 0.0 && *o.half_angle <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+        require(*o.half_angle > 0.0 && *o.half_angle <= 170.0,
+                "--half-angle: must lie within 0 ... 170 degrees");
         p.half_angle = *o.half_angle * reflector::degree;
       }
       p.quantity = design::Quantity::aperture_efficiency;
@@ -388,7 +393,7 @@ int program(int argc, char** argv) {
   if (usage) return *usage;
 
   const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
-  Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}};
+  Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
 
   // The TE-11 mode must propagate in the aperture and in the waveguide at

@@ -28,10 +28,14 @@ using cli::fixed;
 
 // The requirement as text, and a value of its quantity with its unit.
 std::string unit_of(Quantity q) {
-  return q == Quantity::gain || q == Quantity::edge_taper ? " dB" : q == Quantity::aperture_efficiency ? "" : " degrees";
+  return q == Quantity::gain || q == Quantity::edge_taper ? " dB"
+         : q == Quantity::aperture_efficiency             ? ""
+                                                          : " degrees";
 }
 std::string value_text(Quantity q, double v) {
-  return fixed(v, q == Quantity::gain || q == Quantity::edge_taper ? 2 : q == Quantity::aperture_efficiency ? 4 : 1) +
+  return fixed(v, q == Quantity::gain || q == Quantity::edge_taper ? 2
+                  : q == Quantity::aperture_efficiency             ? 4
+                                                                   : 1) +
          unit_of(q);
 }
 std::string what(const Problem& p) {
@@ -244,7 +248,8 @@ std::optional<double> reflector_figure(const Problem& p, double aperture_radius,
   const auto pattern = reflector::horn_pattern(p.frequency, inches, cli::engine_phase(p.model));
   if (p.quantity == Quantity::edge_taper) {
     const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
-    const double taper = 10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
+    const double taper =
+        10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
     return std::isfinite(taper) ? std::optional(-taper) : std::nullopt;
   }
   return pattern.feed().aperture_efficiency(p.half_angle);
@@ -297,9 +302,13 @@ Solution best_on_reflector(const Problem& p) {
   // The best aperture (or the fixed one) at phase error s, and its efficiency.
   const bool fixed_a = p.constraint == Constraint::aperture;
   auto at_s = [&](double s) {
-    if (fixed_a) return std::pair{p.aperture_radius, efficiency(p.aperture_radius, aperture::slant_radius_for(p.aperture_radius, lambda, s))};
+    if (fixed_a)
+      return std::pair{p.aperture_radius, efficiency(p.aperture_radius, aperture::slant_radius_for(
+                                                                            p.aperture_radius, lambda, s))};
     return maximise(
-        [&](double a) { return efficiency(a, std::max(a * widest_cone, aperture::slant_radius_for(a, lambda, s))); },
+        [&](double a) {
+          return efficiency(a, std::max(a * widest_cone, aperture::slant_radius_for(a, lambda, s)));
+        },
         a_lo, a_hi, 25);
   };
   constexpr double s_limit = 1e-3;  // the long horn's limit, near enough
@@ -314,8 +323,9 @@ Solution best_on_reflector(const Problem& p) {
   };
   if (at_s(s_hi).second >= target) return solution(s_hi);
   std::uintmax_t iterations = 40;
-  const auto r = boost::math::tools::toms748_solve([&](double s) { return at_s(s).second - target; }, s_limit, s_hi,
-                                                   boost::math::tools::eps_tolerance<double>(20), iterations);
+  const auto r =
+      boost::math::tools::toms748_solve([&](double s) { return at_s(s).second - target; }, s_limit, s_hi,
+                                        boost::math::tools::eps_tolerance<double>(20), iterations);
   return solution(r.first);  // the side that meets the target
 }
 

@@ -11,6 +11,8 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 constexpr double degree = pi / 180.0;
+// Values a pattern's sums can square and add without overflow.
+constexpr double largest_field = 1e100, largest_db = 1000.0;
 
 // Numbers in the files: nine significant digits, exponent form.
 std::string number(double value) {
@@ -82,13 +84,15 @@ Ludwig3 ludwig3_components(const PlaneFields& f, double phi) {
   return {f.e * c * c + f.h * s * s, (f.e - f.h) * s * c};
 }
 
-void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step, const std::string& title) {
+void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step,
+                     const std::string& title) {
   const int count = steps(360.0, step) + 1;
   for (const Source& source : sources) {
     for (const double phi : {0.0, 45.0, 90.0, 135.0}) {
-      std::string block = title + ", " + shortest(source.frequency_ghz) + " GHz, phi = " +
-                          std::to_string(static_cast<int>(phi)) + " deg\n";
-      block += number(-180.0) + ' ' + number(step) + ' ' + std::to_string(count) + ' ' + number(phi) + " 3 1 2\n";
+      std::string block = title + ", " + shortest(source.frequency_ghz) +
+                          " GHz, phi = " + std::to_string(static_cast<int>(phi)) + " deg\n";
+      block +=
+          number(-180.0) + ' ' + number(step) + ' ' + std::to_string(count) + ' ' + number(phi) + " 3 1 2\n";
       out(block);
       block.clear();
       for (int i = 0; i < count; ++i) {
@@ -112,17 +116,19 @@ double volts(const Source& s) { return s.directivity_scale * std::sqrt(free_spac
 }  // namespace
 
 void write_cst_ffs(const Sink& out, const std::vector<Source>& sources, double step) {
-  std::string head = "// CST Farfield Source File\n\n// Version:\n3.0\n\n// Data Type\nFarfield\n\n// #Frequencies\n" +
-                     std::to_string(sources.size()) +
-                     "\n\n// Position\n0.000000e+00 0.000000e+00 0.000000e+00\n\n// zAxis\n"
-                     "0.000000e+00 0.000000e+00 1.000000e+00\n\n// xAxis\n1.000000e+00 0.000000e+00 "
-                     "0.000000e+00\n\n// Radiated/Accepted/Stimulated Power , Frequency\n";
-  for (const Source& s : sources) head += "1.000000e+00\n1.000000e+00\n1.000000e+00\n" + number(s.frequency_ghz * 1e9) + "\n\n";
+  std::string head =
+      "// CST Farfield Source File\n\n// Version:\n3.0\n\n// Data Type\nFarfield\n\n// #Frequencies\n" +
+      std::to_string(sources.size()) +
+      "\n\n// Position\n0.000000e+00 0.000000e+00 0.000000e+00\n\n// zAxis\n"
+      "0.000000e+00 0.000000e+00 1.000000e+00\n\n// xAxis\n1.000000e+00 0.000000e+00 "
+      "0.000000e+00\n\n// Radiated/Accepted/Stimulated Power , Frequency\n";
+  for (const Source& s : sources)
+    head += "1.000000e+00\n1.000000e+00\n1.000000e+00\n" + number(s.frequency_ghz * 1e9) + "\n\n";
   out(head);
   const int thetas = steps(180.0, step) + 1, phis = steps(360.0, step) + 1;
   for (const Source& s : sources) {
-    out("\n// >> Total #phi samples, total #theta samples\n" + std::to_string(phis) + ' ' + std::to_string(thetas) +
-        "\n\n// >> Phi, Theta, Re(E_Theta), Im(E_Theta), Re(E_Phi), Im(E_Phi):\n");
+    out("\n// >> Total #phi samples, total #theta samples\n" + std::to_string(phis) + ' ' +
+        std::to_string(thetas) + "\n\n// >> Phi, Theta, Re(E_Theta), Im(E_Theta), Re(E_Phi), Im(E_Phi):\n");
     // The plane patterns once per theta, then every phi from them.
     std::vector<PlaneFields> planes;
     planes.reserve(static_cast<std::size_t>(thetas));
@@ -212,16 +218,24 @@ std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, in
     if (!head || head->size() < 6)
       throw FormatError(at_line(i + 1) + "not a cut's parameter line (V_INI V_INC V_NUM C ICOMP ICUT NCOMP)");
     const double start = (*head)[0], inc = (*head)[1], num = (*head)[2], phi = (*head)[3];
-    const int icomp = static_cast<int>((*head)[4]), icut = static_cast<int>((*head)[5]);
-    const int ncomp = head->size() > 6 ? static_cast<int>((*head)[6]) : 2;
+    // The codes are small whole numbers; anything else matches none of them.
+    const auto code = [&](std::size_t k, int otherwise) {
+      if (k >= head->size()) return otherwise;
+      const double v = (*head)[k];
+      return v >= 0.0 && v <= 100.0 && v == std::floor(v) ? static_cast<int>(v) : -1;
+    };
+    const int icomp = code(4, -1), icut = code(5, -1), ncomp = code(6, 2);
     if (!(num >= 1 && num <= 1e7 && num == std::floor(num)) || !(inc > 0.0))
       throw FormatError(at_line(i + 1) + "V_NUM must be a whole number of samples and V_INC positive");
-    if (icut != 1) throw FormatError(at_line(i + 1) + "only polar cuts (ICUT 1) hold a pattern against theta");
+    if (icut != 1)
+      throw FormatError(at_line(i + 1) + "only polar cuts (ICUT 1) hold a pattern against theta");
     if (icomp != 1 && icomp != 3)
-      throw FormatError(at_line(i + 1) + "components must be theta/phi (ICOMP 1) or Ludwig's third co/cross (ICOMP 3)");
+      throw FormatError(at_line(i + 1) +
+                        "components must be theta/phi (ICOMP 1) or Ludwig's third co/cross (ICOMP 3)");
     if (ncomp < 2) throw FormatError(at_line(i + 1) + "NCOMP must be 2 or 3");
     const auto n = static_cast<std::size_t>(num);
-    if (i + 2 + n > lines.size()) throw FormatError(at_line(lines.size() - 1) + "the cut ends before its V_NUM samples");
+    if (i + 2 + n > lines.size())
+      throw FormatError(at_line(lines.size() - 1) + "the cut ends before its V_NUM samples");
     std::vector<double> angles;
     std::vector<Field> values;
     for (std::size_t k = 0; k < n; ++k) {
@@ -229,6 +243,9 @@ std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, in
       if (!row || row->size() < 4) throw FormatError(at_line(i + 2 + k) + "a sample needs four numbers");
       const double theta = start + static_cast<double>(k) * inc;
       if (theta < -1e-9 || theta > 180.0 + 1e-9) continue;
+      for (std::size_t c = 0; c < 4; ++c)
+        if (!(std::fabs((*row)[c]) <= largest_field))
+          throw FormatError(at_line(i + 2 + k) + "a field value beyond 1e100");
       const Field first((*row)[0], (*row)[1]), second((*row)[2], (*row)[3]);
       angles.push_back(std::max(theta, 0.0) * degree);
       values.push_back(icomp == 3 ? first : (phi == 0.0 ? first : -second));
@@ -240,7 +257,8 @@ std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, in
     if (angles.empty() || angles.front() != 0.0)
       throw FormatError(at_line(i - 1) + "the cut at phi = " + shortest(phi) + " has no sample at theta = 0");
     if (e_plane) {
-      if (pending_e) throw FormatError(at_line(i - 1) + "two phi = 0 cuts without a phi = 90 cut between them");
+      if (pending_e)
+        throw FormatError(at_line(i - 1) + "two phi = 0 cuts without a phi = 90 cut between them");
       pending_e = PlaneCuts{angles, values, {}};
     } else {
       if (!pending_e) throw FormatError(at_line(i - 1) + "a phi = 90 cut before its phi = 0 cut");
@@ -272,6 +290,9 @@ PlaneCuts read_pattern_csv(std::string_view text) {
     const auto row = numbers_of(lines[i], true);
     if (!row || row->size() != 7) throw FormatError(at_line(i) + "a row needs seven numbers");
     const double theta = (*row)[0];
+    if (!(std::fabs((*row)[1]) <= largest_db && std::fabs((*row)[2]) <= largest_db))
+      throw FormatError(at_line(i) + "an amplitude beyond 1000 dB");
+    if (theta > 180.0) throw FormatError(at_line(i) + "an angle beyond 180 degrees");
     if (theta < 0.0) continue;
     if (!cuts.angles.empty() && !(theta * degree > cuts.angles.back()))
       throw FormatError(at_line(i) + "the angles do not ascend");

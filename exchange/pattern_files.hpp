@@ -74,7 +74,8 @@ struct Source {
 using Sink = std::function<void(std::string_view)>;
 
 // `step` in degrees, dividing 180 into whole steps (the caller checks).
-void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step, const std::string& title);
+void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step,
+                     const std::string& title);
 void write_cst_ffs(const Sink& out, const std::vector<Source>& sources, double step);
 void write_hfss_ffd(const Sink& out, const std::vector<Source>& sources, double step);
 void write_cassbeam(const Sink& out, const Source& source, double step);

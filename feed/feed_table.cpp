@@ -6,8 +6,8 @@
 namespace feed {
 namespace {
 
-Row complete(FrequencyFeed& f, const reflector::Figures& figures, bool optimum, std::optional<double> diameter_m,
-             double units_per_metre) {
+Row complete(FrequencyFeed& f, const reflector::Figures& figures, bool optimum,
+             std::optional<double> diameter_m, double units_per_metre) {
   Row row{f.frequency_ghz, optimum, figures, f.wavelength_m * units_per_metre, f.centres, {}, {}, {}, {}};
   const auto at = [&](const std::optional<double>& centre) -> std::optional<double> {
     if (!centre) return std::nullopt;
@@ -30,7 +30,8 @@ std::optional<double> decibels(double ratio) {
   return 10.0 * std::log10(ratio);
 }
 
-Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m, double units_per_metre) {
+Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m,
+                  double units_per_metre) {
   return complete(f, f.feed.figures(half_angle), false, diameter_m, units_per_metre);
 }
 

@@ -48,7 +48,8 @@ struct FrequencyFeed {
 // The row of a reflector of half-angle theta0 (radians), the feed at its
 // best phase centre; the row of the optimum reflector. `diameter_m` gives
 // the reflector gain; `units_per_metre` the unit of the lengths.
-Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m, double units_per_metre);
+Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m,
+                  double units_per_metre);
 Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units_per_metre);
 
 // 10 log10 of a ratio; none for a ratio that is not positive.

@@ -81,7 +81,8 @@ std::string csv_row(const Row& row) {
   return line + "\r\n";
 }
 
-std::string json_head(const nlohmann::ordered_json& source, const std::string& model, const std::string& unit) {
+std::string json_head(const nlohmann::ordered_json& source, const std::string& model,
+                      const std::string& unit) {
   nlohmann::ordered_json head = nlohmann::ordered_json::object();
   head["program"] = "veskal-feed";
   for (const auto& [key, value] : source.items()) head[key] = value;
@@ -134,19 +135,23 @@ std::string ratio_db(double ratio) { return field(ratio, 7, 4) + field(db(ratio)
 std::string text_block(const std::vector<Row>& rows, const std::string& unit, bool with_gain) {
   if (rows.empty()) return "";
   const Row& first = rows.front();
-  std::string out = "Frequency " + cli::shortest(cli::nine_digits(first.frequency_ghz)) + " GHz, wavelength " +
-                    cli::shortest(cli::nine_digits(first.wavelength)) + " " + unit + "\n\n";
+  std::string out = "Frequency " + cli::shortest(cli::nine_digits(first.frequency_ghz)) +
+                    " GHz, wavelength " + cli::shortest(cli::nine_digits(first.wavelength)) + " " + unit +
+                    "\n\n";
   out += "Efficiencies (ratio, dB), the feed's best phase centre at the focus\n";
-  out += "            f/D   theta0     spillover     illumination      phase        polarisation      aperture";
+  out +=
+      "            f/D   theta0     spillover     illumination      phase        polarisation      aperture";
   out += with_gain ? "     gain\n" : "\n";
   out += "                    deg";
-  out += with_gain ? "                                                                                       dBi\n"
-                   : "\n";
+  out += with_gain
+             ? "                                                                                       dBi\n"
+             : "\n";
   for (const Row& r : rows) {
     out += r.optimum ? "optimum " : "given   ";
-    out += field(r.f_over_d(), 7, 3) + field(r.half_angle_deg(), 9, 2) + "  " + ratio_db(r.figures.eta.spillover) +
-           "  " + ratio_db(r.figures.eta.illumination) + "  " + ratio_db(r.figures.eta.phase) + "  " +
-           ratio_db(r.figures.eta.polarisation) + "  " + ratio_db(r.figures.eta.aperture());
+    out += field(r.f_over_d(), 7, 3) + field(r.half_angle_deg(), 9, 2) + "  " +
+           ratio_db(r.figures.eta.spillover) + "  " + ratio_db(r.figures.eta.illumination) + "  " +
+           ratio_db(r.figures.eta.phase) + "  " + ratio_db(r.figures.eta.polarisation) + "  " +
+           ratio_db(r.figures.eta.aperture());
     if (with_gain) out += field(r.gain_dbi, 9, 2);
     out += "\n";
   }
@@ -155,16 +160,20 @@ std::string text_block(const std::vector<Row>& rows, const std::string& unit, bo
   out += "                                              att.                      dB   deg\n";
   for (const Row& r : rows) {
     out += r.optimum ? "optimum " : "given   ";
-    const Value xp_angle =
-        r.figures.peak_cross_polar_db ? Value(r.figures.peak_cross_polar_angle / reflector::degree) : std::nullopt;
+    const Value xp_angle = r.figures.peak_cross_polar_db
+                               ? Value(r.figures.peak_cross_polar_angle / reflector::degree)
+                               : std::nullopt;
     out += field(r.f_over_d(), 7, 3) + field(r.figures.edge_taper_e_db, 10, 2) +
            field(r.figures.edge_taper_h_db, 9, 2) + field(r.edge_taper_db(), 9, 2) +
            field(r.space_attenuation_db(), 8, 2) + field(r.edge_illumination_db(), 11, 2) +
            field(r.figures.peak_cross_polar_db, 14, 2) + field(xp_angle, 6, 1) + "\n";
   }
-  out += "\nPhase centre at the focus (behind the reference point) and the phase efficiency at other positions\n";
-  out += "            f/D         best position  eta_phase   engine's fit  eta_phase   classic  eta_phase     "
-         "given  eta_phase\n";
+  out +=
+      "\nPhase centre at the focus (behind the reference point) and the phase efficiency at other "
+      "positions\n";
+  out +=
+      "            f/D         best position  eta_phase   engine's fit  eta_phase   classic  eta_phase     "
+      "given  eta_phase\n";
   char unit_head[16];
   std::snprintf(unit_head, sizeof unit_head, "%8s", unit.c_str());
   out += std::string("                   wavelengths ") + unit_head +
@@ -173,9 +182,9 @@ std::string text_block(const std::vector<Row>& rows, const std::string& unit, bo
     out += r.optimum ? "optimum " : "given   ";
     out += field(r.f_over_d(), 7, 3) + field(r.figures.phase_centre, 14, 4) +
            field(r.figures.phase_centre * r.wavelength, 9, 4) + field(r.figures.eta.phase, 11, 4) +
-           field(r.centres.engine, 15, 4) + field(r.eta_phase_engine, 11, 4) + field(r.centres.classic, 10, 4) +
-           field(r.eta_phase_classic, 11, 4) + field(r.centres.given, 10, 4) + field(r.eta_phase_given, 11, 4) +
-           "\n";
+           field(r.centres.engine, 15, 4) + field(r.eta_phase_engine, 11, 4) +
+           field(r.centres.classic, 10, 4) + field(r.eta_phase_classic, 11, 4) +
+           field(r.centres.given, 10, 4) + field(r.eta_phase_given, 11, 4) + "\n";
   }
   return out + "\n";
 }

@@ -29,7 +29,8 @@ std::string csv_row(const Row& row);
 
 // The JSON document around the rows: its head (up to the rows' array) and
 // tail; each row an object.
-std::string json_head(const nlohmann::ordered_json& source, const std::string& model, const std::string& unit);
+std::string json_head(const nlohmann::ordered_json& source, const std::string& model,
+                      const std::string& unit);
 std::string json_row(const Row& row, bool first);
 std::string json_tail(bool any_row);
 

@@ -70,7 +70,8 @@ std::vector<double> values_of(const std::string& option, const std::string& text
   for (;;) {
     const std::size_t comma = text.find(',', start);
     values.push_back(cli::read_double(option, text.substr(start, comma - start)));
-    cli::require(values.size() <= max_reflectors, option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+    cli::require(values.size() <= max_reflectors,
+                 option + ": at most " + std::to_string(max_reflectors) + " reflectors");
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -124,7 +125,8 @@ FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model mode
 // The cuts of a pattern file: veskal-pattern's CSV or a GRASP cut file.
 std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw cli::UsageError("--pattern: cannot read " + cli::shortened(path) + ": " + std::strerror(errno));
+  if (!in)
+    throw cli::UsageError("--pattern: cannot read " + cli::shortened(path) + ": " + std::strerror(errno));
   std::string text;
   text.reserve(1 << 16);
   char buffer[1 << 16];
@@ -144,10 +146,13 @@ std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
 
 FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::optional<double>& reach_db) {
   const reflector::SampledPattern sampled(cuts.angles, cuts.e, cuts.h);
-  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9),
-                  reflector::Feed(sampled, sampled.reach(), sampled.panels()), {}};
+  FrequencyFeed f{double(frequency),
+                  aperture::speed_of_light / (double(frequency) * 1e9),
+                  reflector::Feed(sampled, sampled.reach(), sampled.panels()),
+                  {}};
   const auto last = sampled(sampled.reach()), axis = sampled(0.0);
-  const double level = 10.0 * std::log10((std::norm(last.e) + std::norm(last.h)) / (std::norm(axis.e) + std::norm(axis.h)));
+  const double level =
+      10.0 * std::log10((std::norm(last.e) + std::norm(last.h)) / (std::norm(axis.e) + std::norm(axis.h)));
   if (sampled.reach() < std::numbers::pi - 1e-9) reach_db = level;
   return f;
 }
@@ -155,18 +160,21 @@ FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::o
 }  // namespace
 
 int program(int argc, char** argv) {
-  CLI::App app{"Feed efficiencies of a TE-11 mode conical horn on a paraboloid: spillover, illumination, "
-               "phase, polarisation, edge taper, cross-polar peak, best phase centre and the optimum f/D",
-               "veskal-feed"};
+  CLI::App app{
+      "Feed efficiencies of a TE-11 mode conical horn on a paraboloid: spillover, illumination, "
+      "phase, polarisation, edge taper, cross-polar peak, best phase centre and the optimum f/D",
+      "veskal-feed"};
   app.set_version_flag("--version", "veskal-feed " VESKAL_VERSION);
   Options o;
   cli::add_horn_options(app, o.horn, false);
   cli::add_frequency_options(app, o.frequencies);
-  auto* pattern = app.add_option("--pattern", o.pattern,
-                                 "E- and H-plane cuts instead of a horn: a veskal-pattern CSV table "
-                                 "(phases referred to the aperture) or a GRASP .cut file (cuts at phi 0 and 90)");
-  auto* f_over_d = app.add_option("--f-over-d", o.f_over_d,
-                                  "prime-focus paraboloids by f/D: a value, a list a,b,c or a range FROM:TO:STEP");
+  auto* pattern =
+      app.add_option("--pattern", o.pattern,
+                     "E- and H-plane cuts instead of a horn: a veskal-pattern CSV table "
+                     "(phases referred to the aperture) or a GRASP .cut file (cuts at phi 0 and 90)");
+  auto* f_over_d =
+      app.add_option("--f-over-d", o.f_over_d,
+                     "prime-focus paraboloids by f/D: a value, a list a,b,c or a range FROM:TO:STEP");
   auto* half_angle = app.add_option("--half-angle", o.half_angle,
                                     "reflectors by the half-angle the rim subtends at the focus, degrees (a "
                                     "Cassegrain system's equivalent paraboloid): a value, list or range");
@@ -198,7 +206,8 @@ int program(int argc, char** argv) {
     using cli::require;
     unit = cli::unit_code(o.horn.unit);
     if (o.pattern.empty()) {
-      require(o.horn.aperture_diameter.has_value(), "--aperture-diameter or --pattern: a horn or a pattern is needed");
+      require(o.horn.aperture_diameter.has_value(),
+              "--aperture-diameter or --pattern: a horn or a pattern is needed");
       horn = cli::horn_from(o.horn);
     }
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
@@ -241,13 +250,14 @@ int program(int argc, char** argv) {
   else
     source["horn"] = cli::horn_json(horn);
   const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);
-  const std::string title =
-      from_file ? "Pattern " + cli::shortened(o.pattern) : "TE-11 conical horn, " + cli::horn_description(horn);
+  const std::string title = from_file ? "Pattern " + cli::shortened(o.pattern)
+                                      : "TE-11 conical horn, " + cli::horn_description(horn);
   if (o.format == "csv") out.write(csv_header());
   if (o.format == "json") out.write(json_head(source, model_text, unit_name));
   if (o.format == "text")
     out.write("veskal-feed " VESKAL_VERSION ": " + title + "; " +
-              (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + "\n\n");
+              (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") +
+              "\n\n");
 
   bool any_row = false;
   float largest_phase_error = 0.0f;

@@ -69,9 +69,16 @@ std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture
   const double step_db = plot::nice_step(-lowest, 6);
   const double floor_db = std::max(-60.0, std::floor(lowest / step_db) * step_db);
 
-  const plot::Panel upper{left, top, width - left - right, panel_height, p.f_over_d_from, p.f_over_d_to, 0.0, 1.0};
-  const plot::Panel lower{left,          top + panel_height + gap, width - left - right, panel_height,
-                          p.f_over_d_from, p.f_over_d_to,         floor_db,             0.0};
+  const plot::Panel upper{left, top, width - left - right, panel_height, p.f_over_d_from, p.f_over_d_to,
+                          0.0,  1.0};
+  const plot::Panel lower{left,
+                          top + panel_height + gap,
+                          width - left - right,
+                          panel_height,
+                          p.f_over_d_from,
+                          p.f_over_d_to,
+                          floor_db,
+                          0.0};
   std::string s = plot::document_start(width, height);
   const auto title = plot::title_lines(p.title, 80);
   s += text(width / 2, title.size() > 1 ? 22 : 28, title[0],
@@ -82,15 +89,19 @@ std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture
   s += upper.axes("", "Efficiency (ratio)", 10, 5);
   s += lower.axes("f/D of the paraboloid", "Level at the rim (dB)", 10, 6);
 
-  const auto fd_of = [&](int i) { return p.f_over_d_from + (p.f_over_d_to - p.f_over_d_from) * i / (picture_points - 1); };
+  const auto fd_of = [&](int i) {
+    return p.f_over_d_from + (p.f_over_d_to - p.f_over_d_from) * i / (picture_points - 1);
+  };
   for (int k = 0; k < 5; ++k) {
     std::vector<std::pair<double, double>> points;
+    points.reserve(picture_points);
     for (int i = 0; i < picture_points; ++i)
       points.emplace_back(upper.x(fd_of(i)), upper.y(efficiency_of(samples[static_cast<std::size_t>(i)], k)));
     s += plot::curve(points, efficiency_curves[k].colour, efficiency_curves[k].dashed);
   }
   for (int k = 0; k < 3; ++k) {
     std::vector<std::pair<double, double>> points;
+    points.reserve(picture_points);
     for (int i = 0; i < picture_points; ++i) {
       const double v = edge_of(samples[static_cast<std::size_t>(i)], k);
       points.emplace_back(lower.x(fd_of(i)), std::isfinite(v) && v >= floor_db ? lower.y(v) : NAN);

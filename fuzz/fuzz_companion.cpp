@@ -2,11 +2,13 @@
 // input is one argument. The program parses and computes as from a shell,
 // with standard output sent to /dev/null and its messages to standard error
 // dropped (libFuzzer keeps standard error for its reports); --output and
-// --answers are dropped, so that no file is written. So that every input
+// --answers are dropped, so that no file is written, and --pattern, so that
+// no file is read (fuzz_exchange reads patterns). So that every input
 // ends within the fuzzer's time limit, an input whose numbers could ask for
 // a horn large in wavelengths or for many rows is passed over: every number
-// it holds lies within 12 in magnitude and within a factor of 12 of each
-// other, so ka stays below 40 and a sweep below 13 rows; a design asks for
+// it holds (a range FROM:TO:STEP counts as three) lies within 12 in
+// magnitude and within a factor of 12 of each other, so ka stays below 40
+// and a sweep or a range of reflectors below 13 rows; a design asks for
 // at most 25 dB of gain and beamwidths of at least 20 degrees (the programs'
 // own limits are tested elsewhere). The exit status
 // must be 0, 1 or 2. FUZZ_PROGRAM names the program's function.
@@ -62,7 +64,7 @@ bool small_enough(const std::vector<std::string>& arguments) {
     if (const std::size_t equals = text.find('='); equals != std::string_view::npos)
       text.remove_prefix(equals + 1);
     for (std::size_t start = 0; start <= text.size();) {
-      const std::size_t comma = std::min(text.find(',', start), text.size());
+      const std::size_t comma = std::min(text.find_first_of(",:", start), text.size());
       if (const auto number = numerics::parse_decimal(text.substr(start, comma - start))) {
         const double value = std::abs(numerics::nearest_double(*number));
         if (!(value <= 12.0)) return false;
@@ -82,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string current;
   bool drop_next = false;
   auto push = [&] {
-    const bool output = current.rfind("--output", 0) == 0 || current.rfind("--answers", 0) == 0;
+    const bool output = current.rfind("--output", 0) == 0 || current.rfind("--answers", 0) == 0 ||
+                        current.rfind("--pattern", 0) == 0;
     if (!drop_next && !output) arguments.push_back(current);
     drop_next = output && current.find('=') == std::string::npos;
     current.clear();

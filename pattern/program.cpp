@@ -10,14 +10,14 @@
 #include <string>
 
 #include "cli/classic.hpp"
-#include "exchange/pattern_files.hpp"
-#include "reflector/sources.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
+#include "exchange/pattern_files.hpp"
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/pattern_table.hpp"
 #include "pattern/render.hpp"
+#include "reflector/sources.hpp"
 
 namespace pattern {
 namespace {
@@ -57,7 +57,8 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
     sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
     const float s = horn::phase_error(horn.in_inches(), f);
     if (model == cli::Model::classic && cli::beyond_classic_tables(s))
-      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << " (at " << cli::shortest(f) << " GHz)\n";
+      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << " (at " << cli::shortest(f)
+                << " GHz)\n";
   }
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
@@ -86,8 +87,8 @@ int program(int argc, char** argv) {
   cli::add_horn_options(app, o.horn);
   auto* from = cli::add_number(app, "--from", o.from, "first angle from the axis, degrees (-90 ... 90)")
                    ->default_str("0");
-  auto* to =
-      cli::add_number(app, "--to", o.to, "last angle from the axis, degrees (--from ... 90)")->default_str("90");
+  auto* to = cli::add_number(app, "--to", o.to, "last angle from the axis, degrees (--from ... 90)")
+                 ->default_str("90");
   auto* step = cli::add_number(app, "--step", o.step,
                                "angle step, degrees (ffs and ffd: 1 unless given; the files: dividing 180)")
                    ->default_str("0.5");
@@ -120,10 +121,11 @@ int program(int argc, char** argv) {
       const double steps = 180.0 / *o.step;
       require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
               "--step: must divide 180 degrees into whole steps");
-      const double samples = (o.format == "ffs" || o.format == "ffd") ? (steps + 1) * (2 * steps + 1) : 2 * steps + 1;
+      const double samples =
+          (o.format == "ffs" || o.format == "ffd") ? (steps + 1) * (2 * steps + 1) : 2 * steps + 1;
       require(samples <= double(max_file_samples), "--step: too small for a pattern file (" +
-                                                      std::to_string(max_file_samples) +
-                                                      " samples of a frequency at most)");
+                                                       std::to_string(max_file_samples) +
+                                                       " samples of a frequency at most)");
       require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
       require(o.frequency.size() == 1 || o.format != "cassbeam",
               "--frequency: a cassbeam feed file holds one frequency");

@@ -46,7 +46,9 @@ double square(double x) { return x * x; }
 
 double half_angle_for(double f_over_d) { return 2.0 * std::atan(1.0 / (4.0 * f_over_d)); }
 double f_over_d_for(double half_angle) { return 1.0 / (4.0 * std::tan(half_angle / 2.0)); }
-double space_attenuation_db(double half_angle) { return 20.0 * std::log10((1.0 + std::cos(half_angle)) / 2.0); }
+double space_attenuation_db(double half_angle) {
+  return 20.0 * std::log10((1.0 + std::cos(half_angle)) / 2.0);
+}
 
 Feed::Feed(Pattern pattern, double reach, int panels, double tolerance)
     : pattern_(std::move(pattern)),
@@ -210,7 +212,8 @@ double Feed::best(const Span& s, double co_tan, double half_angle) {
   }
   const auto loss = [&](double d) { return -phase_efficiency(s, co_tan, d); };
   std::uintmax_t iterations = 200;
-  const auto [found, value] = boost::math::tools::brent_find_minima(loss, at - step, at + step, 40, iterations);
+  const auto [found, value] =
+      boost::math::tools::brent_find_minima(loss, at - step, at + step, 40, iterations);
   return value <= loss(at) ? found : at;
 }
 
@@ -307,7 +310,9 @@ double Feed::phase_efficiency(double half_angle, double phase_centre) {
   return evaluate(half_angle, phase_centre).eta.phase;
 }
 
-double Feed::aperture_efficiency(double half_angle) { return evaluate(half_angle, std::nullopt).eta.aperture(); }
+double Feed::aperture_efficiency(double half_angle) {
+  return evaluate(half_angle, std::nullopt).eta.aperture();
+}
 
 double Feed::total_power() { return evaluate(std::min(reach_, largest_half_angle), 0.0).sums.total; }
 

@@ -95,9 +95,9 @@ struct Efficiencies {
 };
 
 struct Figures {
-  double half_angle;   // theta0, radians
-  Efficiencies eta;    // with the feed at phase_centre
-  double phase_centre;  // wavelengths behind the pattern's reference point
+  double half_angle;                        // theta0, radians
+  Efficiencies eta;                         // with the feed at phase_centre
+  double phase_centre;                      // wavelengths behind the pattern's reference point
   double edge_taper_e_db, edge_taper_h_db;  // |C(theta0) / C(0)| in dB, each plane
   // The 45-degree plane's cross-polar peak within theta0, dB relative to the
   // co-polar peak there, and its angle; none where the feed has no
@@ -168,8 +168,8 @@ class Feed {
   // The nodes of a rule from 0 to theta0: whole panels, then the cut one.
   struct Span {
     const Rule* rule;
-    int whole;                // panels wholly below theta0
-    std::vector<Node> tail;   // the cut panel's nodes
+    int whole;               // panels wholly below theta0
+    std::vector<Node> tail;  // the cut panel's nodes
   };
   struct Sums {
     double total, power, co_power, co_tan;
@@ -200,7 +200,7 @@ class Feed {
   int first_panels_;
   double tolerance_;
   std::deque<Rule> rules_;  // a deque: spans keep pointers to its rules
-  int level_ = 0;  // the coarser rule of the last converged pair
+  int level_ = 0;           // the coarser rule of the last converged pair
 };
 
 }  // namespace reflector

@@ -16,7 +16,8 @@ Pattern classic_pattern(float frequency, const horn::HornInInches& horn) {
   return [frequency, horn, phase](double theta) {
     float e_db = 0.0f, h_db = 0.0f, e_phase = 0.0f, h_phase = 0.0f;
     const float angle = static_cast<float>(theta);
-    horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, angle, e_db, h_db, e_phase, h_phase, *phase);
+    horn::CHP11(frequency, horn.aperture_radius, horn.slant_radius, angle, e_db, h_db, e_phase, h_phase,
+                *phase);
     const auto field = [](float db, float degrees) {
       return std::polar(std::pow(10.0, double(db) / 20.0), double(degrees) / numerics::degrees_per_radian);
     };
@@ -24,21 +25,28 @@ Pattern classic_pattern(float frequency, const horn::HornInInches& horn) {
   };
 }
 
-Pattern engine_pattern(std::shared_ptr<const aperture::Aperture> aperture) {
+Pattern engine_pattern(const std::shared_ptr<const aperture::Aperture>& aperture) {
   return [aperture](double theta) {
     const aperture::Aperture::PlaneFields f = aperture->far_fields(theta);
     return PlaneFields{f.e, f.h};
   };
 }
 
-HornPattern horn_pattern(float frequency, const horn::HornInInches& horn, std::optional<aperture::Phase> phase) {
+HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
+                         std::optional<aperture::Phase> phase) {
   // The lobes of either model lie pi / ka apart in u = ka sin theta.
   const double ka = 2.0 * std::numbers::pi * horn.aperture_radius * numerics::metres_per_inch /
                     (aperture::speed_of_light / (double(frequency) * 1e9));
-  if (!phase) return {classic_pattern(frequency, horn), panels_for(ka), classic_tolerance, nullptr};
-  auto engine = std::make_shared<const aperture::Aperture>(
+  HornPattern result{{}, panels_for(ka), classic_tolerance, nullptr};
+  if (!phase) {
+    result.pattern = classic_pattern(frequency, horn);
+    return result;
+  }
+  result.engine = std::make_shared<const aperture::Aperture>(
       aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency), *phase);
-  return {engine_pattern(engine), panels_for(engine->ka()), 1e-10, engine};
+  result.pattern = engine_pattern(result.engine);
+  result.tolerance = 1e-10;
+  return result;
 }
 
 int panels_for(double ka) { return std::clamp(static_cast<int>(std::ceil(ka)), 16, 1024); }
@@ -65,7 +73,8 @@ SampledPattern::SampledPattern(std::vector<double> angles, std::vector<Field> e,
 PlaneFields SampledPattern::operator()(double theta) const {
   if (!(theta >= 0.0 && theta <= angles_.back())) return {0.0, 0.0};
   const auto upper = std::upper_bound(angles_.begin(), angles_.end(), theta);
-  const std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(upper - angles_.begin()), angles_.size() - 1) - 1;
+  const std::size_t i =
+      std::min<std::size_t>(static_cast<std::size_t>(upper - angles_.begin()), angles_.size() - 1) - 1;
   const double h = angles_[i + 1] - angles_[i], t = (theta - angles_[i]) / h;
   // The cubic Hermite basis on [0, 1].
   const double h00 = (1 + 2 * t) * (1 - t) * (1 - t), h10 = t * (1 - t) * (1 - t);

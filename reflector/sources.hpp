@@ -21,7 +21,7 @@ Pattern classic_pattern(float frequency, const horn::HornInInches& horn);
 inline constexpr double classic_tolerance = 1e-7;
 
 // The aperture engine's F_E and F_H (obliquity factor included).
-Pattern engine_pattern(std::shared_ptr<const aperture::Aperture> aperture);
+Pattern engine_pattern(const std::shared_ptr<const aperture::Aperture>& aperture);
 
 // A horn's pattern in one of the models: the classic CHP11 (no engine
 // phase) or the aperture engine with that aperture phase, with the first
@@ -34,7 +34,8 @@ struct HornPattern {
   std::shared_ptr<const aperture::Aperture> engine;  // for the engine models
   Feed feed() const { return Feed(pattern, std::numbers::pi, panels, tolerance); }
 };
-HornPattern horn_pattern(float frequency, const horn::HornInInches& horn, std::optional<aperture::Phase> phase);
+HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
+                         std::optional<aperture::Phase> phase);
 
 // The first rule's panel count for a horn of this ka over [0, pi]: one
 // panel per lobe of the pattern (lobes are pi / ka apart in u = ka sin theta).

@@ -28,7 +28,8 @@ Fixture horn(double frequency) {
   const auto a = std::make_shared<const aperture::Aperture>(aperture::horn_from_inches(2.25, 12.0, frequency),
                                                             aperture::Phase::spherical);
   reflector::Feed feed(reflector::engine_pattern(a), M_PI, reflector::panels_for(a->ka()));
-  return {a, {frequency, reflector::engine_pattern(a), std::sqrt(2.0 / feed.total_power())},
+  return {a,
+          {frequency, reflector::engine_pattern(a), std::sqrt(2.0 / feed.total_power())},
           aperture::directivity(*a)};
 }
 
@@ -57,8 +58,9 @@ void expect_field(Field got, Field expected, double scale) {
 // 45-degree cut holds CO and XP, and |co(0)|^2 is the directivity.
 TEST(PatternFiles, GraspCutRoundTrip) {
   const auto f10 = horn(10.0), f12 = horn(12.0);
-  const std::string text =
-      written([&](const auto& out) { exchange::write_grasp_cut(out, {f10.source, f12.source}, 1.0, "test"); });
+  const std::string text = written([&](const auto& out) {
+    exchange::write_grasp_cut(out, {f10.source, f12.source}, 1.0, "test");
+  });
   const auto sets = exchange::read_grasp_cut(text);
   ASSERT_EQ(sets.size(), 2u);
   for (std::size_t k = 0; k < 2; ++k) {
@@ -114,12 +116,13 @@ TEST(PatternFiles, CstAndHfssFields) {
   EXPECT_NEAR(axis * 4.0 * M_PI, fx.directivity, 1e-7 * fx.directivity);
   double power = 0.0;
   for (const auto& r : rows) {
-    const double u = (std::norm(Field(r[2], r[3])) + std::norm(Field(r[4], r[5]))) / (2.0 * exchange::free_space_impedance);
+    const double u = (std::norm(Field(r[2], r[3])) + std::norm(Field(r[4], r[5]))) /
+                     (2.0 * exchange::free_space_impedance);
     const double t = r[1] * degree, wt = (r[1] == 0.0 || r[1] == 180.0) ? 0.5 : 1.0;
     const double wp = (r[0] == 0.0 || r[0] == 360.0) ? 0.5 : 1.0;
     power += u * std::sin(t) * wt * wp * std::pow(degree, 2);
   }
-  EXPECT_NEAR(power, 1.0, 2e-3);  // the trapezoid rule on a 1-degree grid
+  EXPECT_NEAR(power, 1.0, 2e-3);        // the trapezoid rule on a 1-degree grid
   const auto& r = rows[60 * 181 + 20];  // phi 60, theta 20: theta changes fastest
   ASSERT_EQ(r[0], 60.0);
   ASSERT_EQ(r[1], 20.0);
@@ -174,18 +177,22 @@ TEST(PatternFiles, ReadersRefuseWhatIsNotAPattern) {
   EXPECT_EQ(sets[0].e[1], Field(0.5, 0.0));
   EXPECT_EQ(sets[0].h[1], Field(0.25, 0.0));
   const char* bad_cuts[] = {
-      "",                                                 // nothing
-      "title\n0 10 2 0 3 2 2\n1 0 0 0\n1 0 0 0\n",        // not a polar cut
-      "title\n0 10 3 0 3 1 2\n1 0 0 0\n1 0 0 0\n",        // fewer samples than V_NUM
-      "title\n0 10 2 0 3 1 2\n1 0 0 0\n1 0 0 0\n",        // no phi = 90 cut
-      "title\n0 10 2 0 2 1 2\n1 0 0 0\n1 0 0 0\n",        // circular components
+      "",                                           // nothing
+      "title\n0 10 2 0 3 2 2\n1 0 0 0\n1 0 0 0\n",  // not a polar cut
+      "title\n0 10 3 0 3 1 2\n1 0 0 0\n1 0 0 0\n",  // fewer samples than V_NUM
+      "title\n0 10 2 0 3 1 2\n1 0 0 0\n1 0 0 0\n",  // no phi = 90 cut
+      "title\n0 10 2 0 2 1 2\n1 0 0 0\n1 0 0 0\n",  // circular components
       "title\n10 10 2 0 3 1 2\n1 0 0 0\n1 0 0 0\nt\n10 10 2 90 3 1 2\n1 0 0 0\n1 0 0 0\n",  // no theta 0
-      "title\n0 10 2 0 3 1 2\n1 0 0 nan\n1 0 0 0\n",      // not a number
+      "title\n0 10 2 0 3 1 2\n1 0 0 nan\n1 0 0 0\n",                                        // not a number
+      "title\n0 10 2 0 3 6607181058836966001 2\n1 0 0 0\n1 0 0 0\n",  // a code beyond any integer
+      "title\n0 10 2 0 3 1 2\n1e200 0 0 0\n1 0 0 0\n",                // a field whose power overflows
   };
-  for (const char* text : bad_cuts) EXPECT_THROW(exchange::read_grasp_cut(text), exchange::FormatError) << text;
+  for (const char* text : bad_cuts)
+    EXPECT_THROW(exchange::read_grasp_cut(text), exchange::FormatError) << text;
   const char* bad_tables[] = {
       "angle,e\n0,1\n",
-      "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_phase_centre,h_phase_deg_"
+      "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_phase_centre,h_phase_"
+      "deg_"
       "phase_centre\r\n0,1,1,0,0,0,0\r\n1,1,1,0,0,0,0\r\n",
       "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_aperture,h_phase_deg_"
       "aperture\r\n0,1,1,0,0,0,0\r\n",
@@ -194,7 +201,8 @@ TEST(PatternFiles, ReadersRefuseWhatIsNotAPattern) {
       "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_aperture,h_phase_deg_"
       "aperture\r\n1,1,1,0,0,0,0\r\n0,1,1,0,0,0,0\r\n",
   };
-  for (const char* text : bad_tables) EXPECT_THROW(exchange::read_pattern_csv(text), exchange::FormatError) << text;
+  for (const char* text : bad_tables)
+    EXPECT_THROW(exchange::read_pattern_csv(text), exchange::FormatError) << text;
 }
 
 }  // namespace

@@ -65,7 +65,8 @@ TEST(FeedEfficiency, LimitsOfTheFactors) {
         return PlaneFields{f, f};
       },
       150.0 * degree);
-  for (double t : {10.0, 60.0, 120.0}) EXPECT_NEAR(uniform.figures(t * degree, 0.0).eta.illumination, 1.0, 1e-10);
+  for (double t : {10.0, 60.0, 120.0})
+    EXPECT_NEAR(uniform.figures(t * degree, 0.0).eta.illumination, 1.0, 1e-10);
 
   // A feed with E and H planes of opposite sign is all cross-polar: no
   // co-polar field, polarisation 0; equal planes: polarisation 1. Equal and
@@ -162,8 +163,10 @@ TEST(FeedEfficiency, ConvergeAgainstAFinerRule) {
       const auto f = coarse.figures(t * degree, 0.5);
       Feed fine(reflector::engine_pattern(a), M_PI, f.panels * 16, 1.0);  // that rule, taken as it is
       const auto g = fine.figures(t * degree, 0.5);
-      for (const auto& [x, y] : {std::pair{f.eta.spillover, g.eta.spillover}, {f.eta.illumination, g.eta.illumination},
-                                 {f.eta.phase, g.eta.phase}, {f.eta.polarisation, g.eta.polarisation}})
+      for (const auto& [x, y] : {std::pair{f.eta.spillover, g.eta.spillover},
+                                 {f.eta.illumination, g.eta.illumination},
+                                 {f.eta.phase, g.eta.phase},
+                                 {f.eta.polarisation, g.eta.polarisation}})
         EXPECT_NEAR(x, y, 1e-6 * y) << "ka " << ka << " t " << t;
     }
   }
