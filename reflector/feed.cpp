@@ -222,36 +222,39 @@ void Feed::check(double half_angle) const {
     throw InvalidReflector("the reflector's half-angle must lie within 0 ... 170 degrees (f/D >= 0.022)");
 }
 
+// From the first rule up, whatever was asked before, so that a figure does
+// not depend on the other reflectors of a run: the power and magnitude
+// integrals first (cheap: prefix sums and the cut panel), then the phase
+// integral at the phase centre found on the finer rule.
 Feed::Evaluation Feed::evaluate(double half_angle, std::optional<double> phase_centre) {
   check(half_angle);
-  for (int level = level_;; ++level) {
+  // Each integral against its scale: the power ones against the whole power,
+  // the phase integral against the integral of its magnitude (with a low
+  // phase efficiency it is a small difference of large parts).
+  const auto agree = [this](double x, double y, double scale) {
+    return std::fabs(x - y) <= tolerance_ * scale || close(x, y, tolerance_);
+  };
+  for (int level = 0;; ++level) {
     Evaluation fine{span(level + 1, half_angle), {}, {}, {}};
     const Span coarse = span(level, half_angle);
     fine.sums = sums(fine.span);
     const Sums c = sums(coarse);
     if (!(fine.sums.total > 0.0)) throw InvalidReflector("the pattern radiates no power");
+    const double power = fine.sums.total, magnitude = fine.sums.co_tan;
+    if (!(agree(fine.sums.total, c.total, power) && agree(fine.sums.power, c.power, power) &&
+          agree(fine.sums.co_power, c.co_power, power) && agree(fine.sums.co_tan, c.co_tan, magnitude)))
+      continue;
     fine.phase_centre = phase_centre ? *phase_centre : best(fine.span, fine.sums.co_tan, half_angle);
     const double a = std::abs(phase_integral(fine.span, fine.phase_centre));
     const double b = std::abs(phase_integral(coarse, fine.phase_centre));
-    // Each integral against its scale: the power ones against the whole
-    // power, the phase integral against the integral of its magnitude (with
-    // a low phase efficiency it is a small difference of large parts).
-    const auto agree = [this](double x, double y, double scale) {
-      return std::fabs(x - y) <= tolerance_ * scale || close(x, y, tolerance_);
-    };
-    const double power = fine.sums.total, magnitude = fine.sums.co_tan;
-    if (agree(fine.sums.total, c.total, power) && agree(fine.sums.power, c.power, power) &&
-        agree(fine.sums.co_power, c.co_power, power) && agree(fine.sums.co_tan, c.co_tan, magnitude) &&
-        agree(a, b, magnitude)) {
-      level_ = level;
-      const Sums& f = fine.sums;
-      fine.eta.spillover = f.power / f.total;
-      fine.eta.polarisation = f.power > 0.0 ? f.co_power / f.power : 0.0;
-      fine.eta.illumination =
-          f.co_power > 0.0 ? 2.0 * square(f.co_tan / std::tan(half_angle / 2.0)) / f.co_power : 0.0;
-      fine.eta.phase = f.co_tan > 0.0 ? square(a / f.co_tan) : 0.0;
-      return fine;
-    }
+    if (!agree(a, b, magnitude)) continue;
+    const Sums& f = fine.sums;
+    fine.eta.spillover = f.power / f.total;
+    fine.eta.polarisation = f.power > 0.0 ? f.co_power / f.power : 0.0;
+    fine.eta.illumination =
+        f.co_power > 0.0 ? 2.0 * square(f.co_tan / std::tan(half_angle / 2.0)) / f.co_power : 0.0;
+    fine.eta.phase = f.co_tan > 0.0 ? square(a / f.co_tan) : 0.0;
+    return fine;
   }
 }
 

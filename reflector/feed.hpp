@@ -200,7 +200,6 @@ class Feed {
   int first_panels_;
   double tolerance_;
   std::deque<Rule> rules_;  // a deque: spans keep pointers to its rules
-  int level_ = 0;           // the coarser rule of the last converged pair
 };
 
 }  // namespace reflector

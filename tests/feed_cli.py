@@ -54,6 +54,10 @@ def check_columns(feed, work):
                 fail('json and csv differ in %s: %s %s' % (name, a[name], b[name]))
     if doc['units']['phase_centre'] != 'in' or doc['model'] != 'spherical':
         fail('json: units %s, model %s' % (doc['units'].get('phase_centre'), doc['model']))
+    # A reflector's row does not depend on the other reflectors of the run.
+    alone = rows_of(run(feed, HORN + ['--frequencies', '12', '--f-over-d', '0.5', '--format', 'csv'], work))[0]
+    if alone != rows[5]:
+        fail('a row alone differs from the same row in a table:\n%s\n%s' % (alone, rows[5]))
     t = run(feed, HORN + ['--frequencies', '10', '--f-over-d', '0.5'], work)
     text = t.stdout.decode()
     for heading in ['Efficiencies', 'Edge of the reflector', 'Phase centre at the focus', 'optimum']:
