@@ -26,7 +26,8 @@ Pattern engine_pattern(const std::shared_ptr<const aperture::Aperture>& aperture
 // A horn's pattern in one of the models: the classic CHP11 (no engine
 // phase) or the aperture engine with that aperture phase, with the first
 // panel count and the tolerance its integrals are taken to. Throws
-// aperture::InvalidHorn for a horn the engine refuses.
+// aperture::InvalidHorn for a horn the engine refuses, and in every model
+// for an aperture below the TE-11 cut-off.
 struct HornPattern {
   Pattern pattern;
   int panels;

@@ -296,6 +296,18 @@ def check_bad(tool, cases, work):
             fail('a refused command line harmed the output file')
 
 
+def check_refused_horns(pattern, feed, work):
+    """Horns no model describes as a feed: one line, exit status 1, in every model."""
+    for model in ['classic', 'quadratic', 'spherical']:
+        for tool, args in [(feed, HORN + ['--frequencies', '0.5', '--model', model]),
+                           (pattern, HORN + ['--frequency', '0.5', '--model', model, '--format', 'cut']),
+                           (feed, HORN + ['--frequencies', '1000', '--model', model] if model != 'classic' else
+                            HORN + ['--frequencies', '0.5,10', '--model', model])]:
+            r = run(tool, args, work)
+            if r.returncode != 1 or len(r.stderr.decode().strip().split('\n')) != 1 or r.stdout:
+                fail('%s %s: status %d, %r' % (os.path.basename(tool), args, r.returncode, r.stderr.decode()))
+
+
 def check_files(pattern, feed, xmllint, rsvg, work):
     for fmt, head in [('cut', b'veskal-pattern'), ('ffs', b'// CST Farfield Source File'), ('ffd', b'0 180 181'),
                       ('cassbeam', b'0.000000 0.000000')]:
@@ -321,6 +333,7 @@ def main():
         check_cassbeam(pattern, feed, cassbeam, work)
         check_designs(feed, design, veskal, work)
         check_files(pattern, feed, xmllint, rsvg, work)
+        check_refused_horns(pattern, feed, work)
         check_bad(feed, BAD_FEED, work)
         check_bad(pattern, BAD_PATTERN, work)
         check_bad(design, BAD_DESIGN, work)
