@@ -135,9 +135,11 @@ def check_routes(pattern, feed, work):
 def cassbeam_geometry(work, theta_deg):
     """A Cassegrain system whose subreflector the feed sees under theta_deg:
     a paraboloid of 10 m diameter and 4 m focal length, the feed 0.5 m above
-    the vertex; the hyperboloid's foci at the feed and the prime focus, its
-    magnification M = D / (4 F tan(theta/2)) / ... as the equivalent
-    paraboloid asks."""
+    the vertex, a hyperboloid with its foci at the feed and the prime focus
+    (cassbeam shapes the subreflector by equal paths, which gives that
+    hyperboloid). The equivalent paraboloid's focal length is D / (4
+    tan(theta/2)); the magnification M = that / F = (e + 1) / (e - 1) fixes
+    the eccentricity e and so the subreflector's vertex."""
     F, R, feed_z = 4.0, 5.0, 0.5
     with open(os.path.join(work, 'dish.geom'), 'w') as g:
         for i in range(501):
