@@ -84,12 +84,30 @@ Ludwig3 ludwig3_components(const PlaneFields& f, double phi) {
   return {f.e * c * c + f.h * s * s, (f.e - f.h) * s * c};
 }
 
+namespace {
+// A title line in ASCII, as the format's readers expect: the degree sign
+// spelled out, other bytes beyond ASCII and line ends replaced.
+std::string ascii(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 2) == "\xC2\xB0") {
+      out += " deg";
+      ++i;
+    } else {
+      const auto c = static_cast<unsigned char>(text[i]);
+      out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+  }
+  return out;
+}
+}  // namespace
+
 void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double step,
                      const std::string& title) {
   const int count = steps(360.0, step) + 1;
   for (const Source& source : sources) {
     for (const double phi : {0.0, 45.0, 90.0, 135.0}) {
-      std::string block = title + ", " + shortest(source.frequency_ghz) +
+      std::string block = ascii(title) + ", " + shortest(source.frequency_ghz) +
                           " GHz, phi = " + std::to_string(static_cast<int>(phi)) + " deg\n";
       block +=
           number(-180.0) + ' ' + number(step) + ' ' + std::to_string(count) + ' ' + number(phi) + " 3 1 2\n";

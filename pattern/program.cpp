@@ -29,7 +29,7 @@ constexpr double widest_angle = 90.0;
 
 // Pattern files for reflector programs (exchange/pattern_files.hpp).
 constexpr std::array<const char*, 4> file_formats = {"cut", "ffs", "ffd", "cassbeam"};
-constexpr std::size_t max_file_samples = 2000000;  // theta-phi points of one frequency
+constexpr std::size_t max_file_samples = 2000000;  // directions, all frequencies together
 constexpr std::size_t max_file_frequencies = 100;
 
 bool file_format(const std::string& format) {
@@ -121,12 +121,15 @@ int program(int argc, char** argv) {
       const double steps = 180.0 / *o.step;
       require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
               "--step: must divide 180 degrees into whole steps");
-      const double samples =
-          (o.format == "ffs" || o.format == "ffd") ? (steps + 1) * (2 * steps + 1) : 2 * steps + 1;
-      require(samples <= double(max_file_samples), "--step: too small for a pattern file (" +
-                                                       std::to_string(max_file_samples) +
-                                                       " samples of a frequency at most)");
+      // The directions of one frequency: the sphere's grid, four cuts, or
+      // one cut from 0.
+      const double samples = o.format == "ffs" || o.format == "ffd" ? (steps + 1) * (2 * steps + 1)
+                             : o.format == "cut"                    ? 4 * (2 * steps + 1)
+                                                                    : steps;
       require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
+      require(samples * double(o.frequency.size()) <= double(max_file_samples),
+              "--step: too small for a pattern file of " + std::to_string(o.frequency.size()) +
+                  " frequencies (" + std::to_string(max_file_samples) + " directions in all at most)");
       require(o.frequency.size() == 1 || o.format != "cassbeam",
               "--frequency: a cassbeam feed file holds one frequency");
       return;
