@@ -39,7 +39,8 @@
 //   delta = -cov(cos theta, psi) / (2 pi var(cos theta)).
 // Around it the exact phase efficiency is scanned over two periods of its
 // maxima each way (a period turns the rim's phase once), and the highest
-// point refined by Brent's maximiser (Boost.Math): the best delta (test: a
+// point refined by Newton's method on |S(delta)|^2 (Brent's maximiser,
+// Boost.Math, where a Newton step fails): the best delta (test: a
 // brute-force scan agrees). Where theta0 reaches well beyond the main beam the
 // closed form and the best centre part (both are given).
 //
@@ -52,8 +53,10 @@
 // integrals, int |CO| tan(theta/2) for the two aperture integrals, so that
 // each efficiency is converged to about that much of 1 (a phase integral that
 // nearly cancels is not asked for more digits than it has). The finer result
-// is kept (test: within 1e-6 of a rule with 16 times the panels). At most 2^15 panels; a pattern that does
-// not converge there raises NotConverged.
+// is kept (test: within 1e-6 of a rule with 16 times the panels). The check
+// starts at the first rule for every theta0, so a figure does not depend on
+// what was computed before it. At most 2^15 panels; a pattern that does not
+// converge there raises NotConverged.
 //
 // Domain: 0 < theta0 <= 170 degrees (f/D >= 0.022); tan(theta/2) grows
 // without bound toward 180. Angles in radians.
