@@ -1,0 +1,73 @@
+// Generalised scattering matrices of the mode-matching engine: the step
+// junction between two coaxial circular guides, a uniform section, and the
+// cascade of two (Redheffer's star product). After the standard derivation
+// (e.g. G. L. James, "Analysis and design of TE11-to-HE11 corrugated
+// cylindrical waveguide mode converters", IEEE Trans. MTT 29(10), 1981):
+//
+// Waves. In each guide the transverse field is a sum over its modes of
+// forward and backward waves of amplitudes a (toward the junction) and b
+// (away from it), normalised to the mode's power: E_t = sqrt(Z) (a + b) e,
+// H_t = (a - b) / sqrt(Z) z x e (signs along each wave's own direction),
+// Z the wave impedance in units of eta (modal/modes.hpp), sqrt its principal
+// root (a propagating wave carries |a|^2 watts; an evanescent one carries
+// reactive power only).
+//
+// Junction. At a step from radius a (guide 1) to b > a (guide 2) the
+// transverse E of guide 2 equals that of guide 1 on rho < a and vanishes on
+// the metal annulus; the transverse H of guide 1 equals that of guide 2 on
+// rho < a. Projected on the modes of guide 2 and of guide 1 (Galerkin, so
+// the complex power through the junction is the same on both sides exactly),
+// with X the couplings (rows: modes of guide 1) and F = D2^-1 X^T D1, D =
+// diag(sqrt(Z)):
+//   a2 + b2 = F (a1 + b1),   a1 - b1 = F^T (b2 - a2),
+// whence
+//   S11 = (I + F^T F)^-1 (I - F^T F),   S12 = 2 (I + F^T F)^-1 F^T,
+//   S21 = F (I + S11),                  S22 = F S12 - I.
+// S is symmetric (reciprocity) and its block of propagating modes unitary
+// (no loss) to rounding, for any number of modes (tests). A step down (b <
+// a) is the same junction with its ports exchanged.
+//
+// Modes: each guide keeps the modes whose cut-off wavenumber is below one
+// common K_max (the ratio rule: counts in proportion to the radii, which the
+// field's edge condition at the step asks for; R. Mittra, T. Itoh and T.-S.
+// Li, IEEE Trans. MTT 20(2), 1972).
+#pragma once
+
+#include <vector>
+
+#include "modal/matrix.hpp"
+#include "modal/modes.hpp"
+
+namespace modal {
+
+struct Guide {
+  double radius;  // m
+  std::vector<Mode> modes;
+};
+
+// A guide of this radius with the modes below the cut-off wavenumber
+// `largest_cutoff` (1/m).
+Guide guide(double radius, double largest_cutoff);
+
+// beta of each mode at the free-space wavenumber k0 (1/m): sqrt(k0^2 - kc^2),
+// -j sqrt(kc^2 - k0^2) below cut-off.
+std::vector<Complex> propagation(const Guide& g, double k0);
+// sqrt(Z / eta) of each mode: Z/eta = k0 / beta (TE), beta / k0 (TM).
+std::vector<Complex> root_impedance(const Guide& g, double k0);
+// Whether each mode propagates (its cut-off below k0).
+std::vector<bool> propagating(const Guide& g, double k0);
+
+// Port 1 on the left (the side of smaller z), port 2 on the right; each
+// block's rows are the receiving port's modes, its columns the exciting
+// port's.
+struct Gsm {
+  Matrix s11, s12, s21, s22;
+};
+
+Gsm junction(const Guide& left, const Guide& right, double k0);
+// A length of uniform guide: S12 = S21 = diag(exp(-j beta length)).
+Gsm section(const Guide& g, double length, double k0);
+// a on the left, b on the right: the port 2 modes of a are b's port 1 modes.
+Gsm cascade(const Gsm& a, const Gsm& b);
+
+}  // namespace modal

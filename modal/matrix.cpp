@@ -1,0 +1,100 @@
+#include "modal/matrix.hpp"
+
+#include <cmath>
+
+namespace modal {
+
+Matrix Matrix::identity(std::size_t n) {
+  Matrix m(n, n);
+  for (std::size_t i = 0; i < n; ++i) m(i, i) = 1.0;
+  return m;
+}
+
+Matrix Matrix::diagonal(const std::vector<Complex>& d) {
+  Matrix m(d.size(), d.size());
+  for (std::size_t i = 0; i < d.size(); ++i) m(i, i) = d[i];
+  return m;
+}
+
+Matrix Matrix::transpose() const {
+  Matrix t(cols_, rows_);
+  for (std::size_t i = 0; i < rows_; ++i)
+    for (std::size_t j = 0; j < cols_; ++j) t(j, i) = (*this)(i, j);
+  return t;
+}
+
+Matrix& Matrix::operator+=(const Matrix& b) {
+  if (b.rows_ != rows_ || b.cols_ != cols_) throw std::invalid_argument("matrix sizes differ");
+  for (std::size_t k = 0; k < data_.size(); ++k) data_[k] += b.data_[k];
+  return *this;
+}
+
+Matrix& Matrix::operator-=(const Matrix& b) {
+  if (b.rows_ != rows_ || b.cols_ != cols_) throw std::invalid_argument("matrix sizes differ");
+  for (std::size_t k = 0; k < data_.size(); ++k) data_[k] -= b.data_[k];
+  return *this;
+}
+
+Matrix& Matrix::operator*=(Complex s) {
+  for (Complex& v : data_) v *= s;
+  return *this;
+}
+
+Matrix Matrix::scale_rows(const std::vector<Complex>& d) const {
+  Matrix m = *this;
+  for (std::size_t i = 0; i < rows_; ++i)
+    for (std::size_t j = 0; j < cols_; ++j) m(i, j) *= d[i];
+  return m;
+}
+
+Matrix Matrix::scale_cols(const std::vector<Complex>& d) const {
+  Matrix m = *this;
+  for (std::size_t i = 0; i < rows_; ++i)
+    for (std::size_t j = 0; j < cols_; ++j) m(i, j) *= d[j];
+  return m;
+}
+
+Matrix operator*(const Matrix& a, const Matrix& b) {
+  if (a.cols() != b.rows()) throw std::invalid_argument("matrix sizes do not chain");
+  Matrix c(a.rows(), b.cols());
+  for (std::size_t i = 0; i < a.rows(); ++i)
+    for (std::size_t k = 0; k < a.cols(); ++k) {
+      const Complex aik = a(i, k);
+      if (aik == 0.0) continue;
+      for (std::size_t j = 0; j < b.cols(); ++j) c(i, j) += aik * b(k, j);
+    }
+  return c;
+}
+
+Matrix operator+(Matrix a, const Matrix& b) { return a += b; }
+Matrix operator-(Matrix a, const Matrix& b) { return a -= b; }
+
+Matrix solve(Matrix a, Matrix b) {
+  const std::size_t n = a.rows();
+  if (a.cols() != n || b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
+  for (std::size_t k = 0; k < n; ++k) {
+    std::size_t pivot = k;
+    for (std::size_t i = k + 1; i < n; ++i)
+      if (std::abs(a(i, k)) > std::abs(a(pivot, k))) pivot = i;
+    if (!(std::abs(a(pivot, k)) > 0.0)) throw std::domain_error("solve: a singular matrix");
+    if (pivot != k) {
+      for (std::size_t j = 0; j < n; ++j) std::swap(a(k, j), a(pivot, j));
+      for (std::size_t j = 0; j < b.cols(); ++j) std::swap(b(k, j), b(pivot, j));
+    }
+    for (std::size_t i = k + 1; i < n; ++i) {
+      const Complex factor = a(i, k) / a(k, k);
+      if (factor == 0.0) continue;
+      for (std::size_t j = k + 1; j < n; ++j) a(i, j) -= factor * a(k, j);
+      for (std::size_t j = 0; j < b.cols(); ++j) b(i, j) -= factor * b(k, j);
+    }
+  }
+  for (std::size_t k = n; k-- > 0;)
+    for (std::size_t j = 0; j < b.cols(); ++j) {
+      Complex sum = b(k, j);
+      for (std::size_t i = k + 1; i < n; ++i) sum -= a(k, i) * b(i, j);
+      b(k, j) = sum / a(k, k);
+    }
+  return b;
+}
+
+}  // namespace modal

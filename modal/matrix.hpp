@@ -1,0 +1,49 @@
+// Small dense complex matrices for the generalised scattering matrices of the
+// mode-matching engine: products, sums and the solution of A X = B by LU
+// factorisation with partial pivoting (Golub and Van Loan, alg. 3.4.1). The
+// matrices hold tens to a few hundred modes, where a plain triple loop with
+// the inner loop running along rows is as fast as it needs to be.
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <stdexcept>
+#include <vector>
+
+namespace modal {
+
+using Complex = std::complex<double>;
+
+class Matrix {
+ public:
+  Matrix() = default;
+  Matrix(std::size_t rows, std::size_t cols) : rows_(rows), cols_(cols), data_(rows * cols) {}
+  static Matrix identity(std::size_t n);
+  static Matrix diagonal(const std::vector<Complex>& d);
+
+  std::size_t rows() const { return rows_; }
+  std::size_t cols() const { return cols_; }
+  Complex& operator()(std::size_t i, std::size_t j) { return data_[i * cols_ + j]; }
+  const Complex& operator()(std::size_t i, std::size_t j) const { return data_[i * cols_ + j]; }
+
+  Matrix transpose() const;
+  Matrix& operator+=(const Matrix& b);
+  Matrix& operator-=(const Matrix& b);
+  Matrix& operator*=(Complex s);
+  // Rows (or columns) scaled by the entries of d: diag(d) M, M diag(d).
+  Matrix scale_rows(const std::vector<Complex>& d) const;
+  Matrix scale_cols(const std::vector<Complex>& d) const;
+
+ private:
+  std::size_t rows_ = 0, cols_ = 0;
+  std::vector<Complex> data_;
+};
+
+Matrix operator*(const Matrix& a, const Matrix& b);
+Matrix operator+(Matrix a, const Matrix& b);
+Matrix operator-(Matrix a, const Matrix& b);
+
+// X with A X = B; std::domain_error for a singular A.
+Matrix solve(Matrix a, Matrix b);
+
+}  // namespace modal

@@ -1,0 +1,118 @@
+#include "modal/modes.hpp"
+
+#include <boost/math/quadrature/gauss.hpp>
+#include <boost/math/special_functions/bessel.hpp>
+#include <boost/math/special_functions/bessel_prime.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+#include <string>
+
+namespace modal {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr int most_roots = max_modes;  // of each kind, more than any mode list holds
+
+double j1(double x) { return boost::math::cyl_bessel_j(1, x); }
+double j1_prime(double x) { return boost::math::cyl_bessel_j_prime(1, x); }
+
+struct Roots {
+  std::vector<double> te, tm;
+  Roots() {
+    tm.reserve(most_roots);
+    te.reserve(most_roots);
+    for (int n = 1; n <= most_roots; ++n) tm.push_back(boost::math::cyl_bessel_j_zero(1.0, n));
+    // J1' changes sign once between neighbouring zeros of J1 (and between 0,
+    // where J1' = 1/2, and the first zero).
+    for (int n = 1; n <= most_roots; ++n) {
+      const double lo = n == 1 ? 1.0 : tm[static_cast<std::size_t>(n - 2)];
+      const double hi = tm[static_cast<std::size_t>(n - 1)];
+      std::uintmax_t iterations = 100;
+      const auto r = boost::math::tools::toms748_solve(
+          j1_prime, lo, hi, boost::math::tools::eps_tolerance<double>(52), iterations);
+      te.push_back((r.first + r.second) / 2.0);
+    }
+  }
+};
+const Roots& roots() {
+  static const Roots table;
+  return table;
+}
+
+// Lommel's integral int_0^a J1(alpha rho) J1(beta rho) rho drho; for alpha
+// and beta within 1e-6 of each other the closed form's difference of nearly
+// equal parts is replaced by 48-point Gauss-Legendre on [0, a] (exact to
+// rounding for the arguments of the mode lists).
+double lommel(double alpha, double beta, double a) {
+  if (std::fabs(alpha - beta) > 1e-6 * std::max(alpha, beta))
+    return a * (beta * j1(alpha * a) * j1_prime(beta * a) - alpha * j1_prime(alpha * a) * j1(beta * a)) /
+           (alpha * alpha - beta * beta);
+  return boost::math::quadrature::gauss<double, 48>::integrate(
+      [&](double rho) { return j1(alpha * rho) * j1(beta * rho) * rho; }, 0.0, a);
+}
+
+}  // namespace
+
+double root(Kind kind, int n) {
+  if (n < 1 || n > most_roots)
+    throw std::out_of_range("mode index " + std::to_string(n) + " beyond the table");
+  const auto& list = kind == Kind::te ? roots().te : roots().tm;
+  return list[static_cast<std::size_t>(n - 1)];
+}
+
+std::vector<Mode> modes_below(double largest_root) {
+  std::vector<Mode> list;
+  int te = 1, tm = 1;
+  for (;;) {
+    const double next_te = root(Kind::te, te), next_tm = root(Kind::tm, tm);
+    const bool take_te = next_te <= next_tm;
+    const double r = take_te ? next_te : next_tm;
+    if (!(r <= largest_root)) break;
+    if (static_cast<int>(list.size()) >= max_modes)
+      throw std::length_error("more than " + std::to_string(max_modes) + " modes in one guide");
+    list.push_back(take_te ? Mode{Kind::te, te++, r} : Mode{Kind::tm, tm++, r});
+  }
+  return list;
+}
+
+// TE: pi int (J1^2 / rho^2 + k^2 J1'^2) rho drho = (pi / 2) (x^2 - 1) J1(x)^2
+// at x = j'_1n; TM: (pi / 2) x^2 J1'(x)^2 at x = j_1n (Marcuvitz, 2.3).
+double norm(const Mode& m, double /*radius*/) {
+  const double x = m.root;
+  const double power = m.kind == Kind::te ? pi / 2.0 * (x * x - 1.0) * std::pow(j1(x), 2)
+                                          : pi / 2.0 * x * x * std::pow(j1_prime(x), 2);
+  return 1.0 / std::sqrt(power);
+}
+
+Radial field(const Mode& m, double radius, double rho) {
+  const double k = m.root / radius, n = norm(m, radius);
+  // J1(k rho) / rho tends to k / 2 on the axis.
+  const double j_over_rho = rho > 0.0 ? j1(k * rho) / rho : k / 2.0;
+  const double derivative = -n * k * j1_prime(k * rho);
+  return m.kind == Kind::te ? Radial{n * j_over_rho, derivative} : Radial{derivative, n * j_over_rho};
+}
+
+double coupling(const Mode& s, double a, const Mode& l, double b) {
+  const double ka = s.root / a, kb = l.root / b;
+  const double n = norm(s, a) * norm(l, b);
+  if (s.kind == Kind::te && l.kind == Kind::te) {
+    // e = grad psi x z: int grad psi_a . grad psi_b = k_a^2 int psi_a psi_b
+    // (Green; d psi_a / dn = 0 on rho = a), int psi_a psi_b = pi Lommel.
+    return n * ka * ka * pi * lommel(ka, kb, a);
+  }
+  if (s.kind == Kind::tm && l.kind == Kind::tm) {
+    // e = -grad phi: int grad phi_a . grad phi_b = k_b^2 int phi_a phi_b
+    // (Green; phi_a = 0 on rho = a).
+    return n * kb * kb * pi * lommel(ka, kb, a);
+  }
+  if (s.kind == Kind::te) {
+    // TE_a . TM_b: the integrand is -d/drho [J1(k_a rho) J1(k_b rho)], so
+    // the integral is -pi J1(k_a a) J1(k_b a).
+    return -n * pi * j1(ka * a) * j1(kb * a);
+  }
+  return 0.0;  // TM_a . TE_b: the same form with J1(k_a a) = 0
+}
+
+}  // namespace modal

@@ -1,0 +1,65 @@
+// The azimuthal-order-one modes of a circular waveguide and the coupling
+// integrals between the modes of two coaxial guides, in closed form: the
+// first piece of the mode-matching engine (double precision; N. Marcuvitz,
+// "Waveguide Handbook", sec. 2.3, for the modes; Green's first identity and
+// Lommel's integral for the couplings, derived beside each case in modes.cpp).
+//
+// Modes. Of the two polarisations of order one, the one that carries an
+// x-polarised TE-11 field: with k = root / radius the cut-off wavenumber,
+//   TE_1n: e_rho = N J1(k rho) / rho cos phi,   e_phi = -N k J1'(k rho) sin phi
+//          (psi = J1(k rho) sin phi, e = grad psi x z, root = j'_1n),
+//   TM_1n: e_rho = -N k J1'(k rho) cos phi,     e_phi = N J1(k rho) / rho sin phi
+//          (phi_m = J1(k rho) cos phi, e = -grad phi_m, root = j_1n),
+// both x-directed on the axis, N such that the integral of |e|^2 over the
+// guide's cross-section is 1 (test: numerical integration). The transverse
+// magnetic field of a wave travelling in +z is z x e / Z, with the wave
+// impedance Z = eta k0 / beta (TE) or eta beta / k0 (TM), beta =
+// sqrt(k0^2 - k^2), -j sqrt(k^2 - k0^2) below cut-off (time dependence
+// exp(j omega t), waves exp(-j beta z)).
+//
+// Couplings. For a guide of radius a inside one of radius b >= a on the same
+// axis, X_ij = integral over rho < a of e_i(a) . e_j(b): the junction's
+// matrix (modal/junction.hpp). TM modes of the smaller guide do not couple to
+// TE modes of the larger one (their e vanishes on its rim in the only
+// surviving term).
+#pragma once
+
+#include <vector>
+
+namespace modal {
+
+enum class Kind { te, tm };
+
+struct Mode {
+  Kind kind;
+  int index;    // n of TE_1n or TM_1n, from 1
+  double root;  // j'_1n or j_1n: the cut-off wavenumber times the radius
+};
+
+// The n-th positive root of J1' (TE) or J1 (TM), n >= 1 (Boost.Math's zeros
+// of J1; those of J1' by TOMS 748 between neighbouring zeros of J1).
+double root(Kind kind, int n);
+
+// The modes whose cut-off root is at most `largest_root` (the ratio rule:
+// with largest_root = K_max times the radius, every guide of a horn keeps
+// the modes below one common cut-off wavenumber K_max, so their number grows
+// with the radius), TE and TM in order of their roots. At most max_modes;
+// std::length_error beyond.
+inline constexpr int max_modes = 400;
+std::vector<Mode> modes_below(double largest_root);
+
+// N of the mode in a guide of radius `radius`.
+double norm(const Mode& mode, double radius);
+
+// The normalised radial parts at rho (0 <= rho <= radius): e_rho = f cos phi,
+// e_phi = g sin phi.
+struct Radial {
+  double f, g;
+};
+Radial field(const Mode& mode, double radius, double rho);
+
+// X for mode `small` of the guide of radius a and mode `large` of the guide
+// of radius b (a <= b): the integral over rho < a of their e's dot product.
+double coupling(const Mode& small, double a, const Mode& large, double b);
+
+}  // namespace modal
