@@ -45,10 +45,10 @@ namespace {
 Gsm step_up(const Guide& small, const Guide& large, double k0) {
   const std::size_t m1 = small.modes.size(), m2 = large.modes.size();
   const auto d1 = root_impedance(small, k0), d2 = root_impedance(large, k0);
+  const auto x = couplings(small.modes, small.radius, large.modes, large.radius);
   Matrix f(m2, m1);  // F = D2^-1 X^T D1
   for (std::size_t j = 0; j < m2; ++j)
-    for (std::size_t i = 0; i < m1; ++i)
-      f(j, i) = coupling(small.modes[i], small.radius, large.modes[j], large.radius) * d1[i] / d2[j];
+    for (std::size_t i = 0; i < m1; ++i) f(j, i) = x[i * m2 + j] * d1[i] / d2[j];
   const Matrix ft = f.transpose();
   const Matrix ftf = ft * f;
   const Matrix plus = Matrix::identity(m1) + ftf;

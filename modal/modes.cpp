@@ -115,4 +115,38 @@ double coupling(const Mode& s, double a, const Mode& l, double b) {
   return 0.0;  // TM_a . TE_b: the same form with J1(k_a a) = 0
 }
 
+std::vector<double> couplings(const std::vector<Mode>& small, double a, const std::vector<Mode>& large,
+                              double b) {
+  const std::size_t m1 = small.size(), m2 = large.size();
+  std::vector<double> x(m1 * m2);
+  // Per mode of the larger guide: k_b, N_b, J1(k_b a), J1'(k_b a).
+  std::vector<double> kb(m2), nb(m2), j_b(m2), jp_b(m2);
+  for (std::size_t j = 0; j < m2; ++j) {
+    kb[j] = large[j].root / b;
+    nb[j] = norm(large[j], b);
+    j_b[j] = j1(kb[j] * a);
+    jp_b[j] = j1_prime(kb[j] * a);
+  }
+  for (std::size_t i = 0; i < m1; ++i) {
+    const Mode& s = small[i];
+    const double ka = s.root / a, na = norm(s, a);
+    const double j_a = j1(s.root), jp_a = j1_prime(s.root);  // at k_a a = root
+    for (std::size_t j = 0; j < m2; ++j) {
+      const Mode& l = large[j];
+      double v = 0.0;
+      if (s.kind == l.kind) {
+        const bool near = std::fabs(ka - kb[j]) <= 1e-6 * std::max(ka, kb[j]);
+        const double lommel_value =
+            near ? lommel(ka, kb[j], a)
+                 : a * (kb[j] * j_a * jp_b[j] - ka * jp_a * j_b[j]) / (ka * ka - kb[j] * kb[j]);
+        v = na * nb[j] * pi * lommel_value * (s.kind == Kind::te ? ka * ka : kb[j] * kb[j]);
+      } else if (s.kind == Kind::te) {
+        v = -na * nb[j] * pi * j_a * j_b[j];
+      }
+      x[i * m2 + j] = v;
+    }
+  }
+  return x;
+}
+
 }  // namespace modal

@@ -62,4 +62,11 @@ Radial field(const Mode& mode, double radius, double rho);
 // of radius b (a <= b): the integral over rho < a of their e's dot product.
 double coupling(const Mode& small, double a, const Mode& large, double b);
 
+// All of them at once, X(i, j) for the i-th mode of the smaller guide and the
+// j-th of the larger, row by row: the same closed forms with each Bessel
+// value computed once (J1 and J1' at the larger guide's k_j a), the way a
+// horn of hundreds of junctions needs them.
+std::vector<double> couplings(const std::vector<Mode>& small, double a, const std::vector<Mode>& large,
+                              double b);
+
 }  // namespace modal

@@ -1,0 +1,109 @@
+#include "modal/horn.hpp"
+
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+namespace modal {
+
+void check_profile(const std::vector<ProfilePoint>& profile) {
+  if (profile.size() < 2) throw std::invalid_argument("a profile needs at least two points");
+  for (std::size_t i = 0; i < profile.size(); ++i) {
+    const std::string at = "point " + std::to_string(i + 1) + ": ";
+    if (!(profile[i].radius > 0.0) || !std::isfinite(profile[i].radius))
+      throw std::invalid_argument(at + "the radius must be positive");
+    if (!std::isfinite(profile[i].z)) throw std::invalid_argument(at + "z must be a number");
+    if (i > 0 && profile[i].z < profile[i - 1].z) throw std::invalid_argument(at + "z goes backward");
+  }
+  if (!(profile.back().z > profile.front().z)) throw std::invalid_argument("the profile has no length");
+}
+
+std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_radius, double axial_length,
+                                       double feed_length) {
+  return {{0.0, waveguide_radius},
+          {feed_length, waveguide_radius},
+          {feed_length + axial_length, aperture_radius}};
+}
+
+std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest) {
+  check_profile(profile);
+  if (!(longest > 0.0) || !(highest > 0.0)) throw std::invalid_argument("step sizes must be positive");
+  std::vector<Section> sections;
+  for (std::size_t i = 1; i < profile.size(); ++i) {
+    const ProfilePoint& p = profile[i - 1];
+    const ProfilePoint& q = profile[i];
+    const double length = q.z - p.z, rise = q.radius - p.radius;
+    if (length == 0.0) continue;  // a vertical step: the junction between neighbours
+    const double count =
+        rise == 0.0 ? 1.0 : std::max(std::ceil(length / longest), std::ceil(std::fabs(rise) / highest));
+    if (count > 1e6) throw std::length_error("more than a million steps in one segment");
+    const auto n = static_cast<int>(count);
+    for (int k = 0; k < n; ++k) sections.push_back({p.radius + rise * (k + 0.5) / n, length / n});
+  }
+  return sections;
+}
+
+HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff) {
+  if (sections.empty()) throw std::invalid_argument("a horn needs at least one section");
+  std::map<double, Guide> guides;
+  auto guide_of = [&](double radius) -> const Guide& {
+    auto it = guides.find(radius);
+    if (it == guides.end()) it = guides.emplace(radius, guide(radius, largest_cutoff)).first;
+    return it->second;
+  };
+  std::map<std::pair<double, double>, Gsm> junctions;
+  auto junction_of = [&](double left, double right) -> const Gsm& {
+    auto it = junctions.find({left, right});
+    if (it == junctions.end())
+      it = junctions.emplace(std::pair{left, right}, junction(guide_of(left), guide_of(right), k0)).first;
+    return it->second;
+  };
+  auto phases = [&](const Section& s) {
+    const auto beta = propagation(guide_of(s.radius), k0);
+    std::vector<Complex> p;
+    p.reserve(beta.size());
+    for (const Complex& b : beta) p.push_back(std::exp(Complex(0.0, -1.0) * b * s.length));
+    return p;
+  };
+
+  // Back from the matched aperture.
+  const std::size_t n = sections.size();
+  const std::size_t last_modes = guide_of(sections.back().radius).modes.size();
+  Matrix g(last_modes, last_modes);
+  std::vector<Matrix> passed(n);  // at the junction before section i
+  for (std::size_t i = n; i-- > 0;) {
+    const auto p = phases(sections[i]);
+    for (std::size_t r = 0; r < g.rows(); ++r)
+      for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) *= p[r] * p[c];
+    if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
+    const Gsm& s = junction_of(sections[i - 1].radius, sections[i].radius);
+    const Matrix loop = Matrix::identity(g.rows()) - s.s22 * g;
+    passed[i] = solve(loop, s.s21);
+    g = s.s11 + s.s12 * (g * passed[i]);
+  }
+  HornWave wave;
+  wave.input = guide_of(sections.front().radius);
+  wave.reflected.reserve(g.rows());
+  for (std::size_t r = 0; r < g.rows(); ++r) wave.reflected.push_back(g(r, 0));
+  wave.reflection = g(0, 0);
+
+  // Forward from a unit TE-11 wave.
+  std::vector<Complex> a(wave.input.modes.size());
+  a[0] = 1.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (passed[i].rows() > 0) {
+      std::vector<Complex> next(passed[i].rows());
+      for (std::size_t r = 0; r < passed[i].rows(); ++r)
+        for (std::size_t c = 0; c < passed[i].cols(); ++c) next[r] += passed[i](r, c) * a[c];
+      a = std::move(next);
+    }
+    const auto p = phases(sections[i]);
+    for (std::size_t r = 0; r < a.size(); ++r) a[r] *= p[r];
+  }
+  wave.aperture = guide_of(sections.back().radius);
+  wave.forward = std::move(a);
+  return wave;
+}
+
+}  // namespace modal

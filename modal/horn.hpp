@@ -1,0 +1,65 @@
+// A horn of revolution for the mode-matching engine: its wall profile, the
+// staircase of uniform sections that approximates it, and the TE-11 wave
+// sent in from the feeding waveguide, followed through every junction to the
+// aperture.
+//
+// Profile. Points (z, radius) in metres from the feeding waveguide to the
+// aperture: z never decreases; two points at the same z are a vertical step
+// (a slot is a step out and a step back in); between points of different z
+// the wall is straight (a cone, or a cylinder). The first segment's start is
+// the input reference plane, the last point the aperture.
+//
+// Staircase. Each sloped segment becomes uniform sections of equal length,
+// each with the radius of the wall at its middle, so many that no section
+// is longer than `longest` nor changes the radius by more than `highest`
+// (a smooth wall is reached as both shrink: results converge in the number
+// of steps, a test); cylinders and vertical steps are taken as they are.
+//
+// The wave. A unit TE-11 wave is sent into the first section. Going back
+// from the aperture, the reflection matrix G seen toward the aperture is
+// carried through each section (G -> P G P, P = diag(exp(-j beta l))) and
+// each junction (G -> S11 + S12 G (I - S22 G)^-1 S21), keeping T = (I - S22
+// G)^-1 S21, the wave that a junction passes on; going forward, the wave is
+// carried to the aperture by the T's and P's. The aperture is taken as
+// matched (no wave comes back from it): how far that holds is the radiation
+// model's (modal/radiation.hpp). Junction matrices of a pair of radii met
+// before are reused (a corrugated horn's slots repeat).
+#pragma once
+
+#include <vector>
+
+#include "modal/junction.hpp"
+
+namespace modal {
+
+struct ProfilePoint {
+  double z, radius;  // m
+};
+
+// Throws std::invalid_argument naming the point (from 1) and the fault: fewer
+// than two points, a radius that is not positive, z going backward, or no
+// length at all.
+void check_profile(const std::vector<ProfilePoint>& profile);
+
+// A smooth cone from a waveguide of radius b (a length `feed` of it first)
+// to an aperture of radius a, `axial` long.
+std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_radius, double axial_length,
+                                       double feed_length);
+
+struct Section {
+  double radius, length;  // m
+};
+std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest);
+
+// The horn at one free-space wavenumber, every guide with the modes below
+// K_max = largest_cutoff (1/m).
+struct HornWave {
+  Complex reflection;              // of TE-11 at the input reference plane
+  Guide input;                     // the first guide, with its modes
+  std::vector<Complex> reflected;  // each input mode's wave coming back (reflection is the first)
+  Guide aperture;                  // the last guide, with its modes
+  std::vector<Complex> forward;    // each aperture mode's wave at the aperture plane
+};
+HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff);
+
+}  // namespace modal
