@@ -1,0 +1,60 @@
+#include "modal/radiation.hpp"
+
+#include <boost/math/quadrature/gauss.hpp>
+#include <boost/math/special_functions/bessel.hpp>
+#include <cmath>
+#include <numbers>
+
+namespace modal {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+double jn(int n, double x) { return boost::math::cyl_bessel_j(n, x); }
+
+// J_n and J_n' (n = 0, 2) at x, from J0, J1 and J2: J0' = -J1, J2' = J1 -
+// 2 J2 / x (0 on the axis).
+struct Bessel02 {
+  double j0, j0p, j2, j2p;
+  explicit Bessel02(double x) {
+    const double b0 = jn(0, x), b1 = jn(1, x), b2 = jn(2, x);
+    j0 = b0;
+    j0p = -b1;
+    j2 = b2;
+    j2p = x > 0.0 ? b1 - 2.0 * b2 / x : 0.0;
+  }
+};
+
+// Lommel: int_0^a J_n(k rho) J_n(w rho) rho drho from the values at k a and
+// w a; for w within 1e-6 of k, 48-point Gauss-Legendre instead.
+double lommel(int n, double k, double w, double a, double jk, double jkp, double jw, double jwp) {
+  if (std::fabs(k - w) > 1e-6 * k) return a * (w * jk * jwp - k * jkp * jw) / (k * k - w * w);
+  return boost::math::quadrature::gauss<double, 48>::integrate(
+      [&](double rho) { return jn(n, k * rho) * jn(n, w * rho) * rho; }, 0.0, a);
+}
+
+}  // namespace
+
+Transform transform(const Mode& m, double a, double w) {
+  const double k = m.root / a, n = norm(m, a), s = m.kind == Kind::te ? 1.0 : -1.0;
+  const Bessel02 at_k(k * a), at_w(w * a);
+  const double l0 = lommel(0, k, w, a, at_k.j0, at_k.j0p, at_w.j0, at_w.j0p);
+  const double l2 = lommel(2, k, w, a, at_k.j2, at_k.j2p, at_w.j2, at_w.j2p);
+  return {pi * n * k * (s * l0 - l2), pi * n * k * (s * l0 + l2)};
+}
+
+Far far_field(const Guide& g, const std::vector<Complex>& forward, double k0, double theta) {
+  const auto root = root_impedance(g, k0);
+  const double c = std::cos(theta), w = k0 * std::sin(theta);
+  Far f{0.0, 0.0};
+  for (std::size_t i = 0; i < g.modes.size() && i < forward.size(); ++i) {
+    if (forward[i] == 0.0) continue;
+    const Complex v = root[i] * forward[i], current = forward[i] / root[i];
+    const Transform p = transform(g.modes[i], g.radius, w);
+    f.e += (v + current * c) * p.e;
+    f.h += (v * c + current) * p.h;
+  }
+  return f;
+}
+
+}  // namespace modal
