@@ -26,6 +26,7 @@
 // before are reused (a corrugated horn's slots repeat).
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "modal/junction.hpp"
@@ -40,6 +41,13 @@ struct ProfilePoint {
 // than two points, a radius that is not positive, z going backward, or no
 // length at all.
 void check_profile(const std::vector<ProfilePoint>& profile);
+
+// A profile file: one point a line, z then radius separated by blanks, tabs
+// or a comma, in a unit of `metres_per_unit` metres; '#' starts a comment,
+// blank lines are passed over. std::invalid_argument naming the line and the
+// fault (a field that is not a number, a missing or extra field, then what
+// check_profile says, by line).
+std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit);
 
 // A smooth cone from a waveguide of radius b (a length `feed` of it first)
 // to an aperture of radius a, `axial` long.

@@ -338,3 +338,30 @@ TEST(ModalRadiation, LongConeApproachesTheApertureEngine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModalHorn, ProfileFiles) {
+  const auto p =
+      modal::read_profile("# a stepped horn, mm\n0 11.9\n30, 11.9  # the feed\n\n30\t16\n50 +16\n", 1e-3);
+  ASSERT_EQ(p.size(), 4u);
+  EXPECT_DOUBLE_EQ(p[2].radius, 0.016);
+  EXPECT_DOUBLE_EQ(p[3].z, 0.05);
+  const std::pair<const char*, const char*> bad[] = {
+      {"0 1\n1 x\n", "line 2: 'x' is not a number"},
+      {"0 1\n1 2 3\n", "line 2: a point is z and radius, two numbers"},
+      {"# only\n0 1\n\n2 0\n", "line 4: the radius must be positive"},
+      {"0 1\n2 1\n1 1\n", "line 3: z goes backward"},
+      {"0 1\n", "a profile needs at least two points"},
+  };
+  for (const auto& [text, message] : bad) {
+    try {
+      modal::read_profile(text, 1.0);
+      ADD_FAILURE() << text;
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+  }
+}
+
+}  // namespace
