@@ -6,6 +6,9 @@
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <complex>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "aperture/field.hpp"
 #include "modal/horn.hpp"
@@ -362,6 +365,50 @@ TEST(ModalHorn, ProfileFiles) {
       EXPECT_EQ(std::string(e.what()), message);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+struct Beam {
+  double cross_polar;     // the 45-degree plane's peak where the co-polar field is above -25 dB
+  double e_10db, h_10db;  // full widths, degrees, on a 0.25-degree scan
+};
+
+Beam beam_of(const std::vector<modal::ProfilePoint>& profile, double f) {
+  const double k0 = 2.0 * M_PI * f / 299792458.0;
+  const auto w = modal::follow_wave(modal::staircase(profile, 1e-3, 2.5e-4), k0, 3.0 * k0);
+  const auto axis = modal::far_field(w.aperture, w.forward, k0, 0.0);
+  Beam b{-300.0, NAN, NAN};
+  const auto db = [](Complex v) { return 20.0 * std::log10(std::abs(v)); };
+  for (double d = 0.25; d <= 60.0; d += 0.25) {
+    const auto m = modal::far_field(w.aperture, w.forward, k0, d * M_PI / 180.0);
+    if (db((m.e + m.h) / 2.0 / axis.e) > -25.0)
+      b.cross_polar = std::max(b.cross_polar, db((m.e - m.h) / 2.0 / axis.e));
+    if (std::isnan(b.e_10db) && db(m.e / axis.e) < -10.0) b.e_10db = 2.0 * d;
+    if (std::isnan(b.h_10db) && db(m.h / axis.h) < -10.0) b.h_10db = 2.0 * d;
+  }
+  return b;
+}
+
+std::vector<modal::ProfilePoint> example(const char* name) {
+  std::ifstream in(std::string(VESKAL_SOURCE_DIR) + "/examples/horns/" + name);
+  std::stringstream text;
+  text << in.rdbuf();
+  return modal::read_profile(text.str(), 1e-3);
+}
+
+// The Potter horn of examples/ at its design frequency: the TM-11 its step
+// converts makes the E- and H-plane beams equal and the cross-polar field
+// low, where a plain cone of the same length is far from either.
+TEST(ModalHorn, PotterHornEqualisesThePlanes) {
+  const auto potter = beam_of(example("potter-x-band.profile"), 10e9);
+  EXPECT_LT(potter.cross_polar, -33.0);
+  EXPECT_NEAR(potter.e_10db, potter.h_10db, 1.0);
+  const auto cone = beam_of({{0.0, 0.0168}, {0.024, 0.0168}, {0.2688, 0.048}}, 10e9);
+  EXPECT_GT(cone.cross_polar, -20.0);
+  EXPECT_GT(cone.h_10db - cone.e_10db, 6.0);
 }
 
 }  // namespace
