@@ -412,3 +412,32 @@ TEST(ModalHorn, PotterHornEqualisesThePlanes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The corrugated horn of examples/ over the band its slots allow (deeper
+// than a quarter wave from 7.9 GHz): the cross-polar peak stays below -30 dB
+// and the planes within 3 degrees at 10 dB; with half again as many modes the
+// cross-polar peak moves by less than 1 dB.
+TEST(ModalHorn, CorrugatedHornKeepsCrossPolarLow) {
+  const auto profile = example("corrugated-x-band.profile");
+  for (const double f : {8.5e9, 10e9, 11.5e9}) {
+    const auto b = beam_of(profile, f);
+    EXPECT_LT(b.cross_polar, -30.0) << f;
+    EXPECT_NEAR(b.e_10db, b.h_10db, 3.0) << f;
+  }
+  const double k0 = 2.0 * M_PI * 10e9 / 299792458.0;
+  auto peak = [&](double kmax) {
+    const auto w = modal::follow_wave(modal::staircase(profile, 1e-3, 2.5e-4), k0, kmax * k0);
+    const auto axis = modal::far_field(w.aperture, w.forward, k0, 0.0);
+    double top = -300.0;
+    for (double d = 0.5; d <= 30.0; d += 0.5) {
+      const auto m = modal::far_field(w.aperture, w.forward, k0, d * M_PI / 180.0);
+      top = std::max(top, 20.0 * std::log10(std::abs((m.e - m.h) / 2.0 / axis.e)));
+    }
+    return top;
+  };
+  EXPECT_NEAR(peak(3.0), peak(4.5), 1.0);
+}
+
+}  // namespace
