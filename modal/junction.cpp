@@ -52,10 +52,18 @@ Gsm step_up(const Guide& small, const Guide& large, double k0) {
   const Matrix ft = f.transpose();
   const Matrix ftf = ft * f;
   const Matrix plus = Matrix::identity(m1) + ftf;
-  Gsm s;
-  s.s11 = solve(plus, Matrix::identity(m1) - ftf);
-  s.s12 = solve(plus, ft);
-  s.s12 *= 2.0;
+  // One factorisation for both right-hand sides: [I - F^T F, 2 F^T].
+  Matrix rhs(m1, m1 + m2);
+  for (std::size_t i = 0; i < m1; ++i) {
+    for (std::size_t j = 0; j < m1; ++j) rhs(i, j) = (i == j ? 1.0 : 0.0) - ftf(i, j);
+    for (std::size_t j = 0; j < m2; ++j) rhs(i, m1 + j) = 2.0 * ft(i, j);
+  }
+  const Matrix both = solve(plus, rhs);
+  Gsm s{Matrix(m1, m1), Matrix(m1, m2), {}, {}};
+  for (std::size_t i = 0; i < m1; ++i) {
+    for (std::size_t j = 0; j < m1; ++j) s.s11(i, j) = both(i, j);
+    for (std::size_t j = 0; j < m2; ++j) s.s12(i, j) = both(i, m1 + j);
+  }
   s.s21 = f * (Matrix::identity(m1) + s.s11);
   s.s22 = f * s.s12 - Matrix::identity(m2);
   return s;

@@ -81,19 +81,22 @@ Matrix solve(Matrix a, Matrix b) {
       for (std::size_t j = 0; j < n; ++j) std::swap(a(k, j), a(pivot, j));
       for (std::size_t j = 0; j < b.cols(); ++j) std::swap(b(k, j), b(pivot, j));
     }
+    const Complex inverse = 1.0 / a(k, k);
     for (std::size_t i = k + 1; i < n; ++i) {
-      const Complex factor = a(i, k) / a(k, k);
+      const Complex factor = a(i, k) * inverse;
       if (factor == 0.0) continue;
       for (std::size_t j = k + 1; j < n; ++j) a(i, j) -= factor * a(k, j);
       for (std::size_t j = 0; j < b.cols(); ++j) b(i, j) -= factor * b(k, j);
     }
   }
-  for (std::size_t k = n; k-- > 0;)
+  for (std::size_t k = n; k-- > 0;) {
+    const Complex inverse = 1.0 / a(k, k);
     for (std::size_t j = 0; j < b.cols(); ++j) {
       Complex sum = b(k, j);
       for (std::size_t i = k + 1; i < n; ++i) sum -= a(k, i) * b(i, j);
-      b(k, j) = sum / a(k, k);
+      b(k, j) = sum * inverse;
     }
+  }
   return b;
 }
 

@@ -15,8 +15,11 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr int most_roots = max_modes;  // of each kind, more than any mode list holds
 
-double j1(double x) { return boost::math::cyl_bessel_j(1, x); }
-double j1_prime(double x) { return boost::math::cyl_bessel_j_prime(1, x); }
+// Bessel functions evaluated in double throughout (Boost.Math would promote
+// to long double, several times slower, for no digit the engine keeps).
+using Double = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
+double j1(double x) { return boost::math::cyl_bessel_j(1, x, Double()); }
+double j1_prime(double x) { return boost::math::cyl_bessel_j_prime(1, x, Double()); }
 
 struct Roots {
   std::vector<double> te, tm;

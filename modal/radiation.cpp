@@ -10,7 +10,9 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 
-double jn(int n, double x) { return boost::math::cyl_bessel_j(n, x); }
+// In double throughout (Boost.Math would promote to long double).
+using Double = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
+double jn(int n, double x) { return boost::math::cyl_bessel_j(n, x, Double()); }
 
 // J_n and J_n' (n = 0, 2) at x, from J0, J1 and J2: J0' = -J1, J2' = J1 -
 // 2 J2 / x (0 on the axis).
