@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "aperture/quadrature.hpp"
+#include "farfield/quadrature.hpp"
 
 namespace aperture {
 namespace {
@@ -74,7 +74,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
   const double rate = u_max + te11_root + 4.0 * pi * phase_error_;
   const int order = radial_order > 0 ? radial_order : static_cast<int>(std::ceil(0.45 * rate)) + 12;
 
-  const QuadratureRule rule = gauss_legendre(order);
+  const farfield::QuadratureRule rule = farfield::gauss_legendre(order);
   rho_ = rule.nodes;
   const std::vector<double>& weights = rule.weights;
   const double L_over_a = apex_distance_ / a;

@@ -40,6 +40,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "farfield/figures.hpp"
 #include "numerics/units.hpp"
 
 namespace aperture {
@@ -66,7 +67,7 @@ inline double slant_radius_for(double aperture_radius, double wavelength, double
 }
 
 enum class Phase { quadratic, spherical };
-enum class Plane { e, h };
+using farfield::Plane;
 
 struct Horn {
   double aperture_radius;  // m
@@ -93,15 +94,15 @@ struct RadialIntegrals {
   std::complex<double> i0, i2;
 };
 
-class Aperture {
+class Aperture : public farfield::Radiator {
  public:
   // radial_order 0 chooses the order from ka and s as above.
   Aperture(const Horn& horn, Phase phase, int radial_order = 0);
 
   const Horn& horn() const { return horn_; }
   Phase phase() const { return phase_; }
-  double wavelength() const { return wavelength_; }  // m
-  double ka() const { return ka_; }
+  double wavelength() const override { return wavelength_; }  // m
+  double ka() const override { return ka_; }
   double phase_error() const { return phase_error_; }      // s = a^2 / (2 lambda R)
   double apex_distance() const { return apex_distance_; }  // L, m
   int radial_order() const { return static_cast<int>(rho_.size()); }
@@ -119,10 +120,13 @@ class Aperture {
   std::complex<double> far_field(Plane plane, double theta) const;
 
   // Both planes at theta from one pair of integrals.
-  struct PlaneFields {
-    std::complex<double> e, h;
-  };
-  PlaneFields far_fields(double theta) const;
+  using PlaneFields = farfield::PlaneFields;
+  PlaneFields far_fields(double theta) const override;
+
+  // The bound on |dF/dtheta| of the certified beamwidth scan:
+  // field_bound() (ka + 1/2) (|dI/du| <= B times du/dtheta <= ka, and the
+  // obliquity factor's slope 1/2 times |I| <= B).
+  double slope_bound() const override { return field_bound() * (ka_ + 0.5); }
 
   // The aperture efficiency: |int E_x exp(-j psi) dA|^2 / (A int |E|^2 dA).
   double efficiency() const;

@@ -282,3 +282,20 @@ TEST(ApertureEngine, BadHornsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The generic directivity over theta (farfield/figures.hpp), which the
+// mode-matching engine uses, against the aperture engine's own integration
+// over u: two independent quadratures of one pattern.
+TEST(FarFieldFigures, DirectivityOverThetaAgreesWithTheApertureEngines) {
+  for (const double ka : {3.0, 12.0, 45.0})
+    for (const double s : {0.0, 0.2, 0.9})
+      for (const Phase phase : {Phase::quadratic, Phase::spherical}) {
+        if (s > ka / (4.0 * pi)) continue;  // a cone wider than a hemisphere
+        const Aperture aperture(horn_for(ka, s), phase);
+        EXPECT_NEAR(farfield::directivity(aperture) / directivity(aperture), 1.0, 1e-9) << ka << " " << s;
+      }
+}
+
+}  // namespace

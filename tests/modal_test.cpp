@@ -299,8 +299,12 @@ TEST(ModalRadiation, WideTE11IsTheApertureEnginesHuygensSource) {
     const auto f = modal::far_field(g, forward, k0, t);
     const Complex e = engine.far_field(aperture::Plane::e, t) / engine_axis;
     const Complex h = engine.far_field(aperture::Plane::h, t) / engine_axis;
-    if (std::abs(e) > 0.03) EXPECT_NEAR(std::abs(f.e / axis.e), std::abs(e), 2e-3) << degrees;
-    if (std::abs(h) > 0.03) EXPECT_NEAR(std::abs(f.h / axis.h), std::abs(h), 2e-3) << degrees;
+    if (std::abs(e) > 0.03) {
+      EXPECT_NEAR(std::abs(f.e / axis.e), std::abs(e), 2e-3) << degrees;
+    }
+    if (std::abs(h) > 0.03) {
+      EXPECT_NEAR(std::abs(f.h / axis.h), std::abs(h), 2e-3) << degrees;
+    }
   }
 }
 
@@ -331,8 +335,12 @@ TEST(ModalRadiation, LongConeApproachesTheApertureEngine) {
     const auto e = engine.far_fields(t);
     const double me = db(m.e / axis.e), mh = db(m.h / axis.h), ee = db(e.e / engine_axis),
                  eh = db(e.h / engine_axis);
-    if (ee > -20.0) EXPECT_NEAR(me, ee, 0.15) << degrees;
-    if (eh > -20.0) EXPECT_NEAR(mh, eh, 0.15) << degrees;
+    if (ee > -20.0) {
+      EXPECT_NEAR(me, ee, 0.15) << degrees;
+    }
+    if (eh > -20.0) {
+      EXPECT_NEAR(mh, eh, 0.15) << degrees;
+    }
     modal_peak = std::max(modal_peak, db((m.e - m.h) / 2.0 / axis.e));
     engine_peak = std::max(engine_peak, db((e.e - e.h) / 2.0 / engine_axis));
   }

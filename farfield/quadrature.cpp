@@ -1,8 +1,8 @@
-#include "aperture/quadrature.hpp"
+#include "farfield/quadrature.hpp"
 
 #include <boost/math/special_functions/legendre.hpp>
 
-namespace aperture {
+namespace farfield {
 
 QuadratureRule gauss_legendre(int n) {
   const std::vector<double> zeros =
@@ -19,4 +19,4 @@ QuadratureRule gauss_legendre(int n) {
   return rule;
 }
 
-}  // namespace aperture
+}  // namespace farfield

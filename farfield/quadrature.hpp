@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace aperture {
+namespace farfield {
 
 struct QuadratureRule {
   std::vector<double> nodes;    // ascending, in (0, 1)
@@ -14,4 +14,4 @@ struct QuadratureRule {
 // n >= 1.
 QuadratureRule gauss_legendre(int n);
 
-}  // namespace aperture
+}  // namespace farfield
