@@ -6,11 +6,14 @@
 #include <boost/math/quadrature/gauss.hpp>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "aperture/field.hpp"
+#include "aperture/figures.hpp"
+#include "modal/figures.hpp"
 #include "modal/horn.hpp"
 #include "modal/junction.hpp"
 #include "modal/modes.hpp"
@@ -446,6 +449,34 @@ TEST(ModalHorn, CorrugatedHornKeepsCrossPolarLow) {
     return top;
   };
   EXPECT_NEAR(peak(3.0), peak(4.5), 1.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The long cone's figures against the aperture engine's: directivity (18.744
+// and 18.752 dB), the four beamwidths (within 0.05 degree) and both phase
+// centres (within 0.03 wavelength).
+TEST(ModalFigures, LongConeAgainstTheApertureEngine) {
+  const double f = 10e9, k0 = 2.0 * M_PI * f / 299792458.0, b = 0.0119, a = 0.045, length = 0.4;
+  const auto w = modal::follow_wave(modal::staircase(modal::cone_profile(b, a, length, 0.02), 1e-3, 2.5e-4),
+                                    k0, 3.0 * k0);
+  const auto m = modal::figures(w, k0);
+  const aperture::Aperture engine({a, std::hypot(length, a - b) * a / (a - b), f / 1e9},
+                                  aperture::Phase::spherical);
+  const auto e = aperture::figures(engine);
+  EXPECT_NEAR(m.directivity_db, e.directivity_db, 0.05);
+  EXPECT_NEAR(*m.e_beamwidth_3db, *e.e_beamwidth_3db, 0.3);
+  EXPECT_NEAR(*m.h_beamwidth_3db, *e.h_beamwidth_3db, 0.3);
+  EXPECT_NEAR(*m.e_beamwidth_10db, *e.e_beamwidth_10db, 0.5);
+  EXPECT_NEAR(*m.h_beamwidth_10db, *e.h_beamwidth_10db, 0.5);
+  EXPECT_NEAR(m.e_phase_centre->wavelengths, e.e_phase_centre->wavelengths, 0.1);
+  EXPECT_NEAR(m.h_phase_centre->wavelengths, e.h_phase_centre->wavelengths, 0.1);
+  EXPECT_NEAR(m.return_loss_db, -20.0 * std::log10(std::abs(w.reflection)), 1e-12);
+  EXPECT_GT(m.return_loss_db, 40.0);
+  EXPECT_NEAR(m.vswr, 1.0, 0.02);
+  EXPECT_EQ(m.modes.front().relative_db, 0.0);
 }
 
 }  // namespace

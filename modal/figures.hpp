@@ -1,0 +1,57 @@
+// What the mode-matching engine says of a horn at one frequency: the input
+// match, the aperture's mode content, and the far-field figures of its
+// radiation (modal/radiation.hpp) by the generic scans and fits of
+// farfield/figures.hpp.
+//
+// Cross-polar peak: the largest |XP| = |C_E - C_H| / 2 (the 45-degree plane
+// in Ludwig's third definition) over the forward half-space, relative to the
+// co-polar peak there (on the axis for the horns here), by a scan every
+// quarter of a unit of ka sin theta refined by Brent's maximiser.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "farfield/figures.hpp"
+#include "modal/horn.hpp"
+#include "modal/radiation.hpp"
+
+namespace modal {
+
+// The aperture's waves as a radiator for the generic figures. Slope bound:
+// |dC/dtheta| <= sum |I| |P| + (|V| + |I|) k0 |dP/dw|, with |P| <= pi N k a^2
+// and |dP/dw| <= pi N k 2 a^3 / 3 (|J_n|, |J_n'| <= 1).
+class ModalRadiator : public farfield::Radiator {
+ public:
+  ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0);
+  farfield::PlaneFields far_fields(double theta) const override;
+  double ka() const override { return k0_ * aperture_.radius; }
+  double wavelength() const override;
+  double slope_bound() const override { return slope_bound_; }
+
+ private:
+  Guide aperture_;
+  std::vector<Complex> forward_;
+  double k0_, slope_bound_;
+};
+
+struct ModeContent {
+  Mode mode;
+  double relative_db;     // |c / c_TE11| in dB
+  double relative_phase;  // degrees
+  bool propagating;
+};
+
+struct Figures {
+  Complex reflection;  // of TE-11 at the input reference plane
+  double return_loss_db, vswr;
+  std::vector<ModeContent> modes;  // at the aperture, in the order of the aperture guide's modes
+  double directivity_db;
+  std::optional<double> e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db;  // degrees
+  std::optional<farfield::PhaseCentreFit> e_phase_centre, h_phase_centre;  // over each 10 dB half-angle
+  double peak_cross_polar_db, peak_cross_polar_angle;                      // dB, degrees
+};
+
+Figures figures(const HornWave& wave, double k0);
+
+}  // namespace modal
