@@ -80,7 +80,20 @@ std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_
 std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest) {
   check_profile(profile);
   if (!(longest > 0.0) || !(highest > 0.0)) throw std::invalid_argument("step sizes must be positive");
+  // The count first, so that a wall too long for the steps is refused before
+  // anything is built.
+  double total = 0.0;
+  for (std::size_t i = 1; i < profile.size(); ++i) {
+    const double length = profile[i].z - profile[i - 1].z, rise = profile[i].radius - profile[i - 1].radius;
+    if (length > 0.0)
+      total +=
+          rise == 0.0 ? 1.0 : std::max(std::ceil(length / longest), std::ceil(std::fabs(rise) / highest));
+  }
+  if (!(total <= double(max_sections)))
+    throw std::length_error("the wall needs more than " + std::to_string(max_sections) +
+                            " sections at these step sizes");
   std::vector<Section> sections;
+  sections.reserve(static_cast<std::size_t>(total));
   for (std::size_t i = 1; i < profile.size(); ++i) {
     const ProfilePoint& p = profile[i - 1];
     const ProfilePoint& q = profile[i];
@@ -88,7 +101,6 @@ std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double 
     if (length == 0.0) continue;  // a vertical step: the junction between neighbours
     const double count =
         rise == 0.0 ? 1.0 : std::max(std::ceil(length / longest), std::ceil(std::fabs(rise) / highest));
-    if (count > 1e6) throw std::length_error("more than a million steps in one segment");
     const auto n = static_cast<int>(count);
     for (int k = 0; k < n; ++k) sections.push_back({p.radius + rise * (k + 0.5) / n, length / n});
   }

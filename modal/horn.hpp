@@ -26,6 +26,7 @@
 // before are reused (a corrugated horn's slots repeat).
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,8 @@ std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_
 struct Section {
   double radius, length;  // m
 };
+// At most max_sections; std::length_error beyond (before any is built).
+inline constexpr std::size_t max_sections = 100000;
 std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest);
 
 // The horn at one free-space wavenumber, every guide with the modes below

@@ -252,6 +252,7 @@ TEST(ModalHorn, IndependentOfHowTheWallIsCut) {
   for (std::size_t i = 0; i < a.forward.size(); ++i) EXPECT_LT(std::abs(a.forward[i] - b.forward[i]), 1e-13);
   EXPECT_NEAR(power_out(a, x_band_k0), 1.0, 1e-10);
 
+  EXPECT_THROW(modal::staircase({{0.0, 0.01}, {1.0, 0.02}}, 1e-6, 1e-6), std::length_error);
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}}), std::invalid_argument);
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}, {-0.01, 0.02}}), std::invalid_argument);
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}, {0.01, 0.0}}), std::invalid_argument);
