@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <numbers>
 #include <stdexcept>
 #include <string>
 
@@ -167,6 +168,54 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   wave.aperture = guide_of(sections.back().radius);
   wave.forward = std::move(a);
   return wave;
+}
+
+namespace {
+
+// The largest move between two waves in what the figures depend on: the
+// size of the reflection and of the TE-11 wave at the aperture, and every
+// other aperture wave relative to TE-11 (the waves the two share: a longer
+// mode list extends the shorter one). A common phase of the aperture waves
+// (the horn's electrical length) moves no figure.
+double move(const HornWave& a, const HornWave& b) {
+  double m = std::abs(std::abs(a.reflection) - std::abs(b.reflection));
+  m = std::max(m, std::abs(std::abs(a.forward[0]) - std::abs(b.forward[0])));
+  const std::size_t n = std::min(a.forward.size(), b.forward.size());
+  for (std::size_t i = 1; i < n; ++i)
+    m = std::max(m, std::abs(a.forward[i] / a.forward[0] - b.forward[i] / b.forward[0]));
+  return m;
+}
+
+}  // namespace
+
+ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target) {
+  constexpr int most_refinements = 3;
+  const double wavelength = 2.0 * std::numbers::pi / k0;
+  ConvergedWave c{{}, wavelength / 30.0, wavelength / 120.0, 2.5 * k0, 0.0, false};
+  auto wave = [&] {
+    return follow_wave(staircase(profile, c.step_length, c.step_rise), k0, c.largest_cutoff);
+  };
+  c.wave = wave();
+  bool steps_settled = false;
+  for (int i = 0; i < most_refinements && !steps_settled; ++i) {
+    c.step_length /= 2.0;
+    c.step_rise /= 2.0;
+    HornWave finer = wave();
+    c.change = move(c.wave, finer);
+    c.wave = std::move(finer);
+    steps_settled = c.change <= target;
+  }
+  bool modes_settled = false;
+  for (int i = 0; i < most_refinements && !modes_settled; ++i) {
+    c.largest_cutoff *= 1.5;
+    HornWave more = wave();
+    const double change = move(c.wave, more);
+    c.wave = std::move(more);
+    modes_settled = change <= target;
+    c.change = std::max(change, steps_settled ? 0.0 : c.change);
+  }
+  c.converged = steps_settled && modes_settled;
+  return c;
 }
 
 }  // namespace modal

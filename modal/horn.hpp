@@ -73,4 +73,21 @@ struct HornWave {
 };
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff);
 
+// The wave through a wall with its steps and modes chosen for an accuracy
+// target: steps of lambda/30 in length and lambda/120 in rise and K_max =
+// 2.5 k0 first; the steps halve while the size of the TE-11 reflection, the
+// size of the TE-11 wave at the aperture, or another aperture wave relative
+// to it moves by more than `target` (in units of the incident wave), then
+// K_max grows by half while they move by more than that. At most three
+// halvings and three growths; `change` is the last move, `converged` whether
+// it met the target.
+struct ConvergedWave {
+  HornWave wave;
+  double step_length, step_rise;  // m
+  double largest_cutoff;          // 1/m
+  double change;
+  bool converged;
+};
+ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target = 1e-3);
+
 }  // namespace modal
