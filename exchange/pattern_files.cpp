@@ -1,10 +1,11 @@
 #include "exchange/pattern_files.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
 #include <optional>
+
+#include "numerics/fields.hpp"
 
 namespace exchange {
 namespace {
@@ -35,40 +36,14 @@ std::string angle(double degrees) {
 double at(double from, int i, double step) { return from + i * step; }
 int steps(double span, double step) { return static_cast<int>(std::lround(span / step)); }
 
-// The lines of a text, without their ends (LF or CR LF).
-std::vector<std::string_view> lines_of(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
+using numerics::lines_of;
 
 // The numbers of a line separated by blanks (or commas); none when a field
 // is not a finite number.
 std::optional<std::vector<double>> numbers_of(std::string_view line, bool commas = false) {
-  std::vector<double> values;
-  std::size_t i = 0;
-  const auto separator = [&](char c) { return c == ' ' || c == '\t' || (commas && c == ','); };
-  while (i < line.size()) {
-    while (i < line.size() && separator(line[i])) ++i;
-    if (i == line.size()) break;
-    std::size_t end = i;
-    while (end < line.size() && !separator(line[end])) ++end;
-    std::string_view field = line.substr(i, end - i);
-    if (!field.empty() && field.front() == '+') field.remove_prefix(1);
-    double v = 0.0;
-    const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
-    if (ec != std::errc{} || ptr != field.data() + field.size() || !std::isfinite(v)) return std::nullopt;
-    values.push_back(v);
-    i = end;
-  }
-  return values;
+  numerics::Fields f = numerics::number_fields(line, commas ? "," : "");
+  if (!f.bad.empty()) return std::nullopt;
+  return std::move(f.values);
 }
 
 std::string at_line(std::size_t index) { return "line " + std::to_string(index + 1) + ": "; }

@@ -7,9 +7,8 @@
 #include <cmath>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <string>
+#include <utility>
 
 #include "aperture/figures.hpp"
 #include "cli/classic.hpp"

@@ -1,72 +1,46 @@
 #include "modal/horn.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <numbers>
 #include <stdexcept>
 #include <string>
 
+#include "numerics/fields.hpp"
+
 namespace modal {
 
 void check_profile(const std::vector<ProfilePoint>& profile) {
-  if (profile.size() < 2) throw std::invalid_argument("a profile needs at least two points");
+  if (profile.size() < 2) throw ProfileError(0, "a profile needs at least two points");
   for (std::size_t i = 0; i < profile.size(); ++i) {
-    const std::string at = "point " + std::to_string(i + 1) + ": ";
     if (!(profile[i].radius > 0.0) || !std::isfinite(profile[i].radius))
-      throw std::invalid_argument(at + "the radius must be positive");
-    if (!std::isfinite(profile[i].z)) throw std::invalid_argument(at + "z must be a number");
-    if (i > 0 && profile[i].z < profile[i - 1].z) throw std::invalid_argument(at + "z goes backward");
+      throw ProfileError(i + 1, "the radius must be positive");
+    if (!std::isfinite(profile[i].z)) throw ProfileError(i + 1, "z must be a number");
+    if (i > 0 && profile[i].z < profile[i - 1].z) throw ProfileError(i + 1, "z goes backward");
   }
-  if (!(profile.back().z > profile.front().z)) throw std::invalid_argument("the profile has no length");
+  if (!(profile.back().z > profile.front().z)) throw ProfileError(0, "the profile has no length");
 }
 
 std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit) {
   std::vector<ProfilePoint> points;
   std::vector<std::size_t> lines;
-  std::size_t number = 0;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    ++number;
+  const auto all = numerics::lines_of(text);
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    std::string_view line = all[k];
+    const std::string at = "line " + std::to_string(k + 1) + ": ";
     if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    std::vector<double> values;
-    std::size_t i = 0;
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == ','; };
-    while (i < line.size()) {
-      while (i < line.size() && blank(line[i])) ++i;
-      if (i == line.size()) break;
-      std::size_t j = i;
-      while (j < line.size() && !blank(line[j])) ++j;
-      std::string_view field = line.substr(i, j - i);
-      if (!field.empty() && field.front() == '+') field.remove_prefix(1);
-      double v = 0.0;
-      const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
-      if (ec != std::errc{} || ptr != field.data() + field.size() || !std::isfinite(v))
-        throw std::invalid_argument("line " + std::to_string(number) + ": '" +
-                                    std::string(line.substr(i, j - i)) + "' is not a number");
-      values.push_back(v);
-      i = j;
-    }
-    if (values.empty()) continue;
-    if (values.size() != 2)
-      throw std::invalid_argument("line " + std::to_string(number) +
-                                  ": a point is z and radius, two numbers");
-    points.push_back({values[0] * metres_per_unit, values[1] * metres_per_unit});
-    lines.push_back(number);
+    const numerics::Fields f = numerics::number_fields(line, ",");
+    if (!f.bad.empty()) throw std::invalid_argument(at + "'" + std::string(f.bad) + "' is not a number");
+    if (f.values.empty()) continue;
+    if (f.values.size() != 2) throw std::invalid_argument(at + "a point is z and radius, two numbers");
+    points.push_back({f.values[0] * metres_per_unit, f.values[1] * metres_per_unit});
+    lines.push_back(k + 1);
   }
   try {
     check_profile(points);
-  } catch (const std::invalid_argument& e) {
-    // check_profile counts points; say the line instead.
-    std::string message = e.what();
-    if (message.rfind("point ", 0) == 0) {
-      const std::size_t colon = message.find(':');
-      const auto index = static_cast<std::size_t>(std::stoul(message.substr(6, colon - 6)));
-      message = "line " + std::to_string(lines[index - 1]) + message.substr(colon);
-    }
-    throw std::invalid_argument(message);
+  } catch (const ProfileError& e) {
+    if (e.point == 0) throw;
+    throw std::invalid_argument("line " + std::to_string(lines[e.point - 1]) + ": " + e.fault);
   }
   return points;
 }

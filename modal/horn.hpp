@@ -27,6 +27,8 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,9 +40,22 @@ struct ProfilePoint {
   double z, radius;  // m
 };
 
-// Throws std::invalid_argument naming the point (from 1) and the fault: fewer
-// than two points, a radius that is not positive, z going backward, or no
-// length at all.
+// A profile that is not a horn: the point (from 1; 0 for the profile as a
+// whole) and the fault. what() is "point N: fault", or the fault alone.
+class ProfileError : public std::invalid_argument {
+ public:
+  ProfileError(std::size_t point_number, const std::string& what_is_wrong)
+      : std::invalid_argument(point_number == 0
+                                  ? what_is_wrong
+                                  : "point " + std::to_string(point_number) + ": " + what_is_wrong),
+        point(point_number),
+        fault(what_is_wrong) {}
+  std::size_t point;
+  std::string fault;
+};
+
+// Throws ProfileError: fewer than two points, a radius that is not positive,
+// z going backward, or no length at all.
 void check_profile(const std::vector<ProfilePoint>& profile);
 
 // A profile file: one point a line, z then radius separated by blanks, tabs
