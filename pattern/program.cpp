@@ -129,7 +129,8 @@ int program(int argc, char** argv) {
       require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
       require(samples * double(o.frequency.size()) <= double(max_file_samples),
               "--step: too small for a pattern file of " + std::to_string(o.frequency.size()) +
-                  " frequencies (" + std::to_string(max_file_samples) + " directions in all at most)");
+                  (o.frequency.size() == 1 ? " frequency (" : " frequencies (") +
+                  std::to_string(max_file_samples) + " directions in all at most)");
       require(o.frequency.size() == 1 || o.format != "cassbeam",
               "--frequency: a cassbeam feed file holds one frequency");
       return;
