@@ -46,7 +46,7 @@
 namespace aperture {
 
 inline constexpr double te11_root = 1.8411837813406593;  // first zero of J1'
-inline constexpr double speed_of_light = 299792458.0;    // m/s
+using numerics::speed_of_light;
 inline constexpr double max_ka = 600.0;
 inline constexpr double max_phase_error = 4.0;
 

@@ -45,18 +45,10 @@ std::optional<double> aperture_level_u(const Aperture& aperture, Plane plane, do
 
 Figures figures(const Aperture& aperture) {
   Figures f{};
+  static_cast<farfield::BeamFigures&>(f) = farfield::beam_figures(aperture);
   f.efficiency = aperture.efficiency();
   f.aperture_formula_db = 10.0 * std::log10(aperture.ka() * aperture.ka() * f.efficiency);
   f.directivity_db = 10.0 * std::log10(directivity(aperture));
-
-  const Plane planes[] = {Plane::e, Plane::h, Plane::e, Plane::h};
-  const double levels[] = {half_power, half_power, tenth_power, tenth_power};
-  std::optional<double>* widths[] = {&f.e_beamwidth_3db, &f.h_beamwidth_3db, &f.e_beamwidth_10db,
-                                     &f.h_beamwidth_10db};
-  beamwidths(aperture, planes, levels, widths);
-
-  if (f.e_beamwidth_10db) f.e_phase_centre = phase_centre(aperture, Plane::e, *f.e_beamwidth_10db / 2.0);
-  if (f.h_beamwidth_10db) f.h_phase_centre = phase_centre(aperture, Plane::h, *f.h_beamwidth_10db / 2.0);
   return f;
 }
 

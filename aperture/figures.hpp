@@ -48,12 +48,10 @@ std::optional<double> aperture_level_u(const Aperture& aperture, Plane plane, do
 // All figures of one frequency: the half-power and 10 dB beamwidths, and each
 // plane's phase centre fitted over its own 10 dB half-angle (none where there
 // is no 10 dB beamwidth).
-struct Figures {
+struct Figures : farfield::BeamFigures {
   double efficiency;           // aperture efficiency
   double aperture_formula_db;  // 10 log10((ka)^2 efficiency)
   double directivity_db;       // integrated over the sphere
-  std::optional<double> e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db;  // degrees
-  std::optional<PhaseCentreFit> e_phase_centre, h_phase_centre;
 };
 Figures figures(const Aperture& aperture);
 

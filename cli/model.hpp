@@ -1,9 +1,11 @@
 // The pattern models a designer chooses with --model: the classic routines,
-// or the aperture engine with a quadratic or a spherical aperture phase.
+// the aperture engine with a quadratic or a spherical aperture phase, or the
+// mode-matching engine (modal).
 #pragma once
 
 #include <array>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -12,8 +14,8 @@
 
 namespace cli {
 
-enum class Model { classic, quadratic, spherical };
-inline constexpr std::array<std::string_view, 3> model_names = {"classic", "quadratic", "spherical"};
+enum class Model { classic, quadratic, spherical, modal };
+inline constexpr std::array<std::string_view, 4> model_names = {"classic", "quadratic", "spherical", "modal"};
 
 inline std::string model_name(Model model) {
   return std::string(model_names[static_cast<std::size_t>(model)]);
@@ -23,13 +25,16 @@ inline std::string model_name(Model model) {
 inline Model model_from(std::string_view name) {
   for (std::size_t m = 0; m < model_names.size(); ++m)
     if (name == model_names[m]) return static_cast<Model>(m);
-  throw UsageError("--model: must be classic, quadratic or spherical");
+  throw UsageError("--model: must be classic, quadratic, spherical or modal");
 }
 
-// The engine's aperture phase of an engine model; none for classic.
+// The aperture engine's aperture phase of its models; none for classic.
+// The modal model has no aperture phase: asking is a logic error, never
+// the classic model by default.
 inline std::optional<aperture::Phase> engine_phase(Model model) {
   if (model == Model::quadratic) return aperture::Phase::quadratic;
   if (model == Model::spherical) return aperture::Phase::spherical;
+  if (model == Model::modal) throw std::logic_error("the modal model has no aperture phase");
   return std::nullopt;
 }
 

@@ -39,6 +39,7 @@ struct HornOptions {
   std::optional<float> aperture_diameter, slant_radius, cone_angle, waveguide_diameter, axial_length,
       cone_length;
   std::string unit = "in";
+  std::string profile;  // a wall profile file instead (cli/wall.hpp)
 };
 // `required`: the aperture diameter must be given (a program that can take
 // a pattern instead checks for itself).

@@ -196,4 +196,16 @@ double directivity(const Radiator& radiator) {
   return 4.0 * std::norm(radiator.far_fields(0.0).e) / previous;
 }
 
+BeamFigures beam_figures(const Radiator& radiator) {
+  BeamFigures f;
+  const Plane planes[] = {Plane::e, Plane::h, Plane::e, Plane::h};
+  const double levels[] = {half_power, half_power, tenth_power, tenth_power};
+  std::optional<double>* widths[] = {&f.e_beamwidth_3db, &f.h_beamwidth_3db, &f.e_beamwidth_10db,
+                                     &f.h_beamwidth_10db};
+  beamwidths(radiator, planes, levels, widths);
+  if (f.e_beamwidth_10db) f.e_phase_centre = phase_centre(radiator, Plane::e, *f.e_beamwidth_10db / 2.0);
+  if (f.h_beamwidth_10db) f.h_phase_centre = phase_centre(radiator, Plane::h, *f.h_beamwidth_10db / 2.0);
+  return f;
+}
+
 }  // namespace farfield

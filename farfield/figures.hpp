@@ -87,6 +87,15 @@ struct PhaseCentreFit {
   double length;       // the same in metres
 };
 
+// The beam figures every engine gives: the full 3 and 10 dB beamwidths of
+// both planes (degrees; none where the level is not reached) and each
+// plane's least-squares phase centre over its 10 dB half-angle.
+struct BeamFigures {
+  std::optional<double> e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db;
+  std::optional<PhaseCentreFit> e_phase_centre, h_phase_centre;
+};
+BeamFigures beam_figures(const Radiator& radiator);
+
 // The fit over 0 ... half_angle_deg (0 < half_angle_deg <= 90; NaN centres
 // for another half angle). With `panels` > 0, exactly that many
 // Gauss-Legendre panels (for the convergence test); otherwise as many as the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <boost/math/tools/minima.hpp>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace modal {
@@ -30,34 +31,49 @@ farfield::PlaneFields ModalRadiator::far_fields(double theta) const {
 
 double ModalRadiator::wavelength() const { return 2.0 * pi / k0_; }
 
-Figures figures(const HornWave& wave, double k0) {
-  Figures f{};
+Match match(const HornWave& wave, double k0) {
+  Match f{};
   f.reflection = wave.reflection;
   const double r = std::abs(wave.reflection);
   f.return_loss_db = -20.0 * std::log10(r);
   f.vswr = (1.0 + r) / (1.0 - r);
   const auto propagates = propagating(wave.aperture, k0);
   const Complex te11 = wave.forward.front();
+  f.modes.reserve(wave.aperture.modes.size());
   for (std::size_t i = 0; i < wave.aperture.modes.size(); ++i) {
     const Complex c = wave.forward[i] / te11;
     f.modes.push_back(
         {wave.aperture.modes[i], 20.0 * std::log10(std::abs(c)), std::arg(c) * degrees, propagates[i]});
   }
+  return f;
+}
+
+bool radiation_holds(double aperture_radius, double k0) { return k0 * aperture_radius >= min_ka; }
+
+void check_radiation_domain(double aperture_radius, double k0) {
+  if (radiation_holds(aperture_radius, k0)) return;
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "ka = %.3g: the mode-matching engine radiates apertures of ka >= %g only (below, the rim and "
+                "the horn's outside shape the pattern)",
+                k0 * aperture_radius, min_ka);
+  throw OutsideRadiationDomain(text);
+}
+
+Figures figures(const HornWave& wave, double k0) {
+  check_radiation_domain(wave.aperture.radius, k0);
+  Figures f{};
+  static_cast<Match&>(f) = match(wave, k0);
   const ModalRadiator radiator(wave.aperture, wave.forward, k0);
   f.directivity_db = 10.0 * std::log10(farfield::directivity(radiator));
-  using farfield::Plane;
-  const Plane planes[] = {Plane::e, Plane::h, Plane::e, Plane::h};
-  const double levels[] = {farfield::half_power, farfield::half_power, farfield::tenth_power,
-                           farfield::tenth_power};
-  std::optional<double>* widths[] = {&f.e_beamwidth_3db, &f.h_beamwidth_3db, &f.e_beamwidth_10db,
-                                     &f.h_beamwidth_10db};
-  farfield::beamwidths(radiator, planes, levels, widths);
-  if (f.e_beamwidth_10db)
-    f.e_phase_centre = farfield::phase_centre(radiator, Plane::e, *f.e_beamwidth_10db / 2.0);
-  if (f.h_beamwidth_10db)
-    f.h_phase_centre = farfield::phase_centre(radiator, Plane::h, *f.h_beamwidth_10db / 2.0);
+  static_cast<farfield::BeamFigures&>(f) = farfield::beam_figures(radiator);
+  const CrossPolarPeak peak = peak_cross_polar(radiator);
+  f.peak_cross_polar_db = peak.db;
+  f.peak_cross_polar_angle = peak.angle;
+  return f;
+}
 
-  // The 45-degree plane's cross-polar peak against the co-polar peak.
+CrossPolarPeak peak_cross_polar(const farfield::Radiator& radiator) {
   const auto cross = [&](double t) {
     const auto p = radiator.far_fields(t);
     return std::abs(p.e - p.h) / 2.0;
@@ -78,9 +94,7 @@ Figures figures(const HornWave& wave, double k0) {
       boost::math::tools::brent_find_minima([&](double x) { return -cross(x); }, std::max(0.0, best_t - step),
                                             std::min(pi / 2.0, best_t + step), 30, iterations);
   if (-value > best) best = -value, best_t = t;
-  f.peak_cross_polar_db = 20.0 * std::log10(best / co_peak);
-  f.peak_cross_polar_angle = best_t * degrees;
-  return f;
+  return {20.0 * std::log10(best / co_peak), best_t * degrees};
 }
 
 }  // namespace modal

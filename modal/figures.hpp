@@ -10,6 +10,7 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "farfield/figures.hpp"
@@ -42,16 +43,36 @@ struct ModeContent {
   bool propagating;
 };
 
-struct Figures {
+// The input match and the aperture's mode content: what holds at every ka.
+struct Match {
   Complex reflection;  // of TE-11 at the input reference plane
   double return_loss_db, vswr;
   std::vector<ModeContent> modes;  // at the aperture, in the order of the aperture guide's modes
-  double directivity_db;
-  std::optional<double> e_beamwidth_3db, h_beamwidth_3db, e_beamwidth_10db, h_beamwidth_10db;  // degrees
-  std::optional<farfield::PhaseCentreFit> e_phase_centre, h_phase_centre;  // over each 10 dB half-angle
-  double peak_cross_polar_db, peak_cross_polar_angle;                      // dB, degrees
 };
+Match match(const HornWave& wave, double k0);
 
+// The aperture is narrower than the radiation model's domain (ka >= min_ka,
+// modal/radiation.hpp).
+struct OutsideRadiationDomain : std::domain_error {
+  using std::domain_error::domain_error;
+};
+// Whether the radiation model holds for an aperture of this radius (m);
+// the check throws OutsideRadiationDomain where it does not.
+bool radiation_holds(double aperture_radius, double k0);
+void check_radiation_domain(double aperture_radius, double k0);
+
+struct Figures : Match, farfield::BeamFigures {
+  double directivity_db;
+  double peak_cross_polar_db, peak_cross_polar_angle;  // dB, degrees
+};
+// OutsideRadiationDomain for an aperture below min_ka.
 Figures figures(const HornWave& wave, double k0);
+
+// The 45-degree plane's cross-polar peak against the co-polar peak (dB, and
+// its angle in degrees).
+struct CrossPolarPeak {
+  double db, angle;
+};
+CrossPolarPeak peak_cross_polar(const farfield::Radiator& radiator);
 
 }  // namespace modal

@@ -1,8 +1,10 @@
 #include "modal/horn.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -21,7 +23,8 @@ void check_profile(const std::vector<ProfilePoint>& profile) {
   if (!(profile.back().z > profile.front().z)) throw ProfileError(0, "the profile has no length");
 }
 
-std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit) {
+std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
+                                       std::vector<std::size_t>* point_lines) {
   std::vector<ProfilePoint> points;
   std::vector<std::size_t> lines;
   const auto all = numerics::lines_of(text);
@@ -42,6 +45,7 @@ std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_
     if (e.point == 0) throw;
     throw std::invalid_argument("line " + std::to_string(lines[e.point - 1]) + ": " + e.fault);
   }
+  if (point_lines) *point_lines = std::move(lines);
   return points;
 }
 
@@ -105,8 +109,27 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
     return p;
   };
 
-  // Back from the matched aperture.
+  // The work first: a junction from N1 to N2 modes keeps an N2 x N1 matrix
+  // and solves N2 x N2 against N1 right-hand sides after its N2 x N2 product.
   const std::size_t n = sections.size();
+  double kept = 0.0, operations = 0.0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (sections[i - 1].radius == sections[i].radius) continue;
+    const double n1 = double(guide_of(sections[i - 1].radius).modes.size()),
+                 n2 = double(guide_of(sections[i].radius).modes.size());
+    kept += n1 * n2;
+    operations += n2 * n2 * n2 + 2.0 * n2 * n2 * n1 + n1 * n1 * n2;
+  }
+  if (!(kept <= max_kept) || !(operations <= max_operations)) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "the horn needs %.3g matrix entries and %.3g operations at this frequency (at most %.3g and "
+                  "%.3g): too many modes or sections",
+                  kept, operations, max_kept, max_operations);
+    throw std::length_error(text);
+  }
+
+  // Back from the matched aperture.
   const std::size_t last_modes = guide_of(sections.back().radius).modes.size();
   Matrix g(last_modes, last_modes);
   std::vector<Matrix> passed(n);  // at the junction before section i
@@ -148,15 +171,19 @@ namespace {
 
 // The largest move between two waves in what the figures depend on: the
 // size of the reflection and of the TE-11 wave at the aperture, and every
-// other aperture wave relative to TE-11 (the waves the two share: a longer
-// mode list extends the shorter one). A common phase of the aperture waves
-// (the horn's electrical length) moves no figure.
-double move(const HornWave& a, const HornWave& b) {
+// other propagating aperture wave relative to TE-11 (the waves the two
+// share: a longer mode list extends the shorter one). A common phase of the
+// aperture waves (the horn's electrical length) moves no figure; the
+// evanescent waves at the aperture are the last step's near field, which
+// carries no power and changes with every mode added while the radiated
+// field does not.
+double move(const HornWave& a, const HornWave& b, double k0) {
   double m = std::abs(std::abs(a.reflection) - std::abs(b.reflection));
   m = std::max(m, std::abs(std::abs(a.forward[0]) - std::abs(b.forward[0])));
   const std::size_t n = std::min(a.forward.size(), b.forward.size());
+  const auto propagates = propagating(a.aperture, k0);
   for (std::size_t i = 1; i < n; ++i)
-    m = std::max(m, std::abs(a.forward[i] / a.forward[0] - b.forward[i] / b.forward[0]));
+    if (propagates[i]) m = std::max(m, std::abs(a.forward[i] / a.forward[0] - b.forward[i] / b.forward[0]));
   return m;
 }
 
@@ -170,21 +197,41 @@ ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0
     return follow_wave(staircase(profile, c.step_length, c.step_rise), k0, c.largest_cutoff);
   };
   c.wave = wave();
-  bool steps_settled = false;
-  for (int i = 0; i < most_refinements && !steps_settled; ++i) {
+  // A refinement beyond the work bound ends the refining (the steps or modes
+  // before it are kept, not converged).
+  auto refined = [&]() -> std::optional<HornWave> {
+    try {
+      return wave();
+    } catch (const std::length_error&) {
+      return std::nullopt;
+    }
+  };
+  bool steps_settled = false, bounded = false;
+  for (int i = 0; i < most_refinements && !steps_settled && !bounded; ++i) {
     c.step_length /= 2.0;
     c.step_rise /= 2.0;
-    HornWave finer = wave();
-    c.change = move(c.wave, finer);
-    c.wave = std::move(finer);
+    auto finer = refined();
+    if (!finer) {
+      c.step_length *= 2.0;
+      c.step_rise *= 2.0;
+      bounded = true;
+      break;
+    }
+    c.change = move(c.wave, *finer, k0);
+    c.wave = std::move(*finer);
     steps_settled = c.change <= target;
   }
   bool modes_settled = false;
-  for (int i = 0; i < most_refinements && !modes_settled; ++i) {
+  for (int i = 0; i < most_refinements && !modes_settled && !bounded; ++i) {
     c.largest_cutoff *= 1.5;
-    HornWave more = wave();
-    const double change = move(c.wave, more);
-    c.wave = std::move(more);
+    auto more = refined();
+    if (!more) {
+      c.largest_cutoff /= 1.5;
+      bounded = true;
+      break;
+    }
+    const double change = move(c.wave, *more, k0);
+    c.wave = std::move(*more);
     modes_settled = change <= target;
     c.change = std::max(change, steps_settled ? 0.0 : c.change);
   }

@@ -63,7 +63,9 @@ void check_profile(const std::vector<ProfilePoint>& profile);
 // blank lines are passed over. std::invalid_argument naming the line and the
 // fault (a field that is not a number, a missing or extra field, then what
 // check_profile says, by line).
-std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit);
+// `lines`, when given, receives each point's line number.
+std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
+                                       std::vector<std::size_t>* lines = nullptr);
 
 // A smooth cone from a waveguide of radius b (a length `feed` of it first)
 // to an aperture of radius a, `axial` long.
@@ -86,6 +88,12 @@ struct HornWave {
   Guide aperture;                  // the last guide, with its modes
   std::vector<Complex> forward;    // each aperture mode's wave at the aperture plane
 };
+// Bounded work: the matrices kept for the forward pass (complex numbers) and
+// the multiply-adds of the junctions' solves are counted before any is
+// built; std::length_error beyond max_kept or max_operations (a few hundred
+// megabytes, some seconds), so that no frequency of any profile hangs.
+inline constexpr double max_kept = 16e6;
+inline constexpr double max_operations = 2e10;
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff);
 
 // The wave through a wall with its steps and modes chosen for an accuracy
@@ -94,8 +102,9 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
 // size of the TE-11 wave at the aperture, or another aperture wave relative
 // to it moves by more than `target` (in units of the incident wave), then
 // K_max grows by half while they move by more than that. At most three
-// halvings and three growths; `change` is the last move, `converged` whether
-// it met the target.
+// halvings and three growths, and none beyond the work bound of follow_wave
+// (the first wave alone may raise its std::length_error); `change` is the
+// last move, `converged` whether it met the target.
 struct ConvergedWave {
   HornWave wave;
   double step_length, step_rise;  // m

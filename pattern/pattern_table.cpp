@@ -1,12 +1,14 @@
 #include "pattern/pattern_table.hpp"
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "horn/beamwidth.hpp"
 #include "horn/constants.hpp"
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
+#include "modal/band.hpp"
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
 
@@ -38,9 +40,9 @@ PatternRow classic_row(const float& frequency, const horn::HornInInches& horn, c
   return row;
 }
 
-PatternRow engine_row(const aperture::Aperture& engine, const float& degrees) {
+PatternRow engine_row(const farfield::Radiator& engine, const float& degrees) {
   using numerics::degrees_per_radian;
-  const aperture::Aperture::PlaneFields f = engine.far_fields(double(degrees) / degrees_per_radian);
+  const farfield::PlaneFields f = engine.far_fields(double(degrees) / degrees_per_radian);
   PatternRow row{};
   row.angle = degrees;
   row.e_amplitude = static_cast<float>(20.0 * std::log10(std::abs(f.e)));
@@ -48,6 +50,34 @@ PatternRow engine_row(const aperture::Aperture& engine, const float& degrees) {
   row.e_phase = static_cast<float>(std::arg(f.e) * degrees_per_radian);
   row.h_phase = static_cast<float>(std::arg(f.h) * degrees_per_radian);
   return row;
+}
+
+// The rows at the angles, relative to the axis and, for the phase centre
+// reference, with the phase centres' point-source phase taken out.
+void fill_rows(Pattern& result, const std::function<PatternRow(const float&)>& sample,
+               const std::vector<float>& angle_list) {
+  const bool to_phase_centre = result.reference == PhaseReference::phase_centre;
+  const PatternRow axis = sample(0.0f);
+  result.rows.reserve(angle_list.size());
+  for (const float& degrees : angle_list) {
+    PatternRow row = sample(degrees);
+    row.e_relative = double(row.e_amplitude) - double(axis.e_amplitude);
+    row.h_relative = double(row.h_amplitude) - double(axis.h_amplitude);
+    if (to_phase_centre) {
+      row.e_phase = fold_degrees(double(row.e_phase) - double(axis.e_phase) -
+                                 phase_centre_correction(result.e_phase_centre, degrees));
+      row.h_phase = fold_degrees(double(row.h_phase) - double(axis.h_phase) -
+                                 phase_centre_correction(result.h_phase_centre, degrees));
+    }
+    result.rows.push_back(row);
+  }
+}
+
+// The engine's phase centres as the phase reference.
+void engine_centres(Pattern& result) {
+  if (!result.engine->e_phase_centre || !result.engine->h_phase_centre) throw NoPhaseCentre{};
+  result.e_phase_centre = static_cast<float>(result.engine->e_phase_centre->wavelengths);
+  result.h_phase_centre = static_cast<float>(result.engine->h_phase_centre->wavelengths);
 }
 
 }  // namespace
@@ -83,29 +113,42 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
     } catch (const numerics::DomainError&) {
       result.has_beamwidths = false;  // the picture shows the engine's alone
     }
-    if (to_phase_centre) {
-      if (!result.engine->e_phase_centre || !result.engine->h_phase_centre) throw NoPhaseCentre{};
-      result.e_phase_centre = static_cast<float>(result.engine->e_phase_centre->wavelengths);
-      result.h_phase_centre = static_cast<float>(result.engine->h_phase_centre->wavelengths);
-    }
+    if (to_phase_centre) engine_centres(result);
   }
-  auto sample = [&](const float& degrees) {
-    return engine ? engine_row(*engine, degrees) : classic_row(frequency, horn, degrees);
-  };
+  fill_rows(
+      result,
+      [&](const float& degrees) {
+        return engine ? engine_row(*engine, degrees) : classic_row(frequency, horn, degrees);
+      },
+      angle_list);
+  return result;
+}
 
-  const PatternRow axis = sample(0.0f);
-  for (const float& degrees : angle_list) {
-    PatternRow row = sample(degrees);
-    row.e_relative = double(row.e_amplitude) - double(axis.e_amplitude);
-    row.h_relative = double(row.h_amplitude) - double(axis.h_amplitude);
-    if (to_phase_centre) {
-      row.e_phase = fold_degrees(double(row.e_phase) - double(axis.e_phase) -
-                                 phase_centre_correction(result.e_phase_centre, degrees));
-      row.h_phase = fold_degrees(double(row.h_phase) - double(axis.h_phase) -
-                                 phase_centre_correction(result.h_phase_centre, degrees));
-    }
-    result.rows.push_back(row);
+Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency,
+                              const std::vector<float>& angle_list, PhaseReference reference,
+                              bool with_figures) {
+  const double k0 = modal::wavenumber(frequency);
+  modal::check_radiation_domain(wave.aperture.radius, k0);
+  Pattern result;
+  result.reference = reference;
+  result.model = Model::modal;
+  const modal::ModalRadiator radiator(wave.aperture, wave.forward, k0);
+  if (with_figures || reference == PhaseReference::phase_centre) {
+    result.modal = modal::figures(wave, k0);
+    result.engine = static_cast<const farfield::BeamFigures&>(*result.modal);
+    if (reference == PhaseReference::phase_centre) engine_centres(result);
   }
+  const farfield::PlaneFields axis = radiator.far_fields(0.0);
+  const double co_axis = std::abs(axis.e + axis.h) / 2.0;
+  fill_rows(
+      result,
+      [&](const float& degrees) {
+        PatternRow row = engine_row(radiator, degrees);
+        const farfield::PlaneFields f = radiator.far_fields(double(degrees) / numerics::degrees_per_radian);
+        row.cross_relative = static_cast<float>(20.0 * std::log10(std::abs(f.e - f.h) / 2.0 / co_axis));
+        return row;
+      },
+      angle_list);
   return result;
 }
 

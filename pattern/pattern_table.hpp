@@ -1,8 +1,9 @@
 // The far-field pattern of a horn over a range of angles, as veskal-pattern
 // tabulates and draws it: the amplitudes and phases of the classic model
-// (CHP11) or of the aperture engine, the amplitudes relative to the axis, and
-// optionally the phases referred to the model's phase centres (CHPCE's, or the
-// engine's least-squares fit).
+// (CHP11), of the aperture engine or of the mode-matching engine, the
+// amplitudes relative to the axis, and optionally the phases referred to the
+// model's phase centres (CHPCE's, or the engine's least-squares fit). The
+// mode-matching engine adds the cross-polar field of the 45-degree plane.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "modal/figures.hpp"
 #include "cli/model.hpp"
 #include "horn/geometry.hpp"
 
@@ -25,6 +27,7 @@ struct PatternRow {
   float e_amplitude, h_amplitude;  // dB, as CHP11 gives them (the engine: 20 log10 |F|)
   float e_relative, h_relative;    // dB below the on-axis value
   float e_phase, h_phase;          // degrees
+  float cross_relative;            // modal: |C_E - C_H| / 2 in dB below the co-polar axis value
 };
 
 struct Beamwidths {
@@ -41,7 +44,8 @@ struct Pattern {
   bool has_beamwidths = false;
   Beamwidths beamwidths{};
   float classic_e_phase_centre = 0.0f, classic_h_phase_centre = 0.0f;
-  std::optional<aperture::Figures> engine;  // the engine's figures, for the engine models
+  std::optional<farfield::BeamFigures> engine;  // the engine's figures, for the engine models
+  std::optional<modal::Figures> modal;          // and the mode-matching engine's own
 };
 
 // The phase reference asks for a phase centre that the engine cannot fit (no
@@ -64,6 +68,12 @@ std::vector<float> angles(double from, double to, double step);
 Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
                         const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths,
                         Model model = Model::classic);
+
+// The mode-matching engine's pattern of a horn's waves at `frequency` (GHz):
+// modal::OutsideRadiationDomain below its ka.
+Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency,
+                              const std::vector<float>& angles, PhaseReference reference,
+                              bool with_figures);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).

@@ -12,8 +12,10 @@
 #include "cli/classic.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
+#include "cli/wall.hpp"
 #include "exchange/pattern_files.hpp"
 #include "horn/characteristics.hpp"
+#include "modal/band.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/pattern_table.hpp"
 #include "pattern/render.hpp"
@@ -75,6 +77,81 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
   return 0;
 }
 
+// What the mode-matching engine raises at one frequency, as one line.
+[[noreturn]] void modal_failure(float frequency, const std::exception& e) {
+  throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
+}
+
+// The mode-matching engine's pattern files, as write_pattern_file's.
+void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const modal::Band& band) {
+  std::vector<exchange::Source> sources;
+  sources.reserve(o.frequency.size());
+  for (const float f : o.frequency) {
+    try {
+      const double k0 = modal::wavenumber(f);
+      const auto p = reflector::modal_pattern(band.wave(f), k0);
+      sources.push_back({double(f), p.pattern, std::sqrt(2.0 / p.feed().total_power())});
+    } catch (const std::exception& e) {
+      modal_failure(f, e);
+    }
+  }
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
+  const double step = *o.step;
+  if (o.format == "cut")
+    exchange::write_grasp_cut(sink, sources, step,
+                              "veskal-pattern " VESKAL_VERSION ", " + wall.kind + ", " + wall.description +
+                                  ", modal model");
+  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
+  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
+  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
+  transaction.commit();
+}
+
+// A warning when the engine's steps and modes did not settle to its target.
+void warn_unsettled(const modal::Band& band) {
+  if (band.converged()) return;
+  std::cerr << "veskal-pattern: the mode-matching engine's steps and modes settle only to "
+            << cli::fixed(band.change(), 4) << " of the incident wave (target " << cli::shortest(modal::band_target)
+            << "): the figures may move in their last digits\n";
+}
+
+int modal_program(const Options& o, const cli::Wall& wall) {
+  float highest = 0.0f;
+  for (const float f : o.frequency) highest = std::max(highest, f);
+  std::optional<modal::Band> band;
+  try {
+    band.emplace(wall.points, highest);
+  } catch (const std::exception& e) {
+    modal_failure(highest, e);
+  }
+  warn_unsettled(*band);
+  if (file_format(o.format)) {
+    write_modal_pattern_file(o, wall, *band);
+    return 0;
+  }
+  const auto reference =
+      o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
+  const float frequency = o.frequency.front();
+  std::string text;
+  try {
+    const auto result = pattern::compute_modal_pattern(
+        band->wave(frequency), frequency, pattern::angles(*o.from, *o.to, *o.step), reference, o.format == "svg");
+    if (o.format == "csv") {
+      text = pattern::to_csv(result);
+    } else {
+      text = pattern::to_svg(result, {wall.description, frequency, "", wall.kind});
+    }
+  } catch (const pattern::NoPhaseCentre&) {
+    throw;
+  } catch (const std::exception& e) {
+    modal_failure(frequency, e);
+  }
+  cli::write_output(o.output, text);
+  return 0;
+}
+
 }  // namespace
 
 int program(int argc, char** argv) {
@@ -102,15 +179,28 @@ int program(int argc, char** argv) {
                  "phases referred to the aperture centre, or to each plane's phase centre")
       ->check(CLI::IsMember({"aperture", "phase-centre"}))
       ->capture_default_str();
-  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
+  cli::add_model_option(app, o.model,
+                        {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
                         "classic: the report's routines; quadratic, spherical: the aperture engine with "
-                        "that aperture phase");
+                        "that aperture phase; modal: the mode-matching engine (the horn from its waveguide, "
+                        "or --profile)");
+  cli::add_profile_option(app, o.horn);
 
   horn::Horn horn;
+  std::optional<cli::Wall> wall;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
-    horn = cli::horn_from(o.horn);
+    if (!o.horn.profile.empty()) {
+      if (app.get_option("--model")->count() == 0) o.model = "modal";
+      require(o.model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
+    }
+    if (o.model == "modal") {
+      wall = cli::wall_from(o.horn);
+      cli::require_wall_above_cut_off(*wall, *std::max_element(o.frequency.begin(), o.frequency.end()));
+    } else {
+      horn = cli::horn_from(o.horn);
+    }
     if (file_format(o.format)) {
       require(from->count() + to->count() == 0,
               "--from, --to: a pattern file covers the whole sphere; give --step alone");
@@ -147,6 +237,7 @@ int program(int argc, char** argv) {
   if (usage) return *usage;
 
   const cli::Model model = cli::model_from(o.model);
+  if (wall) return modal_program(o, *wall);
   if (file_format(o.format)) return write_pattern_file(o, horn, model);
   const auto reference =
       o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;

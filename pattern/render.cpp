@@ -15,14 +15,21 @@ std::string round_trip(float value) { return cli::shortest(value); }
 
 std::string to_csv(const Pattern& pattern) {
   const std::string reference = pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
+  // The mode-matching engine adds the 45-degree plane's cross-polar field.
+  const bool cross = pattern.model == Model::modal;
   std::string out = "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_" +
-                    reference + ",h_phase_deg_" + reference + "\r\n";
+                    reference + ",h_phase_deg_" + reference + (cross ? ",cross_polar_45_relative_db" : "") +
+                    "\r\n";
   for (const PatternRow& r : pattern.rows) {
     for (const float v : {r.angle, r.e_amplitude, r.h_amplitude, r.e_relative, r.h_relative, r.e_phase}) {
       out += round_trip(v);
       out += ',';
     }
     out += round_trip(r.h_phase);
+    if (cross) {
+      out += ',';
+      out += round_trip(r.cross_relative);
+    }
     out += "\r\n";
   }
   return out;
@@ -39,12 +46,14 @@ constexpr double left = 80, right = 170, top = 60, bottom = 70;
 constexpr double floor_db = -40.0;
 constexpr const char* e_colour = "#1f77b4";
 constexpr const char* h_colour = "#d62728";
+constexpr const char* cross_colour = "#2ca02c";
 
 std::string model_title(Model model) {
   switch (model) {
     case Model::classic: return "classic model";
     case Model::quadratic: return "aperture engine, quadratic aperture phase";
     case Model::spherical: return "aperture engine, spherical aperture phase";
+    case Model::modal: return "mode-matching engine";
   }
   return "";
 }
@@ -81,18 +90,19 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 18;
   }
   y += 12;
-  const char* heading = classic && engine ? "classic / engine"
-                        : classic         ? "classic model"
-                                          : "aperture engine";
+  const char* heading = classic && engine        ? "classic / engine"
+                        : classic                ? "classic model"
+                        : pattern.modal.has_value() ? "modal engine"
+                                                    : "aperture engine";
   s += text(x, y, heading, "font-size=\"12\" font-weight=\"bold\"");
   y += 17;
   const Beamwidths& b = pattern.beamwidths;
-  const aperture::Figures* g = engine ? &*pattern.engine : nullptr;
+  const farfield::BeamFigures* g = engine ? &*pattern.engine : nullptr;
   auto c = [&](float v) { return classic ? std::optional<double>(v) : std::nullopt; };
   auto e = [&](const std::optional<double>& v) {
     return engine ? std::optional<double>(v.value_or(NAN)) : std::nullopt;
   };
-  auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
+  auto centre = [&](const std::optional<farfield::PhaseCentreFit>& fit) {
     return engine ? std::optional<double>(fit ? fit->wavelengths : NAN) : std::nullopt;
   };
   const std::string lines[] = {
@@ -108,6 +118,19 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
   for (const std::string& line : lines) {
     s += text(x, y, line, "font-size=\"12\"");
     y += 17;
+  }
+  if (pattern.modal) {
+    const modal::Figures& m = *pattern.modal;
+    char value[64];
+    y += 8;
+    std::snprintf(value, sizeof value, "directivity %.2f dBi", m.directivity_db);
+    s += text(x, y, value, "font-size=\"12\"");
+    std::snprintf(value, sizeof value, "return loss %.1f dB", m.return_loss_db);
+    s += text(x, y + 17, value, "font-size=\"12\"");
+    std::snprintf(value, sizeof value, "cross-polar %.1f dB", m.peak_cross_polar_db);
+    s += text(x, y + 34, value, "font-size=\"12\"");
+    std::snprintf(value, sizeof value, "(peak at %.1f\xC2\xB0)", m.peak_cross_polar_angle);
+    s += text(x, y + 51, value, "font-size=\"12\"");
   }
   return s;
 }
@@ -152,7 +175,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   const double plot_right = width - right;
   std::string s = plot::document_start(width, height);
   const auto title =
-      plot::title_lines("TE-11 conical horn, " + d.horn + ", at " + round_trip(d.frequency) + " GHz", 78);
+      plot::title_lines(d.kind + ", " + d.horn + ", at " + round_trip(d.frequency) + " GHz", 78);
   s += text(width / 2, title.size() > 1 ? 20 : 28, title[0],
             "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
   if (title.size() > 1)
@@ -200,7 +223,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
     draw_marks(marks, false);
   }
   if (pattern.engine) {
-    const aperture::Figures& g = *pattern.engine;
+    const farfield::BeamFigures& g = *pattern.engine;
     auto half = [](const std::optional<double>& width) { return width ? *width / 2.0 : -1e9; };
     const Mark marks[] = {{half(g.e_beamwidth_3db), -3.0, e_colour},
                           {half(g.h_beamwidth_3db), -3.0, h_colour},
@@ -217,12 +240,23 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   bool clipped = false;
   s += clipped_curve(f, e_points, e_colour, clipped);
   s += clipped_curve(f, h_points, h_colour, clipped);
+  const bool cross = pattern.model == Model::modal;
+  if (cross) {
+    std::vector<std::pair<double, double>> x_points;
+    x_points.reserve(pattern.rows.size());
+    for (const PatternRow& r : pattern.rows) x_points.emplace_back(r.angle, double(r.cross_relative) - offset);
+    s += clipped_curve(f, x_points, cross_colour, clipped);
+  }
 
   // Legend.
   const double lx = plot_right + 15;
   s += plot::legend_line(lx, top + 10, e_colour, false, "E plane");
   s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
   double ly = top + 56;
+  if (cross) {
+    s += plot::legend_line(lx, ly - 2, cross_colour, false, "cross-polar, 45\xC2\xB0");
+    ly += 22;
+  }
   if (clipped) {
     s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) +
          " " + plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) +

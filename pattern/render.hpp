@@ -15,6 +15,7 @@ struct Description {
   // The classic figures shown lie beyond the classic tables: the warning
   // the picture carries, empty when they do not.
   std::string classic_warning;
+  std::string kind = "TE-11 conical horn";  // the title's first words
 };
 
 std::string to_csv(const Pattern& pattern);

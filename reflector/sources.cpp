@@ -60,6 +60,16 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
   return result;
 }
 
+ModalPattern modal_pattern(const modal::HornWave& wave, double k0) {
+  modal::check_radiation_domain(wave.aperture.radius, k0);
+  auto radiator = std::make_shared<const modal::ModalRadiator>(wave.aperture, wave.forward, k0);
+  Pattern pattern = [radiator](double theta) {
+    const farfield::PlaneFields f = radiator->far_fields(theta);
+    return PlaneFields{f.e, f.h};
+  };
+  return {std::move(pattern), panels_for(radiator->ka()), radiator};
+}
+
 int panels_for(double ka) { return std::clamp(static_cast<int>(std::ceil(ka)), 16, 1024); }
 
 SampledPattern::SampledPattern(std::vector<double> angles, std::vector<Field> e, std::vector<Field> h)

@@ -10,6 +10,7 @@
 
 #include "aperture/field.hpp"
 #include "horn/geometry.hpp"
+#include "modal/figures.hpp"
 #include "reflector/feed.hpp"
 
 namespace reflector {
@@ -37,6 +38,17 @@ struct HornPattern {
 };
 HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
                          std::optional<aperture::Phase> phase);
+
+// The mode-matching engine's far field of a horn's aperture waves at k0
+// (1/m), its integrals to 1e-10. Throws modal::OutsideRadiationDomain for an
+// aperture below the radiation model's ka.
+struct ModalPattern {
+  Pattern pattern;
+  int panels;
+  std::shared_ptr<const modal::ModalRadiator> radiator;
+  Feed feed() const { return Feed(pattern, std::numbers::pi, panels, 1e-10); }
+};
+ModalPattern modal_pattern(const modal::HornWave& wave, double k0);
 
 // The first rule's panel count for a horn of this ka over [0, pi]: one
 // panel per lobe of the pattern (lobes are pi / ka apart in u = ka sin theta).

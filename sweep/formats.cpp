@@ -28,7 +28,7 @@ Cell engine_cell(const Row& r, Get get) {
   return engine_value(get(*r.check->figures));
 }
 
-std::optional<double> centre(const std::optional<aperture::PhaseCentreFit>& fit) {
+std::optional<double> centre(const std::optional<farfield::PhaseCentreFit>& fit) {
   return fit ? std::optional(fit->wavelengths) : std::nullopt;
 }
 
@@ -62,23 +62,34 @@ constexpr Column classic_columns[] = {
     {"classic_error", "", [](const Row& r) { return r.classic ? Cell() : Cell(r.classic_error); }},
 };
 constexpr Column check_columns[] = {
-    {"engine_directivity_db", "dB", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return std::optional(f.directivity_db); }); }},
-    {"engine_e_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.e_beamwidth_3db; }); }},
-    {"engine_h_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.h_beamwidth_3db; }); }},
-    {"engine_e_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.e_beamwidth_10db; }); }},
-    {"engine_h_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return f.h_beamwidth_10db; }); }},
-    {"engine_e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return centre(f.e_phase_centre); }); }},
-    {"engine_h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const aperture::Figures& f) { return centre(f.h_phase_centre); }); }},
+    {"engine_directivity_db", "dB", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return std::optional(f.directivity_db); }); }},
+    {"engine_e_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.e_beamwidth_3db; }); }},
+    {"engine_h_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.h_beamwidth_3db; }); }},
+    {"engine_e_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.e_beamwidth_10db; }); }},
+    {"engine_h_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.h_beamwidth_10db; }); }},
+    {"engine_e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return centre(f.e_phase_centre); }); }},
+    {"engine_h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return centre(f.h_phase_centre); }); }},
     {"engine_e_phase_centre", "length", [](const Row& r) { return engine_value(r.check->e_phase_centre_length); }},
     {"engine_h_phase_centre", "length", [](const Row& r) { return engine_value(r.check->h_phase_centre_length); }},
     {"outside_limits", "", [](const Row& r) { return r.classic && r.check->figures ? Cell(joined(r.check->outside_limits)) : Cell(); }},
     {"engine_error", "", [](const Row& r) { return r.check->figures ? Cell() : Cell(r.check->error); }},
 };
+constexpr Column modal_columns[] = {
+    {"engine_return_loss_db", "dB", [](const Row& r) { return engine_value(r.check->return_loss_db); }},
+    {"engine_vswr", "", [](const Row& r) { return engine_value(r.check->vswr); }},
+    {"engine_peak_cross_polar_db", "dB", [](const Row& r) { return engine_value(r.check->peak_cross_polar_db); }},
+};
 // clang-format on
 
-std::vector<Column> columns(bool checked) {
-  std::vector<Column> all(std::begin(classic_columns), std::end(classic_columns));
-  if (checked) all.insert(all.end(), std::begin(check_columns), std::end(check_columns));
+std::vector<Column> columns(const Layout& layout) {
+  // Without a cone: frequency and wavelength, no classic figures and no
+  // limits to check them against.
+  const std::size_t classic = layout.classic ? std::size(classic_columns) : 2;
+  std::vector<Column> all(std::begin(classic_columns), std::begin(classic_columns) + classic);
+  if (layout.checked)
+    for (const Column& c : check_columns)
+      if (layout.classic || std::string_view(c.name) != "outside_limits") all.push_back(c);
+  if (layout.modal) all.insert(all.end(), std::begin(modal_columns), std::end(modal_columns));
   return all;
 }
 
@@ -117,9 +128,9 @@ nlohmann::ordered_json json_cell(const Cell& cell, const char* name) {
 
 }  // namespace
 
-std::vector<std::string> column_names(bool checked) {
+std::vector<std::string> column_names(const Layout& layout) {
   std::vector<std::string> names;
-  for (const Column& c : columns(checked)) names.emplace_back(c.name);
+  for (const Column& c : columns(layout)) names.emplace_back(c.name);
   return names;
 }
 
@@ -127,7 +138,7 @@ namespace {
 
 class CsvWriter : public Writer {
  public:
-  CsvWriter(Sink sink, bool checked) : sink_(std::move(sink)), columns_(columns(checked)) {
+  CsvWriter(Sink sink, const Layout& layout) : sink_(std::move(sink)), columns_(columns(layout)) {
     std::string head;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       if (i) head += ',';
@@ -155,15 +166,15 @@ class CsvWriter : public Writer {
 // The document as nlohmann's dump(1) lays it out, written a row at a time.
 class JsonWriter : public Writer {
  public:
-  JsonWriter(Sink sink, const horn::Horn& horn, const nlohmann::ordered_json& options, bool checked)
-      : sink_(std::move(sink)), columns_(columns(checked)) {
-    const std::string unit = cli::unit_name(horn);
+  JsonWriter(Sink sink, const nlohmann::ordered_json& source, const std::string& unit,
+             const nlohmann::ordered_json& options, const Layout& layout)
+      : sink_(std::move(sink)), columns_(columns(layout)) {
     nlohmann::ordered_json units = nlohmann::ordered_json::object();
     for (const Column& c : columns_)
       if (*c.unit) units[c.name] = std::string(c.unit) == "length" ? unit : c.unit;
     nlohmann::ordered_json head = nlohmann::ordered_json::object();
     head["program"] = "veskal-sweep";
-    head["horn"] = cli::horn_json(horn);
+    for (const auto& [key, value] : source.items()) head[key] = value;
     head["options"] = options;
     head["units"] = units;
     std::string text = head.dump(1);
@@ -223,13 +234,13 @@ class ReportWriter : public Writer {
 
 }  // namespace
 
-std::unique_ptr<Writer> csv_writer(Sink sink, bool checked) {
-  return std::make_unique<CsvWriter>(std::move(sink), checked);
+std::unique_ptr<Writer> csv_writer(Sink sink, const Layout& layout) {
+  return std::make_unique<CsvWriter>(std::move(sink), layout);
 }
 
-std::unique_ptr<Writer> json_writer(Sink sink, const horn::Horn& horn, const nlohmann::ordered_json& options,
-                                    bool checked) {
-  return std::make_unique<JsonWriter>(std::move(sink), horn, options, checked);
+std::unique_ptr<Writer> json_writer(Sink sink, const nlohmann::ordered_json& source, const std::string& unit,
+                                    const nlohmann::ordered_json& options, const Layout& layout) {
+  return std::make_unique<JsonWriter>(std::move(sink), source, unit, options, layout);
 }
 
 std::unique_ptr<Writer> report_writer(Sink sink, const horn::Horn& horn, bool one_range) {

@@ -23,8 +23,15 @@ namespace sweep {
 // Where the text goes.
 using Sink = std::function<void(std::string_view)>;
 
-// Column names in order; the classic ones, then the engine's when checked.
-std::vector<std::string> column_names(bool checked);
+// What a sweep holds: the classic columns (a cone), the engine's (checked),
+// and the mode-matching engine's match and cross-polar columns after them.
+struct Layout {
+  bool classic = true, checked = false, modal = false;
+};
+
+// Column names in order: the classic ones (frequency and wavelength alone
+// without a cone), then the engine's when checked, then the modal ones.
+std::vector<std::string> column_names(const Layout& layout);
 
 class Writer {
  public:
@@ -33,11 +40,12 @@ class Writer {
   virtual void finish() = 0;
 };
 
-std::unique_ptr<Writer> csv_writer(Sink sink, bool checked);
+std::unique_ptr<Writer> csv_writer(Sink sink, const Layout& layout);
 
-// `options` stands at the top of the document beside the horn.
-std::unique_ptr<Writer> json_writer(Sink sink, const horn::Horn& horn, const nlohmann::ordered_json& options,
-                                    bool checked);
+// `source` (the horn, or the profile) and `options` stand at the top of the
+// document; lengths are in `unit`.
+std::unique_ptr<Writer> json_writer(Sink sink, const nlohmann::ordered_json& source, const std::string& unit,
+                                    const nlohmann::ordered_json& options, const Layout& layout);
 
 // The report file veskal writes for the same answers: one range holding every
 // row (`one_range`), or one range per row (a list of frequencies). It ends
@@ -50,9 +58,14 @@ std::unique_ptr<Writer> report_writer(Sink sink, const horn::Horn& horn, bool on
 inline constexpr std::int64_t picture_points = 4001;
 
 // Stacked panels against frequency: gain, the four beamwidths, the two phase
-// centres; the engine's values dashed in the same colours when checked.
-// `rows` is the number of rows that will be written.
-std::unique_ptr<Writer> svg_writer(Sink sink, const horn::Horn& horn, const std::string& title,
-                                   std::optional<aperture::Phase> check_phase, std::int64_t rows);
+// centres, and with the mode-matching engine the return loss and the
+// cross-polar peak; the engine's values dashed in the same colours when
+// checked. `engine` names the engine in the subtitle (empty: unchecked);
+// lengths are in `unit`; `rows` is the number of rows that will be written.
+struct Picture {
+  std::string title, engine, unit;
+  Layout layout;
+};
+std::unique_ptr<Writer> svg_writer(Sink sink, const Picture& picture, std::int64_t rows);
 
 }  // namespace sweep

@@ -1,15 +1,19 @@
 // veskal-sweep: the characteristics of one horn over a frequency sweep as a
 // CSV table, a JSON document, an SVG picture or veskal's own report file,
-// with the aperture engine's figures beside the classic ones on request.
+// with the aperture engine's or the mode-matching engine's figures beside the
+// classic ones on request; a wall profile by the mode-matching engine alone.
 #include "sweep/program.hpp"
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
 #include "cli/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
+#include "horn/units.hpp"
 #include "cli/output.hpp"
+#include "cli/wall.hpp"
 #include "sweep/formats.hpp"
 #include "sweep/sweep_table.hpp"
 
@@ -71,41 +75,89 @@ int program(int argc, char** argv) {
       ->check(CLI::IsMember({"csv", "json", "svg", "report"}))
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
-  auto* check = app.add_flag("--check", o.check, "add the aperture engine's figures and the limits check");
-  cli::add_model_option(app, o.model, {cli::Model::quadratic, cli::Model::spherical},
-                        "the engine's aperture phase for --check: quadratic or spherical");
+  auto* check = app.add_flag("--check", o.check, "add the engine's figures and the limits check");
+  cli::add_model_option(app, o.model, {cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
+                        "the engine for --check: the aperture engine with a quadratic or spherical aperture "
+                        "phase, or the mode-matching engine (modal: the horn from its waveguide; adds the "
+                        "return loss and the cross-polar peak)");
   app.get_option("--model")->needs(check);
+  cli::add_profile_option(app, o.horn);
 
   horn::Horn horn;
+  std::optional<cli::Wall> wall;
   cli::Frequencies frequencies;
   const auto usage = cli::parse(app, argc, argv, [&] {
-    horn = cli::horn_from(o.horn);
+    using cli::require;
+    if (!o.horn.profile.empty()) {
+      // A wall is the mode-matching engine's alone.
+      require(app.get_option("--model")->count() == 0 || o.model == "modal",
+              "--profile: a wall profile is the modal model's (--model modal)");
+      o.check = true;
+      o.model = "modal";
+    }
     frequencies = cli::frequencies(o.frequencies, max_rows);
-    cli::require(!(o.check && o.format == "report"),
-                 "--check: the report has no room for the engine's figures");
+    if (o.horn.profile.empty()) horn = cli::horn_from(o.horn);
+    if (o.check && o.model == "modal") {
+      wall = cli::wall_from(o.horn);
+      float highest = 0.0f;
+      for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
+      cli::require_wall_above_cut_off(*wall, highest);
+    }
+    require(!(o.check && o.format == "report"), "--check: the report has no room for the engine's figures");
   });
   if (usage) return *usage;
   const cli::Model model = cli::model_from(o.model);
-  const auto phase = o.check ? cli::engine_phase(model) : std::nullopt;
+  const bool modal = wall.has_value();
+  const auto phase = o.check && !modal ? cli::engine_phase(model) : std::nullopt;
+  const sweep::Layout layout{!wall || wall->cone.has_value(), o.check, modal};
+  std::optional<modal::Band> band;
+  if (modal) {
+    float highest = 0.0f;
+    for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
+    try {
+      band.emplace(wall->points, highest);
+    } catch (const std::exception& e) {
+      throw std::runtime_error("at " + cli::shortest(highest) + " GHz: " + e.what());
+    }
+    if (!band->converged())
+      std::cerr << "veskal-sweep: the mode-matching engine's steps and modes settle only to "
+                << cli::fixed(band->change(), 4) << " of the incident wave (target "
+                << cli::shortest(modal::band_target) << "): the figures may move in their last digits\n";
+  }
+  const std::int32_t unit = cli::unit_code(o.horn.unit);
+  std::string engine_name;
+  if (modal) engine_name = "mode-matching engine";
+  if (phase)
+    engine_name = std::string("aperture engine with ") +
+                  (*phase == aperture::Phase::quadratic ? "quadratic" : "spherical") + " aperture phase";
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
   const sweep::Sink sink = [&out](std::string_view text) { out.write(text); };
   std::unique_ptr<sweep::Writer> writer;
-  if (o.format == "csv") writer = sweep::csv_writer(sink, o.check);
-  if (o.format == "json") writer = sweep::json_writer(sink, horn, options_json(o, model), o.check);
-  if (o.format == "svg")
-    writer = sweep::svg_writer(sink, horn, "TE-11 conical horn, " + cli::horn_description(horn), phase,
-                               frequencies.count);
+  nlohmann::ordered_json source = nlohmann::ordered_json::object();
+  if (layout.classic)
+    source["horn"] = cli::horn_json(wall && wall->cone ? *wall->cone : horn);
+  else
+    source["profile"] = o.horn.profile;
+  const std::string unit_name(horn::unit_name(unit));
+  if (o.format == "csv") writer = sweep::csv_writer(sink, layout);
+  if (o.format == "json") writer = sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
+  if (o.format == "svg") {
+    const std::string title = modal ? wall->kind + ", " + wall->description
+                                    : "TE-11 conical horn, " + cli::horn_description(horn);
+    writer = sweep::svg_writer(sink, {title, engine_name, unit_name, layout}, frequencies.count);
+  }
   if (o.format == "report") writer = sweep::report_writer(sink, horn, o.frequencies.list.empty());
 
   FrequencyList incomplete, refused, beyond;
   std::string first_reason, first_refusal;
   float largest_phase_error = 0.0f;
   for (std::int64_t i = 0; i < frequencies.count; ++i) {
-    const sweep::Row row = sweep::compute_row(horn, frequencies[i], phase);
+    const sweep::Row row = modal ? sweep::compute_modal_row(wall->cone, unit, frequencies[i], *band)
+                                 : sweep::compute_row(horn, frequencies[i], phase);
     writer->row(row);
-    if (!row.classic) {
+    if (!row.classic && layout.classic) {
       if (incomplete.count() == 0) first_reason = row.classic_error;
       incomplete.add(row.frequency);
     }

@@ -1,5 +1,6 @@
-// The sweep as a picture: three panels stacked against frequency (gain, the
-// four beamwidths, the two phase centres), classic values solid, the engine's
+// The sweep as a picture: panels stacked against frequency (gain, the four
+// beamwidths, the two phase centres; with the mode-matching engine the return
+// loss and the cross-polar peak too), classic values solid, the engine's
 // dashed in the same colours. The frequency axis runs from the smallest to the
 // largest frequency and the points are joined in frequency order; rows whose
 // phase error lies beyond the classic tables are shaded.
@@ -90,6 +91,7 @@ std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool
     for (const bool engine : {false, true}) {
       if (engine && !checked) continue;
       const Getter& g = engine ? series.engine : series.classic;
+      if (!g) continue;
       std::vector<std::pair<double, double>> points;
       for (const Row& r : drawn.rows) {
         const auto v = g(r);
@@ -109,12 +111,11 @@ std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool
   return s;
 }
 
-std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::string& title,
-                    std::optional<aperture::Phase> check_phase) {
-  const std::string unit = cli::unit_name(horn);
+std::string picture(const Drawn& drawn, const Picture& picture) {
+  const std::string& unit = picture.unit;
   const bool checked = drawn.checked;
   using C = horn::Characteristics;
-  const std::vector<PanelSpec> panels = {
+  std::vector<PanelSpec> panels = {
       {"Gain (dB)",
        {{"gain", "#2ca02c", [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
          [](const Row& r) {
@@ -143,19 +144,26 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
          [](const Row& r) { return classic(r, [](const C& c) { return c.h_phase_centre_length; }); },
          [](const Row& r) { return engine(r, [](const Check& c) { return c.h_phase_centre_length; }); }}}},
   };
+  if (picture.layout.modal) {
+    panels.push_back({"Return loss (dB)",
+                      {{"input, TE-11", "#9467bd", nullptr, [](const Row& r) {
+                          return r.check ? r.check->return_loss_db : std::nullopt;
+                        }}}});
+    panels.push_back({"Cross-polar peak (dB)",
+                      {{"45\xC2\xB0 plane", "#8c564b", nullptr, [](const Row& r) {
+                          return r.check ? r.check->peak_cross_polar_db : std::nullopt;
+                        }}}});
+  }
   // The title in one or two lines of at most 95 characters (bold 16 px).
-  const std::vector<std::string> lines = plot::title_lines(title, 95);
+  const std::vector<std::string> lines = plot::title_lines(picture.title, 95);
   const double shift = 20.0 * static_cast<double>(lines.size() - 1);
   const double height = top + shift + static_cast<double>(panels.size()) * (panel_height + gap) + 10;
   std::string s = plot::document_start(width, height);
   for (std::size_t i = 0; i < lines.size(); ++i)
     s += plot::text(width / 2, 26 + 20.0 * static_cast<double>(i), lines[i],
                     "text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
-  std::string subtitle = "classic model";
-  if (checked)
-    subtitle += std::string(" (solid) and aperture engine with ") +
-                (*check_phase == aperture::Phase::quadratic ? "quadratic" : "spherical") +
-                " aperture phase (dashed)";
+  std::string subtitle = picture.layout.classic ? "classic model" : picture.engine;
+  if (checked && picture.layout.classic) subtitle += " (solid) and " + picture.engine + " (dashed)";
   if (drawn.markers) subtitle += "; markers: the computed frequencies";
   s += plot::text(width / 2, 46 + shift, subtitle, "text-anchor=\"middle\" fill=\"#555555\"");
   for (std::size_t i = 0; i < panels.size(); ++i)
@@ -168,7 +176,7 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
                     "fill=\"#f4c7c3\" fill-opacity=\"0.6\"") +
          plot::text(width - right + 54, top + shift + panel_height + gap + 110, "s > 0.8: beyond the", "") +
          plot::text(width - right + 54, top + shift + panel_height + gap + 126, "classic tables", "");
-  if (checked) {
+  if (checked && picture.layout.classic) {
     const double y = top + shift + 12 + 40;  // under the gain legend
     s += plot::legend_line(width - right + 18, y, "#555555", false, "classic");
     s += plot::legend_line(width - right + 18, y + 20, "#555555", true, "engine");
@@ -180,15 +188,12 @@ std::string picture(const Drawn& drawn, const horn::Horn& horn, const std::strin
 // Keeps every k-th row (at most picture_points), draws them at the end.
 class SvgWriter : public Writer {
  public:
-  SvgWriter(Sink sink, const horn::Horn& horn, std::string title, std::optional<aperture::Phase> check_phase,
-            std::int64_t rows)
+  SvgWriter(Sink sink, Picture picture, std::int64_t rows)
       : sink_(std::move(sink)),
-        horn_(horn),
-        title_(std::move(title)),
-        check_phase_(check_phase),
+        picture_(std::move(picture)),
         stride_(std::max<std::int64_t>(1, (rows + picture_points - 2) / (picture_points - 1))),
         last_(rows - 1) {
-    drawn_.checked = check_phase.has_value();
+    drawn_.checked = !picture_.engine.empty();
   }
   void row(const Row& row) override {
     if (index_ % stride_ == 0 || index_ == last_) drawn_.rows.push_back(row);
@@ -202,23 +207,20 @@ class SvgWriter : public Writer {
     for (std::size_t i = 1; i < drawn_.rows.size(); ++i)
       repeated = repeated || drawn_.rows[i].frequency == drawn_.rows[i - 1].frequency;
     drawn_.markers = repeated || drawn_.rows.size() <= 30;
-    sink_(picture(drawn_, horn_, title_, check_phase_));
+    sink_(picture(drawn_, picture_));
   }
 
  private:
   Sink sink_;
-  horn::Horn horn_;
-  std::string title_;
-  std::optional<aperture::Phase> check_phase_;
+  Picture picture_;
   std::int64_t stride_, last_, index_ = 0;
   Drawn drawn_;
 };
 
 }  // namespace
 
-std::unique_ptr<Writer> svg_writer(Sink sink, const horn::Horn& horn, const std::string& title,
-                                   std::optional<aperture::Phase> check_phase, std::int64_t rows) {
-  return std::make_unique<SvgWriter>(std::move(sink), horn, title, check_phase, rows);
+std::unique_ptr<Writer> svg_writer(Sink sink, const Picture& picture, std::int64_t rows) {
+  return std::make_unique<SvgWriter>(std::move(sink), picture, rows);
 }
 
 }  // namespace sweep

@@ -6,10 +6,20 @@
 #include "cli/classic.hpp"
 #include "horn/constants.hpp"
 #include "horn/units.hpp"
+#include "modal/figures.hpp"
 #include "numerics/checked_math.hpp"
 
 namespace sweep {
 namespace {
+
+// The phase centres in the horn's unit.
+void centre_lengths(Check& check, std::int32_t unit_code) {
+  const double units_per_metre = horn::units_per_metre(unit_code);
+  if (check.figures->e_phase_centre)
+    check.e_phase_centre_length = check.figures->e_phase_centre->length * units_per_metre;
+  if (check.figures->h_phase_centre)
+    check.h_phase_centre_length = check.figures->h_phase_centre->length * units_per_metre;
+}
 
 Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Phase phase) {
   Check check;
@@ -17,22 +27,38 @@ Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Pha
   try {
     const aperture::Aperture engine(
         aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, frequency), phase);
-    check.figures = aperture::figures(engine);
+    const aperture::Figures f = aperture::figures(engine);
+    check.figures = EngineFigures{f, f.directivity_db};
   } catch (const aperture::InvalidHorn& e) {
     check.error = std::string("the aperture engine refuses the row: ") + e.what();
     return check;
   }
-  const double units_per_metre = horn::units_per_metre(horn.unit_code);
-  if (check.figures->e_phase_centre)
-    check.e_phase_centre_length = check.figures->e_phase_centre->length * units_per_metre;
-  if (check.figures->h_phase_centre)
-    check.h_phase_centre_length = check.figures->h_phase_centre->length * units_per_metre;
+  centre_lengths(check, horn.unit_code);
+  return check;
+}
+
+Check modal_check(const modal::Band& band, const float& frequency, std::int32_t unit_code) {
+  Check check;
+  try {
+    const double k0 = modal::wavenumber(frequency);
+    const modal::HornWave wave = band.wave(frequency);
+    const modal::Match m = modal::match(wave, k0);
+    check.return_loss_db = m.return_loss_db;
+    check.vswr = m.vswr;
+    const modal::Figures f = modal::figures(wave, k0);
+    check.figures = EngineFigures{f, f.directivity_db};
+    check.peak_cross_polar_db = f.peak_cross_polar_db;
+  } catch (const std::exception& e) {
+    check.error = std::string("the mode-matching engine refuses the row: ") + e.what();
+    return check;
+  }
+  centre_lengths(check, unit_code);
   return check;
 }
 
 }  // namespace
 
-std::vector<std::string> outside_limits(const horn::Characteristics& c, const aperture::Figures& f) {
+std::vector<std::string> outside_limits(const horn::Characteristics& c, const EngineFigures& f) {
   namespace l = aperture::limits;
   auto centre = [](const std::optional<aperture::PhaseCentreFit>& fit) {
     return fit ? std::optional(fit->wavelengths) : std::nullopt;
@@ -54,7 +80,10 @@ std::vector<std::string> outside_limits(const horn::Characteristics& c, const ap
   return names;
 }
 
-Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::Phase> check_phase) {
+namespace {
+
+// The classic part of a row.
+Row classic_row(const horn::Horn& horn, const float& f) {
   Row row{};
   row.frequency = f;
   row.wavelength = double(horn::wavelength(f)) * double(horn.units_per_inch());
@@ -66,6 +95,28 @@ Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::
   } catch (const numerics::DomainError&) {
     row.classic_error = cli::classic_failure(inches, f);
   }
+  return row;
+}
+
+}  // namespace
+
+Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code, const float& f,
+                      const modal::Band& band) {
+  Row row{};
+  if (cone) {
+    row = classic_row(*cone, f);
+  } else {
+    row.frequency = f;
+    row.wavelength = double(horn::wavelength(f)) * double(horn::unit_factor[std::size_t(unit_code - 1)]);
+  }
+  row.check = modal_check(band, f, unit_code);
+  if (row.classic && row.check->figures)
+    row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
+  return row;
+}
+
+Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::Phase> check_phase) {
+  Row row = classic_row(horn, f);
   if (check_phase) {
     row.check = engine_check(horn, f, *check_phase);
     if (row.classic && row.check->figures)

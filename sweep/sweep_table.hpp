@@ -1,8 +1,8 @@
 // A frequency sweep of one horn as veskal-sweep tabulates it, one row at a
 // time: for every frequency the classic row of the report (bit for bit what
 // veskal prints), its wavelength and phase error, and optionally the aperture
-// engine's figures with the classic figures that fall outside the accuracy
-// limits. Rows are computed and written one by one, so that memory does not
+// engine's or the mode-matching engine's figures with the classic figures that
+// fall outside the accuracy limits. Rows are computed and written one by one, so that memory does not
 // grow with their number.
 #pragma once
 
@@ -14,15 +14,24 @@
 #include "aperture/figures.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/geometry.hpp"
+#include "modal/band.hpp"
 
 namespace sweep {
 
+// The figures every engine gives.
+struct EngineFigures : farfield::BeamFigures {
+  double directivity_db;
+};
+
 // The engine's figures of one row, lengths in the horn's unit.
 struct Check {
-  std::optional<aperture::Figures> figures;  // none when the engine refused the row
-  std::string error;                         // why it did
+  std::optional<EngineFigures> figures;  // none when the engine refused the row
+  std::string error;                     // why it did
   std::optional<double> e_phase_centre_length, h_phase_centre_length;
   std::vector<std::string> outside_limits;  // names of classic figures outside the limits
+  // The mode-matching engine's input match (at every ka, so also where it
+  // gives no radiation figures) and cross-polar peak.
+  std::optional<double> return_loss_db, vswr, peak_cross_polar_db;
 };
 
 struct Row {
@@ -38,13 +47,18 @@ struct Row {
 // The row at `frequency`; with `check_phase`, the engine's figures too.
 Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<aperture::Phase> check_phase);
 
+// The row at `frequency` checked by the mode-matching engine: the classic
+// row of the cone, where the horn is one, and the engine's figures of the
+// band's horn (lengths in the unit of `unit_code`).
+Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code, const float& frequency,
+                      const modal::Band& band);
+
 // The names of the figures that outside_limits lists.
 inline constexpr const char* figure_names[] = {
     "gain",           "e_beamwidth_3db", "h_beamwidth_3db", "e_beamwidth_10db", "h_beamwidth_10db",
     "e_phase_centre", "h_phase_centre"};
 
 // The classic figures outside the accuracy limits against the engine's.
-std::vector<std::string> outside_limits(const horn::Characteristics& classic,
-                                        const aperture::Figures& engine);
+std::vector<std::string> outside_limits(const horn::Characteristics& classic, const EngineFigures& engine);
 
 }  // namespace sweep

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "aperture/limits.hpp"
+#include "cli/json.hpp"
 #include "design/solver.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
@@ -115,13 +116,16 @@ TEST(SweepWriters, RowsStreamedInEveryFormat) {
   for (const float f : {8.2f, 10.0f, 12.4f})
     rows.push_back(sweep::compute_row(h, f, aperture::Phase::quadratic));
 
-  const std::string csv = written([](sweep::Sink s) { return sweep::csv_writer(std::move(s), true); }, rows);
+  const sweep::Layout checked{true, true, false}, unchecked{};
+  const std::string csv =
+      written([&](sweep::Sink s) { return sweep::csv_writer(std::move(s), checked); }, rows);
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")).find("frequency_ghz,wavelength,phase_error,gain_db"), 0u);
 
   const std::string json = written(
       [&](sweep::Sink s) {
-        return sweep::json_writer(std::move(s), h, nlohmann::ordered_json::object(), true);
+        return sweep::json_writer(std::move(s), nlohmann::ordered_json{{"horn", cli::horn_json(h)}}, "in",
+                                  nlohmann::ordered_json::object(), checked);
       },
       rows);
   const auto document = nlohmann::json::parse(json);
@@ -130,7 +134,8 @@ TEST(SweepWriters, RowsStreamedInEveryFormat) {
   EXPECT_FLOAT_EQ(document["rows"][2]["gain_db"].get<float>(), rows[2].classic->gain);
   EXPECT_EQ(nlohmann::json::parse(written(
                 [&](sweep::Sink s) {
-                  return sweep::json_writer(std::move(s), h, nlohmann::ordered_json::object(), false);
+                  return sweep::json_writer(std::move(s), nlohmann::ordered_json{{"horn", cli::horn_json(h)}}, "in",
+                                            nlohmann::ordered_json::object(), unchecked);
                 },
                 {}))["rows"]
                 .size(),
@@ -154,7 +159,7 @@ TEST(SweepWriters, PictureDrawsInFrequencyOrder) {
   std::vector<sweep::Row> rows;
   for (const float f : {18.0f, 6.0f, 12.0f}) rows.push_back(sweep::compute_row(h, f, std::nullopt));
   const std::string svg = written(
-      [&](sweep::Sink s) { return sweep::svg_writer(std::move(s), h, "title", std::nullopt, 3); }, rows);
+      [&](sweep::Sink s) { return sweep::svg_writer(std::move(s), {"title", "", "in", {}}, 3); }, rows);
   const std::size_t start = svg.find("points=\"") + 8;
   std::istringstream points(svg.substr(start, svg.find('"', start) - start));
   std::vector<double> xs;

@@ -1,0 +1,92 @@
+#include "cli/wall.hpp"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <numbers>
+
+#include "horn/units.hpp"
+#include "modal/band.hpp"
+
+namespace cli {
+namespace {
+
+constexpr std::uintmax_t max_profile_bytes = 64u << 20;
+
+}  // namespace
+
+std::string read_text_file(const std::string& option, const std::string& path, std::uintmax_t limit) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw UsageError(option + ": cannot read " + shortened(path) + ": " + std::strerror(errno));
+  std::string text;
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > limit)
+      throw UsageError(option + ": " + shortened(path) + ": larger than " + std::to_string(limit >> 20) +
+                       " MiB");
+  }
+  if (in.bad()) throw UsageError(option + ": cannot read " + shortened(path));
+  return text;
+}
+
+void add_profile_option(CLI::App& app, HornOptions& o) {
+  auto* profile = app.add_option("--profile", o.profile,
+                                 "wall profile file: z and radius a line, in --unit, from the feeding "
+                                 "waveguide to the aperture ('#' comments); the modal model's horn")
+                      ->type_name("FILE");
+  for (const char* name : {"--aperture-diameter", "--slant-radius", "--cone-angle", "--waveguide-diameter",
+                           "--axial-length", "--cone-length"}) {
+    auto* option = app.get_option(name);
+    option->required(false);
+    profile->excludes(option);
+  }
+}
+
+Wall wall_from(const HornOptions& o) {
+  const double metres = 1.0 / horn::units_per_metre(unit_code(o.unit));
+  if (!o.profile.empty()) {
+    const std::string text = read_text_file("--profile", o.profile, max_profile_bytes);
+    const std::string file = shortened(o.profile);
+    std::vector<std::size_t> lines;
+    try {
+      Wall wall{modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}};
+      wall.source = file + ": line " + std::to_string(lines.front()) + ": ";
+      return wall;
+    } catch (const std::invalid_argument& e) {
+      throw UsageError(file + ": " + e.what());
+    }
+  }
+  require(o.waveguide_diameter.has_value(),
+          "--waveguide-diameter: the modal model starts at the feeding waveguide (give it, or --profile)");
+  // The cone itself as the classic description completes it; the waveguide
+  // may come with any flare description here.
+  HornOptions cone = o;
+  if (o.slant_radius || o.cone_angle) cone.waveguide_diameter.reset();
+  const horn::Horn h = horn_from(cone);
+  const double d = double(*o.waveguide_diameter), aperture = double(h.aperture_diameter);
+  require(std::isfinite(d) && d > 0.0 && d < aperture,
+          "--waveguide-diameter: must be a positive length below the aperture diameter");
+  const double b = d / 2.0 * metres, a = aperture / 2.0 * metres;
+  const double axial = o.axial_length ? double(*o.axial_length) * metres
+                                      : (a - b) / std::tan(double(h.cone_angle) * std::numbers::pi / 180.0);
+  require(std::isfinite(axial) && axial > 0.0, "the flare description gives no real cone");
+  std::string description = horn_description(h);
+  if (!h.has_waveguide())
+    description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
+  return {modal::cone_profile(b, a, axial, 2.0 * b), "--waveguide-diameter: ", "TE-11 conical horn",
+          description, h};
+}
+
+void require_wall_above_cut_off(const Wall& wall, double highest_frequency) {
+  const double cut_off = modal::te11_cut_off_ghz(wall.points.front().radius);
+  if (highest_frequency > cut_off) return;
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "the feeding waveguide is below its TE-11 cut-off (%.4g GHz) at every frequency asked", cut_off);
+  throw UsageError(wall.source + text);
+}
+
+}  // namespace cli

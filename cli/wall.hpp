@@ -1,0 +1,46 @@
+// The wall of a horn for the mode-matching engine, from the command line:
+// --profile FILE (z and radius a line, in --unit), or the smooth cone of the
+// horn options with its feeding waveguide.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/options.hpp"
+#include "modal/horn.hpp"
+
+namespace cli {
+
+// The text of a file the user names with `option`, at most `limit` bytes;
+// UsageError naming the option, the file and the system's reason.
+std::string read_text_file(const std::string& option, const std::string& path, std::uintmax_t limit);
+
+// Adds --profile FILE to the horn options: a wall instead of the cone's
+// description (which it excludes), so the aperture diameter is then not
+// required.
+void add_profile_option(CLI::App& app, HornOptions& options);
+
+struct Wall {
+  std::vector<modal::ProfilePoint> points;  // m
+  std::string source;                       // "FILE: line N: " of the first point, or the option
+  std::string kind;                         // "TE-11 conical horn" or "Horn of revolution"
+  std::string description;                  // the cone's geometry, or "profile FILE"
+  std::optional<horn::Horn> cone;           // the cone's completed geometry, for a cone
+};
+
+// The wall from --profile, or the cone: --aperture-diameter with one flare
+// description and --waveguide-diameter (with --slant-radius or --cone-angle
+// too), a waveguide one diameter long before the flare (the input reference
+// plane). UsageError for a file that does not parse or is not a horn
+// ("FILE: line N: fault"), or a cone without its waveguide.
+Wall wall_from(const HornOptions& options);
+
+// UsageError unless the feeding waveguide carries TE-11 at the highest of
+// the frequencies (GHz).
+void require_wall_above_cut_off(const Wall& wall, double highest_frequency);
+
+}  // namespace cli

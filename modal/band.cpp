@@ -1,0 +1,40 @@
+#include "modal/band.hpp"
+
+#include <cstdio>
+#include <numbers>
+
+#include "modal/modes.hpp"
+#include "numerics/units.hpp"
+
+namespace modal {
+
+double wavenumber(double frequency_ghz) {
+  return 2.0 * std::numbers::pi * frequency_ghz * 1e9 / numerics::speed_of_light;
+}
+
+double te11_cut_off_ghz(double radius) {
+  return numerics::speed_of_light * root(Kind::te, 1) / (2.0 * std::numbers::pi * radius) / 1e9;
+}
+
+Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
+    : profile_(std::move(profile)) {
+  check_profile(profile_);
+  const ConvergedWave c = converged_wave(profile_, wavenumber(highest_frequency_ghz), target);
+  sections_ = staircase(profile_, c.step_length, c.step_rise);
+  largest_cutoff_ = c.largest_cutoff;
+  change_ = c.change;
+  converged_ = c.converged;
+}
+
+HornWave Band::wave(double frequency_ghz) const {
+  if (!(frequency_ghz > input_cut_off_ghz())) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "%.6g GHz lies below the feeding waveguide's TE-11 cut-off (%.6g GHz): no wave enters the horn",
+                  frequency_ghz, input_cut_off_ghz());
+    throw BelowCutOff(text);
+  }
+  return follow_wave(sections_, wavenumber(frequency_ghz), largest_cutoff_);
+}
+
+}  // namespace modal
