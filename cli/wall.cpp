@@ -85,7 +85,8 @@ void require_wall_above_cut_off(const Wall& wall, double highest_frequency) {
   if (highest_frequency > cut_off) return;
   char text[160];
   std::snprintf(text, sizeof text,
-                "the feeding waveguide is below its TE-11 cut-off (%.4g GHz) at every frequency asked", cut_off);
+                "the feeding waveguide is below its TE-11 cut-off (%.4g GHz) at every frequency asked",
+                cut_off);
   throw UsageError(wall.source + text);
 }
 

@@ -15,6 +15,7 @@
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
+#include "cli/wall.hpp"
 #include "exchange/pattern_files.hpp"
 #include "feed/formats.hpp"
 #include "feed/render.hpp"
@@ -22,6 +23,7 @@
 #include "horn/characteristics.hpp"
 #include "horn/phase_centre.hpp"
 #include "horn/units.hpp"
+#include "modal/band.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
 
@@ -121,20 +123,27 @@ FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model mode
   return f;
 }
 
+// The mode-matching engine's feed of the band's horn at one frequency, with
+// its least-squares centre (and the classic model's, for a cone).
+FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency) {
+  const double k0 = modal::wavenumber(frequency);
+  reflector::ModalPattern p;
+  try {
+    p = reflector::modal_pattern(band.wave(frequency), k0);
+  } catch (const std::exception& e) {
+    throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
+  }
+  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
+  if (beams.e_phase_centre && beams.h_phase_centre)
+    f.centres.engine = mean(beams.e_phase_centre->wavelengths, beams.h_phase_centre->wavelengths);
+  if (cone) f.centres.classic = classic_centre(frequency, cone->in_inches());
+  return f;
+}
+
 // The cuts of a pattern file: veskal-pattern's CSV or a GRASP cut file.
 std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw cli::UsageError("--pattern: cannot read " + cli::shortened(path) + ": " + std::strerror(errno));
-  std::string text;
-  text.reserve(1 << 16);
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > max_pattern_bytes)
-      throw cli::UsageError("--pattern: " + cli::shortened(path) + ": larger than 256 MiB");
-  }
-  if (in.bad()) throw cli::UsageError("--pattern: cannot read " + cli::shortened(path));
+  const std::string text = cli::read_text_file("--pattern", path, max_pattern_bytes);
   try {
     if (text.rfind("angle_deg,", 0) == 0) return {exchange::read_pattern_csv(text)};
     return exchange::read_grasp_cut(text);
@@ -187,11 +196,14 @@ int program(int argc, char** argv) {
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
   o.model = "spherical";
-  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
-                        "the horn's pattern: classic (the report's routines) or the aperture engine with a "
-                        "quadratic or spherical aperture phase");
+  cli::add_model_option(
+      app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
+      "the horn's pattern: classic (the report's routines), the aperture engine with a "
+      "quadratic or spherical aperture phase, or the mode-matching engine (modal: the horn "
+      "from its waveguide, or --profile)");
+  cli::add_profile_option(app, o.horn);
   for (const char* name : {"--aperture-diameter", "--slant-radius", "--cone-angle", "--waveguide-diameter",
-                           "--axial-length", "--cone-length"})
+                           "--axial-length", "--cone-length", "--profile"})
     app.get_option(name)->excludes(pattern);
   auto* model = app.get_option("--model");
   model->excludes(pattern);
@@ -201,15 +213,26 @@ int program(int argc, char** argv) {
   std::vector<double> half_angles;  // radians
   std::vector<exchange::PlaneCuts> cuts;
   std::int32_t unit = 1;
+  std::optional<cli::Wall> wall;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     unit = cli::unit_code(o.horn.unit);
-    if (o.pattern.empty()) {
-      require(o.horn.aperture_diameter.has_value(),
-              "--aperture-diameter or --pattern: a horn or a pattern is needed");
-      horn = cli::horn_from(o.horn);
+    if (!o.horn.profile.empty()) {
+      if (app.get_option("--model")->count() == 0) o.model = "modal";
+      require(o.model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
     }
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
+    if (o.pattern.empty() && o.model == "modal") {
+      wall = cli::wall_from(o.horn);
+      float highest = 0.0f;
+      for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
+      cli::require_wall_above_cut_off(*wall, highest);
+      if (wall->cone) horn = *wall->cone;
+    } else if (o.pattern.empty()) {
+      require(o.horn.aperture_diameter.has_value(),
+              "--aperture-diameter, --profile or --pattern: a horn or a pattern is needed");
+      horn = cli::horn_from(o.horn);
+    }
     if (!o.f_over_d.empty())
       for (const double v : values_of("--f-over-d", o.f_over_d)) {
         require(v > 0.0 && reflector::half_angle_for(v) <= reflector::largest_half_angle,
@@ -240,16 +263,29 @@ int program(int argc, char** argv) {
       o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
   const std::string unit_name(horn::unit_name(unit));
   const bool from_file = !o.pattern.empty();
+  std::optional<modal::Band> band;
+  if (wall) {
+    float highest = 0.0f;
+    for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
+    try {
+      band.emplace(wall->points, highest);
+    } catch (const std::exception& e) {
+      throw std::runtime_error("at " + cli::shortest(highest) + " GHz: " + e.what());
+    }
+  }
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
   nlohmann::ordered_json source = nlohmann::ordered_json::object();
   if (from_file)
     source["pattern"] = o.pattern;
+  else if (wall && !wall->cone)
+    source["profile"] = o.horn.profile;
   else
     source["horn"] = cli::horn_json(horn);
   const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);
   const std::string title = from_file ? "Pattern " + cli::shortened(o.pattern)
+                            : wall    ? wall->kind + ", " + wall->description
                                       : "TE-11 conical horn, " + cli::horn_description(horn);
   if (o.format == "csv") out.write(csv_header());
   if (o.format == "json") out.write(json_head(source, model_text, unit_name));
@@ -264,6 +300,7 @@ int program(int argc, char** argv) {
     const float frequency = frequencies[i];
     std::optional<double> reach_db;
     FrequencyFeed f = from_file ? file_feed(cuts[static_cast<std::size_t>(i)], frequency, reach_db)
+                      : band    ? modal_feed(*band, wall->cone, frequency)
                                 : horn_feed(horn, frequency, chosen);
     if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
     if (reach_db)

@@ -29,9 +29,10 @@ Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, doub
 HornWave Band::wave(double frequency_ghz) const {
   if (!(frequency_ghz > input_cut_off_ghz())) {
     char text[160];
-    std::snprintf(text, sizeof text,
-                  "%.6g GHz lies below the feeding waveguide's TE-11 cut-off (%.6g GHz): no wave enters the horn",
-                  frequency_ghz, input_cut_off_ghz());
+    std::snprintf(
+        text, sizeof text,
+        "%.6g GHz lies below the feeding waveguide's TE-11 cut-off (%.6g GHz): no wave enters the horn",
+        frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
   return follow_wave(sections_, wavenumber(frequency_ghz), largest_cutoff_);

@@ -122,10 +122,11 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   }
   if (!(kept <= max_kept) || !(operations <= max_operations)) {
     char text[200];
-    std::snprintf(text, sizeof text,
-                  "the horn needs %.3g matrix entries and %.3g operations at this frequency (at most %.3g and "
-                  "%.3g): too many modes or sections",
-                  kept, operations, max_kept, max_operations);
+    std::snprintf(
+        text, sizeof text,
+        "the horn needs %.3g matrix entries and %.3g operations at this frequency (at most %.3g and "
+        "%.3g): too many modes or sections",
+        kept, operations, max_kept, max_operations);
     throw std::length_error(text);
   }
 
@@ -207,7 +208,7 @@ ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0
     }
   };
   bool steps_settled = false, bounded = false;
-  for (int i = 0; i < most_refinements && !steps_settled && !bounded; ++i) {
+  for (int i = 0; i < most_refinements && !steps_settled; ++i) {
     c.step_length /= 2.0;
     c.step_rise /= 2.0;
     auto finer = refined();
@@ -227,7 +228,6 @@ ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0
     auto more = refined();
     if (!more) {
       c.largest_cutoff /= 1.5;
-      bounded = true;
       break;
     }
     const double change = move(c.wave, *more, k0);

@@ -92,8 +92,8 @@ struct HornWave {
 // the multiply-adds of the junctions' solves are counted before any is
 // built; std::length_error beyond max_kept or max_operations (a few hundred
 // megabytes, some seconds), so that no frequency of any profile hangs.
-inline constexpr double max_kept = 16e6;
-inline constexpr double max_operations = 2e10;
+inline constexpr double max_kept = 4e6;
+inline constexpr double max_operations = 2e9;
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff);
 
 // The wave through a wall with its steps and modes chosen for an accuracy

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
-#include "modal/figures.hpp"
 #include "cli/model.hpp"
 #include "horn/geometry.hpp"
+#include "modal/figures.hpp"
 
 namespace pattern {
 
@@ -71,9 +71,8 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
 
 // The mode-matching engine's pattern of a horn's waves at `frequency` (GHz):
 // modal::OutsideRadiationDomain below its ka.
-Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency,
-                              const std::vector<float>& angles, PhaseReference reference,
-                              bool with_figures);
+Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency, const std::vector<float>& angles,
+                              PhaseReference reference, bool with_figures);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).

@@ -100,9 +100,9 @@ void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const mod
   const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
   const double step = *o.step;
   if (o.format == "cut")
-    exchange::write_grasp_cut(sink, sources, step,
-                              "veskal-pattern " VESKAL_VERSION ", " + wall.kind + ", " + wall.description +
-                                  ", modal model");
+    exchange::write_grasp_cut(
+        sink, sources, step,
+        "veskal-pattern " VESKAL_VERSION ", " + wall.kind + ", " + wall.description + ", modal model");
   if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
   if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
   if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
@@ -113,8 +113,8 @@ void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const mod
 void warn_unsettled(const modal::Band& band) {
   if (band.converged()) return;
   std::cerr << "veskal-pattern: the mode-matching engine's steps and modes settle only to "
-            << cli::fixed(band.change(), 4) << " of the incident wave (target " << cli::shortest(modal::band_target)
-            << "): the figures may move in their last digits\n";
+            << cli::fixed(band.change(), 4) << " of the incident wave (target "
+            << cli::shortest(modal::band_target) << "): the figures may move in their last digits\n";
 }
 
 int modal_program(const Options& o, const cli::Wall& wall) {
@@ -136,8 +136,9 @@ int modal_program(const Options& o, const cli::Wall& wall) {
   const float frequency = o.frequency.front();
   std::string text;
   try {
-    const auto result = pattern::compute_modal_pattern(
-        band->wave(frequency), frequency, pattern::angles(*o.from, *o.to, *o.step), reference, o.format == "svg");
+    const auto result = pattern::compute_modal_pattern(band->wave(frequency), frequency,
+                                                       pattern::angles(*o.from, *o.to, *o.step), reference,
+                                                       o.format == "svg");
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
@@ -179,11 +180,11 @@ int program(int argc, char** argv) {
                  "phases referred to the aperture centre, or to each plane's phase centre")
       ->check(CLI::IsMember({"aperture", "phase-centre"}))
       ->capture_default_str();
-  cli::add_model_option(app, o.model,
-                        {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
-                        "classic: the report's routines; quadratic, spherical: the aperture engine with "
-                        "that aperture phase; modal: the mode-matching engine (the horn from its waveguide, "
-                        "or --profile)");
+  cli::add_model_option(
+      app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
+      "classic: the report's routines; quadratic, spherical: the aperture engine with "
+      "that aperture phase; modal: the mode-matching engine (the horn from its waveguide, "
+      "or --profile)");
   cli::add_profile_option(app, o.horn);
 
   horn::Horn horn;

@@ -90,8 +90,8 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 18;
   }
   y += 12;
-  const char* heading = classic && engine        ? "classic / engine"
-                        : classic                ? "classic model"
+  const char* heading = classic && engine           ? "classic / engine"
+                        : classic                   ? "classic model"
                         : pattern.modal.has_value() ? "modal engine"
                                                     : "aperture engine";
   s += text(x, y, heading, "font-size=\"12\" font-weight=\"bold\"");
@@ -244,7 +244,8 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   if (cross) {
     std::vector<std::pair<double, double>> x_points;
     x_points.reserve(pattern.rows.size());
-    for (const PatternRow& r : pattern.rows) x_points.emplace_back(r.angle, double(r.cross_relative) - offset);
+    for (const PatternRow& r : pattern.rows)
+      x_points.emplace_back(r.angle, double(r.cross_relative) - offset);
     s += clipped_curve(f, x_points, cross_colour, clipped);
   }
 

@@ -11,9 +11,9 @@
 #include "cli/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
-#include "horn/units.hpp"
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
+#include "horn/units.hpp"
 #include "sweep/formats.hpp"
 #include "sweep/sweep_table.hpp"
 
@@ -142,10 +142,11 @@ int program(int argc, char** argv) {
     source["profile"] = o.horn.profile;
   const std::string unit_name(horn::unit_name(unit));
   if (o.format == "csv") writer = sweep::csv_writer(sink, layout);
-  if (o.format == "json") writer = sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
+  if (o.format == "json")
+    writer = sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
   if (o.format == "svg") {
-    const std::string title = modal ? wall->kind + ", " + wall->description
-                                    : "TE-11 conical horn, " + cli::horn_description(horn);
+    const std::string title =
+        modal ? wall->kind + ", " + wall->description : "TE-11 conical horn, " + cli::horn_description(horn);
     writer = sweep::svg_writer(sink, {title, engine_name, unit_name, layout}, frequencies.count);
   }
   if (o.format == "report") writer = sweep::report_writer(sink, horn, o.frequencies.list.empty());

@@ -145,14 +145,13 @@ std::string picture(const Drawn& drawn, const Picture& picture) {
          [](const Row& r) { return engine(r, [](const Check& c) { return c.h_phase_centre_length; }); }}}},
   };
   if (picture.layout.modal) {
-    panels.push_back({"Return loss (dB)",
-                      {{"input, TE-11", "#9467bd", nullptr, [](const Row& r) {
-                          return r.check ? r.check->return_loss_db : std::nullopt;
-                        }}}});
-    panels.push_back({"Cross-polar peak (dB)",
-                      {{"45\xC2\xB0 plane", "#8c564b", nullptr, [](const Row& r) {
-                          return r.check ? r.check->peak_cross_polar_db : std::nullopt;
-                        }}}});
+    panels.push_back({"Return loss (dB)", {{"input, TE-11", "#9467bd", nullptr, [](const Row& r) {
+                                              return r.check ? r.check->return_loss_db : std::nullopt;
+                                            }}}});
+    panels.push_back({"Cross-polar peak (dB)", {{"45\xC2\xB0 plane", "#8c564b", nullptr, [](const Row& r) {
+                                                   return r.check ? r.check->peak_cross_polar_db
+                                                                  : std::nullopt;
+                                                 }}}});
   }
   // The title in one or two lines of at most 95 characters (bold 16 px).
   const std::vector<std::string> lines = plot::title_lines(picture.title, 95);

@@ -134,8 +134,8 @@ TEST(SweepWriters, RowsStreamedInEveryFormat) {
   EXPECT_FLOAT_EQ(document["rows"][2]["gain_db"].get<float>(), rows[2].classic->gain);
   EXPECT_EQ(nlohmann::json::parse(written(
                 [&](sweep::Sink s) {
-                  return sweep::json_writer(std::move(s), nlohmann::ordered_json{{"horn", cli::horn_json(h)}}, "in",
-                                            nlohmann::ordered_json::object(), unchecked);
+                  return sweep::json_writer(std::move(s), nlohmann::ordered_json{{"horn", cli::horn_json(h)}},
+                                            "in", nlohmann::ordered_json::object(), unchecked);
                 },
                 {}))["rows"]
                 .size(),
@@ -159,7 +159,10 @@ TEST(SweepWriters, PictureDrawsInFrequencyOrder) {
   std::vector<sweep::Row> rows;
   for (const float f : {18.0f, 6.0f, 12.0f}) rows.push_back(sweep::compute_row(h, f, std::nullopt));
   const std::string svg = written(
-      [&](sweep::Sink s) { return sweep::svg_writer(std::move(s), {"title", "", "in", {}}, 3); }, rows);
+      [&](sweep::Sink s) {
+        return sweep::svg_writer(std::move(s), {"title", "", "in", {}}, 3);
+      },
+      rows);
   const std::size_t start = svg.find("points=\"") + 8;
   std::istringstream points(svg.substr(start, svg.find('"', start) - start));
   std::vector<double> xs;

@@ -13,6 +13,7 @@
 
 #include "aperture/field.hpp"
 #include "aperture/figures.hpp"
+#include "modal/band.hpp"
 #include "modal/figures.hpp"
 #include "modal/horn.hpp"
 #include "modal/junction.hpp"
@@ -490,6 +491,41 @@ TEST(ModalHorn, StepsAndModesFromAnAccuracyTarget) {
   for (std::size_t i = 1; i < c.wave.forward.size(); ++i)
     EXPECT_LT(std::abs(finer.forward[i] / finer.forward[0] - c.wave.forward[i] / c.wave.forward[0]), 1e-2)
         << i;
+}
+
+}  // namespace
+
+namespace {
+
+// A band settled once at its highest frequency serves its lower ones: the
+// Potter horn's waves at 9 GHz from the 12 GHz staircase agree with those
+// settled at 9 GHz itself within the target; below the waveguide's cut-off
+// no wave enters; radiation below ka 8 is refused while the match is given.
+TEST(ModalBand, SettledAtTheTopServesTheBand) {
+  const auto profile = example("potter-x-band.profile");
+  const modal::Band band(profile, 12.0);
+  const double k0 = modal::wavenumber(9.0);
+  const auto own = modal::converged_wave(profile, k0, modal::band_target);
+  const auto from_band = band.wave(9.0);
+  EXPECT_NEAR(std::abs(from_band.reflection), std::abs(own.wave.reflection), 2.0 * modal::band_target);
+  EXPECT_NEAR(std::abs(from_band.forward[0]), std::abs(own.wave.forward[0]), 2.0 * modal::band_target);
+  const auto tm11 = [](const modal::HornWave& w) { return std::abs(w.forward[1] / w.forward[0]); };
+  EXPECT_NEAR(tm11(from_band), tm11(own.wave), 2.0 * modal::band_target);
+
+  EXPECT_THROW((void)band.wave(0.99 * band.input_cut_off_ghz()), modal::BelowCutOff);
+  const double small_ka = 7.0 / band.aperture_radius() / modal::wavenumber(1.0);  // GHz of ka 7
+  const auto wave = band.wave(small_ka);
+  EXPECT_THROW((void)modal::figures(wave, modal::wavenumber(small_ka)), modal::OutsideRadiationDomain);
+  EXPECT_GT(modal::match(wave, modal::wavenumber(small_ka)).return_loss_db, 0.0);
+}
+
+// Work beyond the engine's bound is refused before it is done: a 1 m cone
+// from a 3 mm guide at 100 GHz asks 9e7 matrix entries.
+TEST(ModalBand, WorkBeyondTheBoundIsRefusedAtOnce) {
+  const auto profile = modal::cone_profile(1.5e-3, 0.05, 1.0, 3e-3);
+  const double k0 = modal::wavenumber(100.0);
+  EXPECT_THROW((void)modal::follow_wave(modal::staircase(profile, 1e-3, 2.5e-4), k0, 2.5 * k0),
+               std::length_error);
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""The mode-matching engine through the programs, run as a user runs them:
+a cone's wall written as a profile gives the cone's figures, a profile's
+unit does not matter, the sweep's modal columns, a feed from the engine and
+from its own GRASP cut file agree, and profiles that are not horns are
+refused with the file and line.
+
+    modal_cli.py VESKAL_PATTERN VESKAL_SWEEP VESKAL_FEED EXAMPLES
+"""
+import csv
+import io
+import os
+import sys
+import tempfile
+
+from testkit import fail, finish, run
+
+# An X-band cone: waveguide 23.8 mm, aperture 90 mm, 300 mm long (ka 9.4 at 10 GHz).
+CONE = ['--model', 'modal', '--aperture-diameter', '90', '--waveguide-diameter', '23.8', '--axial-length',
+        '300', '--unit', 'mm']
+# The same wall as the programs build it: one waveguide diameter of guide first.
+CONE_WALL = '# the cone of CONE\n0 11.9\n23.8 11.9\n323.8 45\n'
+MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db']
+
+
+def rows_of(result):
+    return list(csv.DictReader(io.StringIO(result.stdout.decode())))
+
+
+def write(work, name, text):
+    path = os.path.join(work, name)
+    with open(path, 'w') as f:
+        f.write(text)
+    return path
+
+
+def compare(rows, others, what):
+    if len(rows) != len(others) or not rows:
+        fail('%s: %d and %d rows' % (what, len(rows), len(others)))
+    for a, b in zip(rows, others):
+        for name in a:
+            if a[name] != b[name] and not abs(float(a[name]) - float(b[name])) <= 1e-4:
+                fail('%s differ at %s deg in %s: %s %s' % (what, a['angle_deg'], name, a[name], b[name]))
+
+
+def check_routes(pattern, work):
+    wall = write(work, 'cone.profile', CONE_WALL)
+    by_cone = run(pattern, CONE + ['--frequency', '10', '--step', '5'], work)
+    by_wall = run(pattern, ['--profile', wall, '--unit', 'mm', '--frequency', '10', '--step', '5'], work)
+    # The options' lengths are floats, the file's doubles: the same to 1e-5.
+    if by_cone.returncode != 0 or by_wall.returncode != 0:
+        fail('cone and wall: status %d and %d' % (by_cone.returncode, by_wall.returncode))
+    compare(rows_of(by_cone), rows_of(by_wall), 'the cone and its wall')
+    header = by_cone.stdout.decode().split('\r\n')[0]
+    if not header.endswith(',cross_polar_45_relative_db'):
+        fail('pattern csv: header %s' % header)
+    # The same wall in metres: the same figures to rounding.
+    metres = '\n'.join('%r %r' % (float(z) / 1000, float(r) / 1000)
+                       for z, r in (line.split() for line in CONE_WALL.splitlines()[1:]))
+    in_m = run(pattern, ['--profile', write(work, 'cone-m.profile', metres), '--unit', 'm', '--frequency', '10',
+                         '--step', '5'], work)
+    compare(rows_of(by_wall), rows_of(in_m), 'the walls in mm and in m')
+
+
+def check_sweep(sweep, examples, work):
+    r = run(sweep, ['--check'] + CONE + ['--frequencies', '7.5,10'], work)
+    rows = rows_of(r)
+    if len(rows) != 2 or list(rows[0].keys())[-3:] != MODAL_COLUMNS:
+        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-4:]))
+        return
+    # 7.5 GHz: ka 7.1, below the radiation model's domain: the return loss
+    # alone, the row's error saying why, exit 1.
+    low, high = rows
+    if r.returncode != 1 or low['engine_directivity_db'] or not low['engine_return_loss_db'] \
+            or 'ka >= 8' not in low['engine_error']:
+        fail('sweep below ka 8: status %d, %s' % (r.returncode, low))
+    if not (float(high['engine_return_loss_db']) > 25 and float(high['engine_peak_cross_polar_db']) < -10):
+        fail('sweep at 10 GHz: %s' % high)
+    corrugated = os.path.join(examples, 'corrugated-x-band.profile')
+    p = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '9,10,11'], work)
+    prows = rows_of(p)
+    if p.returncode != 0 or len(prows) != 3 or list(prows[0].keys())[:3] != ['frequency_ghz', 'wavelength',
+                                                                            'engine_directivity_db']:
+        fail('sweep --profile: status %d %s' % (p.returncode, p.stderr.decode()))
+        return
+    if 'gain_db' in prows[0] or 'outside_limits' in prows[0]:
+        fail('sweep --profile: classic columns without a cone')
+    for row in prows:
+        if not float(row['engine_peak_cross_polar_db']) < -30:
+            fail('corrugated horn: cross-polar %s dB at %s GHz' % (row['engine_peak_cross_polar_db'],
+                                                                 row['frequency_ghz']))
+
+
+def check_feed(pattern, feed, examples, work):
+    potter = os.path.join(examples, 'potter-x-band.profile')
+    cut = os.path.join(work, 'potter.cut')
+    r = run(pattern, ['--profile', potter, '--unit', 'mm', '--frequency', '10', '--format', 'cut', '--step',
+                      '0.25', '--output', cut], work)
+    if r.returncode != 0:
+        fail('pattern --format cut: %s' % r.stderr.decode())
+        return
+    direct = rows_of(run(feed, ['--profile', potter, '--unit', 'mm', '--frequencies', '10', '--f-over-d', '0.5',
+                                '--format', 'csv'], work))
+    from_cut = rows_of(run(feed, ['--pattern', cut, '--frequencies', '10', '--f-over-d', '0.5', '--format',
+                                  'csv'], work))
+    if len(direct) != 2 or len(from_cut) != 2:
+        fail('feed: %d and %d rows' % (len(direct), len(from_cut)))
+        return
+    for name in ['eta_spillover', 'eta_illumination', 'eta_phase', 'eta_polarisation', 'eta_aperture']:
+        if abs(float(direct[0][name]) - float(from_cut[0][name])) > 1e-4:
+            fail('feed by the engine and by its cut file differ in %s: %s %s' % (name, direct[0][name],
+                                                                                 from_cut[0][name]))
+
+
+def check_refusals(pattern, work):
+    cases = [
+        ('backward.profile', '0 5\n10 5\n5 8\n', 'backward.profile: line 3: z goes backward'),
+        ('negative.profile', '# a note\n0 5\n10 -5\n', 'negative.profile: line 3: the radius must be positive'),
+        ('word.profile', '0 5\n10 five\n', "word.profile: line 2: 'five' is not a number"),
+        ('narrow.profile', '0 2\n10 2\n100 40\n', 'narrow.profile: line 1: the feeding waveguide is below'),
+    ]
+    for name, text, message in cases:
+        r = run(pattern, ['--profile', write(work, name, text), '--unit', 'mm', '--frequency', '10'], work)
+        if r.returncode != 2 or message not in r.stderr.decode() or r.stderr.decode().count('\n') != 1:
+            fail('%s: status %d, %s' % (name, r.returncode, r.stderr.decode()))
+    for args, message in [(['--profile', 'cone.profile', '--model', 'classic'], "the modal model's"),
+                          (['--model', 'modal', '--aperture-diameter', '90', '--slant-radius', '400'],
+                           '--waveguide-diameter: the modal model starts')]:
+        r = run(pattern, args + ['--frequency', '10'], work)
+        if r.returncode != 2 or message not in r.stderr.decode():
+            fail('%s: status %d, %s' % (args, r.returncode, r.stderr.decode()))
+    # Too much work for the engine at one frequency: refused at once.
+    r = run(pattern, ['--model', 'modal', '--aperture-diameter', '100', '--waveguide-diameter', '3',
+                      '--axial-length', '1000', '--unit', 'mm', '--frequency', '100'], work)
+    if r.returncode != 1 or 'at 100 GHz: ' not in r.stderr.decode():
+        fail('a horn beyond the limits: status %d, %s' % (r.returncode, r.stderr.decode()))
+
+
+def main():
+    pattern, sweep, feed, examples = sys.argv[1:5]
+    with tempfile.TemporaryDirectory() as work:
+        check_routes(pattern, work)
+        check_sweep(sweep, examples, work)
+        check_feed(pattern, feed, examples, work)
+        check_refusals(pattern, work)
+    return finish()
+
+
+if __name__ == '__main__':
+    sys.exit(main())
