@@ -2,9 +2,12 @@
 // examples/horns (136 uniform sections from 67 slots; modes below 3 k0, up
 // to 21 in the widest guide), of the same horn at half the pitch (270
 // sections), and of the smooth cone of examples/horns; the wave followed
-// from the input to the aperture (reflection and aperture modes). Budgets:
-// 20 ms a frequency of a 300-section corrugated horn, 5 ms of the smooth
-// cone.
+// from the input to the aperture (reflection and aperture modes). Then as
+// the programs run: a band settled at 12 GHz (its steps and K_max for the
+// 5e-3 target), one frequency's wave and figures from it, and a whole band
+// of 101 frequencies from 8 to 12 GHz, settling included. Budgets: 20 ms a
+// frequency of a 300-section corrugated horn, 2 s a 101-frequency band, 5 ms
+// a frequency of the smooth cone.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+#include "modal/band.hpp"
+#include "modal/figures.hpp"
 #include "modal/horn.hpp"
 
 namespace {
@@ -51,7 +56,46 @@ void follow(benchmark::State& state, const std::vector<modal::ProfilePoint>& pro
 void corrugated(benchmark::State& state) { follow(state, example("corrugated-x-band.profile")); }
 void corrugated_half_pitch(benchmark::State& state) { follow(state, half_pitch()); }
 void conical(benchmark::State& state) { follow(state, example("conical-x-band.profile")); }
+// One frequency of a band settled at 12 GHz: the wave and all its figures.
+void band_frequency(benchmark::State& state, const std::vector<modal::ProfilePoint>& profile) {
+  const modal::Band band(profile, 12.0);
+  state.counters["sections"] = double(band.sections());
+  state.counters["K_max/k0"] = band.largest_cutoff() / modal::wavenumber(12.0);
+  for (auto _ : state) {
+    const auto wave = band.wave(10.0);
+    benchmark::DoNotOptimize(modal::figures(wave, modal::wavenumber(10.0)));
+  }
+}
+
+// A band of 101 frequencies from 8 to 12 GHz, settling included.
+void whole_band(benchmark::State& state, const std::vector<modal::ProfilePoint>& profile) {
+  for (auto _ : state) {
+    const modal::Band band(profile, 12.0);
+    for (int i = 0; i <= 100; ++i) {
+      const double f = 8.0 + 0.04 * i;
+      const auto wave = band.wave(f);
+      if (modal::radiation_holds(wave.aperture.radius, modal::wavenumber(f)))
+        benchmark::DoNotOptimize(modal::figures(wave, modal::wavenumber(f)));
+    }
+  }
+}
+
+void corrugated_band_frequency(benchmark::State& state) {
+  band_frequency(state, example("corrugated-x-band.profile"));
+}
+void corrugated_half_pitch_band_frequency(benchmark::State& state) { band_frequency(state, half_pitch()); }
+void conical_band_frequency(benchmark::State& state) {
+  band_frequency(state, example("conical-x-band.profile"));
+}
+void corrugated_whole_band(benchmark::State& state) {
+  whole_band(state, example("corrugated-x-band.profile"));
+}
+
 BENCHMARK(corrugated)->Unit(benchmark::kMillisecond);
+BENCHMARK(corrugated_band_frequency)->Unit(benchmark::kMillisecond);
+BENCHMARK(corrugated_half_pitch_band_frequency)->Unit(benchmark::kMillisecond);
+BENCHMARK(conical_band_frequency)->Unit(benchmark::kMillisecond);
+BENCHMARK(corrugated_whole_band)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(corrugated_half_pitch)->Unit(benchmark::kMillisecond);
 BENCHMARK(conical)->Unit(benchmark::kMillisecond);
 

@@ -19,7 +19,8 @@ double te11_cut_off_ghz(double radius) {
 Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
     : profile_(std::move(profile)) {
   check_profile(profile_);
-  const ConvergedWave c = converged_wave(profile_, wavenumber(highest_frequency_ghz), target);
+  const ConvergedWave c =
+      converged_wave(profile_, wavenumber(highest_frequency_ghz), target, ApertureLoad::free_space);
   sections_ = staircase(profile_, c.step_length, c.step_rise);
   largest_cutoff_ = c.largest_cutoff;
   change_ = c.change;
@@ -35,7 +36,7 @@ HornWave Band::wave(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
-  return follow_wave(sections_, wavenumber(frequency_ghz), largest_cutoff_);
+  return follow_wave(sections_, wavenumber(frequency_ghz), largest_cutoff_, ApertureLoad::free_space);
 }
 
 }  // namespace modal

@@ -3,7 +3,8 @@
 // converged_wave (modal/horn.hpp): there the steps are longest in
 // wavelengths and K_max / k0 smallest, so the same staircase and the same
 // K_max serve every lower frequency at least as well. Then each frequency
-// costs one pass of the wave through that staircase.
+// costs one pass of the wave through that staircase. The aperture is loaded
+// by free space (modal/horn.hpp).
 #pragma once
 
 #include <stdexcept>

@@ -12,20 +12,30 @@ constexpr double pi = std::numbers::pi;
 constexpr double degrees = 180.0 / pi;
 }  // namespace
 
-ModalRadiator::ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0)
-    : aperture_(std::move(aperture)), forward_(std::move(forward)), k0_(k0), slope_bound_(0.0) {
+ModalRadiator::ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0,
+                             std::vector<Complex> reflection)
+    : aperture_(std::move(aperture)),
+      forward_(std::move(forward)),
+      reflection_(std::move(reflection)),
+      k0_(k0),
+      slope_bound_(0.0) {
   const auto root = root_impedance(aperture_, k0_);
   const double a = aperture_.radius;
   for (std::size_t i = 0; i < aperture_.modes.size() && i < forward_.size(); ++i) {
     const double k = aperture_.modes[i].root / a, n = norm(aperture_.modes[i], a);
-    const double v = std::abs(root[i] * forward_[i]), current = std::abs(forward_[i] / root[i]);
+    const Complex gamma = i < reflection_.size() ? reflection_[i] : Complex(0.0);
+    const double v = std::abs(root[i] * (1.0 + gamma) * forward_[i]),
+                 current = std::abs((1.0 - gamma) * forward_[i] / root[i]);
     const double p = pi * n * k * a * a, dp = pi * n * k * 2.0 * a * a * a / 3.0;
     slope_bound_ += current * p + (v + current) * k0_ * dp;
   }
 }
 
+ModalRadiator::ModalRadiator(const HornWave& wave, double k0)
+    : ModalRadiator(wave.aperture, wave.forward, k0, wave.aperture_reflection) {}
+
 farfield::PlaneFields ModalRadiator::far_fields(double theta) const {
-  const Far f = modal::far_field(aperture_, forward_, k0_, theta);
+  const Far f = modal::far_field(aperture_, forward_, k0_, theta, reflection_);
   return {f.e, f.h};
 }
 
@@ -64,7 +74,7 @@ Figures figures(const HornWave& wave, double k0) {
   check_radiation_domain(wave.aperture.radius, k0);
   Figures f{};
   static_cast<Match&>(f) = match(wave, k0);
-  const ModalRadiator radiator(wave.aperture, wave.forward, k0);
+  const ModalRadiator radiator(wave, k0);
   f.directivity_db = 10.0 * std::log10(farfield::directivity(radiator));
   static_cast<farfield::BeamFigures&>(f) = farfield::beam_figures(radiator);
   const CrossPolarPeak peak = peak_cross_polar(radiator);

@@ -24,7 +24,9 @@ namespace modal {
 // and |dP/dw| <= pi N k 2 a^3 / 3 (|J_n|, |J_n'| <= 1).
 class ModalRadiator : public farfield::Radiator {
  public:
-  ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0);
+  ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0,
+                std::vector<Complex> reflection = {});
+  explicit ModalRadiator(const HornWave& wave, double k0);
   farfield::PlaneFields far_fields(double theta) const override;
   double ka() const override { return k0_ * aperture_.radius; }
   double wavelength() const override;
@@ -32,7 +34,7 @@ class ModalRadiator : public farfield::Radiator {
 
  private:
   Guide aperture_;
-  std::vector<Complex> forward_;
+  std::vector<Complex> forward_, reflection_;
   double k0_, slope_bound_;
 };
 

@@ -86,7 +86,21 @@ std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double 
   return sections;
 }
 
-HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff) {
+std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, ApertureLoad load) {
+  std::vector<Complex> gamma(aperture.modes.size());
+  if (load == ApertureLoad::matched) return gamma;
+  const auto root = root_impedance(aperture, k0);
+  const auto propagates = propagating(aperture, k0);
+  for (std::size_t m = 0; m < gamma.size(); ++m)
+    if (propagates[m]) {
+      const Complex z = root[m] * root[m];
+      gamma[m] = (1.0 - z) / (1.0 + z);
+    }
+  return gamma;
+}
+
+HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
+                     ApertureLoad load) {
   if (sections.empty()) throw std::invalid_argument("a horn needs at least one section");
   std::map<double, Guide> guides;
   auto guide_of = [&](double radius) -> const Guide& {
@@ -130,9 +144,10 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
     throw std::length_error(text);
   }
 
-  // Back from the matched aperture.
-  const std::size_t last_modes = guide_of(sections.back().radius).modes.size();
-  Matrix g(last_modes, last_modes);
+  // Back from the aperture's load.
+  const auto gamma = aperture_reflection(guide_of(sections.back().radius), k0, load);
+  Matrix g(gamma.size(), gamma.size());
+  for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
   std::vector<Matrix> passed(n);  // at the junction before section i
   for (std::size_t i = n; i-- > 0;) {
     const auto p = phases(sections[i]);
@@ -165,6 +180,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   }
   wave.aperture = guide_of(sections.back().radius);
   wave.forward = std::move(a);
+  wave.aperture_reflection = gamma;
   return wave;
 }
 
@@ -190,12 +206,13 @@ double move(const HornWave& a, const HornWave& b, double k0) {
 
 }  // namespace
 
-ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target) {
+ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target,
+                             ApertureLoad load) {
   constexpr int most_refinements = 3;
   const double wavelength = 2.0 * std::numbers::pi / k0;
   ConvergedWave c{{}, wavelength / 30.0, wavelength / 120.0, 2.5 * k0, 0.0, false};
   auto wave = [&] {
-    return follow_wave(staircase(profile, c.step_length, c.step_rise), k0, c.largest_cutoff);
+    return follow_wave(staircase(profile, c.step_length, c.step_rise), k0, c.largest_cutoff, load);
   };
   c.wave = wave();
   // A refinement beyond the work bound ends the refining (the steps or modes

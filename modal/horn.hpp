@@ -20,10 +20,20 @@
 // carried through each section (G -> P G P, P = diag(exp(-j beta l))) and
 // each junction (G -> S11 + S12 G (I - S22 G)^-1 S21), keeping T = (I - S22
 // G)^-1 S21, the wave that a junction passes on; going forward, the wave is
-// carried to the aperture by the T's and P's. The aperture is taken as
-// matched (no wave comes back from it): how far that holds is the radiation
-// model's (modal/radiation.hpp). Junction matrices of a pair of radii met
-// before are reused (a corrugated horn's slots repeat).
+// carried to the aperture by the T's and P's. Junction matrices of a pair of
+// radii met before are reused (a corrugated horn's slots repeat).
+//
+// The aperture's load. `matched`: no wave comes back from the aperture (an
+// endless guide: what the junction and cascade tests need). `free_space`:
+// each propagating mode meets the wave impedance of free space, so it comes
+// back with Gamma = (1 - Z) / (1 + Z), Z its wave impedance over that of
+// free space (TE: k0 / beta, TM: beta / k0), and its aperture field obeys
+// E = eta H x z, the Huygens source's relation; evanescent modes are taken
+// as matched (their reactive load is left out). This is the wave-impedance
+// estimate of an open end: for TE-11 |Gamma| = (k - beta) / (k + beta),
+// -29 dB at ka = 5, -37 dB at ka = 8, -53 dB at ka = 20; a full-wave model
+// of a ka = 5 horn reflects at that level (doc/modal.md). The rim's own
+// diffraction and the modes' coupling at the aperture are not in it.
 #pragma once
 
 #include <cstddef>
@@ -81,20 +91,26 @@ std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double 
 
 // The horn at one free-space wavenumber, every guide with the modes below
 // K_max = largest_cutoff (1/m).
+enum class ApertureLoad { matched, free_space };
+
 struct HornWave {
-  Complex reflection;              // of TE-11 at the input reference plane
-  Guide input;                     // the first guide, with its modes
-  std::vector<Complex> reflected;  // each input mode's wave coming back (reflection is the first)
-  Guide aperture;                  // the last guide, with its modes
-  std::vector<Complex> forward;    // each aperture mode's wave at the aperture plane
+  Complex reflection;                        // of TE-11 at the input reference plane
+  Guide input;                               // the first guide, with its modes
+  std::vector<Complex> reflected;            // each input mode's wave coming back (reflection is the first)
+  Guide aperture;                            // the last guide, with its modes
+  std::vector<Complex> forward;              // each aperture mode's wave at the aperture plane, toward it
+  std::vector<Complex> aperture_reflection;  // each mode's Gamma there (0 for a matched aperture)
 };
+// Each aperture mode's Gamma under a load.
+std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, ApertureLoad load);
 // Bounded work: the matrices kept for the forward pass (complex numbers) and
 // the multiply-adds of the junctions' solves are counted before any is
 // built; std::length_error beyond max_kept or max_operations (a few hundred
 // megabytes, some seconds), so that no frequency of any profile hangs.
 inline constexpr double max_kept = 4e6;
 inline constexpr double max_operations = 2e9;
-HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff);
+HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
+                     ApertureLoad load = ApertureLoad::matched);
 
 // The wave through a wall with its steps and modes chosen for an accuracy
 // target: steps of lambda/30 in length and lambda/120 in rise and K_max =
@@ -112,6 +128,7 @@ struct ConvergedWave {
   double change;
   bool converged;
 };
-ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target = 1e-3);
+ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0, double target = 1e-3,
+                             ApertureLoad load = ApertureLoad::matched);
 
 }  // namespace modal

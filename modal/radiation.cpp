@@ -45,13 +45,15 @@ Transform transform(const Mode& m, double a, double w) {
   return {pi * n * k * (s * l0 - l2), pi * n * k * (s * l0 + l2)};
 }
 
-Far far_field(const Guide& g, const std::vector<Complex>& forward, double k0, double theta) {
+Far far_field(const Guide& g, const std::vector<Complex>& forward, double k0, double theta,
+              const std::vector<Complex>& reflection) {
   const auto root = root_impedance(g, k0);
   const double c = std::cos(theta), w = k0 * std::sin(theta);
   Far f{0.0, 0.0};
   for (std::size_t i = 0; i < g.modes.size() && i < forward.size(); ++i) {
     if (forward[i] == 0.0) continue;
-    const Complex v = root[i] * forward[i], current = forward[i] / root[i];
+    const Complex gamma = i < reflection.size() ? reflection[i] : Complex(0.0);
+    const Complex v = root[i] * (1.0 + gamma) * forward[i], current = (1.0 - gamma) * forward[i] / root[i];
     const Transform p = transform(g.modes[i], g.radius, w);
     f.e += (v + current * c) * p.e;
     f.h += (v * c + current) * p.h;

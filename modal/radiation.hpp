@@ -6,8 +6,9 @@
 //
 // Model. The aperture plane carries the transverse fields of the modes
 // arriving at it, E_t = sum V_m e_m and eta H_t = sum I_m z x e_m, with V =
-// sqrt(Z) c and I = c / sqrt(Z) for a wave c travelling out (the aperture
-// taken as matched: nothing comes back from it, see modal/horn.hpp).
+// sqrt(Z) (1 + Gamma) c and I = (1 - Gamma) c / sqrt(Z) for a wave c
+// arriving and Gamma c going back (modal/horn.hpp: Gamma = 0 for a matched
+// aperture; under free space's load V = I for every propagating mode).
 // Radiated as equivalent currents J = z x H and M = -z x E on the aperture
 // (the field outside it neglected: no rim, no flange), the far field is, per
 // mode, with P the Fourier transform of e_m at w = k0 sin theta,
@@ -48,7 +49,9 @@ struct Transform {
 Transform transform(const Mode& mode, double radius, double w);
 
 // The aperture's far field at theta (radians, 0 ... pi) for waves `forward`
-// of the aperture guide's modes at free-space wavenumber k0.
-Far far_field(const Guide& aperture, const std::vector<Complex>& forward, double k0, double theta);
+// of the aperture guide's modes at free-space wavenumber k0, each reflected
+// by `reflection` (none: a matched aperture).
+Far far_field(const Guide& aperture, const std::vector<Complex>& forward, double k0, double theta,
+              const std::vector<Complex>& reflection = {});
 
 }  // namespace modal

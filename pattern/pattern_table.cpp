@@ -132,7 +132,7 @@ Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency,
   Pattern result;
   result.reference = reference;
   result.model = Model::modal;
-  const modal::ModalRadiator radiator(wave.aperture, wave.forward, k0);
+  const modal::ModalRadiator radiator(wave, k0);
   if (with_figures || reference == PhaseReference::phase_centre) {
     result.modal = modal::figures(wave, k0);
     result.engine = static_cast<const farfield::BeamFigures&>(*result.modal);

@@ -62,7 +62,7 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
 
 ModalPattern modal_pattern(const modal::HornWave& wave, double k0) {
   modal::check_radiation_domain(wave.aperture.radius, k0);
-  auto radiator = std::make_shared<const modal::ModalRadiator>(wave.aperture, wave.forward, k0);
+  auto radiator = std::make_shared<const modal::ModalRadiator>(wave, k0);
   Pattern pattern = [radiator](double theta) {
     const farfield::PlaneFields f = radiator->far_fields(theta);
     return PlaneFields{f.e, f.h};

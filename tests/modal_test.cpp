@@ -221,6 +221,24 @@ TEST(ModalHorn, StraightGuideReflectsNothing) {
   for (std::size_t i = 1; i < w.forward.size(); ++i) EXPECT_EQ(std::abs(w.forward[i]), 0.0);
 }
 
+// An open straight guide under free space's load: its TE-11 reflection at
+// the input is the wave-impedance step's, (k - beta) / (k + beta) in size,
+// and its aperture field is a Huygens source (V = I), so its radiation is
+// (1 + cos theta) times the mode's transform in both planes.
+TEST(ModalHorn, OpenGuideMeetsFreeSpace) {
+  const double a = 0.0119;
+  const auto w = modal::follow_wave(modal::staircase({{0.0, a}, {0.12, a}}, 1e-3, 1e-4), x_band_k0,
+                                    3.0 * x_band_k0, modal::ApertureLoad::free_space);
+  const double beta = modal::propagation(w.aperture, x_band_k0)[0].real();
+  EXPECT_NEAR(std::abs(w.reflection), (x_band_k0 - beta) / (x_band_k0 + beta), 1e-12);
+  const modal::ModalRadiator radiator(w, x_band_k0);
+  for (const double t : {0.3, 0.8, 1.2}) {
+    const auto f = radiator.far_fields(t);
+    const auto p = modal::transform(w.aperture.modes[0], a, x_band_k0 * std::sin(t));
+    EXPECT_NEAR(std::abs(f.e / f.h), std::abs(p.e / p.h), 1e-12) << t;
+  }
+}
+
 // A cone from an X-band guide (radius 11.9 mm, TE-11 cut-off 7.4 GHz) to a
 // 30 mm aperture: power kept to 1e-10 at every frequency of the band, and
 // the reflection settled in the number of steps.

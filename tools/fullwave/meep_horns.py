@@ -69,17 +69,27 @@ class Layout:
     def centre(self, z):  # cell coordinates are centred
         return z - (self.z0 + self.z1) / 2.0
 
+    def inner(self, z):
+        return self.b if z < self.profile[0][0] else wall_radius(self.profile, z)
+
     def material(self, straight):
+        # The wall is metal from the inner radius out to WALL beyond the
+        # widest inner radius within WALL along z, so that a step's face (and
+        # a slot's) is closed: a wall of constant thickness alone would leave
+        # an annular opening behind every step out.
         def metal_at(p):
             z = p.z + (self.z0 + self.z1) / 2.0
             r = p.x
-            if straight or z < self.profile[0][0]:
-                inner = self.b
-            elif z > self.length:
+            if straight:
+                return mp.metal if self.b <= r <= self.b + WALL else mp.air
+            if z > self.length:
                 return mp.air
-            else:
-                inner = wall_radius(self.profile, z)
-            return mp.metal if inner <= r <= inner + WALL else mp.air
+            inner = self.inner(z)
+            if r < inner:
+                return mp.air
+            near = [self.inner(min(max(z + d, self.z0), self.length))
+                    for d in np.linspace(-WALL, WALL, 17)]
+            return mp.metal if r <= max(near) + WALL else mp.air
         return metal_at
 
 
