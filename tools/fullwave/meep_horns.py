@@ -32,7 +32,7 @@ import meep as mp
 import numpy as np
 
 C_MM_GHZ = 299.792458  # c in mm * GHz: f (GHz) -> Meep frequency f / C_MM_GHZ in units of 1/mm
-RES = float(os.environ.get('MEEP_RES', '2'))  # cells per mm (2: lambda/15 at 10 GHz)
+RES = float(os.environ.get('MEEP_RES', '2'))  # cells per mm (2: lambda/60 at 10 GHz)
 WALL = 2.0             # wall thickness, mm
 PML = 30.0
 GAP = 24.0             # free space around the horn before the PML
