@@ -15,6 +15,7 @@ constexpr double degrees = 180.0 / pi;
 ModalRadiator::ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0,
                              std::vector<Complex> reflection)
     : aperture_(std::move(aperture)),
+      transforms_(aperture_),
       forward_(std::move(forward)),
       reflection_(std::move(reflection)),
       k0_(k0),
@@ -35,7 +36,7 @@ ModalRadiator::ModalRadiator(const HornWave& wave, double k0)
     : ModalRadiator(wave.aperture, wave.forward, k0, wave.aperture_reflection) {}
 
 farfield::PlaneFields ModalRadiator::far_fields(double theta) const {
-  const Far f = modal::far_field(aperture_, forward_, k0_, theta, reflection_);
+  const Far f = modal::far_field(aperture_, transforms_, forward_, k0_, theta, reflection_);
   return {f.e, f.h};
 }
 

@@ -34,6 +34,7 @@ class ModalRadiator : public farfield::Radiator {
 
  private:
   Guide aperture_;
+  Transforms transforms_;
   std::vector<Complex> forward_, reflection_;
   double k0_, slope_bound_;
 };

@@ -16,16 +16,10 @@ double jn(int n, double x) { return boost::math::cyl_bessel_j(n, x, Double()); }
 
 // J_n and J_n' (n = 0, 2) at x, from J0, J1 and J2: J0' = -J1, J2' = J1 -
 // 2 J2 / x (0 on the axis).
-struct Bessel02 {
-  double j0, j0p, j2, j2p;
-  explicit Bessel02(double x) {
-    const double b0 = jn(0, x), b1 = jn(1, x), b2 = jn(2, x);
-    j0 = b0;
-    j0p = -b1;
-    j2 = b2;
-    j2p = x > 0.0 ? b1 - 2.0 * b2 / x : 0.0;
-  }
-};
+Bessel02 bessel02(double x) {
+  const double b0 = jn(0, x), b1 = jn(1, x), b2 = jn(2, x);
+  return {b0, -b1, b2, x > 0.0 ? b1 - 2.0 * b2 / x : 0.0};
+}
 
 // Lommel: int_0^a J_n(k rho) J_n(w rho) rho drho from the values at k a and
 // w a; for w within 1e-6 of k, 48-point Gauss-Legendre instead.
@@ -35,28 +29,57 @@ double lommel(int n, double k, double w, double a, double jk, double jkp, double
       [&](double rho) { return jn(n, k * rho) * jn(n, w * rho) * rho; }, 0.0, a);
 }
 
-}  // namespace
-
-Transform transform(const Mode& m, double a, double w) {
-  const double k = m.root / a, n = norm(m, a), s = m.kind == Kind::te ? 1.0 : -1.0;
-  const Bessel02 at_k(k * a), at_w(w * a);
+// P_E and P_H of a mode (cut-off wavenumber k, norm n, sign s) from its
+// values at k a and the values at w a.
+Transform transform_from(double a, double k, double n, double s, const Bessel02& at_k, const Bessel02& at_w,
+                         double w) {
   const double l0 = lommel(0, k, w, a, at_k.j0, at_k.j0p, at_w.j0, at_w.j0p);
   const double l2 = lommel(2, k, w, a, at_k.j2, at_k.j2p, at_w.j2, at_w.j2p);
   return {pi * n * k * (s * l0 - l2), pi * n * k * (s * l0 + l2)};
 }
 
+double sign_of(const Mode& m) { return m.kind == Kind::te ? 1.0 : -1.0; }
+
+}  // namespace
+
+Transform transform(const Mode& m, double a, double w) {
+  const double k = m.root / a;
+  return transform_from(a, k, norm(m, a), sign_of(m), bessel02(k * a), bessel02(w * a), w);
+}
+
+Transforms::Transforms(const Guide& guide) : radius_(guide.radius) {
+  own_.reserve(guide.modes.size());
+  for (const Mode& m : guide.modes) {
+    const double k = m.root / radius_;
+    own_.push_back({k, norm(m, radius_), sign_of(m), bessel02(k * radius_)});
+  }
+}
+
+std::vector<Transform> Transforms::at(double w) const {
+  const Bessel02 at_w = bessel02(w * radius_);
+  std::vector<Transform> out;
+  out.reserve(own_.size());
+  for (const Own& o : own_) out.push_back(transform_from(radius_, o.k, o.n, o.s, o.at_k, at_w, w));
+  return out;
+}
+
 Far far_field(const Guide& g, const std::vector<Complex>& forward, double k0, double theta,
               const std::vector<Complex>& reflection) {
+  return far_field(g, Transforms(g), forward, k0, theta, reflection);
+}
+
+Far far_field(const Guide& g, const Transforms& transforms, const std::vector<Complex>& forward, double k0,
+              double theta, const std::vector<Complex>& reflection) {
   const auto root = root_impedance(g, k0);
   const double c = std::cos(theta), w = k0 * std::sin(theta);
+  const std::vector<Transform> p = transforms.at(w);
   Far f{0.0, 0.0};
   for (std::size_t i = 0; i < g.modes.size() && i < forward.size(); ++i) {
     if (forward[i] == 0.0) continue;
     const Complex gamma = i < reflection.size() ? reflection[i] : Complex(0.0);
     const Complex v = root[i] * (1.0 + gamma) * forward[i], current = (1.0 - gamma) * forward[i] / root[i];
-    const Transform p = transform(g.modes[i], g.radius, w);
-    f.e += (v + current * c) * p.e;
-    f.h += (v * c + current) * p.h;
+    f.e += (v + current * c) * p[i].e;
+    f.h += (v * c + current) * p[i].h;
   }
   return f;
 }
