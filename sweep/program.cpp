@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "cli/classic.hpp"
 #include "cli/json.hpp"
@@ -154,9 +155,7 @@ int program(int argc, char** argv) {
   FrequencyList incomplete, refused, beyond;
   std::string first_reason, first_refusal;
   float largest_phase_error = 0.0f;
-  for (std::int64_t i = 0; i < frequencies.count; ++i) {
-    const sweep::Row row = modal ? sweep::compute_modal_row(wall->cone, unit, frequencies[i], *band)
-                                 : sweep::compute_row(horn, frequencies[i], phase);
+  auto take = [&](const sweep::Row& row) {
     writer->row(row);
     if (!row.classic && layout.classic) {
       if (incomplete.count() == 0) first_reason = row.classic_error;
@@ -170,6 +169,24 @@ int program(int argc, char** argv) {
       beyond.add(row.frequency);
       if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
     }
+  };
+  if (modal) {
+    // The engine's frequencies a batch at a time on every core, written in
+    // order as each batch ends.
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::int64_t batch = 16 * static_cast<std::int64_t>(threads);
+    std::vector<float> some;
+    some.reserve(static_cast<std::size_t>(batch));
+    for (std::int64_t i = 0; i < frequencies.count; i += batch) {
+      some.clear();
+      for (std::int64_t j = i; j < std::min(frequencies.count, i + batch); ++j)
+        some.push_back(frequencies[j]);
+      for (const sweep::Row& row : sweep::compute_modal_rows(wall->cone, unit, some, *band, threads))
+        take(row);
+    }
+  } else {
+    for (std::int64_t i = 0; i < frequencies.count; ++i)
+      take(sweep::compute_row(horn, frequencies[i], phase));
   }
   writer->finish();
   transaction.commit();

@@ -1,6 +1,9 @@
 #include "sweep/sweep_table.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 #include "aperture/limits.hpp"
 #include "cli/classic.hpp"
@@ -113,6 +116,30 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   return row;
+}
+
+std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
+                                    const std::vector<float>& frequencies, const modal::Band& band,
+                                    unsigned threads) {
+  std::vector<Row> rows(frequencies.size());
+  const std::size_t workers = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, rows.size()));
+  std::vector<std::exception_ptr> failures(workers);
+  auto work = [&](std::size_t w) {
+    try {
+      for (std::size_t i = w; i < rows.size(); i += workers)
+        rows[i] = compute_modal_row(cone, unit_code, frequencies[i], band);
+    } catch (...) {
+      failures[w] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(workers - 1);
+  for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work, w);
+  work(0);
+  for (std::thread& t : pool) t.join();
+  for (const auto& f : failures)
+    if (f) std::rethrow_exception(f);
+  return rows;
 }
 
 Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::Phase> check_phase) {

@@ -53,6 +53,12 @@ Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<ap
 Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code, const float& frequency,
                       const modal::Band& band);
 
+// The rows of several frequencies the same way, in their order, on up to
+// `threads` threads (the frequencies of a band are independent).
+std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
+                                    const std::vector<float>& frequencies, const modal::Band& band,
+                                    unsigned threads);
+
 // The names of the figures that outside_limits lists.
 inline constexpr const char* figure_names[] = {
     "gain",           "e_beamwidth_3db", "h_beamwidth_3db", "e_beamwidth_10db", "h_beamwidth_10db",
