@@ -1,5 +1,6 @@
 #include "cli/options.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <new>
@@ -141,6 +142,11 @@ void add_frequency_options(CLI::App& app, FrequencyOptions& o) {
 float Frequencies::operator[](std::int64_t index) const {
   if (!list.empty()) return list[static_cast<std::size_t>(index)];
   return horn::row_frequency(index + 1, start, step);
+}
+
+float Frequencies::highest() const {
+  if (!list.empty()) return *std::max_element(list.begin(), list.end());
+  return count == 0 ? 0.0f : std::max((*this)[0], (*this)[count - 1]);  // a range is monotonic
 }
 
 std::vector<float> Frequencies::all() const {

@@ -62,6 +62,7 @@ struct Frequencies {
   std::vector<float> list;                     // or a list
   float operator[](std::int64_t index) const;  // 0-based
   std::vector<float> all() const;
+  float highest() const;
 };
 // At most `limit` frequencies, each positive. UsageError when none or too many.
 Frequencies frequencies(const FrequencyOptions& options, std::size_t limit);

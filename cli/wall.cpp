@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <numbers>
+#include <stdexcept>
 
 #include "horn/units.hpp"
 #include "modal/band.hpp"
@@ -17,7 +20,30 @@ constexpr std::uintmax_t max_profile_bytes = 64u << 20;
 
 }  // namespace
 
+modal::Band settled_band(const Wall& wall, double highest_frequency, const std::string& program) {
+  const std::string at = "at " + shortest(highest_frequency) + " GHz: ";
+  try {
+    modal::Band band(wall.points, highest_frequency);
+    if (!band.converged())
+      std::cerr << program << ": the mode-matching engine's steps and modes settle only to "
+                << fixed(band.change(), 4) << " of the incident wave (target " << shortest(modal::band_target)
+                << "): the figures may move in their last digits\n";
+    return band;
+  } catch (const std::length_error& e) {
+    char across[64];
+    std::snprintf(across, sizeof across, "%.4g %s",
+                  2.0 * wall.points.back().radius * horn::units_per_metre(unit_code(wall.unit)),
+                  wall.unit.c_str());
+    throw std::runtime_error(at + e.what() + " (the aperture is " + across + " across: is --unit right?)");
+  } catch (const std::exception& e) {
+    throw std::runtime_error(at + e.what());
+  }
+}
+
 std::string read_text_file(const std::string& option, const std::string& path, std::uintmax_t limit) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored))
+    throw UsageError(option + ": cannot read " + shortened(path) + ": it is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw UsageError(option + ": cannot read " + shortened(path) + ": " + std::strerror(errno));
   std::string text;
@@ -52,7 +78,8 @@ Wall wall_from(const HornOptions& o) {
     const std::string file = shortened(o.profile);
     std::vector<std::size_t> lines;
     try {
-      Wall wall{modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}};
+      Wall wall{
+          modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}, o.unit};
       wall.source = file + ": line " + std::to_string(lines.front()) + ": ";
       return wall;
     } catch (const std::invalid_argument& e) {
@@ -76,8 +103,12 @@ Wall wall_from(const HornOptions& o) {
   std::string description = horn_description(h);
   if (!h.has_waveguide())
     description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
-  return {modal::cone_profile(b, a, axial, 2.0 * b), "--waveguide-diameter: ", "TE-11 conical horn",
-          description, h};
+  return {modal::cone_profile(b, a, axial, 2.0 * b),
+          "--waveguide-diameter: ",
+          "TE-11 conical horn",
+          description,
+          h,
+          o.unit};
 }
 
 void require_wall_above_cut_off(const Wall& wall, double highest_frequency) {

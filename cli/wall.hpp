@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/options.hpp"
+#include "modal/band.hpp"
 #include "modal/horn.hpp"
 
 namespace cli {
@@ -30,6 +31,7 @@ struct Wall {
   std::string kind;                         // "TE-11 conical horn" or "Horn of revolution"
   std::string description;                  // the cone's geometry, or "profile FILE"
   std::optional<horn::Horn> cone;           // the cone's completed geometry, for a cone
+  std::string unit;                         // the unit its lengths were given in
 };
 
 // The wall from --profile, or the cone: --aperture-diameter with one flare
@@ -42,5 +44,12 @@ Wall wall_from(const HornOptions& options);
 // UsageError unless the feeding waveguide carries TE-11 at the highest of
 // the frequencies (GHz).
 void require_wall_above_cut_off(const Wall& wall, double highest_frequency);
+
+// The wall's band settled at the highest frequency (GHz), as every program
+// settles it: a failure becomes "at F GHz: why" (for a limit, with the
+// aperture's size in the unit, the likely slip being a wrong --unit); a
+// warning on standard error, after "PROGRAM: ", when the steps and modes did
+// not settle to the target.
+modal::Band settled_band(const Wall& wall, double highest_frequency, const std::string& program);
 
 }  // namespace cli

@@ -224,9 +224,7 @@ int program(int argc, char** argv) {
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
     if (o.pattern.empty() && o.model == "modal") {
       wall = cli::wall_from(o.horn);
-      float highest = 0.0f;
-      for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
-      cli::require_wall_above_cut_off(*wall, highest);
+      cli::require_wall_above_cut_off(*wall, frequencies.highest());
       if (wall->cone) horn = *wall->cone;
     } else if (o.pattern.empty()) {
       require(o.horn.aperture_diameter.has_value(),
@@ -263,16 +261,8 @@ int program(int argc, char** argv) {
       o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
   const std::string unit_name(horn::unit_name(unit));
   const bool from_file = !o.pattern.empty();
-  std::optional<modal::Band> band;
-  if (wall) {
-    float highest = 0.0f;
-    for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
-    try {
-      band.emplace(wall->points, highest);
-    } catch (const std::exception& e) {
-      throw std::runtime_error("at " + cli::shortest(highest) + " GHz: " + e.what());
-    }
-  }
+  const std::optional<modal::Band> band =
+      wall ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-feed")) : std::nullopt;
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);

@@ -109,26 +109,11 @@ void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const mod
   transaction.commit();
 }
 
-// A warning when the engine's steps and modes did not settle to its target.
-void warn_unsettled(const modal::Band& band) {
-  if (band.converged()) return;
-  std::cerr << "veskal-pattern: the mode-matching engine's steps and modes settle only to "
-            << cli::fixed(band.change(), 4) << " of the incident wave (target "
-            << cli::shortest(modal::band_target) << "): the figures may move in their last digits\n";
-}
-
 int modal_program(const Options& o, const cli::Wall& wall) {
-  float highest = 0.0f;
-  for (const float f : o.frequency) highest = std::max(highest, f);
-  std::optional<modal::Band> band;
-  try {
-    band.emplace(wall.points, highest);
-  } catch (const std::exception& e) {
-    modal_failure(highest, e);
-  }
-  warn_unsettled(*band);
+  const float highest = *std::max_element(o.frequency.begin(), o.frequency.end());
+  const modal::Band band = cli::settled_band(wall, highest, "veskal-pattern");
   if (file_format(o.format)) {
-    write_modal_pattern_file(o, wall, *band);
+    write_modal_pattern_file(o, wall, band);
     return 0;
   }
   const auto reference =
@@ -136,7 +121,7 @@ int modal_program(const Options& o, const cli::Wall& wall) {
   const float frequency = o.frequency.front();
   std::string text;
   try {
-    const auto result = pattern::compute_modal_pattern(band->wave(frequency), frequency,
+    const auto result = pattern::compute_modal_pattern(band.wave(frequency), frequency,
                                                        pattern::angles(*o.from, *o.to, *o.step), reference,
                                                        o.format == "svg");
     if (o.format == "csv") {

@@ -98,11 +98,11 @@ int program(int argc, char** argv) {
     }
     frequencies = cli::frequencies(o.frequencies, max_rows);
     if (o.horn.profile.empty()) horn = cli::horn_from(o.horn);
+    require(o.horn.profile.empty() || o.format != "report",
+            "--format report: the report holds a cone's classic rows; a wall profile has none");
     if (o.check && o.model == "modal") {
       wall = cli::wall_from(o.horn);
-      float highest = 0.0f;
-      for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
-      cli::require_wall_above_cut_off(*wall, highest);
+      cli::require_wall_above_cut_off(*wall, frequencies.highest());
     }
     require(!(o.check && o.format == "report"), "--check: the report has no room for the engine's figures");
   });
@@ -111,20 +111,8 @@ int program(int argc, char** argv) {
   const bool modal = wall.has_value();
   const auto phase = o.check && !modal ? cli::engine_phase(model) : std::nullopt;
   const sweep::Layout layout{!wall || wall->cone.has_value(), o.check, modal};
-  std::optional<modal::Band> band;
-  if (modal) {
-    float highest = 0.0f;
-    for (std::int64_t i = 0; i < frequencies.count; ++i) highest = std::max(highest, frequencies[i]);
-    try {
-      band.emplace(wall->points, highest);
-    } catch (const std::exception& e) {
-      throw std::runtime_error("at " + cli::shortest(highest) + " GHz: " + e.what());
-    }
-    if (!band->converged())
-      std::cerr << "veskal-sweep: the mode-matching engine's steps and modes settle only to "
-                << cli::fixed(band->change(), 4) << " of the incident wave (target "
-                << cli::shortest(modal::band_target) << "): the figures may move in their last digits\n";
-  }
+  const std::optional<modal::Band> band =
+      modal ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-sweep")) : std::nullopt;
   const std::int32_t unit = cli::unit_code(o.horn.unit);
   std::string engine_name;
   if (modal) engine_name = "mode-matching engine";

@@ -85,6 +85,9 @@ def check_sweep(sweep, examples, work):
         return
     if 'gain_db' in prows[0] or 'outside_limits' in prows[0]:
         fail('sweep --profile: classic columns without a cone')
+    report = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '10', '--format', 'report'], work)
+    if report.returncode != 2 or b'--format report' not in report.stderr:
+        fail('sweep --profile --format report: status %d, %s' % (report.returncode, report.stderr.decode()))
     for row in prows:
         if not float(row['engine_peak_cross_polar_db']) < -30:
             fail('corrugated horn: cross-polar %s dB at %s GHz' % (row['engine_peak_cross_polar_db'],
@@ -129,6 +132,14 @@ def check_refusals(pattern, work):
         r = run(pattern, args + ['--frequency', '10'], work)
         if r.returncode != 2 or message not in r.stderr.decode():
             fail('%s: status %d, %s' % (args, r.returncode, r.stderr.decode()))
+    # A profile in mm read as inches: the limit's message says how wide the
+    # aperture came out; a folder for a file; a wall has no report.
+    r = run(pattern, ['--profile', write(work, 'mm.profile', CONE_WALL), '--frequency', '10'], work)
+    if r.returncode != 1 or 'is --unit right?' not in r.stderr.decode():
+        fail('a wall in the wrong unit: status %d, %s' % (r.returncode, r.stderr.decode()))
+    r = run(pattern, ['--profile', work, '--frequency', '10'], work)
+    if r.returncode != 2 or 'it is a folder' not in r.stderr.decode():
+        fail('a folder as the profile: status %d, %s' % (r.returncode, r.stderr.decode()))
     # Too much work for the engine at one frequency: refused at once.
     r = run(pattern, ['--model', 'modal', '--aperture-diameter', '100', '--waveguide-diameter', '3',
                       '--axial-length', '1000', '--unit', 'mm', '--frequency', '100'], work)
