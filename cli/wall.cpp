@@ -10,6 +10,7 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "cli/json.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
 
@@ -109,6 +110,17 @@ Wall wall_from(const HornOptions& o) {
           description,
           h,
           o.unit};
+}
+
+nlohmann::ordered_json wall_json(const Wall& wall, const HornOptions& options) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::object();
+  if (!wall.cone) {
+    j["profile"] = options.profile;
+    return j;
+  }
+  j["horn"] = horn_json(*wall.cone);
+  if (!wall.cone->has_waveguide()) j["horn"]["waveguide_diameter"] = json_number(*options.waveguide_diameter);
+  return j;
 }
 
 void require_wall_above_cut_off(const Wall& wall, double highest_frequency) {

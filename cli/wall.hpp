@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <optional>
@@ -40,6 +41,10 @@ struct Wall {
 // plane). UsageError for a file that does not parse or is not a horn
 // ("FILE: line N: fault"), or a cone without its waveguide.
 Wall wall_from(const HornOptions& options);
+
+// What a JSON document says the horn is: {"horn": the cone's geometry with
+// its waveguide_diameter} or {"profile": the file's name}.
+nlohmann::ordered_json wall_json(const Wall& wall, const HornOptions& options);
 
 // UsageError unless the feeding waveguide carries TE-11 at the highest of
 // the frequencies (GHz).

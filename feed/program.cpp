@@ -269,8 +269,8 @@ int program(int argc, char** argv) {
   nlohmann::ordered_json source = nlohmann::ordered_json::object();
   if (from_file)
     source["pattern"] = o.pattern;
-  else if (wall && !wall->cone)
-    source["profile"] = o.horn.profile;
+  else if (wall)
+    source = cli::wall_json(*wall, o.horn);
   else
     source["horn"] = cli::horn_json(horn);
   const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);

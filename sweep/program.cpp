@@ -97,12 +97,15 @@ int program(int argc, char** argv) {
       o.model = "modal";
     }
     frequencies = cli::frequencies(o.frequencies, max_rows);
-    if (o.horn.profile.empty()) horn = cli::horn_from(o.horn);
     require(o.horn.profile.empty() || o.format != "report",
             "--format report: the report holds a cone's classic rows; a wall profile has none");
     if (o.check && o.model == "modal") {
+      // The waveguide may come with any flare description here.
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, frequencies.highest());
+      if (wall->cone) horn = *wall->cone;
+    } else {
+      horn = cli::horn_from(o.horn);
     }
     require(!(o.check && o.format == "report"), "--check: the report has no room for the engine's figures");
   });
@@ -125,10 +128,10 @@ int program(int argc, char** argv) {
   const sweep::Sink sink = [&out](std::string_view text) { out.write(text); };
   std::unique_ptr<sweep::Writer> writer;
   nlohmann::ordered_json source = nlohmann::ordered_json::object();
-  if (layout.classic)
-    source["horn"] = cli::horn_json(wall && wall->cone ? *wall->cone : horn);
+  if (wall)
+    source = cli::wall_json(*wall, o.horn);
   else
-    source["profile"] = o.horn.profile;
+    source["horn"] = cli::horn_json(horn);
   const std::string unit_name(horn::unit_name(unit));
   if (o.format == "csv") writer = sweep::csv_writer(sink, layout);
   if (o.format == "json")

@@ -76,6 +76,12 @@ def check_sweep(sweep, examples, work):
         fail('sweep below ka 8: status %d, %s' % (r.returncode, low))
     if not (float(high['engine_return_loss_db']) > 25 and float(high['engine_peak_cross_polar_db']) < -10):
         fail('sweep at 10 GHz: %s' % high)
+    # The waveguide with a slant radius: the same cone's classic rows and the engine's.
+    slant = run(sweep, ['--check', '--model', 'modal', '--aperture-diameter', '90', '--slant-radius', '400',
+                        '--waveguide-diameter', '23.8', '--unit', 'mm', '--frequencies', '10'], work)
+    srows = rows_of(slant)
+    if slant.returncode != 0 or len(srows) != 1 or not srows[0]['gain_db'] or not srows[0]['engine_vswr']:
+        fail('sweep --model modal with a slant radius: status %d, %s' % (slant.returncode, slant.stderr.decode()))
     corrugated = os.path.join(examples, 'corrugated-x-band.profile')
     p = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '9,10,11'], work)
     prows = rows_of(p)
