@@ -48,6 +48,20 @@ struct Options {
   std::string model;
 };
 
+// The pattern file of the format asked, its GRASP header naming the horn.
+void write_sources(const Options& o, const std::vector<exchange::Source>& sources, const std::string& horn) {
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
+  const double step = *o.step;
+  if (o.format == "cut")
+    exchange::write_grasp_cut(sink, sources, step, "veskal-pattern " VESKAL_VERSION ", " + horn);
+  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
+  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
+  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
+  transaction.commit();
+}
+
 // The pattern of each frequency in the model, scaled to the square root of
 // its directivity, streamed into the file.
 int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model model) {
@@ -62,18 +76,9 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
       std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << " (at " << cli::shortest(f)
                 << " GHz)\n";
   }
-  cli::Transaction transaction;
-  cli::OutputStream& out = transaction.open(o.output);
-  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
-  const double step = *o.step;
-  if (o.format == "cut")
-    exchange::write_grasp_cut(sink, sources, step,
-                              "veskal-pattern " VESKAL_VERSION ", TE-11 conical horn, " +
-                                  cli::horn_description(horn) + ", " + cli::model_name(model) + " model");
-  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
-  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
-  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
-  transaction.commit();
+  write_sources(
+      o, sources,
+      "TE-11 conical horn, " + cli::horn_description(horn) + ", " + cli::model_name(model) + " model");
   return 0;
 }
 
@@ -95,18 +100,7 @@ void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const mod
       modal_failure(f, e);
     }
   }
-  cli::Transaction transaction;
-  cli::OutputStream& out = transaction.open(o.output);
-  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
-  const double step = *o.step;
-  if (o.format == "cut")
-    exchange::write_grasp_cut(
-        sink, sources, step,
-        "veskal-pattern " VESKAL_VERSION ", " + wall.kind + ", " + wall.description + ", modal model");
-  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
-  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
-  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
-  transaction.commit();
+  write_sources(o, sources, wall.kind + ", " + wall.description + ", modal model");
 }
 
 int modal_program(const Options& o, const cli::Wall& wall) {
