@@ -5,7 +5,6 @@
 #include "feed/program.hpp"
 
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <utility>
