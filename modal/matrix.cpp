@@ -62,16 +62,28 @@ inline Complex times(const Complex& a, const Complex& b) {
   return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
 
+// y += s x over n numbers: the inner loop of the products and of the
+// elimination, nearly all of a horn's time. Built twice on x86-64 with GCC,
+// for AVX2 and for the baseline, the processor choosing at load time (the
+// same arithmetic, in wider registers).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void add_scaled(Complex* __restrict y, const Complex* __restrict x, Complex s, std::size_t n) {
+  for (std::size_t j = 0; j < n; ++j) y[j] += times(s, x[j]);
+}
+
 }  // namespace
 
 Matrix operator*(const Matrix& a, const Matrix& b) {
   if (a.cols() != b.rows()) throw std::invalid_argument("matrix sizes do not chain");
   Matrix c(a.rows(), b.cols());
+  if (b.cols() == 0) return c;
   for (std::size_t i = 0; i < a.rows(); ++i)
     for (std::size_t k = 0; k < a.cols(); ++k) {
       const Complex aik = a(i, k);
       if (aik == 0.0) continue;
-      for (std::size_t j = 0; j < b.cols(); ++j) c(i, j) += times(aik, b(k, j));
+      add_scaled(&c(i, 0), &b(k, 0), aik, b.cols());
     }
   return c;
 }
@@ -95,8 +107,8 @@ Matrix solve(Matrix a, Matrix b) {
     for (std::size_t i = k + 1; i < n; ++i) {
       const Complex factor = a(i, k) * inverse;
       if (factor == 0.0) continue;
-      for (std::size_t j = k + 1; j < n; ++j) a(i, j) -= times(factor, a(k, j));
-      for (std::size_t j = 0; j < b.cols(); ++j) b(i, j) -= times(factor, b(k, j));
+      if (k + 1 < n) add_scaled(&a(i, k + 1), &a(k, k + 1), -factor, n - k - 1);
+      if (b.cols() > 0) add_scaled(&b(i, 0), &b(k, 0), -factor, b.cols());
     }
   }
   for (std::size_t k = n; k-- > 0;) {
