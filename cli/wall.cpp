@@ -72,6 +72,13 @@ void add_profile_option(CLI::App& app, HornOptions& o) {
   }
 }
 
+void profile_implies_modal(const CLI::App& app, const HornOptions& o, std::string& model) {
+  if (o.profile.empty()) return;
+  require(app.get_option("--model")->count() == 0 || model == "modal",
+          "--profile: a wall profile is the modal model's (--model modal)");
+  model = "modal";
+}
+
 Wall wall_from(const HornOptions& o) {
   const double metres = 1.0 / horn::units_per_metre(unit_code(o.unit));
   if (!o.profile.empty()) {

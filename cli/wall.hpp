@@ -26,6 +26,10 @@ std::string read_text_file(const std::string& option, const std::string& path, s
 // required.
 void add_profile_option(CLI::App& app, HornOptions& options);
 
+// After the parse: a --profile makes the modal model the one in `model`
+// (UsageError when --model names another).
+void profile_implies_modal(const CLI::App& app, const HornOptions& options, std::string& model);
+
 struct Wall {
   std::vector<modal::ProfilePoint> points;  // m
   std::string source;                       // "FILE: line N: " of the first point, or the option

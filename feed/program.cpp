@@ -216,10 +216,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     unit = cli::unit_code(o.horn.unit);
-    if (!o.horn.profile.empty()) {
-      if (app.get_option("--model")->count() == 0) o.model = "modal";
-      require(o.model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
-    }
+    cli::profile_implies_modal(app, o.horn, o.model);
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
     if (o.pattern.empty() && o.model == "modal") {
       wall = cli::wall_from(o.horn);

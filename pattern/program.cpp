@@ -171,10 +171,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
-    if (!o.horn.profile.empty()) {
-      if (app.get_option("--model")->count() == 0) o.model = "modal";
-      require(o.model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
-    }
+    cli::profile_implies_modal(app, o.horn, o.model);
     if (o.model == "modal") {
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, *std::max_element(o.frequency.begin(), o.frequency.end()));

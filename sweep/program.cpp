@@ -89,13 +89,8 @@ int program(int argc, char** argv) {
   cli::Frequencies frequencies;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
-    if (!o.horn.profile.empty()) {
-      // A wall is the mode-matching engine's alone.
-      require(app.get_option("--model")->count() == 0 || o.model == "modal",
-              "--profile: a wall profile is the modal model's (--model modal)");
-      o.check = true;
-      o.model = "modal";
-    }
+    cli::profile_implies_modal(app, o.horn, o.model);
+    if (!o.horn.profile.empty()) o.check = true;  // a wall's figures are the engine's alone
     frequencies = cli::frequencies(o.frequencies, max_rows);
     require(o.horn.profile.empty() || o.format != "report",
             "--format report: the report holds a cone's classic rows; a wall profile has none");
