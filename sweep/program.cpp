@@ -22,6 +22,9 @@ namespace sweep {
 namespace {
 
 constexpr std::size_t max_rows = 10000000;
+// The mode-matching engine takes tens of milliseconds a frequency: at most
+// 10,000 (some minutes).
+constexpr std::int64_t max_modal_rows = 10000;
 
 struct Options {
   cli::HornOptions horn;
@@ -98,6 +101,9 @@ int program(int argc, char** argv) {
       // The waveguide may come with any flare description here.
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, frequencies.highest());
+      require(frequencies.count <= max_modal_rows, "--model modal: at most " +
+                                                       std::to_string(max_modal_rows) + " frequencies (" +
+                                                       std::to_string(frequencies.count) + " asked)");
       if (wall->cone) horn = *wall->cone;
     } else {
       horn = cli::horn_from(o.horn);

@@ -83,6 +83,10 @@ def check_sweep(sweep, examples, work):
     if slant.returncode != 0 or len(srows) != 1 or not srows[0]['gain_db'] or not srows[0]['engine_vswr']:
         fail('sweep --model modal with a slant radius: status %d, %s' % (slant.returncode, slant.stderr.decode()))
     corrugated = os.path.join(examples, 'corrugated-x-band.profile')
+    many = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--start', '8', '--stop', '12', '--step', '1e-4'],
+               work)
+    if many.returncode != 2 or b'at most 10000 frequencies' not in many.stderr:
+        fail('a modal sweep of 40001 frequencies: status %d, %s' % (many.returncode, many.stderr.decode()))
     p = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '9,10,11'], work)
     prows = rows_of(p)
     if p.returncode != 0 or len(prows) != 3 or list(prows[0].keys())[:3] != ['frequency_ghz', 'wavelength',
