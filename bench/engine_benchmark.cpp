@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "aperture/figures.hpp"
-#include "design/solver.hpp"
+#include "solver/solver.hpp"
 
 namespace {
 

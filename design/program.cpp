@@ -16,7 +16,7 @@
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
-#include "design/solver.hpp"
+#include "solver/solver.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"

@@ -8,59 +8,8 @@
 namespace feed {
 namespace {
 
-using Value = std::optional<double>;
-
-Value finite(double v) { return std::isfinite(v) ? Value(v) : std::nullopt; }
-Value db(double ratio) { return decibels(ratio); }
-Value in_unit(const Row& r, const Value& wavelengths) {
-  return wavelengths ? Value(*wavelengths * r.wavelength) : std::nullopt;
-}
-
 std::string cell(const Value& v) { return v && std::isfinite(*v) ? cli::shortest(cli::nine_digits(*v)) : ""; }
 
-}  // namespace
-
-const std::vector<Column>& columns() {
-  static const std::vector<Column> list = {
-      {"frequency_ghz", "GHz", [](const Row& r) { return Value(r.frequency_ghz); }},
-      {"f_over_d", "", [](const Row& r) { return finite(r.f_over_d()); }},
-      {"half_angle_deg", "degrees", [](const Row& r) { return Value(r.half_angle_deg()); }},
-      {"eta_spillover", "", [](const Row& r) { return Value(r.figures.eta.spillover); }},
-      {"eta_illumination", "", [](const Row& r) { return Value(r.figures.eta.illumination); }},
-      {"eta_phase", "", [](const Row& r) { return Value(r.figures.eta.phase); }},
-      {"eta_polarisation", "", [](const Row& r) { return Value(r.figures.eta.polarisation); }},
-      {"eta_aperture", "", [](const Row& r) { return Value(r.figures.eta.aperture()); }},
-      {"eta_spillover_db", "dB", [](const Row& r) { return db(r.figures.eta.spillover); }},
-      {"eta_illumination_db", "dB", [](const Row& r) { return db(r.figures.eta.illumination); }},
-      {"eta_phase_db", "dB", [](const Row& r) { return db(r.figures.eta.phase); }},
-      {"eta_polarisation_db", "dB", [](const Row& r) { return db(r.figures.eta.polarisation); }},
-      {"eta_aperture_db", "dB", [](const Row& r) { return db(r.figures.eta.aperture()); }},
-      {"edge_taper_e_db", "dB", [](const Row& r) { return finite(r.figures.edge_taper_e_db); }},
-      {"edge_taper_h_db", "dB", [](const Row& r) { return finite(r.figures.edge_taper_h_db); }},
-      {"edge_taper_db", "dB", [](const Row& r) { return finite(r.edge_taper_db()); }},
-      {"space_attenuation_db", "dB", [](const Row& r) { return finite(r.space_attenuation_db()); }},
-      {"edge_illumination_db", "dB", [](const Row& r) { return finite(r.edge_illumination_db()); }},
-      {"peak_cross_polar_db", "dB", [](const Row& r) { return r.figures.peak_cross_polar_db; }},
-      {"peak_cross_polar_angle_deg", "degrees",
-       [](const Row& r) {
-         return r.figures.peak_cross_polar_db ? Value(r.figures.peak_cross_polar_angle / reflector::degree)
-                                              : std::nullopt;
-       }},
-      {"phase_centre_wavelengths", "wavelengths", [](const Row& r) { return Value(r.figures.phase_centre); }},
-      {"phase_centre", "length", [](const Row& r) { return in_unit(r, r.figures.phase_centre); }},
-      {"engine_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.engine; }},
-      {"eta_phase_engine_centre", "", [](const Row& r) { return r.eta_phase_engine; }},
-      {"classic_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.classic; }},
-      {"eta_phase_classic_centre", "", [](const Row& r) { return r.eta_phase_classic; }},
-      {"given_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.given; }},
-      {"eta_phase_given_centre", "", [](const Row& r) { return r.eta_phase_given; }},
-      {"reflector_gain_dbi", "dBi", [](const Row& r) { return r.gain_dbi; }},
-  };
-  return list;
-}
-
-namespace {
-const char* kind(const Row& r) { return r.optimum ? "optimum" : "given"; }
 }  // namespace
 
 std::string csv_header() {
@@ -73,7 +22,7 @@ std::string csv_header() {
 }
 
 std::string csv_row(const Row& row) {
-  std::string line = cell(columns()[0].value(row)) + ',' + kind(row);
+  std::string line = cell(columns()[0].value(row)) + ',' + reflector_kind(row);
   for (std::size_t i = 1; i < columns().size(); ++i) {
     line += ',';
     line += cell(columns()[i].value(row));
@@ -100,7 +49,7 @@ std::string json_head(const nlohmann::ordered_json& source, const std::string& m
 std::string json_row(const Row& row, bool first) {
   nlohmann::ordered_json j = nlohmann::ordered_json::object();
   j["frequency_ghz"] = cli::nine_digits(row.frequency_ghz);
-  j["reflector"] = kind(row);
+  j["reflector"] = reflector_kind(row);
   for (std::size_t i = 1; i < columns().size(); ++i) {
     const Value v = columns()[i].value(row);
     j[columns()[i].name] = v && std::isfinite(*v) ? nlohmann::ordered_json(cli::nine_digits(*v)) : nullptr;
@@ -128,7 +77,7 @@ std::string field(const Value& v, int width, int decimals) {
     std::snprintf(text, sizeof text, "%*.*f", width, decimals, *v);
   return text;
 }
-std::string ratio_db(double ratio) { return field(ratio, 7, 4) + field(db(ratio), 7, 2); }
+std::string ratio_db(double ratio) { return field(ratio, 7, 4) + field(decibels(ratio), 7, 2); }
 
 }  // namespace
 

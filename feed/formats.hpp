@@ -1,5 +1,5 @@
 // veskal-feed's rows as CSV (RFC 4180, CR LF), JSON and a text table. CSV
-// columns and JSON keys share their names (columns()); ratios and decibels
+// columns and JSON keys are tables/feed_table.hpp's columns(); ratios and decibels
 // are rounded to nine significant digits, an unknown value is an empty cell
 // (CSV) or null (JSON).
 #pragma once
@@ -11,18 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "feed/feed_table.hpp"
+#include "tables/feed_table.hpp"
 
 namespace feed {
-
-struct Column {
-  const char* name;
-  const char* unit;  // "" for a ratio; "length" for the designer's unit
-  std::function<std::optional<double>(const Row&)> value;
-};
-// Every numeric column, in order; the text column "reflector" (given or
-// optimum) stands second, after frequency_ghz.
-const std::vector<Column>& columns();
 
 std::string csv_header();
 std::string csv_row(const Row& row);

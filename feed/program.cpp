@@ -78,68 +78,6 @@ std::vector<double> values_of(const std::string& option, const std::string& text
   return values;
 }
 
-// The mean of a model's two plane centres, where both are known.
-std::optional<double> mean(std::optional<double> e, std::optional<double> h) {
-  if (!e || !h || !std::isfinite(*e) || !std::isfinite(*h)) return std::nullopt;
-  return (*e + *h) / 2.0;
-}
-
-std::optional<double> engine_centre(const aperture::Aperture& a) {
-  const aperture::Figures g = aperture::figures(a);
-  if (!g.e_phase_centre || !g.h_phase_centre) return std::nullopt;
-  return mean(g.e_phase_centre->wavelengths, g.h_phase_centre->wavelengths);
-}
-
-std::optional<double> classic_centre(float frequency, const horn::HornInInches& h) {
-  try {
-    float e3 = 0, h3 = 0, e10 = 0, h10 = 0, e_centre = 0, h_centre = 0;
-    horn::HCWBW(frequency, h.aperture_radius, h.slant_radius, e3, h3, e10, h10);
-    horn::CHPCE(frequency, h.aperture_radius, h.slant_radius, e10, e_centre, h10, h_centre);
-    return mean(double(e_centre), double(h_centre));
-  } catch (const numerics::DomainError&) {
-    return std::nullopt;
-  }
-}
-
-// The horn's feed at one frequency in the model, with the engine's and the
-// classic model's phase centres beside it.
-FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model) {
-  const horn::HornInInches h = horn.in_inches();
-  const auto p = reflector::horn_pattern(frequency, h, cli::engine_phase(model));
-  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
-  if (p.engine) {
-    f.centres.engine = engine_centre(*p.engine);
-  } else {
-    try {
-      f.centres.engine = engine_centre(
-          aperture::Aperture(aperture::horn_from_inches(h.aperture_radius, h.slant_radius, frequency),
-                             aperture::Phase::spherical));
-    } catch (const aperture::InvalidHorn&) {
-      // beyond the engine's domain: no engine centre
-    }
-  }
-  f.centres.classic = classic_centre(frequency, h);
-  return f;
-}
-
-// The mode-matching engine's feed of the band's horn at one frequency, with
-// its least-squares centre (and the classic model's, for a cone).
-FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency) {
-  const double k0 = modal::wavenumber(frequency);
-  reflector::ModalPattern p;
-  try {
-    p = reflector::modal_pattern(band.wave(frequency), k0);
-  } catch (const std::exception& e) {
-    throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
-  }
-  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
-  const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
-  if (beams.e_phase_centre && beams.h_phase_centre)
-    f.centres.engine = mean(beams.e_phase_centre->wavelengths, beams.h_phase_centre->wavelengths);
-  if (cone) f.centres.classic = classic_centre(frequency, cone->in_inches());
-  return f;
-}
-
 // The cuts of a pattern file: veskal-pattern's CSV or a GRASP cut file.
 std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
   const std::string text = cli::read_text_file("--pattern", path, max_pattern_bytes);

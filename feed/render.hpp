@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "feed/feed_table.hpp"
+#include "tables/feed_table.hpp"
 
 namespace feed {
 

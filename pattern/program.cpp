@@ -17,7 +17,7 @@
 #include "horn/characteristics.hpp"
 #include "modal/band.hpp"
 #include "numerics/checked_math.hpp"
-#include "pattern/pattern_table.hpp"
+#include "tables/pattern_table.hpp"
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
 

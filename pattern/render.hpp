@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "pattern/pattern_table.hpp"
+#include "tables/pattern_table.hpp"
 
 namespace pattern {
 

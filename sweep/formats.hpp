@@ -1,8 +1,8 @@
 // A sweep written row by row as CSV (RFC 4180, CR LF), as JSON, as the report
-// file veskal writes, or as an SVG picture. The columns of CSV and JSON have
-// the same names; classic values are printed with the shortest digits that
-// read back to the same float (so they hold the report's bits), the engine's
-// rounded to nine significant digits. Text reaches the output as each row
+// file veskal writes, or as an SVG picture. The columns of CSV and JSON are
+// those of tables/sweep_columns.hpp; classic values are printed with the
+// shortest digits that read back to the same float (so they hold the
+// report's bits). Text reaches the output as each row
 // is written, so memory does not grow with the number of rows; the picture
 // keeps the points it draws (at most picture_points of them).
 #pragma once
@@ -16,22 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "sweep/sweep_table.hpp"
+#include "tables/sweep_columns.hpp"
+#include "tables/sweep_table.hpp"
 
 namespace sweep {
 
 // Where the text goes.
 using Sink = std::function<void(std::string_view)>;
-
-// What a sweep holds: the classic columns (a cone), the engine's (checked),
-// and the mode-matching engine's match and cross-polar columns after them.
-struct Layout {
-  bool classic = true, checked = false, modal = false;
-};
-
-// Column names in order: the classic ones (frequency and wavelength alone
-// without a cone), then the engine's when checked, then the modal ones.
-std::vector<std::string> column_names(const Layout& layout);
 
 class Writer {
  public:

@@ -16,7 +16,7 @@
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
 #include "sweep/formats.hpp"
-#include "sweep/sweep_table.hpp"
+#include "tables/sweep_table.hpp"
 
 namespace sweep {
 namespace {

@@ -13,13 +13,13 @@
 
 #include "aperture/limits.hpp"
 #include "cli/json.hpp"
-#include "design/solver.hpp"
+#include "solver/solver.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
 #include "plot/svg.hpp"
 #include "report/blocks.hpp"
 #include "sweep/formats.hpp"
-#include "sweep/sweep_table.hpp"
+#include "tables/sweep_table.hpp"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/angles.hpp"
-#include "pattern/pattern_table.hpp"
+#include "tables/pattern_table.hpp"
 #include "pattern/render.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "design/solver.hpp"
+#include "solver/solver.hpp"
 
 #include <algorithm>
 #include <boost/math/tools/minima.hpp>

@@ -1,4 +1,4 @@
-#include "sweep/sweep_table.hpp"
+#include "tables/sweep_table.hpp"
 
 #include <algorithm>
 #include <cmath>

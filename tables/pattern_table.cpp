@@ -1,4 +1,4 @@
-#include "pattern/pattern_table.hpp"
+#include "tables/pattern_table.hpp"
 
 #include <cmath>
 #include <functional>

@@ -4,10 +4,14 @@
 // and what the feed would lose at the other candidate phase centres.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/model.hpp"
+#include "horn/geometry.hpp"
+#include "modal/band.hpp"
 #include "reflector/feed.hpp"
 
 namespace feed {
@@ -51,6 +55,29 @@ struct FrequencyFeed {
 Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m,
                   double units_per_metre);
 Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units_per_metre);
+
+// The horn's feed at one frequency (GHz) in a model of the aperture engine
+// or the classic routines, with the engine's and the classic model's phase
+// centres beside it.
+FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model);
+
+// The mode-matching engine's feed of the band's horn at one frequency, with
+// its least-squares centre (and the classic model's, for a cone); a
+// std::runtime_error "at F GHz: why" where the engine cannot radiate it.
+FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency);
+
+// The columns of a row, each once: veskal-feed's CSV columns and JSON keys
+// and the Python module's. Every numeric column, in order; the text column
+// "reflector" (reflector_kind: given or optimum) stands second, after
+// frequency_ghz.
+using Value = std::optional<double>;
+struct Column {
+  const char* name;
+  const char* unit;  // "" for a ratio; "length" for the designer's unit
+  std::function<Value(const Row&)> value;
+};
+const std::vector<Column>& columns();
+const char* reflector_kind(const Row& row);
 
 // 10 log10 of a ratio; none for a ratio that is not positive.
 std::optional<double> decibels(double ratio);

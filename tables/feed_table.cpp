@@ -1,0 +1,163 @@
+#include "tables/feed_table.hpp"
+
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+#include "aperture/figures.hpp"
+#include "cli/text.hpp"
+#include "horn/beamwidth.hpp"
+#include "horn/phase_centre.hpp"
+#include "numerics/checked_math.hpp"
+#include "reflector/sources.hpp"
+
+namespace feed {
+namespace {
+
+// The mean of a model's two plane centres, where both are known.
+std::optional<double> mean(std::optional<double> e, std::optional<double> h) {
+  if (!e || !h || !std::isfinite(*e) || !std::isfinite(*h)) return std::nullopt;
+  return (*e + *h) / 2.0;
+}
+
+std::optional<double> engine_centre(const aperture::Aperture& a) {
+  const aperture::Figures g = aperture::figures(a);
+  if (!g.e_phase_centre || !g.h_phase_centre) return std::nullopt;
+  return mean(g.e_phase_centre->wavelengths, g.h_phase_centre->wavelengths);
+}
+
+std::optional<double> classic_centre(float frequency, const horn::HornInInches& h) {
+  try {
+    float e3 = 0, h3 = 0, e10 = 0, h10 = 0, e_centre = 0, h_centre = 0;
+    horn::HCWBW(frequency, h.aperture_radius, h.slant_radius, e3, h3, e10, h10);
+    horn::CHPCE(frequency, h.aperture_radius, h.slant_radius, e10, e_centre, h10, h_centre);
+    return mean(double(e_centre), double(h_centre));
+  } catch (const numerics::DomainError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model) {
+  const horn::HornInInches h = horn.in_inches();
+  const auto p = reflector::horn_pattern(frequency, h, cli::engine_phase(model));
+  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  if (p.engine) {
+    f.centres.engine = engine_centre(*p.engine);
+  } else {
+    try {
+      f.centres.engine = engine_centre(
+          aperture::Aperture(aperture::horn_from_inches(h.aperture_radius, h.slant_radius, frequency),
+                             aperture::Phase::spherical));
+    } catch (const aperture::InvalidHorn&) {
+      // beyond the engine's domain: no engine centre
+    }
+  }
+  f.centres.classic = classic_centre(frequency, h);
+  return f;
+}
+
+FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency) {
+  const double k0 = modal::wavenumber(frequency);
+  reflector::ModalPattern p;
+  try {
+    p = reflector::modal_pattern(band.wave(frequency), k0);
+  } catch (const std::exception& e) {
+    throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
+  }
+  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
+  if (beams.e_phase_centre && beams.h_phase_centre)
+    f.centres.engine = mean(beams.e_phase_centre->wavelengths, beams.h_phase_centre->wavelengths);
+  if (cone) f.centres.classic = classic_centre(frequency, cone->in_inches());
+  return f;
+}
+
+namespace {
+
+Row complete(FrequencyFeed& f, const reflector::Figures& figures, bool optimum,
+             std::optional<double> diameter_m, double units_per_metre) {
+  Row row{f.frequency_ghz, optimum, figures, f.wavelength_m * units_per_metre, f.centres, {}, {}, {}, {}};
+  const auto at = [&](const std::optional<double>& centre) -> std::optional<double> {
+    if (!centre) return std::nullopt;
+    return f.feed.phase_efficiency(figures.half_angle, *centre);
+  };
+  row.eta_phase_engine = at(f.centres.engine);
+  row.eta_phase_classic = at(f.centres.classic);
+  row.eta_phase_given = at(f.centres.given);
+  if (diameter_m) {
+    const double uniform = std::pow(std::numbers::pi * *diameter_m / f.wavelength_m, 2);
+    row.gain_dbi = decibels(figures.eta.aperture() * uniform);
+  }
+  return row;
+}
+
+}  // namespace
+
+std::optional<double> decibels(double ratio) {
+  if (!(ratio > 0.0)) return std::nullopt;
+  return 10.0 * std::log10(ratio);
+}
+
+Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> diameter_m,
+                  double units_per_metre) {
+  return complete(f, f.feed.figures(half_angle), false, diameter_m, units_per_metre);
+}
+
+Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units_per_metre) {
+  return complete(f, f.feed.optimum(), true, diameter_m, units_per_metre);
+}
+
+namespace {
+
+Value finite(double v) { return std::isfinite(v) ? Value(v) : std::nullopt; }
+Value db(double ratio) { return decibels(ratio); }
+Value in_unit(const Row& r, const Value& wavelengths) {
+  return wavelengths ? Value(*wavelengths * r.wavelength) : std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<Column>& columns() {
+  static const std::vector<Column> list = {
+      {"frequency_ghz", "GHz", [](const Row& r) { return Value(r.frequency_ghz); }},
+      {"f_over_d", "", [](const Row& r) { return finite(r.f_over_d()); }},
+      {"half_angle_deg", "degrees", [](const Row& r) { return Value(r.half_angle_deg()); }},
+      {"eta_spillover", "", [](const Row& r) { return Value(r.figures.eta.spillover); }},
+      {"eta_illumination", "", [](const Row& r) { return Value(r.figures.eta.illumination); }},
+      {"eta_phase", "", [](const Row& r) { return Value(r.figures.eta.phase); }},
+      {"eta_polarisation", "", [](const Row& r) { return Value(r.figures.eta.polarisation); }},
+      {"eta_aperture", "", [](const Row& r) { return Value(r.figures.eta.aperture()); }},
+      {"eta_spillover_db", "dB", [](const Row& r) { return db(r.figures.eta.spillover); }},
+      {"eta_illumination_db", "dB", [](const Row& r) { return db(r.figures.eta.illumination); }},
+      {"eta_phase_db", "dB", [](const Row& r) { return db(r.figures.eta.phase); }},
+      {"eta_polarisation_db", "dB", [](const Row& r) { return db(r.figures.eta.polarisation); }},
+      {"eta_aperture_db", "dB", [](const Row& r) { return db(r.figures.eta.aperture()); }},
+      {"edge_taper_e_db", "dB", [](const Row& r) { return finite(r.figures.edge_taper_e_db); }},
+      {"edge_taper_h_db", "dB", [](const Row& r) { return finite(r.figures.edge_taper_h_db); }},
+      {"edge_taper_db", "dB", [](const Row& r) { return finite(r.edge_taper_db()); }},
+      {"space_attenuation_db", "dB", [](const Row& r) { return finite(r.space_attenuation_db()); }},
+      {"edge_illumination_db", "dB", [](const Row& r) { return finite(r.edge_illumination_db()); }},
+      {"peak_cross_polar_db", "dB", [](const Row& r) { return r.figures.peak_cross_polar_db; }},
+      {"peak_cross_polar_angle_deg", "degrees",
+       [](const Row& r) {
+         return r.figures.peak_cross_polar_db ? Value(r.figures.peak_cross_polar_angle / reflector::degree)
+                                              : std::nullopt;
+       }},
+      {"phase_centre_wavelengths", "wavelengths", [](const Row& r) { return Value(r.figures.phase_centre); }},
+      {"phase_centre", "length", [](const Row& r) { return in_unit(r, r.figures.phase_centre); }},
+      {"engine_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.engine; }},
+      {"eta_phase_engine_centre", "", [](const Row& r) { return r.eta_phase_engine; }},
+      {"classic_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.classic; }},
+      {"eta_phase_classic_centre", "", [](const Row& r) { return r.eta_phase_classic; }},
+      {"given_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.centres.given; }},
+      {"eta_phase_given_centre", "", [](const Row& r) { return r.eta_phase_given; }},
+      {"reflector_gain_dbi", "dBi", [](const Row& r) { return r.gain_dbi; }},
+  };
+  return list;
+}
+
+const char* reflector_kind(const Row& r) { return r.optimum ? "optimum" : "given"; }
+
+}  // namespace feed

@@ -1,0 +1,89 @@
+#include "tables/sweep_columns.hpp"
+
+#include <cmath>
+
+#include "cli/text.hpp"
+
+namespace sweep {
+namespace {
+
+// Engine values to nine significant digits: far below the engine's accuracy
+// limits, and short to read.
+Cell engine_value(const std::optional<double>& v) {
+  return v && std::isfinite(*v) ? Cell(cli::nine_digits(*v)) : Cell();
+}
+
+// An engine figure of a row, none where the engine refused the row.
+template <class Get>
+Cell engine_cell(const Row& r, Get get) {
+  if (!r.check || !r.check->figures) return Cell();
+  return engine_value(get(*r.check->figures));
+}
+
+std::optional<double> centre(const std::optional<farfield::PhaseCentreFit>& fit) {
+  return fit ? std::optional(fit->wavelengths) : std::nullopt;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const auto& n : names) out += (out.empty() ? "" : ";") + n;
+  return out;
+}
+
+// clang-format off
+constexpr Column classic_columns[] = {
+    {"frequency_ghz", "GHz", [](const Row& r) { return Cell(r.frequency); }},
+    {"wavelength", "length", [](const Row& r) { return Cell(r.wavelength); }},
+    {"phase_error", "", [](const Row& r) { return Cell(r.phase_error); }},
+    {"gain_db", "dB", [](const Row& r) { return r.classic ? Cell(r.classic->gain) : Cell(); }},
+    {"e_beamwidth_3db_deg", "degrees", [](const Row& r) { return r.classic ? Cell(r.classic->e_beamwidth_3db) : Cell(); }},
+    {"h_beamwidth_3db_deg", "degrees", [](const Row& r) { return r.classic ? Cell(r.classic->h_beamwidth_3db) : Cell(); }},
+    {"e_beamwidth_10db_deg", "degrees", [](const Row& r) { return r.classic ? Cell(r.classic->e_beamwidth_10db) : Cell(); }},
+    {"h_beamwidth_10db_deg", "degrees", [](const Row& r) { return r.classic ? Cell(r.classic->h_beamwidth_10db) : Cell(); }},
+    {"e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.classic ? Cell(r.classic->e_phase_centre_wavelengths) : Cell(); }},
+    {"h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return r.classic ? Cell(r.classic->h_phase_centre_wavelengths) : Cell(); }},
+    {"e_phase_centre", "length", [](const Row& r) { return r.classic ? Cell(r.classic->e_phase_centre_length) : Cell(); }},
+    {"h_phase_centre", "length", [](const Row& r) { return r.classic ? Cell(r.classic->h_phase_centre_length) : Cell(); }},
+    {"classic_error", "", [](const Row& r) { return r.classic ? Cell() : Cell(r.classic_error); }},
+};
+constexpr Column check_columns[] = {
+    {"engine_directivity_db", "dB", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return std::optional(f.directivity_db); }); }},
+    {"engine_e_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.e_beamwidth_3db; }); }},
+    {"engine_h_beamwidth_3db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.h_beamwidth_3db; }); }},
+    {"engine_e_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.e_beamwidth_10db; }); }},
+    {"engine_h_beamwidth_10db_deg", "degrees", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return f.h_beamwidth_10db; }); }},
+    {"engine_e_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return centre(f.e_phase_centre); }); }},
+    {"engine_h_phase_centre_wavelengths", "wavelengths", [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return centre(f.h_phase_centre); }); }},
+    {"engine_e_phase_centre", "length", [](const Row& r) { return engine_value(r.check->e_phase_centre_length); }},
+    {"engine_h_phase_centre", "length", [](const Row& r) { return engine_value(r.check->h_phase_centre_length); }},
+    {"outside_limits", "", [](const Row& r) { return r.classic && r.check->figures ? Cell(joined(r.check->outside_limits)) : Cell(); }},
+    {"engine_error", "", [](const Row& r) { return r.check->figures ? Cell() : Cell(r.check->error); }},
+};
+constexpr Column modal_columns[] = {
+    {"engine_return_loss_db", "dB", [](const Row& r) { return engine_value(r.check->return_loss_db); }},
+    {"engine_vswr", "", [](const Row& r) { return engine_value(r.check->vswr); }},
+    {"engine_peak_cross_polar_db", "dB", [](const Row& r) { return engine_value(r.check->peak_cross_polar_db); }},
+};
+// clang-format on
+
+}  // namespace
+
+std::vector<Column> columns(const Layout& layout) {
+  // Without a cone: frequency and wavelength, no classic figures and no
+  // limits to check them against.
+  const std::size_t classic = layout.classic ? std::size(classic_columns) : 2;
+  std::vector<Column> all(std::begin(classic_columns), std::begin(classic_columns) + classic);
+  if (layout.checked)
+    for (const Column& c : check_columns)
+      if (layout.classic || std::string_view(c.name) != "outside_limits") all.push_back(c);
+  if (layout.modal) all.insert(all.end(), std::begin(modal_columns), std::end(modal_columns));
+  return all;
+}
+
+std::vector<std::string> column_names(const Layout& layout) {
+  std::vector<std::string> names;
+  for (const Column& c : columns(layout)) names.emplace_back(c.name);
+  return names;
+}
+
+}  // namespace sweep
