@@ -16,12 +16,13 @@
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
-#include "solver/solver.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
+#include "solver/request.hpp"
+#include "solver/solver.hpp"
 
 namespace design {
 namespace {
@@ -246,29 +247,6 @@ std::string answers_of(const Design& d, const Options& o, const std::vector<floa
   return a + "0 0 0\n";
 }
 
-// The horn as veskal completes it from the answers: the lengths rounded to
-// float as they are written, then the geometry completed by the same routine.
-horn::Horn horn_of(const design::Solution& s, const design::Problem& p, const Options& o,
-                   std::int32_t unit_code) {
-  horn::Horn h;
-  h.unit_code = unit_code;
-  const double factor = horn::unit_factor[static_cast<std::size_t>(unit_code - 1)];
-  h.aperture_diameter =
-      o.aperture_diameter ? *o.aperture_diameter : static_cast<float>(2.0 * s.aperture_radius * factor);
-  if (p.waveguide_radius) {
-    h.flare_type = horn::axial_length_given;
-    h.waveguide_diameter = *o.waveguide_diameter;
-    const double a = s.aperture_radius, R = s.slant_radius;
-    h.axial_length =
-        static_cast<float>((a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a * factor);
-  } else {
-    h.flare_type = horn::slant_radius_given;
-    h.slant_radius = o.slant_radius ? *o.slant_radius : static_cast<float>(s.slant_radius * factor);
-  }
-  horn::complete_geometry(h);
-  return h;
-}
-
 }  // namespace
 
 int program(int argc, char** argv) {
@@ -328,89 +306,32 @@ int program(int argc, char** argv) {
   plane->excludes(gain);
 
   design::Problem p{};
+  design::Request request;
   std::vector<float> band;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     o.frequency = *o.frequency_option;
-    require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
-    const bool on_reflector = o.f_over_d || o.half_angle;
-    require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
-    require(
-        o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
-        "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
-    p.frequency = o.frequency;
-    if (on_reflector) {
-      if (o.f_over_d) {
-        require(*o.f_over_d > 0.0 && reflector::half_angle_for(*o.f_over_d) <= reflector::largest_half_angle,
-                "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
-        p.half_angle = reflector::half_angle_for(*o.f_over_d);
-      } else {
-        require(*o.half_angle > 0.0 && *o.half_angle <= 170.0,
-                "--half-angle: must lie within 0 ... 170 degrees");
-        p.half_angle = *o.half_angle * reflector::degree;
-      }
-      p.quantity = design::Quantity::aperture_efficiency;
-      if (o.edge_taper) {
-        require(std::fabs(*o.edge_taper) > 0.0 && std::fabs(*o.edge_taper) <= 60.0,
-                "--edge-taper: must lie within 0 ... 60 dB below the axis");
-        p.quantity = design::Quantity::edge_taper;
-        p.value = std::fabs(*o.edge_taper);  // below the axis, whichever sign is typed
-      }
-    } else if (o.gain) {
-      p.quantity = design::Quantity::gain, p.value = *o.gain;
-    } else {
-      const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
-      require(*bw > 0.0 && *bw < 180.0,
-              std::string(o.beamwidth_3db ? "--beamwidth-3db" : "--beamwidth-10db") +
-                  ": must lie between 0 and 180 degrees");
-      p.quantity = o.beamwidth_3db ? design::Quantity::beamwidth_3db : design::Quantity::beamwidth_10db;
-      p.value = *bw;
-      p.plane = o.plane == "e" ? design::Plane::e : o.plane == "h" ? design::Plane::h : design::Plane::mean;
-    }
-    p.model = cli::model_from(o.model);
-    const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
-    auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
-    if (o.aperture_diameter) {
-      require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
-      p.constraint = design::Constraint::aperture;
-      p.aperture_radius = double(*o.aperture_diameter) / 2.0 / factor;
-    }
-    if (o.slant_radius) {
-      require(positive(o.slant_radius), "--slant-radius: must be a positive length");
-      p.constraint = design::Constraint::slant_radius;
-      p.slant_radius = double(*o.slant_radius) / factor;
-    }
-    if (o.waveguide_diameter) {
-      require(positive(o.waveguide_diameter), "--waveguide-diameter: must be a positive length");
-      require(!o.aperture_diameter || *o.waveguide_diameter < *o.aperture_diameter,
-              "--waveguide-diameter: must be below the aperture diameter");
-      p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
-    }
+    request = {
+        o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,
+        o.edge_taper, o.plane, o.model,         o.aperture_diameter, o.slant_radius, o.waveguide_diameter,
+        o.unit};
+    p = design::problem_from(request);
     if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
       band = cli::frequencies(o.band, 10000).all();
   });
   if (usage) return *usage;
 
   const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
-  Design d{p, horn_of(s, p, o, cli::unit_code(o.unit)), 0.0f, {}, {}, {}, {}};
+  Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
 
   // The TE-11 mode must propagate in the aperture and in the waveguide at
   // every frequency the design is for.
   std::vector<float> design_frequencies = band;
   design_frequencies.push_back(o.frequency);
-  const float lowest = *std::min_element(design_frequencies.begin(), design_frequencies.end());
-  auto below_cut_off = [&](const char* what, float diameter) {
-    const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(d.horn.units_per_inch()) *
-                                                  numerics::metres_per_inch);
-    if (double(lowest) > cut_off) return;
-    throw std::runtime_error(std::string("the horn's ") + what + " (" + cli::shortest(diameter) + " " +
-                             o.unit + ") is below the TE-11 cut-off at " + cli::shortest(lowest) +
-                             " GHz (its cut-off is " + fixed(cut_off, 3) + " GHz)");
-  };
-  below_cut_off("aperture", d.horn.aperture_diameter);
-  if (d.horn.has_waveguide()) below_cut_off("waveguide", d.horn.waveguide_diameter);
+  design::require_propagating(d.horn,
+                              *std::min_element(design_frequencies.begin(), design_frequencies.end()));
 
   d.phase_error = horn::phase_error(inches, o.frequency);
   d.classic = classic_figures(d.horn, o.frequency);
@@ -426,14 +347,9 @@ int program(int argc, char** argv) {
     const auto pattern = reflector::horn_pattern(o.frequency, inches, cli::engine_phase(p.model));
     d.on_reflector = pattern.feed().figures(p.half_angle);
   }
-  // The horn as written must meet the requirement to its printed digits
-  // (the highest efficiency has no value to meet).
-  const auto achieved = design::figure(p, inches.aperture_radius, inches.slant_radius);
-  const double tolerance = p.quantity == design::Quantity::gain ? 0.005 : 0.05;
-  if (p.quantity != design::Quantity::aperture_efficiency &&
-      (!achieved || !(std::abs(*achieved - p.value) < tolerance))) {
-    std::cerr << "veskal-design: the horn found gives " << fixed(achieved, 3) << " instead of "
-              << fixed(p.value, 3) << " once its lengths are rounded; no design is written\n";
+  // The horn as written must meet the requirement to its printed digits.
+  if (const auto why = design::unmet(p, d.horn)) {
+    std::cerr << "veskal-design: " << *why << "\n";
     return cli::failure_status;
   }
 

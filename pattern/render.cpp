@@ -14,12 +14,11 @@ namespace pattern {
 std::string round_trip(float value) { return cli::shortest(value); }
 
 std::string to_csv(const Pattern& pattern) {
-  const std::string reference = pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
   // The mode-matching engine adds the 45-degree plane's cross-polar field.
   const bool cross = pattern.model == Model::modal;
-  std::string out = "angle_deg,e_amplitude_db,h_amplitude_db,e_relative_db,h_relative_db,e_phase_deg_" +
-                    reference + ",h_phase_deg_" + reference + (cross ? ",cross_polar_45_relative_db" : "") +
-                    "\r\n";
+  std::string out;
+  for (const std::string& name : column_names(pattern)) out += (out.empty() ? "" : ",") + name;
+  out += "\r\n";
   for (const PatternRow& r : pattern.rows) {
     for (const float v : {r.angle, r.e_amplitude, r.h_amplitude, r.e_relative, r.h_relative, r.e_phase}) {
       out += round_trip(v);

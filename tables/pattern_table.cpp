@@ -17,6 +17,15 @@ namespace pattern {
 using horn::radians_per_degree;
 using numerics::fold_degrees;
 
+std::vector<std::string> column_names(const Pattern& pattern) {
+  const std::string reference = pattern.reference == PhaseReference::aperture ? "aperture" : "phase_centre";
+  std::vector<std::string> names = {
+      "angle_deg",     "e_amplitude_db",           "h_amplitude_db",          "e_relative_db",
+      "h_relative_db", "e_phase_deg_" + reference, "h_phase_deg_" + reference};
+  if (pattern.model == Model::modal) names.emplace_back("cross_polar_45_relative_db");
+  return names;
+}
+
 std::vector<float> angles(double from, double to, double step) {
   std::vector<float> list;
   const double count = std::floor((to - from) / step + 1e-3);

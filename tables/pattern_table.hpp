@@ -58,6 +58,13 @@ struct NoPhaseCentre : std::runtime_error {
             "phase centre") {}
 };
 
+// The columns of a pattern's table, in the order of PatternRow: angle, the
+// two amplitudes, the two relative levels and the two phases (named for the
+// phase reference), and the 45-degree cross-polar level with the
+// mode-matching engine. veskal-pattern's CSV and the Python module's arrays
+// take these names.
+std::vector<std::string> column_names(const Pattern& pattern);
+
 // Angles from `from` to `to` (degrees) by `step`: from + i step while not
 // beyond `to` (a thousandth of a step of rounding allowed).
 std::vector<float> angles(double from, double to, double step);

@@ -17,9 +17,14 @@ namespace sweep {
 // A cell: empty, a classic float, an engine double, or text.
 using Cell = std::variant<std::monostate, float, double, std::string>;
 
+// What a column's cells hold besides nothing: the classic model's floats,
+// the engine's doubles, or text.
+enum class ColumnKind { classic, engine, text };
+
 struct Column {
   const char* name;
   const char* unit;  // "" for a ratio or text; "length" for the horn's unit
+  ColumnKind kind;
   Cell (*cell)(const Row&);
 };
 

@@ -1,0 +1,136 @@
+#include "solver/request.hpp"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "aperture/field.hpp"
+#include "cli/options.hpp"
+#include "cli/text.hpp"
+#include "horn/units.hpp"
+#include "numerics/units.hpp"
+#include "reflector/feed.hpp"
+
+namespace design {
+
+Problem problem_from(const Request& o) {
+  using cli::require;
+  Problem p{};
+  require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+  const bool on_reflector = o.f_over_d || o.half_angle;
+  require(!(o.f_over_d && o.half_angle), "--f-over-d excludes --half-angle");
+  require(int(o.gain.has_value()) + int(o.beamwidth_3db.has_value()) + int(o.beamwidth_10db.has_value()) +
+                  int(o.edge_taper.has_value()) <=
+              1,
+          "--gain, --beamwidth-3db, --beamwidth-10db and --edge-taper exclude one another");
+  require(!((o.gain || o.beamwidth_3db || o.beamwidth_10db) && on_reflector),
+          "--gain, --beamwidth-3db and --beamwidth-10db exclude --f-over-d and --half-angle");
+  require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
+  require(o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
+          "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
+  require(o.plane == "e" || o.plane == "h" || o.plane == "mean", "--plane: must be e, h or mean");
+  require(!(o.aperture_diameter && o.slant_radius), "--aperture-diameter excludes --slant-radius");
+  p.frequency = o.frequency;
+  if (on_reflector) {
+    if (o.f_over_d) {
+      require(*o.f_over_d > 0.0 && reflector::half_angle_for(*o.f_over_d) <= reflector::largest_half_angle,
+              "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+      p.half_angle = reflector::half_angle_for(*o.f_over_d);
+    } else {
+      require(*o.half_angle > 0.0 && *o.half_angle <= 170.0,
+              "--half-angle: must lie within 0 ... 170 degrees");
+      p.half_angle = *o.half_angle * reflector::degree;
+    }
+    p.quantity = Quantity::aperture_efficiency;
+    if (o.edge_taper) {
+      require(std::fabs(*o.edge_taper) > 0.0 && std::fabs(*o.edge_taper) <= 60.0,
+              "--edge-taper: must lie within 0 ... 60 dB below the axis");
+      p.quantity = Quantity::edge_taper;
+      p.value = std::fabs(*o.edge_taper);  // below the axis, whichever sign is typed
+    }
+  } else if (o.gain) {
+    require(std::isfinite(*o.gain), "--gain: must be a number of dB");
+    p.quantity = Quantity::gain, p.value = *o.gain;
+  } else {
+    const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
+    require(*bw > 0.0 && *bw < 180.0, std::string(o.beamwidth_3db ? "--beamwidth-3db" : "--beamwidth-10db") +
+                                          ": must lie between 0 and 180 degrees");
+    p.quantity = o.beamwidth_3db ? Quantity::beamwidth_3db : Quantity::beamwidth_10db;
+    p.value = *bw;
+    p.plane = o.plane == "e" ? Plane::e : o.plane == "h" ? Plane::h : Plane::mean;
+  }
+  p.model = cli::model_from(o.model);
+  require(p.model != cli::Model::modal, "--model: must be classic, quadratic or spherical");
+  const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
+  auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
+  if (o.aperture_diameter) {
+    require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
+    p.constraint = Constraint::aperture;
+    p.aperture_radius = double(*o.aperture_diameter) / 2.0 / factor;
+  }
+  if (o.slant_radius) {
+    require(positive(o.slant_radius), "--slant-radius: must be a positive length");
+    p.constraint = Constraint::slant_radius;
+    p.slant_radius = double(*o.slant_radius) / factor;
+  }
+  if (o.waveguide_diameter) {
+    require(positive(o.waveguide_diameter), "--waveguide-diameter: must be a positive length");
+    require(!o.aperture_diameter || *o.waveguide_diameter < *o.aperture_diameter,
+            "--waveguide-diameter: must be below the aperture diameter");
+    p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
+  }
+  return p;
+}
+
+horn::Horn horn_of(const Solution& s, const Problem& p, const Request& o) {
+  horn::Horn h;
+  h.unit_code = cli::unit_code(o.unit);
+  const double factor = horn::unit_factor[static_cast<std::size_t>(h.unit_code - 1)];
+  h.aperture_diameter =
+      o.aperture_diameter ? *o.aperture_diameter : static_cast<float>(2.0 * s.aperture_radius * factor);
+  if (p.waveguide_radius) {
+    h.flare_type = horn::axial_length_given;
+    h.waveguide_diameter = *o.waveguide_diameter;
+    const double a = s.aperture_radius, R = s.slant_radius;
+    h.axial_length =
+        static_cast<float>((a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a * factor);
+  } else {
+    h.flare_type = horn::slant_radius_given;
+    h.slant_radius = o.slant_radius ? *o.slant_radius : static_cast<float>(s.slant_radius * factor);
+  }
+  horn::complete_geometry(h);
+  return h;
+}
+
+void require_propagating(const horn::Horn& horn, float lowest) {
+  auto check = [&](const char* what, float diameter) {
+    const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(horn.units_per_inch()) *
+                                                  numerics::metres_per_inch);
+    if (double(lowest) > cut_off) return;
+    throw std::runtime_error(std::string("the horn's ") + what + " (" + cli::shortest(diameter) + " " +
+                             cli::unit_name(horn) + ") is below the TE-11 cut-off at " +
+                             cli::shortest(lowest) + " GHz (its cut-off is " + cli::fixed(cut_off, 3) +
+                             " GHz)");
+  };
+  check("aperture", horn.aperture_diameter);
+  if (horn.has_waveguide()) check("waveguide", horn.waveguide_diameter);
+}
+
+std::optional<std::string> unmet(const Problem& p, const horn::Horn& horn) {
+  if (p.quantity == Quantity::aperture_efficiency) return std::nullopt;  // no value to meet
+  const horn::HornInInches inches = horn.in_inches();
+  const auto achieved = figure(p, inches.aperture_radius, inches.slant_radius);
+  const double tolerance = p.quantity == Quantity::gain ? 0.005 : 0.05;
+  if (achieved && std::abs(*achieved - p.value) < tolerance) return std::nullopt;
+  return "the horn found gives " + cli::fixed(achieved, 3) + " instead of " + cli::fixed(p.value, 3) +
+         " once its lengths are rounded; no design is written";
+}
+
+horn::Horn design(const Request& request) {
+  const Problem p = problem_from(request);
+  const horn::Horn h = horn_of(solve(p), p, request);
+  require_propagating(h, request.frequency);
+  if (const auto why = unmet(p, h)) throw std::runtime_error(*why);
+  return h;
+}
+
+}  // namespace design
