@@ -1,0 +1,544 @@
+// The Python module `veskal`: a horn from any of its descriptions, the
+// classic characteristics and the engines' figures of a sweep, the pattern of
+// every model, the design solver and the feed efficiencies, computed by the
+// libraries the programs use and named as the programs name them (keys are
+// the CSV columns, arguments the options). Long computations run without the
+// GIL and stop at Ctrl-C between batches of frequencies.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <thread>
+
+#include "cli/classic.hpp"
+#include "cli/options.hpp"
+#include "cli/text.hpp"
+#include "cli/wall.hpp"
+#include "horn/units.hpp"
+#include "numerics/checked_math.hpp"
+#include "python/arguments.hpp"
+#include "solver/request.hpp"
+#include "tables/feed_table.hpp"
+#include "tables/pattern_table.hpp"
+#include "tables/sweep_columns.hpp"
+#include "tables/sweep_table.hpp"
+
+namespace py = pybind11;
+using python::choice;
+using python::double_option;
+using python::double_values;
+using python::float_option;
+using python::float_values;
+
+namespace {
+
+// The most frequencies of one call: the classic model's and the aperture
+// engine's rows (about 200 MB of arrays with every column), the
+// mode-matching engine's (as veskal-sweep), a feed's frequencies and rows
+// (as veskal-feed), a pattern's angles (as veskal-pattern).
+constexpr std::size_t max_rows = 1000000;
+constexpr std::size_t max_modal_rows = 10000;
+constexpr std::size_t max_feed_frequencies = 1000, max_feed_reflectors = 10000, max_feed_rows = 100000;
+constexpr std::size_t max_angles = 1000000;
+// Rows computed between two looks for Ctrl-C.
+constexpr std::size_t batch_rows = 4096;
+
+const char* const model_help =
+    "classic (the report's routines), quadratic or spherical (the aperture engine with that aperture phase), "
+    "or modal (the mode-matching engine: a cone with its waveguide, or a profile)";
+
+// Ctrl-C (or another signal's handler raising) ends the call with its
+// exception; called with the GIL held.
+void check_signals() {
+  if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+}
+
+struct Horn {
+  cli::HornOptions options;
+  std::optional<horn::Horn> cone;  // a smooth cone's completed geometry
+  std::optional<cli::Wall> wall;   // a profile's wall (a cone's is made when asked)
+
+  // The wall the mode-matching engine analyses.
+  cli::Wall modal_wall() const { return wall ? *wall : cli::wall_from(options); }
+  std::string description() const {
+    return cone ? "TE-11 conical horn, " + cli::horn_description(*cone)
+                : wall->kind + ", " + wall->description;
+  }
+};
+
+Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radius,
+               const py::object& cone_angle, const py::object& waveguide_diameter,
+               const py::object& axial_length, const py::object& cone_length, const py::object& unit,
+               const py::object& profile) {
+  Horn h;
+  cli::HornOptions& o = h.options;
+  o.unit = choice("--unit", unit, {"in", "cm", "mm", "m"});
+  o.aperture_diameter = float_option("--aperture-diameter", aperture_diameter);
+  o.slant_radius = float_option("--slant-radius", slant_radius);
+  o.cone_angle = float_option("--cone-angle", cone_angle);
+  o.waveguide_diameter = float_option("--waveguide-diameter", waveguide_diameter);
+  o.axial_length = float_option("--axial-length", axial_length);
+  o.cone_length = float_option("--cone-length", cone_length);
+  if (!profile.is_none()) {
+    o.profile = py::str(py::module_::import("os").attr("fspath")(profile)).cast<std::string>();
+    cli::require(!o.profile.empty(), "--profile: a file name is needed");
+    for (const auto& [name, given] : {std::pair{"--aperture-diameter", o.aperture_diameter.has_value()},
+                                      {"--slant-radius", o.slant_radius.has_value()},
+                                      {"--cone-angle", o.cone_angle.has_value()},
+                                      {"--waveguide-diameter", o.waveguide_diameter.has_value()},
+                                      {"--axial-length", o.axial_length.has_value()},
+                                      {"--cone-length", o.cone_length.has_value()}})
+      cli::require(!given, std::string("--profile excludes ") + name);
+    py::gil_scoped_release free;
+    h.wall = cli::wall_from(o);
+  } else {
+    cli::require(o.aperture_diameter.has_value(), "--aperture-diameter or --profile: a horn is needed");
+    h.cone = cli::horn_from(o);
+  }
+  return h;
+}
+
+std::optional<float> length_of(const Horn& h, float horn::Horn::*length, bool waveguide) {
+  if (!h.cone || (waveguide && !h.cone->has_waveguide())) return std::nullopt;
+  return (*h.cone).*length;
+}
+
+// The model a call runs: `model` (None: the default), modal for a profile.
+std::string model_of(const Horn& h, const py::object& model, const std::vector<std::string>& choices,
+                     const std::string& otherwise) {
+  if (!h.options.profile.empty()) {
+    cli::require(model.is_none() || (py::isinstance<py::str>(model) && model.cast<std::string>() == "modal"),
+                 "--profile: a wall profile is the modal model's (--model modal)");
+    return "modal";
+  }
+  return model.is_none() ? otherwise : choice("--model", model, choices);
+}
+
+// A 1-D array of `values`.
+template <class T>
+py::array_t<T> array_of(const std::vector<T>& values) {
+  py::array_t<T> out(static_cast<py::ssize_t>(values.size()));
+  std::copy(values.begin(), values.end(), out.mutable_data());
+  return out;
+}
+
+py::array text_array(const std::vector<std::string>& values) {
+  py::list list(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) list[i] = py::str(values[i]);
+  return py::module_::import("numpy").attr("array")(list, py::arg("dtype") = "U");
+}
+
+// ---- characteristics -----------------------------------------------------
+
+// One column's values: floats (classic), doubles (engine) or text; an empty
+// cell is NaN or "".
+struct ColumnValues {
+  sweep::Column column;
+  std::vector<float> floats;
+  std::vector<double> doubles;
+  std::vector<std::string> texts;
+
+  void add(const sweep::Row& row) {
+    const sweep::Cell cell = column.cell(row);
+    switch (column.kind) {
+      case sweep::ColumnKind::classic: {
+        const auto* v = std::get_if<float>(&cell);
+        floats.push_back(v ? *v : std::numeric_limits<float>::quiet_NaN());
+        break;
+      }
+      case sweep::ColumnKind::engine: {
+        const auto* v = std::get_if<double>(&cell);
+        doubles.push_back(v ? *v : std::numeric_limits<double>::quiet_NaN());
+        break;
+      }
+      case sweep::ColumnKind::text: {
+        const auto* v = std::get_if<std::string>(&cell);
+        texts.push_back(v ? *v : std::string());
+        break;
+      }
+    }
+  }
+  py::object array() const {
+    switch (column.kind) {
+      case sweep::ColumnKind::classic: return array_of(floats);
+      case sweep::ColumnKind::engine: return array_of(doubles);
+      case sweep::ColumnKind::text: break;
+    }
+    return text_array(texts);
+  }
+};
+
+py::dict characteristics(const Horn& h, const py::object& frequencies, bool check,
+                         const py::object& model_arg) {
+  const std::string model = model_of(h, model_arg, {"quadratic", "spherical", "modal"}, "quadratic");
+  if (!h.options.profile.empty()) check = true;  // a wall's figures are the engine's alone
+  cli::FrequencyOptions fo;
+  fo.list = float_values("--frequencies", frequencies);
+  const cli::Frequencies list = cli::frequencies(fo, max_rows);
+  const bool modal = check && model == "modal";
+  std::optional<cli::Wall> wall;
+  if (modal) {
+    wall = h.modal_wall();
+    cli::require_wall_above_cut_off(*wall, list.highest());
+    cli::require(std::size_t(list.count) <= max_modal_rows,
+                 "--model modal: at most " + std::to_string(max_modal_rows) + " frequencies (" +
+                     std::to_string(list.count) + " asked)");
+  }
+  const sweep::Layout layout{!wall || wall->cone.has_value(), check, modal};
+  std::vector<ColumnValues> columns;
+  for (const sweep::Column& c : sweep::columns(layout)) {
+    columns.push_back({c, {}, {}, {}});
+    ColumnValues& v = columns.back();
+    const auto n = static_cast<std::size_t>(list.count);
+    if (c.kind == sweep::ColumnKind::classic) v.floats.reserve(n);
+    if (c.kind == sweep::ColumnKind::engine) v.doubles.reserve(n);
+    if (c.kind == sweep::ColumnKind::text) v.texts.reserve(n);
+  }
+  const auto take = [&](const sweep::Row& row) {
+    for (ColumnValues& c : columns) c.add(row);
+  };
+
+  if (modal) {
+    std::optional<modal::Band> band;
+    {
+      py::gil_scoped_release free;
+      band.emplace(cli::settled_band(*wall, list.highest(), "veskal"));
+    }
+    const std::int32_t unit = cli::unit_code(h.options.unit);
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    const auto batch = static_cast<std::size_t>(16 * threads);
+    std::vector<float> some;
+    some.reserve(batch);
+    for (std::size_t i = 0; i < list.list.size(); i += batch) {
+      some.assign(list.list.begin() + std::ptrdiff_t(i),
+                  list.list.begin() + std::ptrdiff_t(std::min(list.list.size(), i + batch)));
+      {
+        py::gil_scoped_release free;
+        for (const sweep::Row& row : sweep::compute_modal_rows(wall->cone, unit, some, *band, threads))
+          take(row);
+      }
+      check_signals();
+    }
+  } else {
+    const auto phase = check ? cli::engine_phase(cli::model_from(model)) : std::nullopt;
+    for (std::size_t i = 0; i < list.list.size(); i += batch_rows) {
+      {
+        py::gil_scoped_release free;
+        for (std::size_t j = i; j < std::min(list.list.size(), i + batch_rows); ++j)
+          take(sweep::compute_row(*h.cone, list.list[j], phase));
+      }
+      check_signals();
+    }
+  }
+  py::dict out;
+  for (const ColumnValues& c : columns) out[c.column.name] = c.array();
+  return out;
+}
+
+// ---- pattern -------------------------------------------------------------
+
+py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py::object& angles_arg,
+                        const py::object& model_arg, const py::object& reference_arg) {
+  const std::string model = model_of(h, model_arg, {"classic", "quadratic", "spherical", "modal"}, "classic");
+  const auto reference =
+      choice("--phase-reference", reference_arg, {"aperture", "phase-centre"}) == "aperture"
+          ? pattern::PhaseReference::aperture
+          : pattern::PhaseReference::phase_centre;
+  const std::optional<float> frequency = float_option("--frequency", frequency_arg);
+  cli::require(frequency && *frequency > 0.0f, "--frequency: must be a positive number of GHz");
+  const std::vector<float> angles = float_values("angles", angles_arg);
+  cli::require(!angles.empty(), "angles: at least one angle is needed");
+  cli::require(angles.size() <= max_angles, "angles: a million at most");
+  for (const float a : angles)
+    cli::require(
+        a >= -90.0f && a <= 90.0f,
+        "angles: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
+
+  pattern::Pattern result;
+  if (model == "modal") {
+    const cli::Wall wall = h.modal_wall();
+    cli::require_wall_above_cut_off(wall, *frequency);
+    py::gil_scoped_release free;
+    const modal::Band band = cli::settled_band(wall, *frequency, "veskal");
+    try {
+      result = pattern::compute_modal_pattern(band.wave(*frequency), *frequency, angles, reference, false);
+    } catch (const pattern::NoPhaseCentre&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw std::runtime_error("at " + cli::shortest(*frequency) + " GHz: " + e.what());
+    }
+  } else {
+    py::gil_scoped_release free;
+    try {
+      result = pattern::compute_pattern(*frequency, h.cone->in_inches(), angles, reference, false,
+                                        cli::model_from(model));
+    } catch (const numerics::DomainError&) {
+      throw std::runtime_error(cli::classic_failure(h.cone->in_inches(), *frequency));
+    }
+  }
+  const std::vector<std::string> names = pattern::column_names(result);
+  const std::size_t n = result.rows.size();
+  std::vector<std::vector<float>> values(names.size(), std::vector<float>(n));
+  std::vector<std::complex<double>> e(n), hf(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const pattern::PatternRow& r = result.rows[i];
+    const float row[] = {r.angle,      r.e_amplitude, r.h_amplitude, r.e_relative,
+                         r.h_relative, r.e_phase,     r.h_phase,     r.cross_relative};
+    for (std::size_t c = 0; c < names.size(); ++c) values[c][i] = row[c];
+    const auto field = [](float db, float degrees) {
+      return std::polar(std::pow(10.0, double(db) / 20.0), double(degrees) * std::numbers::pi / 180.0);
+    };
+    e[i] = field(r.e_amplitude, r.e_phase);
+    hf[i] = field(r.h_amplitude, r.h_phase);
+  }
+  py::dict out;
+  for (std::size_t c = 0; c < names.size(); ++c) out[py::str(names[c])] = array_of(values[c]);
+  out["e_field"] = array_of(e);
+  out["h_field"] = array_of(hf);
+  return out;
+}
+
+// ---- design --------------------------------------------------------------
+
+Horn designed_horn(const py::object& frequency, const py::object& gain, const py::object& beamwidth_3db,
+                   const py::object& beamwidth_10db, const py::object& f_over_d, const py::object& half_angle,
+                   const py::object& edge_taper, const py::object& plane, const py::object& model,
+                   const py::object& aperture_diameter, const py::object& slant_radius,
+                   const py::object& waveguide_diameter, const py::object& unit) {
+  design::Request r;
+  const std::optional<float> f = float_option("--frequency", frequency);
+  cli::require(f.has_value(), "--frequency: the design frequency is needed");
+  r.frequency = *f;
+  r.gain = double_option("--gain", gain);
+  r.beamwidth_3db = double_option("--beamwidth-3db", beamwidth_3db);
+  r.beamwidth_10db = double_option("--beamwidth-10db", beamwidth_10db);
+  r.f_over_d = double_option("--f-over-d", f_over_d);
+  r.half_angle = double_option("--half-angle", half_angle);
+  r.edge_taper = double_option("--edge-taper", edge_taper);
+  r.plane = choice("--plane", plane, {"e", "h", "mean"});
+  r.model = choice("--model", model, {"classic", "quadratic", "spherical"});
+  r.aperture_diameter = float_option("--aperture-diameter", aperture_diameter);
+  r.slant_radius = float_option("--slant-radius", slant_radius);
+  r.waveguide_diameter = float_option("--waveguide-diameter", waveguide_diameter);
+  r.unit = choice("--unit", unit, {"in", "cm", "mm", "m"});
+  horn::Horn designed;
+  {
+    py::gil_scoped_release free;
+    designed = design::design(r);
+  }
+  // The horn as the answers describe it to veskal.
+  Horn h;
+  h.options.unit = r.unit;
+  h.options.aperture_diameter = designed.aperture_diameter;
+  if (designed.has_waveguide()) {
+    h.options.waveguide_diameter = designed.waveguide_diameter;
+    h.options.axial_length = designed.axial_length;
+  } else {
+    h.options.slant_radius = designed.slant_radius;
+  }
+  h.cone = designed;
+  return h;
+}
+
+// ---- feed ----------------------------------------------------------------
+
+py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::object& f_over_d,
+                     const py::object& half_angle, const py::object& model_arg,
+                     const py::object& phase_centre, const py::object& reflector_diameter) {
+  using cli::require;
+  const std::string model =
+      model_of(h, model_arg, {"classic", "quadratic", "spherical", "modal"}, "spherical");
+  cli::FrequencyOptions fo;
+  fo.list = float_values("--frequencies", frequencies);
+  const cli::Frequencies list = cli::frequencies(fo, max_feed_frequencies);
+  require(f_over_d.is_none() || half_angle.is_none(), "--f-over-d excludes --half-angle");
+  std::vector<double> half_angles;  // radians
+  if (!f_over_d.is_none())
+    for (const double v : double_values("--f-over-d", f_over_d)) {
+      require(v > 0.0 && reflector::half_angle_for(v) <= reflector::largest_half_angle,
+              "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+      half_angles.push_back(reflector::half_angle_for(v));
+    }
+  if (!half_angle.is_none())
+    for (const double v : double_values("--half-angle", half_angle)) {
+      require(v > 0.0 && v <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+      half_angles.push_back(v * reflector::degree);
+    }
+  require(half_angles.size() <= max_feed_reflectors,
+          "--f-over-d, --half-angle: at most " + std::to_string(max_feed_reflectors) + " reflectors");
+  require(double(list.count) * double(half_angles.size() + 1) <= double(max_feed_rows),
+          "too many rows: frequencies times reflectors at most 100000");
+  const std::optional<double> centre = double_option("--phase-centre", phase_centre);
+  const std::optional<double> diameter = double_option("--reflector-diameter", reflector_diameter);
+  if (diameter) require(*diameter > 0.0, "--reflector-diameter: must be a positive length");
+  const double units_per_metre = horn::units_per_metre(cli::unit_code(h.options.unit));
+  const std::optional<double> diameter_m =
+      diameter ? std::optional<double>(*diameter / units_per_metre) : std::nullopt;
+
+  std::optional<cli::Wall> wall;
+  std::optional<modal::Band> band;
+  if (model == "modal") {
+    wall = h.modal_wall();
+    cli::require_wall_above_cut_off(*wall, list.highest());
+    py::gil_scoped_release free;
+    band.emplace(cli::settled_band(*wall, list.highest(), "veskal"));
+  }
+  const std::vector<feed::Column>& columns = feed::columns();
+  std::vector<std::vector<double>> values(columns.size());
+  std::vector<std::string> kinds;
+  for (const float frequency : list.list) {
+    {
+      py::gil_scoped_release free;
+      feed::FrequencyFeed f = band ? feed::modal_feed(*band, wall->cone, frequency)
+                                   : feed::horn_feed(*h.cone, frequency, cli::model_from(model));
+      if (centre) f.centres.given = *centre / units_per_metre / f.wavelength_m;
+      std::vector<feed::Row> rows;
+      rows.reserve(half_angles.size() + 1);
+      for (const double t : half_angles)
+        rows.push_back(feed::reflector_row(f, t, diameter_m, units_per_metre));
+      rows.push_back(feed::optimum_row(f, diameter_m, units_per_metre));
+      for (const feed::Row& row : rows) {
+        kinds.emplace_back(feed::reflector_kind(row));
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+          const feed::Value v = columns[c].value(row);
+          values[c].push_back(v && std::isfinite(*v) ? cli::nine_digits(*v)
+                                                     : std::numeric_limits<double>::quiet_NaN());
+        }
+      }
+    }
+    check_signals();
+  }
+  py::dict out;
+  out[columns[0].name] = array_of(values[0]);
+  out["reflector"] = text_array(kinds);
+  for (std::size_t c = 1; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
+  return out;
+}
+
+py::array_t<float> frequency_range(const py::object& start, const py::object& stop, const py::object& step) {
+  cli::FrequencyOptions fo;
+  fo.start = float_option("--start", start);
+  fo.stop = float_option("--stop", stop);
+  fo.step = float_option("--step", step);
+  return array_of(cli::frequencies(fo, max_rows).all());
+}
+
+}  // namespace
+
+PYBIND11_MODULE(veskal, m) {
+  m.doc() =
+      "VESKAL from Python: TE-11 conical horns and horns of revolution, their classic characteristics, "
+      "the aperture and mode-matching engines' figures, patterns, designs and feed efficiencies, computed by "
+      "the same code as the programs and keyed by the names of their CSV columns and options.";
+  m.attr("__version__") = VESKAL_VERSION;
+  const auto none = py::none();
+
+  py::class_<Horn>(m, "Horn", R"(A horn, completed as veskal completes it.
+
+A smooth conical horn from one of four descriptions (lengths in `unit`):
+aperture_diameter with slant_radius, or with cone_angle (degrees), or with
+waveguide_diameter and axial_length, or with waveguide_diameter and
+cone_length. Or a horn of revolution from a wall profile file (`profile`:
+z and radius a line, in `unit`, '#' comments), for the modal model.
+A missing, conflicting or impossible description raises ValueError with
+veskal's message.)")
+      .def(py::init(&make_horn), py::kw_only(), py::arg("aperture_diameter") = none,
+           py::arg("slant_radius") = none, py::arg("cone_angle") = none, py::arg("waveguide_diameter") = none,
+           py::arg("axial_length") = none, py::arg("cone_length") = none, py::arg("unit") = "in",
+           py::arg("profile") = none)
+      .def_property_readonly(
+          "aperture_diameter",
+          [](const Horn& h) { return length_of(h, &horn::Horn::aperture_diameter, false); },
+          "the aperture's inner diameter, in unit (None for a profile)")
+      .def_property_readonly(
+          "slant_radius", [](const Horn& h) { return length_of(h, &horn::Horn::slant_radius, false); },
+          "the cone's slant radius from its apex to the aperture rim, in unit")
+      .def_property_readonly(
+          "cone_angle", [](const Horn& h) { return length_of(h, &horn::Horn::cone_angle, false); },
+          "the cone's half-angle, degrees")
+      .def_property_readonly(
+          "waveguide_diameter",
+          [](const Horn& h) { return length_of(h, &horn::Horn::waveguide_diameter, true); },
+          "the feeding waveguide's inner diameter, in unit (None when not given)")
+      .def_property_readonly(
+          "axial_length", [](const Horn& h) { return length_of(h, &horn::Horn::axial_length, true); },
+          "the flare's length along the axis from the waveguide, in unit (None without a waveguide)")
+      .def_property_readonly(
+          "cone_length", [](const Horn& h) { return length_of(h, &horn::Horn::cone_length, true); },
+          "the flare's length along the wall from the waveguide, in unit (None without a waveguide)")
+      .def_property_readonly(
+          "unit", [](const Horn& h) { return h.options.unit; }, "the unit of the lengths: in, cm, mm or m")
+      .def_property_readonly(
+          "profile",
+          [](const Horn& h) {
+            return h.options.profile.empty() ? py::object(py::none()) : py::str(h.options.profile);
+          },
+          "the wall profile's file name (None for a cone)")
+      .def_property_readonly("description", &Horn::description, "what the programs' titles call the horn")
+      .def("__repr__", [](const Horn& h) { return "<veskal.Horn: " + h.description() + ">"; });
+
+  m.def("characteristics", &characteristics, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
+        py::arg("check") = false, py::arg("model") = none,
+        R"(The horn's characteristics at each frequency (GHz): a dict keyed by veskal-sweep's CSV columns.
+
+frequencies: a number, a list or a 1-D array of GHz (a float32 array is taken
+as it is; other numbers as their shortest digits would be typed). The classic
+columns are float32, bit for bit the values of veskal's report; the engine's
+(check=True) float64, rounded to nine significant digits as in the CSV; an
+empty cell is NaN (numbers) or '' (text). model: the engine checked,
+quadratic (the default), spherical or modal (adds engine_return_loss_db,
+engine_vswr and engine_peak_cross_polar_db; a profile's horn is always
+modal). At most 1,000,000 frequencies (10,000 with modal).)");
+
+  m.def(
+      "pattern", &pattern_arrays, py::arg("horn"), py::arg("frequency"), py::arg("angles"), py::kw_only(),
+      py::arg("model") = none, py::arg("phase_reference") = "aperture",
+      (std::string(
+           R"(The E- and H-plane far field at `angles` (degrees from the axis, -90 ... 90) at `frequency` (GHz).
+
+A dict keyed by veskal-pattern's CSV columns (float32: amplitudes and
+relative levels in dB, phases in degrees referred to the aperture centre or,
+with phase_reference='phase-centre', to the model's phase centres), with
+e_field and h_field as complex128 arrays from them. model: )") +
+       model_help + " (default classic).")
+          .c_str());
+
+  m.def("design", &designed_horn, py::kw_only(), py::arg("frequency"), py::arg("gain") = none,
+        py::arg("beamwidth_3db") = none, py::arg("beamwidth_10db") = none, py::arg("f_over_d") = none,
+        py::arg("half_angle") = none, py::arg("edge_taper") = none, py::arg("plane") = "mean",
+        py::arg("model") = "classic", py::arg("aperture_diameter") = none, py::arg("slant_radius") = none,
+        py::arg("waveguide_diameter") = none, py::arg("unit") = "in",
+        R"(The horn veskal-design finds: a Horn, lengths rounded as veskal reads them.
+
+One requirement at `frequency` (GHz): gain (dB), beamwidth_3db or
+beamwidth_10db (full width, degrees, in plane 'e', 'h' or 'mean'), or a
+prime-focus paraboloid by f_over_d or half_angle (degrees): the highest
+aperture efficiency, or with edge_taper (dB below the axis) that taper.
+Constraints in `unit`: aperture_diameter or slant_radius fixed (the shortest
+horn otherwise), waveguide_diameter for the shortest axial length. model:
+classic, quadratic or spherical. ValueError for a bad request,
+RuntimeError when no horn meets it.)");
+
+  m.def("feed", &feed_arrays, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
+        py::arg("f_over_d") = none, py::arg("half_angle") = none, py::arg("model") = none,
+        py::arg("phase_centre") = none, py::arg("reflector_diameter") = none,
+        (std::string(
+             R"(What the horn does to prime-focus paraboloids: a dict keyed by veskal-feed's CSV columns.
+
+For each frequency (GHz) one row per reflector asked (f_over_d, or
+half_angle in degrees: a number or a sequence) and one for the reflector of
+the highest aperture efficiency ('reflector' is 'given' or 'optimum'), the
+feed at its best phase centre. phase_centre (in the horn's unit behind the
+aperture) adds the phase efficiency there; reflector_diameter (in the horn's
+unit) the reflector's gain. Values float64, nine significant digits as in
+the CSV; NaN where there is none. model: )") +
+         model_help + " (default spherical).")
+            .c_str());
+
+  m.def("frequencies", &frequency_range, py::arg("start"), py::arg("stop"), py::arg("step"),
+        "The frequencies (GHz, float32) from start to stop by step, by veskal's report's row rule.");
+}
