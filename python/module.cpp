@@ -9,6 +9,7 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -44,8 +45,10 @@ constexpr std::size_t max_rows = 1000000;
 constexpr std::size_t max_modal_rows = 10000;
 constexpr std::size_t max_feed_frequencies = 1000, max_feed_reflectors = 10000, max_feed_rows = 100000;
 constexpr std::size_t max_angles = 1000000;
-// Rows computed between two looks for Ctrl-C.
+// Rows computed between two looks for Ctrl-C: at most this many, and no
+// longer than about this (an engine's row takes a millisecond or more).
 constexpr std::size_t batch_rows = 4096;
+constexpr std::chrono::milliseconds batch_time{50};
 
 const char* const model_help =
     "classic (the report's routines), quadratic or spherical (the aperture engine with that aperture phase), "
@@ -176,6 +179,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
                          const py::object& model_arg) {
   const std::string model = model_of(h, model_arg, {"quadratic", "spherical", "modal"}, "quadratic");
   if (!h.options.profile.empty()) check = true;  // a wall's figures are the engine's alone
+  cli::require(check || model_arg.is_none(), "--model requires --check");
   cli::FrequencyOptions fo;
   fo.list = float_values("--frequencies", frequencies);
   const cli::Frequencies list = cli::frequencies(fo, max_rows);
@@ -225,11 +229,13 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
     }
   } else {
     const auto phase = check ? cli::engine_phase(cli::model_from(model)) : std::nullopt;
-    for (std::size_t i = 0; i < list.list.size(); i += batch_rows) {
+    for (std::size_t i = 0; i < list.list.size();) {
       {
         py::gil_scoped_release free;
-        for (std::size_t j = i; j < std::min(list.list.size(), i + batch_rows); ++j)
-          take(sweep::compute_row(*h.cone, list.list[j], phase));
+        const auto end = std::chrono::steady_clock::now() + batch_time;
+        for (const std::size_t last = std::min(list.list.size(), i + batch_rows);
+             i < last && (i % 16 != 0 || std::chrono::steady_clock::now() < end); ++i)
+          take(sweep::compute_row(*h.cone, list.list[i], phase));
       }
       check_signals();
     }

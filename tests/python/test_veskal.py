@@ -185,7 +185,8 @@ def test_feed_is_the_programs():
 def program_message(program, args):
     done = run(program, args, check=False)
     assert done.returncode == 2, done.stderr
-    return done.stderr.strip().split(': ', 1)[1]
+    # CLI11's own checks point at --help, which a Python call has not.
+    return done.stderr.strip().split(': ', 1)[1].removesuffix(' (see --help)')
 
 
 @pytest.mark.parametrize('horn, args', [
@@ -214,6 +215,10 @@ def test_bad_frequencies_and_shapes():
         veskal.characteristics(h, 10, check=True, model='classic')
     with pytest.raises(ValueError, match='--waveguide-diameter: the modal model starts at the feeding waveguide'):
         veskal.characteristics(h, 10, check=True, model='modal')
+    with pytest.raises(ValueError) as raised:
+        veskal.characteristics(h, 10, model='spherical')
+    assert str(raised.value) == program_message(
+        'sweep', ['--aperture-diameter', '7.5', '--slant-radius', '15', '--frequencies', '10', '--model', 'spherical'])
     with pytest.raises(ValueError, match='--unit: must be in, cm, mm or m'):
         veskal.Horn(aperture_diameter=7.5, slant_radius=15, unit='ft')
     with pytest.raises(ValueError, match='angles: must lie within'):
@@ -252,7 +257,7 @@ def test_long_call_releases_the_gil_and_stops_at_ctrl_c():
     elapsed = time.monotonic() - started
     ticker.join()
     assert len(ticks) == 20  # another thread ran while the call computed
-    assert elapsed < 5.0  # stopped long before the million rows' end
+    assert elapsed < 2.0  # stopped within a batch, long before the million rows' end
 
 
 def test_example_script_runs(tmp_path):
