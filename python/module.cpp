@@ -129,10 +129,28 @@ py::array_t<T> array_of(const std::vector<T>& values) {
   return out;
 }
 
+// Text as a numpy str array, filled in place when it is ASCII (the usual
+// case: mostly empty cells), through Python's str otherwise.
 py::array text_array(const std::vector<std::string>& values) {
-  py::list list(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) list[i] = py::str(values[i]);
-  return py::module_::import("numpy").attr("array")(list, py::arg("dtype") = "U");
+  std::size_t width = 1;
+  bool ascii = true;
+  for (const std::string& v : values) {
+    width = std::max(width, v.size());
+    for (const char c : v) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  }
+  if (!ascii) {
+    py::list list(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) list[i] = py::str(values[i]);
+    return py::module_::import("numpy").attr("array")(list, py::arg("dtype") = "U");
+  }
+  // numpy's "U<width>": UCS-4 code points, padded with zeros.
+  py::array out(py::dtype("U" + std::to_string(width)),
+                std::vector<py::ssize_t>{static_cast<py::ssize_t>(values.size())});
+  auto* cells = static_cast<char32_t*>(out.mutable_data());
+  std::fill(cells, cells + values.size() * width, U'\0');
+  for (std::size_t i = 0; i < values.size(); ++i)
+    std::copy(values[i].begin(), values[i].end(), cells + i * width);
+  return out;
 }
 
 // ---- characteristics -----------------------------------------------------
