@@ -17,9 +17,9 @@
 #include "horn/characteristics.hpp"
 #include "modal/band.hpp"
 #include "numerics/checked_math.hpp"
-#include "tables/pattern_table.hpp"
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
+#include "tables/pattern_table.hpp"
 
 namespace pattern {
 namespace {

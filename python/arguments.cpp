@@ -90,7 +90,7 @@ std::string choice(const char* option, const py::handle& value, const std::vecto
   for (std::size_t i = 0; i < choices.size(); ++i)
     list += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
   if (py::isinstance<py::str>(value)) {
-    const auto text = value.cast<std::string>();
+    auto text = value.cast<std::string>();
     for (const auto& c : choices)
       if (c == text) return text;
   }

@@ -232,7 +232,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
     }
     const std::int32_t unit = cli::unit_code(h.options.unit);
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    const auto batch = static_cast<std::size_t>(16 * threads);
+    const std::size_t batch = 16 * std::size_t{threads};
     std::vector<float> some;
     some.reserve(batch);
     for (std::size_t i = 0; i < list.list.size(); i += batch) {

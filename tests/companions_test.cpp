@@ -13,11 +13,11 @@
 
 #include "aperture/limits.hpp"
 #include "cli/json.hpp"
-#include "solver/solver.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
 #include "plot/svg.hpp"
 #include "report/blocks.hpp"
+#include "solver/solver.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
 

@@ -11,8 +11,8 @@
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/angles.hpp"
-#include "tables/pattern_table.hpp"
 #include "pattern/render.hpp"
+#include "tables/pattern_table.hpp"
 
 namespace {
 
