@@ -111,13 +111,14 @@ Matrix solve(Matrix a, Matrix b) {
       if (b.cols() > 0) add_scaled(&b(i, 0), &b(k, 0), -factor, b.cols());
     }
   }
+  // Back substitution a row of b at a time (b_k -= a_ki b_i for i > k, in
+  // that order, then times 1 / a_kk): the same operations as an element at a
+  // time, over contiguous rows.
   for (std::size_t k = n; k-- > 0;) {
     const Complex inverse = 1.0 / a(k, k);
-    for (std::size_t j = 0; j < b.cols(); ++j) {
-      Complex sum = b(k, j);
-      for (std::size_t i = k + 1; i < n; ++i) sum -= times(a(k, i), b(i, j));
-      b(k, j) = sum * inverse;
-    }
+    if (b.cols() == 0) continue;
+    for (std::size_t i = k + 1; i < n; ++i) add_scaled(&b(k, 0), &b(i, 0), -a(k, i), b.cols());
+    for (std::size_t j = 0; j < b.cols(); ++j) b(k, j) *= inverse;
   }
   return b;
 }
