@@ -136,10 +136,24 @@ def test_modal_model_is_the_programs():
     profile = SOURCE / 'examples/horns/potter-x-band.profile'
     rows = table(run('pattern', ['--profile', str(profile), '--unit', 'mm', '--frequency', '10', '--to', '60',
                                  '--step', '5']).stdout)
-    got = veskal.pattern(veskal.Horn(profile=profile, unit='mm'), 10, np.arange(0, 61, 5.0))
+    potter = veskal.Horn(profile=profile, unit='mm')
+    assert potter.aperture_diameter is None and potter.profile == str(profile)
+    got = veskal.pattern(potter, 10, np.arange(0, 61, 5.0))
     assert 'cross_polar_45_relative_db' in got
     for name in rows[0]:
         same_float32(got[name], [r[name] for r in rows])
+    # A wall's sweep holds frequency, wavelength and the engine's columns.
+    rows = table(run('sweep', ['--profile', str(profile), '--unit', 'mm', '--frequencies', '9.5,10.5',
+                               '--format', 'csv']).stdout)
+    got = veskal.characteristics(potter, [9.5, 10.5])
+    assert list(got) == list(rows[0])
+    for name, values in got.items():
+        same_column(name, values, [r[name] for r in rows])
+    rows = table(run('feed', ['--profile', str(profile), '--unit', 'mm', '--frequencies', '10',
+                              '--half-angle', '50', '--format', 'csv']).stdout)
+    got = veskal.feed(potter, 10, half_angle=50)
+    for name, values in got.items():
+        same_column(name, values, [r[name] for r in rows])
 
 
 def test_design_is_the_programs():
