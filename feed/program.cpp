@@ -18,12 +18,9 @@
 #include "exchange/pattern_files.hpp"
 #include "feed/formats.hpp"
 #include "feed/render.hpp"
-#include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
-#include "horn/phase_centre.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
-#include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
 
 namespace feed {
