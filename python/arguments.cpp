@@ -8,6 +8,13 @@
 namespace python {
 namespace {
 
+// A double's shortest round-trip digits (Python's repr of the same float).
+std::string shortest_text(double v) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+  return {text, end};
+}
+
 // The text a number stands for: a Python str as it is, a float (or anything
 // numbers.Real) by its shortest round-trip digits, which are Python's repr.
 std::string text_of(const char* option, const py::handle& value) {
@@ -17,9 +24,7 @@ std::string text_of(const char* option, const py::handle& value) {
                           std::string(py::str(value.get_type().attr("__name__"))));
   const double v = PyFloat_AsDouble(value.ptr());
   if (v == -1.0 && PyErr_Occurred()) throw py::error_already_set();
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, v).ptr;
-  return {text, end};
+  return shortest_text(v);
 }
 
 template <class T, class Read>
@@ -41,9 +46,7 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
       const auto view = exact.template unchecked<1>();
       for (py::ssize_t i = 0; i < view.shape(0); ++i) {
         const float v = view(i);
-        if (!std::isfinite(v))
-          throw cli::UsageError(std::string(option) + ": must be finite, not " + cli::shortest(v));
-        out.push_back(v);
+        out.push_back(std::isfinite(v) ? v : cli::read_float(option, cli::shortest(v)));  // its refusal
       }
       return out;
     }
@@ -51,7 +54,13 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
   if (array.dtype().kind() == 'f' || array.dtype().kind() == 'i' || array.dtype().kind() == 'u') {
     const auto doubles = py::array_t<double, py::array::forcecast>::ensure(array);
     const auto view = doubles.template unchecked<1>();
-    for (py::ssize_t i = 0; i < view.shape(0); ++i) out.push_back(read(option, py::float_(view(i))));
+    for (py::ssize_t i = 0; i < view.shape(0); ++i) {
+      const std::string text = shortest_text(view(i));
+      if constexpr (std::is_same_v<T, float>)
+        out.push_back(cli::read_float(option, text));
+      else
+        out.push_back(cli::read_double(option, text));
+    }
     return out;
   }
   for (const py::handle item : values) out.push_back(read(option, item));
