@@ -124,14 +124,15 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   };
 
   // The work first: a junction from N1 to N2 modes keeps an N2 x N1 matrix
-  // and solves N2 x N2 against N1 right-hand sides after its N2 x N2 product.
+  // and an N1 x N1 reflection, and solves N2 x N2 against N1 right-hand
+  // sides after its N2 x N2 product (the cascade's count, the larger).
   const std::size_t n = sections.size();
   double kept = 0.0, operations = 0.0;
   for (std::size_t i = 1; i < n; ++i) {
     if (sections[i - 1].radius == sections[i].radius) continue;
     const double n1 = double(guide_of(sections[i - 1].radius).modes.size()),
                  n2 = double(guide_of(sections[i].radius).modes.size());
-    kept += n1 * n2;
+    kept += n1 * n2 + n1 * n1;
     operations += n2 * n2 * n2 + 2.0 * n2 * n2 * n1 + n1 * n1 * n2;
   }
   if (!(kept <= max_kept) || !(operations <= max_operations)) {
@@ -148,12 +149,20 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   const auto gamma = aperture_reflection(guide_of(sections.back().radius), k0, load);
   Matrix g(gamma.size(), gamma.size());
   for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
-  std::vector<Matrix> passed(n);  // at the junction before section i
+  // What passes the forward wave on at the junction before section i:
+  // directly (StepBack), or by the cascade's matrix.
+  std::vector<std::optional<StepBack>> steps(n);
+  std::vector<Matrix> passed(n);
   for (std::size_t i = n; i-- > 0;) {
     const auto p = phases(sections[i]);
     for (std::size_t r = 0; r < g.rows(); ++r)
       for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) *= p[r] * p[c];
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
+    steps[i] = step_back(guide_of(sections[i - 1].radius), guide_of(sections[i].radius), g, k0);
+    if (steps[i]) {
+      g = steps[i]->reflection;
+      continue;
+    }
     const Gsm& s = junction_of(sections[i - 1].radius, sections[i].radius);
     const Matrix loop = Matrix::identity(g.rows()) - s.s22 * g;
     passed[i] = solve(loop, s.s21);
@@ -169,7 +178,9 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   std::vector<Complex> a(wave.input.modes.size());
   a[0] = 1.0;
   for (std::size_t i = 0; i < n; ++i) {
-    if (passed[i].rows() > 0) {
+    if (steps[i]) {
+      a = steps[i]->pass(a);
+    } else if (passed[i].rows() > 0) {
       std::vector<Complex> next(passed[i].rows());
       for (std::size_t r = 0; r < passed[i].rows(); ++r)
         for (std::size_t c = 0; c < passed[i].cols(); ++c) next[r] += passed[i](r, c) * a[c];

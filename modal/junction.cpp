@@ -1,5 +1,6 @@
 #include "modal/junction.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -41,14 +42,23 @@ std::vector<bool> propagating(const Guide& g, double k0) {
 
 namespace {
 
-// Guide 1 the smaller, on the left.
-Gsm step_up(const Guide& small, const Guide& large, double k0) {
+// F = D2^-1 X^T D1 of a step from `small` to `large`.
+Matrix coupling_matrix(const Guide& small, const Guide& large, double k0) {
   const std::size_t m1 = small.modes.size(), m2 = large.modes.size();
   const auto d1 = root_impedance(small, k0), d2 = root_impedance(large, k0);
   const auto x = couplings(small.modes, small.radius, large.modes, large.radius);
-  Matrix f(m2, m1);  // F = D2^-1 X^T D1
-  for (std::size_t j = 0; j < m2; ++j)
-    for (std::size_t i = 0; i < m1; ++i) f(j, i) = x[i * m2 + j] * d1[i] / d2[j];
+  Matrix f(m2, m1);
+  for (std::size_t j = 0; j < m2; ++j) {
+    const Complex over = 1.0 / d2[j];
+    for (std::size_t i = 0; i < m1; ++i) f(j, i) = x[i * m2 + j] * d1[i] * over;
+  }
+  return f;
+}
+
+// Guide 1 the smaller, on the left.
+Gsm step_up(const Guide& small, const Guide& large, double k0) {
+  const std::size_t m1 = small.modes.size(), m2 = large.modes.size();
+  const Matrix f = coupling_matrix(small, large, k0);
   const Matrix ft = f.transpose();
   const Matrix ftf = ft * f;
   const Matrix plus = Matrix::identity(m1) + ftf;
@@ -80,6 +90,68 @@ Gsm junction(const Guide& left, const Guide& right, double k0) {
   if (left.radius < right.radius) return step_up(left, right, k0);
   Gsm s = step_up(right, left, k0);
   return {s.s22, s.s21, s.s12, s.s11};
+}
+
+std::optional<StepBack> step_back(const Guide& left, const Guide& right, const Matrix& g, double k0) {
+  if (left.radius == right.radius) throw std::invalid_argument("step_back: no step");
+  // Below this pivot ratio a solve may lose more than six digits: the
+  // scattering-matrix cascade is used instead.
+  constexpr double least_pivot_ratio = 1e-6;
+  double ratio = 1.0;
+  auto solved = [&](const Matrix& a, const Matrix& b) {
+    double r = 0.0;
+    try {
+      Matrix x = solve(a, b, &r);
+      ratio = std::min(ratio, r);
+      return x;
+    } catch (const std::domain_error&) {  // exactly singular
+      ratio = 0.0;
+      return Matrix(a.rows(), b.cols());
+    }
+  };
+  StepBack s;
+  if (left.radius < right.radius) {
+    // Up: forward f and returning r waves, r2 = G f2 beyond the step;
+    // f2 + r2 = F (f1 + r1) and f1 - r1 = F^T (f2 - r2) give f2 = X (f1 + r1)
+    // with X = (I + G)^-1 F, and f1 - r1 = F^T (I - G) X (f1 + r1), where
+    // (I - G) X = 2 X - F.
+    const Matrix f = coupling_matrix(left, right, k0);
+    const Matrix x = solved(Matrix::identity(f.rows()) + g, f);
+    Matrix w = x;
+    w *= 2.0;
+    const Matrix y = f.transpose() * (w - f);  // the step's input admittance
+    const Matrix i = Matrix::identity(y.rows());
+    s.reflection = solved(i + y, i - y);
+    s.through = x;
+    s.sign = 1.0;
+  } else {
+    // Down: f1 + r1 = F (f2 + r2), f2 - r2 = F^T (f1 - r1), so f2 = X (f1 - r1)
+    // with X = (I - G)^-1 F^T, and f1 + r1 = F (I + G) X (f1 - r1), where
+    // (I + G) X = 2 X - F^T.
+    const Matrix f = coupling_matrix(right, left, k0);
+    const Matrix ft = f.transpose();
+    const Matrix x = solved(Matrix::identity(ft.rows()) - g, ft);
+    Matrix w = x;
+    w *= 2.0;
+    const Matrix z = f * (w - ft);  // the step's input impedance
+    const Matrix i = Matrix::identity(z.rows());
+    s.reflection = solved(i + z, z - i);
+    s.through = x;
+    s.sign = -1.0;
+  }
+  if (!(ratio >= least_pivot_ratio)) return std::nullopt;
+  return s;
+}
+
+std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {
+  // v = f + sign G f, then X v.
+  std::vector<Complex> v = f;
+  for (std::size_t r = 0; r < reflection.rows(); ++r)
+    for (std::size_t c = 0; c < reflection.cols(); ++c) v[r] += sign * reflection(r, c) * f[c];
+  std::vector<Complex> out(through.rows());
+  for (std::size_t r = 0; r < through.rows(); ++r)
+    for (std::size_t c = 0; c < through.cols(); ++c) out[r] += through(r, c) * v[c];
+  return out;
 }
 
 Gsm section(const Guide& g, double length, double k0) {

@@ -33,6 +33,8 @@
 // Li, IEEE Trans. MTT 20(2), 1972).
 #pragma once
 
+#include <optional>
+
 #include <vector>
 
 #include "modal/matrix.hpp"
@@ -65,6 +67,27 @@ struct Gsm {
 };
 
 Gsm junction(const Guide& left, const Guide& right, double k0);
+
+// Back through a step without its scattering matrix: from the reflection G
+// seen toward the right in `right` (forward waves to returning ones), the
+// reflection seen toward the right in `left`, and what passes a forward
+// wave f in `left` on to the forward wave in `right`: through (f + sign
+// reflection f), that is f2 = X (f1 + r1) up a step and X (f1 - r1) down
+// one. With f + r and f - r the modal voltages and currents, the step's
+// relations above give the load's normalised admittance (I - G)(I + G)^-1
+// seen through F (a step up) or its impedance (a step down), and the
+// reflection from it: two solutions and two products of the guides' sizes,
+// against five products and three solutions for the scattering matrix and
+// its cascade, with the same result to rounding (tests). None when a
+// solution's pivots are too small for that (the load near a short or open
+// circuit in some mode combination): the cascade then serves.
+struct StepBack {
+  Matrix reflection, through;
+  double sign = 1.0;
+  // The forward wave in `right` at the step from the forward wave f in `left`.
+  std::vector<Complex> pass(const std::vector<Complex>& f) const;
+};
+std::optional<StepBack> step_back(const Guide& left, const Guide& right, const Matrix& g, double k0);
 // A length of uniform guide: S12 = S21 = diag(exp(-j beta length)).
 Gsm section(const Guide& g, double length, double k0);
 // a on the left, b on the right: the port 2 modes of a are b's port 1 modes.

@@ -1,6 +1,8 @@
 #include "modal/matrix.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace modal {
 
@@ -91,14 +93,22 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
 Matrix operator+(Matrix a, const Matrix& b) { return a += b; }
 Matrix operator-(Matrix a, const Matrix& b) { return a -= b; }
 
-Matrix solve(Matrix a, Matrix b) {
+Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
   const std::size_t n = a.rows();
   if (a.cols() != n || b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
+  // Sizes compared as squares (std::norm), without hypot's care for overflow:
+  // the entries are waves and couplings of order one.
+  double largest = 0.0, smallest_pivot = std::numeric_limits<double>::infinity();
+  if (pivot_ratio)
+    for (std::size_t i = 0; i < n; ++i)
+      for (std::size_t j = 0; j < n; ++j) largest = std::max(largest, std::norm(a(i, j)));
   for (std::size_t k = 0; k < n; ++k) {
     std::size_t pivot = k;
+    double size = std::norm(a(k, k));
     for (std::size_t i = k + 1; i < n; ++i)
-      if (std::abs(a(i, k)) > std::abs(a(pivot, k))) pivot = i;
-    if (!(std::abs(a(pivot, k)) > 0.0)) throw std::domain_error("solve: a singular matrix");
+      if (const double s = std::norm(a(i, k)); s > size) pivot = i, size = s;
+    if (!(size > 0.0)) throw std::domain_error("solve: a singular matrix");
+    smallest_pivot = std::min(smallest_pivot, size);
     if (pivot != k) {
       for (std::size_t j = 0; j < n; ++j) std::swap(a(k, j), a(pivot, j));
       for (std::size_t j = 0; j < b.cols(); ++j) std::swap(b(k, j), b(pivot, j));
@@ -120,6 +130,7 @@ Matrix solve(Matrix a, Matrix b) {
     for (std::size_t i = k + 1; i < n; ++i) add_scaled(&b(k, 0), &b(i, 0), -a(k, i), b.cols());
     for (std::size_t j = 0; j < b.cols(); ++j) b(k, j) *= inverse;
   }
+  if (pivot_ratio) *pivot_ratio = n == 0 ? 1.0 : std::sqrt(smallest_pivot / largest);
   return b;
 }
 

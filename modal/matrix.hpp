@@ -43,7 +43,9 @@ Matrix operator*(const Matrix& a, const Matrix& b);
 Matrix operator+(Matrix a, const Matrix& b);
 Matrix operator-(Matrix a, const Matrix& b);
 
-// X with A X = B; std::domain_error for a singular A.
-Matrix solve(Matrix a, Matrix b);
+// X with A X = B; std::domain_error for a singular A. `pivot_ratio`, when
+// given, receives the smallest pivot's size over the largest entry of A: a
+// cheap warning of an ill-conditioned A (rounding grows about as its inverse).
+Matrix solve(Matrix a, Matrix b, double* pivot_ratio = nullptr);
 
 }  // namespace modal

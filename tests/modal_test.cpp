@@ -193,6 +193,51 @@ TEST(ModalCascade, StraightGuideAndAssociativity) {
   EXPECT_LT(asymmetry(p), 1e-12);
 }
 
+// Back through a step directly (step_back) is the scattering matrix's
+// cascade to rounding, up and down, for loads with propagating and
+// evanescent parts; a load that shorts a mode combination (G = -I up a
+// step, +I down one) leaves the step to the cascade.
+TEST(ModalJunction, StepBackIsTheCascade) {
+  const double a = 0.01;
+  for (const double ratio : {1.05, 1.6, 3.0})
+    for (const double k0a : {2.5, 6.0, 11.0}) {
+      const double k0 = k0a / a;
+      const Guide small = modal::guide(a, 25.0 / a), large = modal::guide(ratio * a, 25.0 / a);
+      for (const bool up : {true, false}) {
+        const Guide& left = up ? small : large;
+        const Guide& right = up ? large : small;
+        // A load: a further step and a section beyond `right`.
+        const Guide beyond = modal::guide(1.3 * right.radius, 25.0 / a);
+        const Gsm rest = modal::cascade(modal::section(right, 0.003, k0), modal::junction(right, beyond, k0));
+        const Matrix& g = rest.s11;
+        const auto back = modal::step_back(left, right, g, k0);
+        ASSERT_TRUE(back.has_value()) << ratio << " " << k0a;
+        const Gsm s = modal::junction(left, right, k0);
+        const Matrix loop = Matrix::identity(g.rows()) - s.s22 * g;
+        const Matrix passed = modal::solve(loop, s.s21);
+        const Matrix reflection = s.s11 + s.s12 * (g * passed);
+        double worst = 0.0;
+        for (std::size_t i = 0; i < reflection.rows(); ++i)
+          for (std::size_t j = 0; j < reflection.cols(); ++j)
+            worst = std::max(worst, std::abs(reflection(i, j) - back->reflection(i, j)));
+        std::vector<Complex> f(left.modes.size());
+        f[0] = 1.0;
+        if (f.size() > 2) f[2] = Complex(0.3, -0.2);
+        const auto wave = back->pass(f);
+        for (std::size_t i = 0; i < passed.rows(); ++i) {
+          Complex expected = 0.0;
+          for (std::size_t j = 0; j < f.size(); ++j) expected += passed(i, j) * f[j];
+          worst = std::max(worst, std::abs(expected - wave[i]));
+        }
+        EXPECT_LT(worst, 1e-10) << ratio << " " << k0a << " " << up;
+      }
+      Matrix short_circuit = Matrix::identity(large.modes.size());
+      short_circuit *= -1.0;
+      EXPECT_FALSE(modal::step_back(small, large, short_circuit, k0).has_value());
+      EXPECT_FALSE(modal::step_back(large, small, Matrix::identity(small.modes.size()), k0).has_value());
+    }
+}
+
 }  // namespace
 
 namespace {
