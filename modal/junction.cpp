@@ -144,13 +144,20 @@ std::optional<StepBack> step_back(const Guide& left, const Guide& right, const M
 }
 
 std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {
-  // v = f + sign G f, then X v.
+  // v = f + sign G f, then X v (products of finite numbers, written out:
+  // std::complex's would check each for infinite parts).
+  auto times = [](const Complex& a, const Complex& b) {
+    return Complex(a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real());
+  };
   std::vector<Complex> v = f;
-  for (std::size_t r = 0; r < reflection.rows(); ++r)
-    for (std::size_t c = 0; c < reflection.cols(); ++c) v[r] += sign * reflection(r, c) * f[c];
+  for (std::size_t r = 0; r < reflection.rows(); ++r) {
+    Complex sum = 0.0;
+    for (std::size_t c = 0; c < reflection.cols(); ++c) sum += times(reflection(r, c), f[c]);
+    v[r] += sign * sum;
+  }
   std::vector<Complex> out(through.rows());
   for (std::size_t r = 0; r < through.rows(); ++r)
-    for (std::size_t c = 0; c < through.cols(); ++c) out[r] += through(r, c) * v[c];
+    for (std::size_t c = 0; c < through.cols(); ++c) out[r] += times(through(r, c), v[c]);
   return out;
 }
 

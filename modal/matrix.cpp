@@ -115,7 +115,7 @@ Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
     }
     const Complex inverse = 1.0 / a(k, k);
     for (std::size_t i = k + 1; i < n; ++i) {
-      const Complex factor = a(i, k) * inverse;
+      const Complex factor = times(a(i, k), inverse);
       if (factor == 0.0) continue;
       if (k + 1 < n) add_scaled(&a(i, k + 1), &a(k, k + 1), -factor, n - k - 1);
       if (b.cols() > 0) add_scaled(&b(i, 0), &b(k, 0), -factor, b.cols());
@@ -128,7 +128,7 @@ Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
     const Complex inverse = 1.0 / a(k, k);
     if (b.cols() == 0) continue;
     for (std::size_t i = k + 1; i < n; ++i) add_scaled(&b(k, 0), &b(i, 0), -a(k, i), b.cols());
-    for (std::size_t j = 0; j < b.cols(); ++j) b(k, j) *= inverse;
+    for (std::size_t j = 0; j < b.cols(); ++j) b(k, j) = times(b(k, j), inverse);
   }
   if (pivot_ratio) *pivot_ratio = n == 0 ? 1.0 : std::sqrt(smallest_pivot / largest);
   return b;
