@@ -1,6 +1,9 @@
 #include "modal/horn.hpp"
 
 #include <cmath>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <cstdio>
 #include <map>
 #include <numbers>
@@ -99,8 +102,26 @@ std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, Apert
   return gamma;
 }
 
+namespace {
+
+// glibc gives the top of its heap back to the system whenever more than
+// 128 kB of it lies free. A wave frees all its matrices (megabytes) when it
+// is done, and the next frequency's faulted them in again page by page:
+// a third of a band's time in the kernel. The freed heap is kept up to a
+// bound above the engine's own (max_kept complex numbers, 64 MB).
+bool keep_freed_heap() {
+#if defined(__GLIBC__)
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+  return true;
+}
+
+}  // namespace
+
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
                      ApertureLoad load) {
+  static const bool heap_kept = keep_freed_heap();
+  (void)heap_kept;
   if (sections.empty()) throw std::invalid_argument("a horn needs at least one section");
   std::map<double, Guide> guides;
   auto guide_of = [&](double radius) -> const Guide& {
