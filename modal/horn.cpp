@@ -107,8 +107,8 @@ namespace {
 // glibc gives the top of its heap back to the system whenever more than
 // 128 kB of it lies free. A wave frees all its matrices (megabytes) when it
 // is done, and the next frequency's faulted them in again page by page:
-// a third of a band's time in the kernel. The freed heap is kept up to a
-// bound above the engine's own (max_kept complex numbers, 64 MB).
+// a third of a band's time in the kernel. The freed heap is kept up to the
+// engine's own bound (max_kept complex numbers, 128 MB).
 bool keep_freed_heap() {
 #if defined(__GLIBC__)
   mallopt(M_TRIM_THRESHOLD, 128 << 20);

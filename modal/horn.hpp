@@ -109,7 +109,7 @@ std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, Apert
 // the multiply-adds of the junctions' solves are counted before any is
 // built; std::length_error beyond max_kept or max_operations (a few hundred
 // megabytes, some seconds), so that no frequency of any profile hangs.
-inline constexpr double max_kept = 4e6;
+inline constexpr double max_kept = 8e6;
 inline constexpr double max_operations = 2e9;
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
                      ApertureLoad load = ApertureLoad::matched);
