@@ -1,15 +1,15 @@
 #include "modal/horn.hpp"
 
 #include <cmath>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <cstdio>
 #include <map>
 #include <numbers>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#if defined(__GLIBC__)
+#include <malloc.h>  // mallopt
+#endif
 
 #include "numerics/fields.hpp"
 

@@ -34,7 +34,6 @@
 #pragma once
 
 #include <optional>
-
 #include <vector>
 
 #include "modal/matrix.hpp"
