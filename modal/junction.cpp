@@ -144,11 +144,7 @@ std::optional<StepBack> step_back(const Guide& left, const Guide& right, const M
 }
 
 std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {
-  // v = f + sign G f, then X v (products of finite numbers, written out:
-  // std::complex's would check each for infinite parts).
-  auto times = [](const Complex& a, const Complex& b) {
-    return Complex(a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real());
-  };
+  // v = f + sign G f, then X v.
   std::vector<Complex> v = f;
   for (std::size_t r = 0; r < reflection.rows(); ++r) {
     Complex sum = 0.0;

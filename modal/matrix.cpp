@@ -58,12 +58,6 @@ Matrix Matrix::scale_cols(const std::vector<Complex>& d) const {
 
 namespace {
 
-// a b for finite values: GCC calls __muldc3 for std::complex's product (to
-// recover infinite parts, C99 Annex G), ten times slower in these loops.
-inline Complex times(const Complex& a, const Complex& b) {
-  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
-}
-
 // y += s x over n numbers: the inner loop of the products and of the
 // elimination, nearly all of a horn's time. Built twice on x86-64 with GCC,
 // for AVX2 and for the baseline, the processor choosing at load time (the
