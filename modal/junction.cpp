@@ -94,8 +94,47 @@ Gsm junction(const Guide& left, const Guide& right, double k0) {
 
 std::optional<StepBack> step_back(const Guide& left, const Guide& right, const Matrix& g, double k0) {
   if (left.radius == right.radius) throw std::invalid_argument("step_back: no step");
-  // Below this pivot ratio a solve may lose more than six digits: the
-  // scattering-matrix cascade is used instead.
+  // Up a step (sign +1): forward f and returning r waves, r2 = G f2 beyond
+  // it; f2 + r2 = F (f1 + r1) and f1 - r1 = F^T (f2 - r2) give f2 = X (f1 +
+  // r1) with X = (I + G)^-1 F, and f1 - r1 = Y (f1 + r1) with the step's
+  // input admittance Y = F^T (I - G) X = F^T (2 X - F); so r1 = (I + Y)^-1
+  // (I - Y) f1 = (2 (I + Y)^-1 - I) f1. Down a step (sign -1): f1 + r1 = F
+  // (f2 + r2) and f2 - r2 = F^T (f1 - r1) give f2 = X (f1 - r1) with X =
+  // (I - G)^-1 F^T, the input impedance Z = F (2 X - F^T) and r1 = (I +
+  // Z)^-1 (Z - I) f1 = (I - 2 (I + Z)^-1) f1. F maps the smaller guide's
+  // modes onto the larger's.
+  const bool up = left.radius < right.radius;
+  const double sign = up ? 1.0 : -1.0;
+  const Matrix f = up ? coupling_matrix(left, right, k0) : coupling_matrix(right, left, k0);
+  const Matrix ft = f.transpose();
+  const Matrix& into = up ? f : ft;  // X's right-hand side
+  Matrix load = g;                   // I + sign G
+  load *= sign;
+  for (std::size_t m = 0; m < load.rows(); ++m) load(m, m) += 1.0;
+  auto admittance = [&](const Matrix& x) {  // Y up, Z down
+    Matrix w = x;
+    w *= 2.0;
+    w -= into;
+    return up ? symmetric_product(ft, w) : symmetric_product(f, w);
+  };
+  auto reflection = [&](Matrix inverse) {  // sign (2 (I + Y)^-1 - I)
+    inverse *= 2.0 * sign;
+    for (std::size_t m = 0; m < inverse.rows(); ++m) inverse(m, m) -= sign;
+    return inverse;
+  };
+
+  // G, and with it every matrix here, is symmetric (a reciprocal load in
+  // power-normalised waves): half the work, where the factorisation
+  // without pivoting holds.
+  if (auto x = solve_symmetric(load, into)) {
+    const Matrix y = admittance(*x);
+    if (auto inverse = inverse_symmetric(Matrix::identity(y.rows()) + y))
+      return StepBack{reflection(std::move(*inverse)), std::move(*x), sign};
+  }
+
+  // Otherwise LU with partial pivoting; below this pivot ratio a solve may
+  // lose more than six digits, and the scattering-matrix cascade is used
+  // instead.
   constexpr double least_pivot_ratio = 1e-6;
   double ratio = 1.0;
   auto solved = [&](const Matrix& a, const Matrix& b) {
@@ -109,38 +148,12 @@ std::optional<StepBack> step_back(const Guide& left, const Guide& right, const M
       return Matrix(a.rows(), b.cols());
     }
   };
-  StepBack s;
-  if (left.radius < right.radius) {
-    // Up: forward f and returning r waves, r2 = G f2 beyond the step;
-    // f2 + r2 = F (f1 + r1) and f1 - r1 = F^T (f2 - r2) give f2 = X (f1 + r1)
-    // with X = (I + G)^-1 F, and f1 - r1 = F^T (I - G) X (f1 + r1), where
-    // (I - G) X = 2 X - F.
-    const Matrix f = coupling_matrix(left, right, k0);
-    const Matrix x = solved(Matrix::identity(f.rows()) + g, f);
-    Matrix w = x;
-    w *= 2.0;
-    const Matrix y = f.transpose() * (w - f);  // the step's input admittance
-    const Matrix i = Matrix::identity(y.rows());
-    s.reflection = solved(i + y, i - y);
-    s.through = x;
-    s.sign = 1.0;
-  } else {
-    // Down: f1 + r1 = F (f2 + r2), f2 - r2 = F^T (f1 - r1), so f2 = X (f1 - r1)
-    // with X = (I - G)^-1 F^T, and f1 + r1 = F (I + G) X (f1 - r1), where
-    // (I + G) X = 2 X - F^T.
-    const Matrix f = coupling_matrix(right, left, k0);
-    const Matrix ft = f.transpose();
-    const Matrix x = solved(Matrix::identity(ft.rows()) - g, ft);
-    Matrix w = x;
-    w *= 2.0;
-    const Matrix z = f * (w - ft);  // the step's input impedance
-    const Matrix i = Matrix::identity(z.rows());
-    s.reflection = solved(i + z, z - i);
-    s.through = x;
-    s.sign = -1.0;
-  }
+  Matrix x = solved(load, into);
+  const Matrix y = admittance(x);
+  const Matrix i = Matrix::identity(y.rows());
+  Matrix inverse = solved(i + y, i);
   if (!(ratio >= least_pivot_ratio)) return std::nullopt;
-  return s;
+  return StepBack{reflection(std::move(inverse)), std::move(x), sign};
 }
 
 std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {

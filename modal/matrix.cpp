@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace modal {
 
@@ -38,6 +39,11 @@ Matrix& Matrix::operator-=(const Matrix& b) {
 }
 
 Matrix& Matrix::operator*=(Complex s) {
+  for (Complex& v : data_) v = times(v, s);
+  return *this;
+}
+
+Matrix& Matrix::operator*=(double s) {
   for (Complex& v : data_) v *= s;
   return *this;
 }
@@ -63,11 +69,56 @@ namespace {
 // for AVX2 and for the baseline, the processor choosing at load time (the
 // same arithmetic, in wider registers).
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
+#define VESKAL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define VESKAL_WIDE_CLONES
 #endif
+VESKAL_WIDE_CLONES
 void add_scaled(Complex* __restrict y, const Complex* __restrict x, Complex s, std::size_t n) {
   for (std::size_t j = 0; j < n; ++j) y[j] += times(s, x[j]);
 }
+// y += s0 x0 + s1 x1 + s2 x2 + s3 x3, added in that order (the rounding of
+// four add_scaled), with y loaded and stored once instead of four times.
+VESKAL_WIDE_CLONES
+void add_scaled_4(Complex* __restrict y, const Complex* const* __restrict x, const Complex* __restrict s,
+                  std::size_t n) {
+  const Complex *x0 = x[0], *x1 = x[1], *x2 = x[2], *x3 = x[3];
+  for (std::size_t j = 0; j < n; ++j) {
+    Complex t = y[j];
+    t += times(s[0], x0[j]);
+    t += times(s[1], x1[j]);
+    t += times(s[2], x2[j]);
+    t += times(s[3], x3[j]);
+    y[j] = t;
+  }
+}
+#undef VESKAL_WIDE_CLONES
+
+// A row's sum y += s_k x_k, the terms added in the order given (zero ones
+// passed over), four at a time. `finish` adds what is left.
+class RowSum {
+ public:
+  RowSum(Complex* y, std::size_t n) : y_(y), n_(n) {}
+  void add(const Complex* x, Complex s) {
+    if (s == 0.0 || n_ == 0) return;
+    x_[count_] = x;
+    s_[count_] = s;
+    if (++count_ == 4) {
+      add_scaled_4(y_, x_, s_, n_);
+      count_ = 0;
+    }
+  }
+  void finish() {
+    for (std::size_t k = 0; k < count_; ++k) add_scaled(y_, x_[k], s_[k], n_);
+    count_ = 0;
+  }
+
+ private:
+  Complex* y_;
+  std::size_t n_, count_ = 0;
+  const Complex* x_[4];
+  Complex s_[4];
+};
 
 }  // namespace
 
@@ -75,12 +126,11 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
   if (a.cols() != b.rows()) throw std::invalid_argument("matrix sizes do not chain");
   Matrix c(a.rows(), b.cols());
   if (b.cols() == 0) return c;
-  for (std::size_t i = 0; i < a.rows(); ++i)
-    for (std::size_t k = 0; k < a.cols(); ++k) {
-      const Complex aik = a(i, k);
-      if (aik == 0.0) continue;
-      add_scaled(&c(i, 0), &b(k, 0), aik, b.cols());
-    }
+  for (std::size_t i = 0; i < a.rows(); ++i) {
+    RowSum sum(&c(i, 0), b.cols());
+    for (std::size_t k = 0; k < a.cols(); ++k) sum.add(&b(k, 0), a(i, k));
+    sum.finish();
+  }
   return c;
 }
 
@@ -121,11 +171,112 @@ Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
   for (std::size_t k = n; k-- > 0;) {
     const Complex inverse = 1.0 / a(k, k);
     if (b.cols() == 0) continue;
-    for (std::size_t i = k + 1; i < n; ++i) add_scaled(&b(k, 0), &b(i, 0), -a(k, i), b.cols());
+    RowSum sum(&b(k, 0), b.cols());
+    for (std::size_t i = k + 1; i < n; ++i) sum.add(&b(i, 0), -a(k, i));
+    sum.finish();
     for (std::size_t j = 0; j < b.cols(); ++j) b(k, j) = times(b(k, j), inverse);
   }
   if (pivot_ratio) *pivot_ratio = n == 0 ? 1.0 : std::sqrt(smallest_pivot / largest);
   return b;
+}
+
+namespace {
+
+// In place: the upper triangle of `a` becomes U = D L^T (u_kk = d_k, u_ki =
+// d_k l_ik), a row at a time: row i less l_ik times each row k above it,
+// in the order of k (the right-looking elimination's operations, row by
+// row). False when it is not to be trusted (see solve_symmetric).
+bool factor_symmetric(Matrix& a) {
+  constexpr double least_pivot = 1e-6, most_growth = 1e4;  // of the largest entry
+  const std::size_t n = a.rows();
+  if (a.cols() != n) throw std::invalid_argument("a symmetric matrix must be square");
+  double largest = 0.0;
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i; j < n; ++j) largest = std::max(largest, std::norm(a(i, j)));
+  double largest_l = 0.0, largest_u = 0.0;
+  std::vector<Complex> inverse(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    RowSum sum(&a(i, i), n - i);
+    for (std::size_t k = 0; k < i; ++k) {
+      const Complex l = times(a(k, i), inverse[k]);
+      largest_l = std::max(largest_l, std::norm(l));
+      sum.add(&a(k, i), -l);
+    }
+    sum.finish();
+    const Complex d = a(i, i);
+    if (!(std::norm(d) >= least_pivot * least_pivot * largest)) return false;
+    for (std::size_t j = i; j < n; ++j) largest_u = std::max(largest_u, std::norm(a(i, j)));
+    inverse[i] = 1.0 / d;
+  }
+  return largest_l * largest_u <= most_growth * most_growth * largest;
+}
+
+}  // namespace
+
+std::optional<Matrix> solve_symmetric(Matrix a, Matrix b) {
+  const std::size_t n = a.rows();
+  if (b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
+  if (!factor_symmetric(a)) return std::nullopt;
+  const std::size_t m = b.cols();
+  if (m == 0) return b;
+  // L z = b (z_i = b_i - sum_{k<i} l_ik z_k), then U x = z (x_k = (z_k -
+  // sum_{i>k} u_ki x_i) / d_k).
+  std::vector<Complex> inverses(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    RowSum sum(&b(i, 0), m);
+    for (std::size_t k = 0; k < i; ++k) sum.add(&b(k, 0), -times(a(k, i), inverses[k]));
+    sum.finish();
+    inverses[i] = 1.0 / a(i, i);
+  }
+  for (std::size_t k = n; k-- > 0;) {
+    RowSum sum(&b(k, 0), m);
+    for (std::size_t i = k + 1; i < n; ++i) sum.add(&b(i, 0), -a(k, i));
+    sum.finish();
+    const Complex inverse = inverses[k];
+    for (std::size_t j = 0; j < m; ++j) b(k, j) = times(b(k, j), inverse);
+  }
+  return b;
+}
+
+std::optional<Matrix> inverse_symmetric(Matrix a) {
+  const std::size_t n = a.rows();
+  if (!factor_symmetric(a)) return std::nullopt;
+  // From the last row up, with l the multipliers of column k below it and S
+  // the inverse of the trailing block, already known: the row beyond the
+  // diagonal is -l^T S, and the diagonal 1 / d_k - l^T x (Golub and Van Loan,
+  // sec. 4.1, by bordering).
+  Matrix x(n, n);
+  std::vector<Complex> l(n);
+  for (std::size_t k = n; k-- > 0;) {
+    const Complex inverse = 1.0 / a(k, k);
+    RowSum sum(&x(k, k + 1), n - k - 1);
+    for (std::size_t i = k + 1; i < n; ++i) {
+      l[i] = times(a(k, i), inverse);
+      sum.add(&x(i, k + 1), -l[i]);
+    }
+    sum.finish();
+    Complex diagonal = inverse;
+    for (std::size_t i = k + 1; i < n; ++i) {
+      diagonal -= times(l[i], x(k, i));
+      x(i, k) = x(k, i);
+    }
+    x(k, k) = diagonal;
+  }
+  return x;
+}
+
+Matrix symmetric_product(const Matrix& a, const Matrix& b) {
+  if (a.cols() != b.rows() || a.rows() != b.cols())
+    throw std::invalid_argument("a symmetric product must be square");
+  const std::size_t n = a.rows();
+  Matrix c(n, n);
+  for (std::size_t i = 0; i < n; ++i) {
+    RowSum sum(&c(i, i), n - i);
+    for (std::size_t k = 0; k < a.cols(); ++k) sum.add(&b(k, i), a(i, k));
+    sum.finish();
+    for (std::size_t j = i + 1; j < n; ++j) c(j, i) = c(i, j);
+  }
+  return c;
 }
 
 }  // namespace modal

@@ -19,10 +19,23 @@ constexpr int most_roots = max_modes;  // of each kind, more than any mode list 
 // to long double, several times slower, for no digit the engine keeps).
 using Double = boost::math::policies::policy<boost::math::policies::promote_double<false>>;
 double j1(double x) { return boost::math::cyl_bessel_j(1, x, Double()); }
-double j1_prime(double x) { return boost::math::cyl_bessel_j_prime(1, x, Double()); }
+// J1' = J0 - J1 / x (DLMF 10.6.2), 1/2 at 0: two of Boost's rational
+// approximations, where its own derivative adds J2 by recurrence.
+double j1_prime(double x) { return x == 0.0 ? 0.5 : boost::math::cyl_bessel_j(0, x, Double()) - j1(x) / x; }
 
+// The power norm of a mode (TE: (pi / 2) (x^2 - 1) J1(x)^2 at x = j'_1n; TM:
+// (pi / 2) x^2 J1'(x)^2 at x = j_1n; Marcuvitz, 2.3): 1 / sqrt of it.
+double norm_at(Kind kind, double x) {
+  const double power = kind == Kind::te ? pi / 2.0 * (x * x - 1.0) * std::pow(j1(x), 2)
+                                        : pi / 2.0 * x * x * std::pow(j1_prime(x), 2);
+  return 1.0 / std::sqrt(power);
+}
+
+// The roots, and what the couplings ask of a mode at its own root (its norm,
+// J1 and J1' there), for every mode an engine's list may hold.
 struct Roots {
   std::vector<double> te, tm;
+  std::vector<double> te_norm, tm_norm, te_j1, te_j1_prime, tm_j1, tm_j1_prime;
   Roots() {
     tm.reserve(most_roots);
     te.reserve(most_roots);
@@ -36,6 +49,16 @@ struct Roots {
       const auto r = boost::math::tools::toms748_solve(
           j1_prime, lo, hi, boost::math::tools::eps_tolerance<double>(52), iterations);
       te.push_back((r.first + r.second) / 2.0);
+    }
+    for (const double x : te) {
+      te_norm.push_back(norm_at(Kind::te, x));
+      te_j1.push_back(j1(x));
+      te_j1_prime.push_back(j1_prime(x));
+    }
+    for (const double x : tm) {
+      tm_norm.push_back(norm_at(Kind::tm, x));
+      tm_j1.push_back(j1(x));
+      tm_j1_prime.push_back(j1_prime(x));
     }
   }
 };
@@ -83,10 +106,8 @@ std::vector<Mode> modes_below(double largest_root) {
 // TE: pi int (J1^2 / rho^2 + k^2 J1'^2) rho drho = (pi / 2) (x^2 - 1) J1(x)^2
 // at x = j'_1n; TM: (pi / 2) x^2 J1'(x)^2 at x = j_1n (Marcuvitz, 2.3).
 double norm(const Mode& m, double /*radius*/) {
-  const double x = m.root;
-  const double power = m.kind == Kind::te ? pi / 2.0 * (x * x - 1.0) * std::pow(j1(x), 2)
-                                          : pi / 2.0 * x * x * std::pow(j1_prime(x), 2);
-  return 1.0 / std::sqrt(power);
+  const auto at = static_cast<std::size_t>(m.index - 1);
+  return m.kind == Kind::te ? roots().te_norm.at(at) : roots().tm_norm.at(at);
 }
 
 Radial field(const Mode& m, double radius, double rho) {
@@ -133,7 +154,9 @@ std::vector<double> couplings(const std::vector<Mode>& small, double a, const st
   for (std::size_t i = 0; i < m1; ++i) {
     const Mode& s = small[i];
     const double ka = s.root / a, na = norm(s, a);
-    const double j_a = j1(s.root), jp_a = j1_prime(s.root);  // at k_a a = root
+    const auto at = static_cast<std::size_t>(s.index - 1);  // J1 and J1' at k_a a, its root
+    const double j_a = s.kind == Kind::te ? roots().te_j1.at(at) : roots().tm_j1.at(at);
+    const double jp_a = s.kind == Kind::te ? roots().te_j1_prime.at(at) : roots().tm_j1_prime.at(at);
     for (std::size_t j = 0; j < m2; ++j) {
       const Mode& l = large[j];
       double v = 0.0;
