@@ -108,10 +108,14 @@ namespace {
 // 128 kB of it lies free. A wave frees all its matrices (megabytes) when it
 // is done, and the next frequency's faulted them in again page by page:
 // a third of a band's time in the kernel. The freed heap is kept up to the
-// engine's own bound (max_kept complex numbers, 128 MB).
+// engine's own bound (max_kept complex numbers, 128 MB). Setting that ends
+// glibc's own adjustment of the size above which a block is mapped on its
+// own (and unmapped when freed, to be faulted in afresh: 128 kB, a matrix
+// of 90 modes); that size is set to 32 MB, above any one matrix.
 bool keep_freed_heap() {
 #if defined(__GLIBC__)
   mallopt(M_TRIM_THRESHOLD, 128 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
 #endif
   return true;
 }
@@ -177,7 +181,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   for (std::size_t i = n; i-- > 0;) {
     const auto p = phases(sections[i]);
     for (std::size_t r = 0; r < g.rows(); ++r)
-      for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) *= p[r] * p[c];
+      for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) = times(g(r, c), times(p[r], p[c]));
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
     steps[i] = step_back(guide_of(sections[i - 1].radius), guide_of(sections[i].radius), g, k0);
     if (steps[i]) {
@@ -208,7 +212,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
       a = std::move(next);
     }
     const auto p = phases(sections[i]);
-    for (std::size_t r = 0; r < a.size(); ++r) a[r] *= p[r];
+    for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], p[r]);
   }
   wave.aperture = guide_of(sections.back().radius);
   wave.forward = std::move(a);

@@ -50,7 +50,7 @@ Matrix coupling_matrix(const Guide& small, const Guide& large, double k0) {
   Matrix f(m2, m1);
   for (std::size_t j = 0; j < m2; ++j) {
     const Complex over = 1.0 / d2[j];
-    for (std::size_t i = 0; i < m1; ++i) f(j, i) = x[i * m2 + j] * d1[i] * over;
+    for (std::size_t i = 0; i < m1; ++i) f(j, i) = times(x[i * m2 + j] * d1[i], over);
   }
   return f;
 }

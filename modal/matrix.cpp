@@ -183,10 +183,11 @@ Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
 namespace {
 
 // In place: the upper triangle of `a` becomes U = D L^T (u_kk = d_k, u_ki =
-// d_k l_ik), a row at a time: row i less l_ik times each row k above it,
-// in the order of k (the right-looking elimination's operations, row by
-// row). False when it is not to be trusted (see solve_symmetric).
-bool factor_symmetric(Matrix& a) {
+// d_k l_ik) and the lower one L's multipliers l_ik, a row at a time: row i
+// less l_ik times each row k above it, in the order of k (the right-looking
+// elimination's operations, row by row). `inverse` receives 1 / d_k. False
+// when it is not to be trusted (see solve_symmetric).
+bool factor_symmetric(Matrix& a, std::vector<Complex>& inverse) {
   constexpr double least_pivot = 1e-6, most_growth = 1e4;  // of the largest entry
   const std::size_t n = a.rows();
   if (a.cols() != n) throw std::invalid_argument("a symmetric matrix must be square");
@@ -194,12 +195,13 @@ bool factor_symmetric(Matrix& a) {
   for (std::size_t i = 0; i < n; ++i)
     for (std::size_t j = i; j < n; ++j) largest = std::max(largest, std::norm(a(i, j)));
   double largest_l = 0.0, largest_u = 0.0;
-  std::vector<Complex> inverse(n);
+  inverse.assign(n, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
     RowSum sum(&a(i, i), n - i);
     for (std::size_t k = 0; k < i; ++k) {
       const Complex l = times(a(k, i), inverse[k]);
       largest_l = std::max(largest_l, std::norm(l));
+      a(i, k) = l;
       sum.add(&a(k, i), -l);
     }
     sum.finish();
@@ -216,52 +218,53 @@ bool factor_symmetric(Matrix& a) {
 std::optional<Matrix> solve_symmetric(Matrix a, Matrix b) {
   const std::size_t n = a.rows();
   if (b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
-  if (!factor_symmetric(a)) return std::nullopt;
-  const std::size_t m = b.cols();
-  if (m == 0) return b;
+  std::vector<Complex> inverses;
+  if (!factor_symmetric(a, inverses)) return std::nullopt;
   // L z = b (z_i = b_i - sum_{k<i} l_ik z_k), then U x = z (x_k = (z_k -
-  // sum_{i>k} u_ki x_i) / d_k).
-  std::vector<Complex> inverses(n);
+  // sum_{i>k} u_ki x_i) / d_k), whole rows of b at a time.
+  const std::size_t m = b.cols();
   for (std::size_t i = 0; i < n; ++i) {
     RowSum sum(&b(i, 0), m);
-    for (std::size_t k = 0; k < i; ++k) sum.add(&b(k, 0), -times(a(k, i), inverses[k]));
+    for (std::size_t k = 0; k < i; ++k) sum.add(&b(k, 0), -a(i, k));
     sum.finish();
-    inverses[i] = 1.0 / a(i, i);
   }
   for (std::size_t k = n; k-- > 0;) {
     RowSum sum(&b(k, 0), m);
     for (std::size_t i = k + 1; i < n; ++i) sum.add(&b(i, 0), -a(k, i));
     sum.finish();
-    const Complex inverse = inverses[k];
-    for (std::size_t j = 0; j < m; ++j) b(k, j) = times(b(k, j), inverse);
+    for (std::size_t j = 0; j < m; ++j) b(k, j) = times(b(k, j), inverses[k]);
   }
   return b;
 }
 
 std::optional<Matrix> inverse_symmetric(Matrix a) {
   const std::size_t n = a.rows();
-  if (!factor_symmetric(a)) return std::nullopt;
-  // From the last row up, with l the multipliers of column k below it and S
-  // the inverse of the trailing block, already known: the row beyond the
-  // diagonal is -l^T S, and the diagonal 1 / d_k - l^T x (Golub and Van Loan,
-  // sec. 4.1, by bordering).
-  Matrix x(n, n);
-  std::vector<Complex> l(n);
-  for (std::size_t k = n; k-- > 0;) {
-    const Complex inverse = 1.0 / a(k, k);
-    RowSum sum(&x(k, k + 1), n - k - 1);
-    for (std::size_t i = k + 1; i < n; ++i) {
-      l[i] = times(a(k, i), inverse);
-      sum.add(&x(i, k + 1), -l[i]);
+  std::vector<Complex> inverses;
+  if (!factor_symmetric(a, inverses)) return std::nullopt;
+  // The substitutions of solve_symmetric with b = I, for the lower triangle
+  // only: L^-1 is lower triangular (row k of it ends at column k, so four
+  // rows k.. k+3 are added over k + 4 columns), and the lower triangle of
+  // the inverse, row k, needs only the rows below it as far as column k. The
+  // upper triangle is its mirror.
+  Matrix x = Matrix::identity(n);
+  for (std::size_t i = 1; i < n; ++i) {
+    Complex* y = &x(i, 0);
+    std::size_t k = 0;
+    for (; k + 4 <= i; k += 4) {
+      const Complex* rows[4] = {&x(k, 0), &x(k + 1, 0), &x(k + 2, 0), &x(k + 3, 0)};
+      const Complex scales[4] = {-a(i, k), -a(i, k + 1), -a(i, k + 2), -a(i, k + 3)};
+      add_scaled_4(y, rows, scales, k + 4);
     }
-    sum.finish();
-    Complex diagonal = inverse;
-    for (std::size_t i = k + 1; i < n; ++i) {
-      diagonal -= times(l[i], x(k, i));
-      x(i, k) = x(k, i);
-    }
-    x(k, k) = diagonal;
+    for (; k < i; ++k) add_scaled(y, &x(k, 0), -a(i, k), k + 1);
   }
+  for (std::size_t k = n; k-- > 0;) {
+    RowSum sum(&x(k, 0), k + 1);
+    for (std::size_t i = k + 1; i < n; ++i) sum.add(&x(i, 0), -a(k, i));
+    sum.finish();
+    for (std::size_t j = 0; j <= k; ++j) x(k, j) = times(x(k, j), inverses[k]);
+  }
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = i + 1; j < n; ++j) x(i, j) = x(j, i);
   return x;
 }
 

@@ -151,26 +151,29 @@ std::vector<double> couplings(const std::vector<Mode>& small, double a, const st
     j_b[j] = j1(kb[j] * a);
     jp_b[j] = j1_prime(kb[j] * a);
   }
+  std::vector<char> te_b(m2);
+  for (std::size_t j = 0; j < m2; ++j) te_b[j] = large[j].kind == Kind::te;
   for (std::size_t i = 0; i < m1; ++i) {
     const Mode& s = small[i];
     const double ka = s.root / a, na = norm(s, a);
     const auto at = static_cast<std::size_t>(s.index - 1);  // J1 and J1' at k_a a, its root
-    const double j_a = s.kind == Kind::te ? roots().te_j1.at(at) : roots().tm_j1.at(at);
-    const double jp_a = s.kind == Kind::te ? roots().te_j1_prime.at(at) : roots().tm_j1_prime.at(at);
+    const bool te_a = s.kind == Kind::te;
+    const double j_a = te_a ? roots().te_j1.at(at) : roots().tm_j1.at(at);
+    const double jp_a = te_a ? roots().te_j1_prime.at(at) : roots().tm_j1_prime.at(at);
+    // Both forms for every mode of the larger guide, the right one kept
+    // (a loop without branches, in vector registers).
+    double* row = &x[i * m2];
     for (std::size_t j = 0; j < m2; ++j) {
-      const Mode& l = large[j];
-      double v = 0.0;
-      if (s.kind == l.kind) {
-        const bool near = std::fabs(ka - kb[j]) <= 1e-6 * std::max(ka, kb[j]);
-        const double lommel_value =
-            near ? lommel(ka, kb[j], a)
-                 : a * (kb[j] * j_a * jp_b[j] - ka * jp_a * j_b[j]) / (ka * ka - kb[j] * kb[j]);
-        v = na * nb[j] * pi * lommel_value * (s.kind == Kind::te ? ka * ka : kb[j] * kb[j]);
-      } else if (s.kind == Kind::te) {
-        v = -na * nb[j] * pi * j_a * j_b[j];
-      }
-      x[i * m2 + j] = v;
+      const double lommel_value =
+          a * (kb[j] * j_a * jp_b[j] - ka * jp_a * j_b[j]) / (ka * ka - kb[j] * kb[j]);
+      const double same = na * nb[j] * pi * lommel_value * (te_a ? ka * ka : kb[j] * kb[j]);
+      const double across = te_a ? -na * nb[j] * pi * j_a * j_b[j] : 0.0;
+      row[j] = bool(te_b[j]) == te_a ? same : across;
     }
+    // Nearly equal cut-offs of one kind: Lommel's integral by quadrature.
+    for (std::size_t j = 0; j < m2; ++j)
+      if (bool(te_b[j]) == te_a && std::fabs(ka - kb[j]) <= 1e-6 * std::max(ka, kb[j]))
+        row[j] = na * nb[j] * pi * lommel(ka, kb[j], a) * (te_a ? ka * ka : kb[j] * kb[j]);
   }
   return x;
 }
