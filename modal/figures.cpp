@@ -16,17 +16,13 @@ ModalRadiator::ModalRadiator(Guide aperture, std::vector<Complex> forward, doubl
                              std::vector<Complex> reflection)
     : aperture_(std::move(aperture)),
       transforms_(aperture_),
-      forward_(std::move(forward)),
-      reflection_(std::move(reflection)),
+      sources_(aperture_sources(aperture_, forward, k0, reflection)),
       k0_(k0),
       slope_bound_(0.0) {
-  const auto root = root_impedance(aperture_, k0_);
   const double a = aperture_.radius;
-  for (std::size_t i = 0; i < aperture_.modes.size() && i < forward_.size(); ++i) {
+  for (std::size_t i = 0; i < sources_.voltage.size(); ++i) {
     const double k = aperture_.modes[i].root / a, n = norm(aperture_.modes[i], a);
-    const Complex gamma = i < reflection_.size() ? reflection_[i] : Complex(0.0);
-    const double v = std::abs(root[i] * (1.0 + gamma) * forward_[i]),
-                 current = std::abs((1.0 - gamma) * forward_[i] / root[i]);
+    const double v = std::abs(sources_.voltage[i]), current = std::abs(sources_.current[i]);
     const double p = pi * n * k * a * a, dp = pi * n * k * 2.0 * a * a * a / 3.0;
     slope_bound_ += current * p + (v + current) * k0_ * dp;
   }
@@ -36,7 +32,7 @@ ModalRadiator::ModalRadiator(const HornWave& wave, double k0)
     : ModalRadiator(wave.aperture, wave.forward, k0, wave.aperture_reflection) {}
 
 farfield::PlaneFields ModalRadiator::far_fields(double theta) const {
-  const Far f = modal::far_field(aperture_, transforms_, forward_, k0_, theta, reflection_);
+  const Far f = modal::far_field(transforms_, sources_, k0_, theta);
   return {f.e, f.h};
 }
 

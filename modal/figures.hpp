@@ -35,7 +35,7 @@ class ModalRadiator : public farfield::Radiator {
  private:
   Guide aperture_;
   Transforms transforms_;
-  std::vector<Complex> forward_, reflection_;
+  ApertureSources sources_;
   double k0_, slope_bound_;
 };
 

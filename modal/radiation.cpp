@@ -1,5 +1,6 @@
 #include "modal/radiation.hpp"
 
+#include <algorithm>
 #include <boost/math/quadrature/gauss.hpp>
 #include <boost/math/special_functions/bessel.hpp>
 #include <cmath>
@@ -65,19 +66,29 @@ std::vector<Transform> Transforms::at(double w) const {
 
 Far far_field(const Guide& g, const std::vector<Complex>& forward, double k0, double theta,
               const std::vector<Complex>& reflection) {
-  return far_field(g, Transforms(g), forward, k0, theta, reflection);
+  return far_field(Transforms(g), aperture_sources(g, forward, k0, reflection), k0, theta);
 }
 
-Far far_field(const Guide& g, const Transforms& transforms, const std::vector<Complex>& forward, double k0,
-              double theta, const std::vector<Complex>& reflection) {
+ApertureSources aperture_sources(const Guide& g, const std::vector<Complex>& forward, double k0,
+                                 const std::vector<Complex>& reflection) {
   const auto root = root_impedance(g, k0);
+  const std::size_t n = std::min(g.modes.size(), forward.size());
+  ApertureSources s{std::vector<Complex>(n), std::vector<Complex>(n)};
+  for (std::size_t i = 0; i < n; ++i) {
+    const Complex gamma = i < reflection.size() ? reflection[i] : Complex(0.0);
+    s.voltage[i] = root[i] * (1.0 + gamma) * forward[i];
+    s.current[i] = (1.0 - gamma) * forward[i] / root[i];
+  }
+  return s;
+}
+
+Far far_field(const Transforms& transforms, const ApertureSources& sources, double k0, double theta) {
   const double c = std::cos(theta), w = k0 * std::sin(theta);
   const std::vector<Transform> p = transforms.at(w);
   Far f{0.0, 0.0};
-  for (std::size_t i = 0; i < g.modes.size() && i < forward.size(); ++i) {
-    if (forward[i] == 0.0) continue;
-    const Complex gamma = i < reflection.size() ? reflection[i] : Complex(0.0);
-    const Complex v = root[i] * (1.0 + gamma) * forward[i], current = (1.0 - gamma) * forward[i] / root[i];
+  for (std::size_t i = 0; i < sources.voltage.size(); ++i) {
+    const Complex v = sources.voltage[i], current = sources.current[i];
+    if (v == 0.0 && current == 0.0) continue;  // a mode without a wave
     f.e += (v + current * c) * p[i].e;
     f.h += (v * c + current) * p[i].h;
   }

@@ -75,8 +75,16 @@ class Transforms {
 // by `reflection` (none: a matched aperture).
 Far far_field(const Guide& aperture, const std::vector<Complex>& forward, double k0, double theta,
               const std::vector<Complex>& reflection = {});
-// The same from the guide's transforms, built once for many angles.
-Far far_field(const Guide& aperture, const Transforms& transforms, const std::vector<Complex>& forward,
-              double k0, double theta, const std::vector<Complex>& reflection = {});
+
+// What the far field sums at every angle: each aperture mode's modal
+// voltage sqrt(Z) (1 + Gamma) a and current (1 - Gamma) a / sqrt(Z).
+struct ApertureSources {
+  std::vector<Complex> voltage, current;
+};
+ApertureSources aperture_sources(const Guide& aperture, const std::vector<Complex>& forward, double k0,
+                                 const std::vector<Complex>& reflection = {});
+// The same far field from the sources and the guide's transforms, both
+// built once for many angles.
+Far far_field(const Transforms& transforms, const ApertureSources& sources, double k0, double theta);
 
 }  // namespace modal
