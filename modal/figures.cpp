@@ -12,8 +12,8 @@ constexpr double pi = std::numbers::pi;
 constexpr double degrees = 180.0 / pi;
 }  // namespace
 
-ModalRadiator::ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0,
-                             std::vector<Complex> reflection)
+ModalRadiator::ModalRadiator(Guide aperture, const std::vector<Complex>& forward, double k0,
+                             const std::vector<Complex>& reflection)
     : aperture_(std::move(aperture)),
       transforms_(aperture_),
       sources_(aperture_sources(aperture_, forward, k0, reflection)),

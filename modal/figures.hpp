@@ -24,8 +24,8 @@ namespace modal {
 // and |dP/dw| <= pi N k 2 a^3 / 3 (|J_n|, |J_n'| <= 1).
 class ModalRadiator : public farfield::Radiator {
  public:
-  ModalRadiator(Guide aperture, std::vector<Complex> forward, double k0,
-                std::vector<Complex> reflection = {});
+  ModalRadiator(Guide aperture, const std::vector<Complex>& forward, double k0,
+                const std::vector<Complex>& reflection = {});
   explicit ModalRadiator(const HornWave& wave, double k0);
   farfield::PlaneFields far_fields(double theta) const override;
   double ka() const override { return k0_ * aperture_.radius; }
