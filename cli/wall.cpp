@@ -72,11 +72,14 @@ void add_profile_option(CLI::App& app, HornOptions& o) {
   }
 }
 
-void profile_implies_modal(const CLI::App& app, const HornOptions& o, std::string& model) {
+void profile_implies_modal(const HornOptions& o, bool model_given, std::string& model) {
   if (o.profile.empty()) return;
-  require(app.get_option("--model")->count() == 0 || model == "modal",
-          "--profile: a wall profile is the modal model's (--model modal)");
+  require(!model_given || model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
   model = "modal";
+}
+
+void profile_implies_modal(const CLI::App& app, const HornOptions& o, std::string& model) {
+  profile_implies_modal(o, app.get_option("--model")->count() > 0, model);
 }
 
 Wall wall_from(const HornOptions& o) {

@@ -27,7 +27,8 @@ std::string read_text_file(const std::string& option, const std::string& path, s
 void add_profile_option(CLI::App& app, HornOptions& options);
 
 // After the parse: a --profile makes the modal model the one in `model`
-// (UsageError when --model names another).
+// (UsageError when --model was given and names another).
+void profile_implies_modal(const HornOptions& options, bool model_given, std::string& model);
 void profile_implies_modal(const CLI::App& app, const HornOptions& options, std::string& model);
 
 struct Wall {

@@ -26,9 +26,6 @@
 namespace feed {
 namespace {
 
-constexpr std::size_t max_frequencies = 1000;
-constexpr std::size_t max_reflectors = 10000;
-constexpr std::size_t max_rows = 100000;
 constexpr std::uintmax_t max_pattern_bytes = 256u << 20;
 // Without a range of reflectors the picture spans these f/D.
 // and always the optimum's, up to picture_widest.
@@ -58,8 +55,7 @@ std::vector<double> values_of(const std::string& option, const std::string& text
     const double step = cli::read_double(option, text.substr(b + 1));
     cli::require(step > 0.0 && to >= from, option + ": a range needs FROM <= TO and a positive STEP");
     const double count = std::floor((to - from) / step + 1e-3) + 1.0;
-    cli::require(count <= double(max_reflectors),
-                 option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+    require_reflectors(option, count);
     for (double i = 0.0; i < count; i += 1.0) values.push_back(from + i * step);
     return values;
   }
@@ -67,8 +63,7 @@ std::vector<double> values_of(const std::string& option, const std::string& text
   for (;;) {
     const std::size_t comma = text.find(',', start);
     values.push_back(cli::read_double(option, text.substr(start, comma - start)));
-    cli::require(values.size() <= max_reflectors,
-                 option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+    require_reflectors(option, double(values.size()));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -163,18 +158,12 @@ int program(int argc, char** argv) {
       horn = cli::horn_from(o.horn);
     }
     if (!o.f_over_d.empty())
-      for (const double v : values_of("--f-over-d", o.f_over_d)) {
-        require(v > 0.0 && reflector::half_angle_for(v) <= reflector::largest_half_angle,
-                "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
-        half_angles.push_back(reflector::half_angle_for(v));
-      }
+      for (const double v : values_of("--f-over-d", o.f_over_d))
+        half_angles.push_back(half_angle_of_f_over_d(v));
     if (!o.half_angle.empty())
-      for (const double v : values_of("--half-angle", o.half_angle)) {
-        require(v > 0.0 && v <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
-        half_angles.push_back(v * reflector::degree);
-      }
-    require(double(frequencies.count) * double(half_angles.size() + 1) <= double(max_rows),
-            "too many rows: frequencies times reflectors at most 100000");
+      for (const double v : values_of("--half-angle", o.half_angle))
+        half_angles.push_back(half_angle_of_degrees(v));
+    require_rows(frequencies.count, half_angles.size());
     require(o.format != "svg" || frequencies.count == 1, "--format svg: draws one frequency; give one");
     if (o.diameter) require(*o.diameter > 0.0, "--reflector-diameter: must be a positive length");
     if (!o.pattern.empty()) {

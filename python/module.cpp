@@ -13,7 +13,6 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <thread>
 
 #include "cli/classic.hpp"
 #include "cli/options.hpp"
@@ -42,8 +41,6 @@ namespace {
 // mode-matching engine's (as veskal-sweep), a feed's frequencies and rows
 // (as veskal-feed), a pattern's angles (as veskal-pattern).
 constexpr std::size_t max_rows = 1000000;
-constexpr std::size_t max_modal_rows = 10000;
-constexpr std::size_t max_feed_frequencies = 1000, max_feed_reflectors = 10000, max_feed_rows = 100000;
 constexpr std::size_t max_angles = 1000000;
 // Rows computed between two looks for Ctrl-C: at most this many, and no
 // longer than about this (an engine's row takes a millisecond or more).
@@ -114,9 +111,9 @@ std::optional<float> length_of(const Horn& h, float horn::Horn::*length, bool wa
 std::string model_of(const Horn& h, const py::object& model, const std::vector<std::string>& choices,
                      const std::string& otherwise) {
   if (!h.options.profile.empty()) {
-    cli::require(model.is_none() || (py::isinstance<py::str>(model) && model.cast<std::string>() == "modal"),
-                 "--profile: a wall profile is the modal model's (--model modal)");
-    return "modal";
+    std::string named = py::isinstance<py::str>(model) ? model.cast<std::string>() : "";
+    cli::profile_implies_modal(h.options, !model.is_none(), named);
+    return named;
   }
   return model.is_none() ? otherwise : choice("--model", model, choices);
 }
@@ -206,9 +203,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
   if (modal) {
     wall = h.modal_wall();
     cli::require_wall_above_cut_off(*wall, list.highest());
-    cli::require(std::size_t(list.count) <= max_modal_rows,
-                 "--model modal: at most " + std::to_string(max_modal_rows) + " frequencies (" +
-                     std::to_string(list.count) + " asked)");
+    sweep::require_modal_rows(list.count);
   }
   const sweep::Layout layout{!wall || wall->cone.has_value(), check, modal};
   std::vector<ColumnValues> columns;
@@ -231,20 +226,14 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
       band.emplace(cli::settled_band(*wall, list.highest(), "veskal"));
     }
     const std::int32_t unit = cli::unit_code(h.options.unit);
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t batch = 16 * std::size_t{threads};
-    std::vector<float> some;
-    some.reserve(batch);
-    for (std::size_t i = 0; i < list.list.size(); i += batch) {
-      some.assign(list.list.begin() + std::ptrdiff_t(i),
-                  list.list.begin() + std::ptrdiff_t(std::min(list.list.size(), i + batch)));
-      {
-        py::gil_scoped_release free;
-        for (const sweep::Row& row : sweep::compute_modal_rows(wall->cone, unit, some, *band, threads))
-          take(row);
-      }
-      check_signals();
-    }
+    // Without the GIL but between batches, where Ctrl-C is looked for.
+    py::gil_scoped_release free;
+    sweep::for_each_modal_row(
+        wall->cone, unit, *band, list.count, [&](std::int64_t j) { return list.list[std::size_t(j)]; }, take,
+        [] {
+          py::gil_scoped_acquire hold;
+          check_signals();
+        });
   } else {
     const auto phase = check ? cli::engine_phase(cli::model_from(model)) : std::nullopt;
     for (std::size_t i = 0; i < list.list.size();) {
@@ -378,24 +367,19 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
       model_of(h, model_arg, {"classic", "quadratic", "spherical", "modal"}, "spherical");
   cli::FrequencyOptions fo;
   fo.list = float_values("--frequencies", frequencies);
-  const cli::Frequencies list = cli::frequencies(fo, max_feed_frequencies);
+  const cli::Frequencies list = cli::frequencies(fo, feed::max_frequencies);
   require(f_over_d.is_none() || half_angle.is_none(), "--f-over-d excludes --half-angle");
   std::vector<double> half_angles;  // radians
-  if (!f_over_d.is_none())
-    for (const double v : double_values("--f-over-d", f_over_d)) {
-      require(v > 0.0 && reflector::half_angle_for(v) <= reflector::largest_half_angle,
-              "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
-      half_angles.push_back(reflector::half_angle_for(v));
-    }
-  if (!half_angle.is_none())
-    for (const double v : double_values("--half-angle", half_angle)) {
-      require(v > 0.0 && v <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
-      half_angles.push_back(v * reflector::degree);
-    }
-  require(half_angles.size() <= max_feed_reflectors,
-          "--f-over-d, --half-angle: at most " + std::to_string(max_feed_reflectors) + " reflectors");
-  require(double(list.count) * double(half_angles.size() + 1) <= double(max_feed_rows),
-          "too many rows: frequencies times reflectors at most 100000");
+  for (const auto& [option, given] :
+       {std::pair{"--f-over-d", &f_over_d}, std::pair{"--half-angle", &half_angle}}) {
+    if (given->is_none()) continue;
+    const std::vector<double> values = double_values(option, *given);
+    feed::require_reflectors(option, double(values.size()));
+    for (const double v : values)
+      half_angles.push_back(given == &f_over_d ? feed::half_angle_of_f_over_d(v)
+                                               : feed::half_angle_of_degrees(v));
+  }
+  feed::require_rows(list.count, half_angles.size());
   const std::optional<double> centre = double_option("--phase-centre", phase_centre);
   const std::optional<double> diameter = double_option("--reflector-diameter", reflector_diameter);
   if (diameter) require(*diameter > 0.0, "--reflector-diameter: must be a positive length");

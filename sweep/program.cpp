@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
-#include <thread>
 
 #include "cli/classic.hpp"
 #include "cli/json.hpp"
@@ -22,9 +21,6 @@ namespace sweep {
 namespace {
 
 constexpr std::size_t max_rows = 10000000;
-// The mode-matching engine takes tens of milliseconds a frequency: at most
-// 10,000 (some minutes).
-constexpr std::int64_t max_modal_rows = 10000;
 
 struct Options {
   cli::HornOptions horn;
@@ -101,9 +97,7 @@ int program(int argc, char** argv) {
       // The waveguide may come with any flare description here.
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, frequencies.highest());
-      require(frequencies.count <= max_modal_rows, "--model modal: at most " +
-                                                       std::to_string(max_modal_rows) + " frequencies (" +
-                                                       std::to_string(frequencies.count) + " asked)");
+      sweep::require_modal_rows(frequencies.count);
       if (wall->cone) horn = *wall->cone;
     } else {
       horn = cli::horn_from(o.horn);
@@ -163,19 +157,9 @@ int program(int argc, char** argv) {
     }
   };
   if (modal) {
-    // The engine's frequencies a batch at a time on every core, written in
-    // order as each batch ends.
-    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-    const std::int64_t batch = 16 * static_cast<std::int64_t>(threads);
-    std::vector<float> some;
-    some.reserve(static_cast<std::size_t>(batch));
-    for (std::int64_t i = 0; i < frequencies.count; i += batch) {
-      some.clear();
-      for (std::int64_t j = i; j < std::min(frequencies.count, i + batch); ++j)
-        some.push_back(frequencies[j]);
-      for (const sweep::Row& row : sweep::compute_modal_rows(wall->cone, unit, some, *band, threads))
-        take(row);
-    }
+    sweep::for_each_modal_row(
+        wall->cone, unit, *band, frequencies.count, [&](std::int64_t j) { return frequencies[j]; }, take,
+        [] {});
   } else {
     for (std::int64_t i = 0; i < frequencies.count; ++i)
       take(sweep::compute_row(horn, frequencies[i], phase));

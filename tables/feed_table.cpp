@@ -160,4 +160,25 @@ const std::vector<Column>& columns() {
 
 const char* reflector_kind(const Row& r) { return r.optimum ? "optimum" : "given"; }
 
+double half_angle_of_f_over_d(double f_over_d) {
+  cli::require(f_over_d > 0.0 && reflector::half_angle_for(f_over_d) <= reflector::largest_half_angle,
+               "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+  return reflector::half_angle_for(f_over_d);
+}
+
+double half_angle_of_degrees(double degrees) {
+  cli::require(degrees > 0.0 && degrees <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+  return degrees * reflector::degree;
+}
+
+void require_reflectors(const std::string& option, double count) {
+  cli::require(count <= double(max_reflectors),
+               option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+}
+
+void require_rows(std::int64_t frequencies, std::size_t reflectors) {
+  cli::require(double(frequencies) * double(reflectors + 1) <= double(max_rows),
+               "too many rows: frequencies times reflectors at most " + std::to_string(max_rows));
+}
+
 }  // namespace feed

@@ -4,6 +4,7 @@
 // and what the feed would lose at the other candidate phase centres.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -81,5 +82,18 @@ const char* reflector_kind(const Row& row);
 
 // 10 log10 of a ratio; none for a ratio that is not positive.
 std::optional<double> decibels(double ratio);
+
+// A run's bounds: frequencies, reflectors an option lists, and rows (each
+// frequency's reflectors and its optimum).
+inline constexpr std::size_t max_frequencies = 1000, max_reflectors = 10000, max_rows = 100000;
+// The half-angle (radians) of a reflector given by its f/D (--f-over-d) or
+// its half-angle in degrees (--half-angle); cli::UsageError naming the
+// option outside f/D 0.022 ... or 0 ... 170 degrees.
+double half_angle_of_f_over_d(double f_over_d);
+double half_angle_of_degrees(double degrees);
+// cli::UsageError when `option` lists more than max_reflectors, or the rows
+// of `frequencies` and `reflectors` exceed max_rows.
+void require_reflectors(const std::string& option, double count);
+void require_rows(std::int64_t frequencies, std::size_t reflectors);
 
 }  // namespace feed

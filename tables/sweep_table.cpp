@@ -7,6 +7,7 @@
 
 #include "aperture/limits.hpp"
 #include "cli/classic.hpp"
+#include "cli/text.hpp"
 #include "horn/constants.hpp"
 #include "horn/units.hpp"
 #include "modal/figures.hpp"
@@ -116,6 +117,13 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   return row;
+}
+
+unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+void require_modal_rows(std::int64_t count) {
+  cli::require(count <= max_modal_rows, "--model modal: at most " + std::to_string(max_modal_rows) +
+                                            " frequencies (" + std::to_string(count) + " asked)");
 }
 
 std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,

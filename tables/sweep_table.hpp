@@ -6,6 +6,7 @@
 // grow with their number.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,6 +59,35 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
 std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
                                     const std::vector<float>& frequencies, const modal::Band& band,
                                     unsigned threads);
+
+// The processor's cores (at least one).
+unsigned cores();
+
+// The mode-matching engine takes tens of milliseconds a frequency: a sweep
+// checked by it holds at most this many (some minutes).
+inline constexpr std::int64_t max_modal_rows = 10000;
+// cli::UsageError beyond max_modal_rows ("--model modal: at most ...").
+void require_modal_rows(std::int64_t count);
+
+// The engine's rows of `count` frequencies (the i-th is frequency(i)), a
+// batch at a time on every core: `take` receives each row in order as its
+// batch ends (so that memory does not grow with the rows), and `between`
+// is called after each batch.
+template <class Frequency, class Take, class Between>
+void for_each_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
+                        const modal::Band& band, std::int64_t count, Frequency frequency, Take take,
+                        Between between) {
+  const unsigned threads = cores();
+  const std::int64_t batch = 16 * static_cast<std::int64_t>(threads);
+  std::vector<float> some;
+  some.reserve(static_cast<std::size_t>(batch));
+  for (std::int64_t i = 0; i < count; i += batch) {
+    some.clear();
+    for (std::int64_t j = i; j < std::min(count, i + batch); ++j) some.push_back(frequency(j));
+    for (const Row& row : compute_modal_rows(cone, unit_code, some, band, threads)) take(row);
+    between();
+  }
+}
 
 // The names of the figures that outside_limits lists.
 inline constexpr const char* figure_names[] = {
