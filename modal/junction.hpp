@@ -77,8 +77,10 @@ Gsm junction(const Guide& left, const Guide& right, double k0);
 // seen through F (a step up) or its impedance (a step down), and the
 // reflection from it: two solutions and two products of the guides' sizes,
 // against five products and three solutions for the scattering matrix and
-// its cascade, with the same result to rounding (tests). None when a
-// solution's pivots are too small for that (the load near a short or open
+// its cascade, with the same result to rounding (tests). Every matrix on
+// the way is symmetric (reciprocity), so each is factored as L D L^T where
+// that holds without pivoting (modal/matrix.hpp), and by LU otherwise. None
+// when LU's pivots are too small for that (the load near a short or open
 // circuit in some mode combination): the cascade then serves.
 struct StepBack {
   Matrix reflection, through;
