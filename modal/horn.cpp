@@ -178,8 +178,10 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   // directly (StepBack), or by the cascade's matrix.
   std::vector<std::optional<StepBack>> steps(n);
   std::vector<Matrix> passed(n);
+  // Each section's phases, for both passes.
+  std::vector<std::vector<Complex>> phase(n);
   for (std::size_t i = n; i-- > 0;) {
-    const auto p = phases(sections[i]);
+    const auto& p = phase[i] = phases(sections[i]);
     for (std::size_t r = 0; r < g.rows(); ++r)
       for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) = times(g(r, c), times(p[r], p[c]));
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
@@ -211,8 +213,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
         for (std::size_t c = 0; c < passed[i].cols(); ++c) next[r] += passed[i](r, c) * a[c];
       a = std::move(next);
     }
-    const auto p = phases(sections[i]);
-    for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], p[r]);
+    for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], phase[i][r]);
   }
   wave.aperture = guide_of(sections.back().radius);
   wave.forward = std::move(a);

@@ -38,28 +38,9 @@ Matrix& Matrix::operator-=(const Matrix& b) {
   return *this;
 }
 
-Matrix& Matrix::operator*=(Complex s) {
-  for (Complex& v : data_) v = times(v, s);
-  return *this;
-}
-
 Matrix& Matrix::operator*=(double s) {
   for (Complex& v : data_) v *= s;
   return *this;
-}
-
-Matrix Matrix::scale_rows(const std::vector<Complex>& d) const {
-  Matrix m = *this;
-  for (std::size_t i = 0; i < rows_; ++i)
-    for (std::size_t j = 0; j < cols_; ++j) m(i, j) *= d[i];
-  return m;
-}
-
-Matrix Matrix::scale_cols(const std::vector<Complex>& d) const {
-  Matrix m = *this;
-  for (std::size_t i = 0; i < rows_; ++i)
-    for (std::size_t j = 0; j < cols_; ++j) m(i, j) *= d[j];
-  return m;
 }
 
 namespace {

@@ -36,11 +36,7 @@ class Matrix {
   Matrix transpose() const;
   Matrix& operator+=(const Matrix& b);
   Matrix& operator-=(const Matrix& b);
-  Matrix& operator*=(Complex s);
   Matrix& operator*=(double s);
-  // Rows (or columns) scaled by the entries of d: diag(d) M, M diag(d).
-  Matrix scale_rows(const std::vector<Complex>& d) const;
-  Matrix scale_cols(const std::vector<Complex>& d) const;
 
  private:
   std::size_t rows_ = 0, cols_ = 0;
