@@ -127,12 +127,14 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   static const bool heap_kept = keep_freed_heap();
   (void)heap_kept;
   if (sections.empty()) throw std::invalid_argument("a horn needs at least one section");
-  std::map<double, Guide> guides;
-  auto guide_of = [&](double radius) -> const Guide& {
+  // Each guide with its modes' beta and sqrt(Z) at k0, found once.
+  std::map<double, GuideAt> guides;
+  auto at = [&](double radius) -> const GuideAt& {
     auto it = guides.find(radius);
-    if (it == guides.end()) it = guides.emplace(radius, guide(radius, largest_cutoff)).first;
+    if (it == guides.end()) it = guides.emplace(radius, guide_at(guide(radius, largest_cutoff), k0)).first;
     return it->second;
   };
+  auto guide_of = [&](double radius) -> const Guide& { return at(radius).guide; };
   std::map<std::pair<double, double>, Gsm> junctions;
   auto junction_of = [&](double left, double right) -> const Gsm& {
     auto it = junctions.find({left, right});
@@ -141,7 +143,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
     return it->second;
   };
   auto phases = [&](const Section& s) {
-    const auto beta = propagation(guide_of(s.radius), k0);
+    const auto& beta = at(s.radius).beta;
     std::vector<Complex> p;
     p.reserve(beta.size());
     for (const Complex& b : beta) p.push_back(std::exp(Complex(0.0, -1.0) * b * s.length));
@@ -182,10 +184,18 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   std::vector<std::vector<Complex>> phase(n);
   for (std::size_t i = n; i-- > 0;) {
     const auto& p = phase[i] = phases(sections[i]);
-    for (std::size_t r = 0; r < g.rows(); ++r)
-      for (std::size_t c = 0; c < g.cols(); ++c) g(r, c) = times(g(r, c), times(p[r], p[c]));
+    for (std::size_t r = 0; r < g.rows(); ++r) {
+      Complex* __restrict row = &g(r, 0);
+      const Complex* __restrict q = p.data();
+      const Complex pr = q[r];
+      for (std::size_t c = 0; c < g.cols(); ++c) row[c] = times(row[c], times(pr, q[c]));
+    }
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
-    steps[i] = step_back(guide_of(sections[i - 1].radius), guide_of(sections[i].radius), g, k0);
+    const double left = sections[i - 1].radius, right = sections[i].radius;
+    const Guide& small = guide_of(std::min(left, right));
+    const Guide& large = guide_of(std::max(left, right));
+    steps[i] =
+        step_back(at(left), at(right), g, couplings(small.modes, small.radius, large.modes, large.radius));
     if (steps[i]) {
       g = steps[i]->reflection;
       continue;
@@ -208,10 +218,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
     if (steps[i]) {
       a = steps[i]->pass(a);
     } else if (passed[i].rows() > 0) {
-      std::vector<Complex> next(passed[i].rows());
-      for (std::size_t r = 0; r < passed[i].rows(); ++r)
-        for (std::size_t c = 0; c < passed[i].cols(); ++c) next[r] += passed[i](r, c) * a[c];
-      a = std::move(next);
+      a = passed[i] * a;
     }
     for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], phase[i][r]);
   }

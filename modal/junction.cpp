@@ -22,8 +22,9 @@ std::vector<Complex> propagation(const Guide& g, double k0) {
   return beta;
 }
 
-std::vector<Complex> root_impedance(const Guide& g, double k0) {
-  const auto beta = propagation(g, k0);
+namespace {
+
+std::vector<Complex> root_impedance(const Guide& g, const std::vector<Complex>& beta, double k0) {
   std::vector<Complex> root;
   root.reserve(beta.size());
   for (std::size_t i = 0; i < beta.size(); ++i) {
@@ -31,6 +32,18 @@ std::vector<Complex> root_impedance(const Guide& g, double k0) {
     root.push_back(std::sqrt(z));
   }
   return root;
+}
+
+}  // namespace
+
+std::vector<Complex> root_impedance(const Guide& g, double k0) {
+  return root_impedance(g, propagation(g, k0), k0);
+}
+
+GuideAt guide_at(Guide g, double k0) {
+  auto beta = propagation(g, k0);
+  auto root = root_impedance(g, beta, k0);
+  return {std::move(g), std::move(beta), std::move(root)};
 }
 
 std::vector<bool> propagating(const Guide& g, double k0) {
@@ -42,17 +55,28 @@ std::vector<bool> propagating(const Guide& g, double k0) {
 
 namespace {
 
-// F = D2^-1 X^T D1 of a step from `small` to `large`.
-Matrix coupling_matrix(const Guide& small, const Guide& large, double k0) {
-  const std::size_t m1 = small.modes.size(), m2 = large.modes.size();
-  const auto d1 = root_impedance(small, k0), d2 = root_impedance(large, k0);
-  const auto x = couplings(small.modes, small.radius, large.modes, large.radius);
-  Matrix f(m2, m1);
-  for (std::size_t j = 0; j < m2; ++j) {
-    const Complex over = 1.0 / d2[j];
-    for (std::size_t i = 0; i < m1; ++i) f(j, i) = times(x[i * m2 + j] * d1[i], over);
+// F = D2^-1 X^T D1 of a step from `small` to `large` (rows: the larger
+// guide's modes), or its transpose, from the couplings X.
+Matrix coupling_matrix(const std::vector<Complex>& d1, const std::vector<Complex>& d2,
+                       const std::vector<double>& x, bool transposed = false) {
+  const std::size_t m1 = d1.size(), m2 = d2.size();
+  if (x.size() != m1 * m2) throw std::invalid_argument("couplings of other guides");
+  std::vector<Complex> over(m2);
+  for (std::size_t j = 0; j < m2; ++j) over[j] = 1.0 / d2[j];
+  if (transposed) {
+    Matrix ft(m1, m2);
+    for (std::size_t i = 0; i < m1; ++i)
+      for (std::size_t j = 0; j < m2; ++j) ft(i, j) = times(x[i * m2 + j] * d1[i], over[j]);
+    return ft;
   }
+  Matrix f(m2, m1);
+  for (std::size_t j = 0; j < m2; ++j)
+    for (std::size_t i = 0; i < m1; ++i) f(j, i) = times(x[i * m2 + j] * d1[i], over[j]);
   return f;
+}
+Matrix coupling_matrix(const Guide& small, const Guide& large, double k0) {
+  return coupling_matrix(root_impedance(small, k0), root_impedance(large, k0),
+                         couplings(small.modes, small.radius, large.modes, large.radius));
 }
 
 // Guide 1 the smaller, on the left.
@@ -94,6 +118,17 @@ Gsm junction(const Guide& left, const Guide& right, double k0) {
 
 std::optional<StepBack> step_back(const Guide& left, const Guide& right, const Matrix& g, double k0) {
   if (left.radius == right.radius) throw std::invalid_argument("step_back: no step");
+  const bool up = left.radius < right.radius;
+  const Guide& small = up ? left : right;
+  const Guide& large = up ? right : left;
+  return step_back(guide_at(left, k0), guide_at(right, k0), g,
+                   couplings(small.modes, small.radius, large.modes, large.radius));
+}
+
+std::optional<StepBack> step_back(const GuideAt& left_at, const GuideAt& right_at, const Matrix& g,
+                                  const std::vector<double>& coupled) {
+  const Guide &left = left_at.guide, &right = right_at.guide;
+  if (left.radius == right.radius) throw std::invalid_argument("step_back: no step");
   // Up a step (sign +1): forward f and returning r waves, r2 = G f2 beyond
   // it; f2 + r2 = F (f1 + r1) and f1 - r1 = F^T (f2 - r2) give f2 = X (f1 +
   // r1) with X = (I + G)^-1 F, and f1 - r1 = Y (f1 + r1) with the step's
@@ -105,30 +140,39 @@ std::optional<StepBack> step_back(const Guide& left, const Guide& right, const M
   // modes onto the larger's.
   const bool up = left.radius < right.radius;
   const double sign = up ? 1.0 : -1.0;
-  const Matrix f = up ? coupling_matrix(left, right, k0) : coupling_matrix(right, left, k0);
-  const Matrix ft = f.transpose();
-  const Matrix& into = up ? f : ft;  // X's right-hand side
-  Matrix load = g;                   // I + sign G
-  load *= sign;
-  for (std::size_t m = 0; m < load.rows(); ++m) load(m, m) += 1.0;
-  auto admittance = [&](const Matrix& x) {  // Y up, Z down
-    Matrix w = x;
-    w *= 2.0;
-    w -= into;
-    return up ? symmetric_product(ft, w) : symmetric_product(f, w);
+  // X's right-hand side, F up and F^T down; the admittance (impedance) is
+  // its transpose times 2 X - it.
+  const Matrix into = up ? coupling_matrix(left_at.root, right_at.root, coupled)
+                         : coupling_matrix(right_at.root, left_at.root, coupled, true);
+  auto load = [&] {  // I + sign G
+    Matrix l(g.rows(), g.cols());
+    for (std::size_t r = 0; r < g.rows(); ++r) {
+      for (std::size_t c = 0; c < g.cols(); ++c) l(r, c) = sign * g(r, c);
+      l(r, r) += 1.0;
+    }
+    return l;
+  };
+  auto admittance_plus_one = [&](const Matrix& x) {  // I + Y up, I + Z down
+    Matrix w(x.rows(), x.cols());
+    for (std::size_t r = 0; r < x.rows(); ++r)
+      for (std::size_t c = 0; c < x.cols(); ++c) w(r, c) = 2.0 * x(r, c) - into(r, c);
+    Matrix y = symmetric_product(into, w);
+    for (std::size_t m = 0; m < y.rows(); ++m) y(m, m) += 1.0;
+    return y;
   };
   auto reflection = [&](Matrix inverse) {  // sign (2 (I + Y)^-1 - I)
-    inverse *= 2.0 * sign;
-    for (std::size_t m = 0; m < inverse.rows(); ++m) inverse(m, m) -= sign;
+    for (std::size_t r = 0; r < inverse.rows(); ++r) {
+      for (std::size_t c = 0; c < inverse.cols(); ++c) inverse(r, c) *= 2.0 * sign;
+      inverse(r, r) -= sign;
+    }
     return inverse;
   };
 
   // G, and with it every matrix here, is symmetric (a reciprocal load in
   // power-normalised waves): half the work, where the factorisation
   // without pivoting holds.
-  if (auto x = solve_symmetric(load, into)) {
-    const Matrix y = admittance(*x);
-    if (auto inverse = inverse_symmetric(Matrix::identity(y.rows()) + y))
+  if (auto x = solve_symmetric(load(), into)) {
+    if (auto inverse = inverse_symmetric(admittance_plus_one(*x)))
       return StepBack{reflection(std::move(*inverse)), std::move(*x), sign};
   }
 
@@ -137,37 +181,29 @@ std::optional<StepBack> step_back(const Guide& left, const Guide& right, const M
   // instead.
   constexpr double least_pivot_ratio = 1e-6;
   double ratio = 1.0;
-  auto solved = [&](const Matrix& a, const Matrix& b) {
+  auto solved = [&](Matrix a, Matrix b) {
+    const std::size_t rows = a.rows(), cols = b.cols();
     double r = 0.0;
     try {
-      Matrix x = solve(a, b, &r);
+      Matrix x = solve(std::move(a), std::move(b), &r);
       ratio = std::min(ratio, r);
       return x;
     } catch (const std::domain_error&) {  // exactly singular
       ratio = 0.0;
-      return Matrix(a.rows(), b.cols());
+      return Matrix(rows, cols);
     }
   };
-  Matrix x = solved(load, into);
-  const Matrix y = admittance(x);
-  const Matrix i = Matrix::identity(y.rows());
-  Matrix inverse = solved(i + y, i);
+  Matrix x = solved(load(), into);
+  Matrix inverse = solved(admittance_plus_one(x), Matrix::identity(into.cols()));
   if (!(ratio >= least_pivot_ratio)) return std::nullopt;
   return StepBack{reflection(std::move(inverse)), std::move(x), sign};
 }
 
 std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {
   // v = f + sign G f, then X v.
-  std::vector<Complex> v = f;
-  for (std::size_t r = 0; r < reflection.rows(); ++r) {
-    Complex sum = 0.0;
-    for (std::size_t c = 0; c < reflection.cols(); ++c) sum += times(reflection(r, c), f[c]);
-    v[r] += sign * sum;
-  }
-  std::vector<Complex> out(through.rows());
-  for (std::size_t r = 0; r < through.rows(); ++r)
-    for (std::size_t c = 0; c < through.cols(); ++c) out[r] += times(through(r, c), v[c]);
-  return out;
+  std::vector<Complex> v = reflection * f;
+  for (std::size_t r = 0; r < v.size(); ++r) v[r] = f[r] + sign * v[r];
+  return through * v;
 }
 
 Gsm section(const Guide& g, double length, double k0) {

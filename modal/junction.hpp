@@ -89,6 +89,16 @@ struct StepBack {
   std::vector<Complex> pass(const std::vector<Complex>& f) const;
 };
 std::optional<StepBack> step_back(const Guide& left, const Guide& right, const Matrix& g, double k0);
+// The same from what a horn finds once: each guide's sqrt(Z / eta) at k0
+// (every guide meets two steps) and the step's couplings (modal/modes.hpp,
+// `couplings` of the smaller guide's modes and the larger's).
+struct GuideAt {
+  Guide guide;
+  std::vector<Complex> beta, root;  // propagation and root_impedance at k0
+};
+GuideAt guide_at(Guide g, double k0);
+std::optional<StepBack> step_back(const GuideAt& left, const GuideAt& right, const Matrix& g,
+                                  const std::vector<double>& couplings);
 // A length of uniform guide: S12 = S21 = diag(exp(-j beta length)).
 Gsm section(const Guide& g, double length, double k0);
 // a on the left, b on the right: the port 2 modes of a are b's port 1 modes.

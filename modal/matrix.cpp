@@ -46,41 +46,54 @@ Matrix& Matrix::operator*=(double s) {
 namespace {
 
 // y += s x over n numbers: the inner loop of the products and of the
-// elimination, nearly all of a horn's time. Built twice on x86-64 with GCC,
-// for AVX2 and for the baseline, the processor choosing at load time (the
-// same arithmetic, in wider registers).
+// elimination, nearly all of a horn's time. The functions that run these
+// loops are built twice on x86-64 with GCC, for AVX2 and for the baseline,
+// the processor choosing at load time (the same arithmetic, in wider
+// registers), and the loops are inlined into each, so that the choice is
+// made once a solve and not once a row (rows of tens of modes).
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define VESKAL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
+#define VESKAL_INLINE __attribute__((always_inline)) inline
 #else
 #define VESKAL_WIDE_CLONES
+#define VESKAL_INLINE inline
 #endif
-VESKAL_WIDE_CLONES
-void add_scaled(Complex* __restrict y, const Complex* __restrict x, Complex s, std::size_t n) {
+VESKAL_INLINE void add_scaled(Complex* __restrict y, const Complex* __restrict x, Complex s, std::size_t n) {
   for (std::size_t j = 0; j < n; ++j) y[j] += times(s, x[j]);
 }
 // y += s0 x0 + s1 x1 + s2 x2 + s3 x3, added in that order (the rounding of
 // four add_scaled), with y loaded and stored once instead of four times.
-VESKAL_WIDE_CLONES
-void add_scaled_4(Complex* __restrict y, const Complex* const* __restrict x, const Complex* __restrict s,
-                  std::size_t n) {
+VESKAL_INLINE void add_scaled_4(Complex* __restrict y, const Complex* const* __restrict x,
+                                const Complex* __restrict s, std::size_t n) {
   const Complex *x0 = x[0], *x1 = x[1], *x2 = x[2], *x3 = x[3];
+  const Complex s0 = s[0], s1 = s[1], s2 = s[2], s3 = s[3];
   for (std::size_t j = 0; j < n; ++j) {
     Complex t = y[j];
-    t += times(s[0], x0[j]);
-    t += times(s[1], x1[j]);
-    t += times(s[2], x2[j]);
-    t += times(s[3], x3[j]);
+    t += times(s0, x0[j]);
+    t += times(s1, x1[j]);
+    t += times(s2, x2[j]);
+    t += times(s3, x3[j]);
     y[j] = t;
   }
 }
-#undef VESKAL_WIDE_CLONES
+
+// The largest std::norm of n numbers, over four running maxima (one would
+// make each comparison wait for the one before).
+VESKAL_INLINE double largest_norm(const Complex* x, std::size_t n) {
+  double m[4] = {0.0, 0.0, 0.0, 0.0};
+  std::size_t j = 0;
+  for (; j + 4 <= n; j += 4)
+    for (std::size_t k = 0; k < 4; ++k) m[k] = std::max(m[k], std::norm(x[j + k]));
+  for (; j < n; ++j) m[0] = std::max(m[0], std::norm(x[j]));
+  return std::max(std::max(m[0], m[1]), std::max(m[2], m[3]));
+}
 
 // A row's sum y += s_k x_k, the terms added in the order given (zero ones
 // passed over), four at a time. `finish` adds what is left.
 class RowSum {
  public:
-  RowSum(Complex* y, std::size_t n) : y_(y), n_(n) {}
-  void add(const Complex* x, Complex s) {
+  VESKAL_INLINE RowSum(Complex* y, std::size_t n) : y_(y), n_(n) {}
+  VESKAL_INLINE void add(const Complex* x, Complex s) {
     if (s == 0.0 || n_ == 0) return;
     x_[count_] = x;
     s_[count_] = s;
@@ -89,7 +102,7 @@ class RowSum {
       count_ = 0;
     }
   }
-  void finish() {
+  VESKAL_INLINE void finish() {
     for (std::size_t k = 0; k < count_; ++k) add_scaled(y_, x_[k], s_[k], n_);
     count_ = 0;
   }
@@ -103,7 +116,7 @@ class RowSum {
 
 }  // namespace
 
-Matrix operator*(const Matrix& a, const Matrix& b) {
+VESKAL_WIDE_CLONES Matrix operator*(const Matrix& a, const Matrix& b) {
   if (a.cols() != b.rows()) throw std::invalid_argument("matrix sizes do not chain");
   Matrix c(a.rows(), b.cols());
   if (b.cols() == 0) return c;
@@ -115,10 +128,30 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
   return c;
 }
 
+// Each row's sum in two halves, the even terms and the odd ones, added at
+// the end (the pair of partial sums fills one wide register).
+VESKAL_WIDE_CLONES std::vector<Complex> operator*(const Matrix& a, const std::vector<Complex>& x) {
+  if (a.cols() != x.size()) throw std::invalid_argument("matrix and vector sizes do not chain");
+  const std::size_t n = a.cols();
+  std::vector<Complex> y(a.rows());
+  for (std::size_t r = 0; r < a.rows(); ++r) {
+    const Complex* row = n == 0 ? nullptr : &a(r, 0);
+    Complex even = 0.0, odd = 0.0;
+    std::size_t j = 0;
+    for (; j + 2 <= n; j += 2) {
+      even += times(row[j], x[j]);
+      odd += times(row[j + 1], x[j + 1]);
+    }
+    if (j < n) even += times(row[j], x[j]);
+    y[r] = even + odd;
+  }
+  return y;
+}
+
 Matrix operator+(Matrix a, const Matrix& b) { return a += b; }
 Matrix operator-(Matrix a, const Matrix& b) { return a -= b; }
 
-Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
+VESKAL_WIDE_CLONES Matrix solve(Matrix a, Matrix b, double* pivot_ratio) {
   const std::size_t n = a.rows();
   if (a.cols() != n || b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
   // Sizes compared as squares (std::norm), without hypot's care for overflow:
@@ -168,13 +201,12 @@ namespace {
 // less l_ik times each row k above it, in the order of k (the right-looking
 // elimination's operations, row by row). `inverse` receives 1 / d_k. False
 // when it is not to be trusted (see solve_symmetric).
-bool factor_symmetric(Matrix& a, std::vector<Complex>& inverse) {
+VESKAL_WIDE_CLONES bool factor_symmetric(Matrix& a, std::vector<Complex>& inverse) {
   constexpr double least_pivot = 1e-6, most_growth = 1e4;  // of the largest entry
   const std::size_t n = a.rows();
   if (a.cols() != n) throw std::invalid_argument("a symmetric matrix must be square");
   double largest = 0.0;
-  for (std::size_t i = 0; i < n; ++i)
-    for (std::size_t j = i; j < n; ++j) largest = std::max(largest, std::norm(a(i, j)));
+  for (std::size_t i = 0; i < n; ++i) largest = std::max(largest, largest_norm(&a(i, i), n - i));
   double largest_l = 0.0, largest_u = 0.0;
   inverse.assign(n, 0.0);
   for (std::size_t i = 0; i < n; ++i) {
@@ -188,7 +220,7 @@ bool factor_symmetric(Matrix& a, std::vector<Complex>& inverse) {
     sum.finish();
     const Complex d = a(i, i);
     if (!(std::norm(d) >= least_pivot * least_pivot * largest)) return false;
-    for (std::size_t j = i; j < n; ++j) largest_u = std::max(largest_u, std::norm(a(i, j)));
+    largest_u = std::max(largest_u, largest_norm(&a(i, i), n - i));
     inverse[i] = 1.0 / d;
   }
   return largest_l * largest_u <= most_growth * most_growth * largest;
@@ -196,7 +228,7 @@ bool factor_symmetric(Matrix& a, std::vector<Complex>& inverse) {
 
 }  // namespace
 
-std::optional<Matrix> solve_symmetric(Matrix a, Matrix b) {
+VESKAL_WIDE_CLONES std::optional<Matrix> solve_symmetric(Matrix a, Matrix b) {
   const std::size_t n = a.rows();
   if (b.rows() != n) throw std::invalid_argument("solve: sizes do not match");
   std::vector<Complex> inverses;
@@ -218,7 +250,7 @@ std::optional<Matrix> solve_symmetric(Matrix a, Matrix b) {
   return b;
 }
 
-std::optional<Matrix> inverse_symmetric(Matrix a) {
+VESKAL_WIDE_CLONES std::optional<Matrix> inverse_symmetric(Matrix a) {
   const std::size_t n = a.rows();
   std::vector<Complex> inverses;
   if (!factor_symmetric(a, inverses)) return std::nullopt;
@@ -249,14 +281,14 @@ std::optional<Matrix> inverse_symmetric(Matrix a) {
   return x;
 }
 
-Matrix symmetric_product(const Matrix& a, const Matrix& b) {
-  if (a.cols() != b.rows() || a.rows() != b.cols())
+VESKAL_WIDE_CLONES Matrix symmetric_product(const Matrix& a, const Matrix& b) {
+  if (a.rows() != b.rows() || a.cols() != b.cols())
     throw std::invalid_argument("a symmetric product must be square");
-  const std::size_t n = a.rows();
+  const std::size_t n = a.cols();
   Matrix c(n, n);
   for (std::size_t i = 0; i < n; ++i) {
     RowSum sum(&c(i, i), n - i);
-    for (std::size_t k = 0; k < a.cols(); ++k) sum.add(&b(k, i), a(i, k));
+    for (std::size_t k = 0; k < a.rows(); ++k) sum.add(&b(k, i), a(k, i));
     sum.finish();
     for (std::size_t j = i + 1; j < n; ++j) c(j, i) = c(i, j);
   }
@@ -264,3 +296,6 @@ Matrix symmetric_product(const Matrix& a, const Matrix& b) {
 }
 
 }  // namespace modal
+
+#undef VESKAL_WIDE_CLONES
+#undef VESKAL_INLINE

@@ -148,8 +148,9 @@ std::vector<double> couplings(const std::vector<Mode>& small, double a, const st
   for (std::size_t j = 0; j < m2; ++j) {
     kb[j] = large[j].root / b;
     nb[j] = norm(large[j], b);
-    j_b[j] = j1(kb[j] * a);
-    jp_b[j] = j1_prime(kb[j] * a);
+    const double x = kb[j] * a;  // J1' = J0 - J1 / x, J1 found once
+    j_b[j] = j1(x);
+    jp_b[j] = boost::math::cyl_bessel_j(0, x, Double()) - j_b[j] / x;
   }
   std::vector<char> te_b(m2);
   for (std::size_t j = 0; j < m2; ++j) te_b[j] = large[j].kind == Kind::te;

@@ -229,7 +229,7 @@ TEST(ModalMatrix, SymmetricSolutionsAgainstLu) {
     for (std::size_t i = 0; i < n + 4; ++i)
       for (std::size_t j = 0; j < n + 4; ++j) sym(i, j) = entry(i, j);
     const Matrix ft = f.transpose(), sf = sym * f;
-    const Matrix plain = ft * sf, symmetric = modal::symmetric_product(ft, sf);
+    const Matrix plain = ft * sf, symmetric = modal::symmetric_product(f, sf);
     worst = 0.0;
     for (std::size_t i = 0; i < plain.rows(); ++i)
       for (std::size_t j = 0; j < plain.cols(); ++j)
