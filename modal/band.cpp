@@ -16,16 +16,23 @@ double te11_cut_off_ghz(double radius) {
   return numerics::speed_of_light * root(Kind::te, 1) / (2.0 * std::numbers::pi * radius) / 1e9;
 }
 
-Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
-    : profile_(std::move(profile)) {
-  check_profile(profile_);
-  const ConvergedWave c =
-      converged_wave(profile_, wavenumber(highest_frequency_ghz), target, ApertureLoad::free_space);
-  sections_ = staircase(profile_, c.step_length, c.step_rise);
-  largest_cutoff_ = c.largest_cutoff;
-  change_ = c.change;
-  converged_ = c.converged;
+namespace {
+
+ConvergedWave settled(const std::vector<ProfilePoint>& profile, double highest_frequency_ghz, double target) {
+  check_profile(profile);
+  return converged_wave(profile, wavenumber(highest_frequency_ghz), target, ApertureLoad::free_space);
 }
+
+}  // namespace
+
+Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
+    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target)) {}
+
+Band::Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& c)
+    : profile_(std::move(profile)),
+      staircase_(staircase(profile_, c.step_length, c.step_rise), c.largest_cutoff),
+      change_(c.change),
+      converged_(c.converged) {}
 
 HornWave Band::wave(double frequency_ghz) const {
   if (!(frequency_ghz > input_cut_off_ghz())) {
@@ -36,7 +43,7 @@ HornWave Band::wave(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
-  return follow_wave(sections_, wavenumber(frequency_ghz), largest_cutoff_, ApertureLoad::free_space);
+  return follow_wave(staircase_, wavenumber(frequency_ghz), ApertureLoad::free_space);
 }
 
 }  // namespace modal

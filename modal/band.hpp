@@ -44,15 +44,17 @@ class Band {
   const std::vector<ProfilePoint>& profile() const { return profile_; }
   double aperture_radius() const { return profile_.back().radius; }
   double input_cut_off_ghz() const { return te11_cut_off_ghz(profile_.front().radius); }
-  std::size_t sections() const { return sections_.size(); }
-  double largest_cutoff() const { return largest_cutoff_; }  // K_max, 1/m
-  double change() const { return change_; }                  // the last refinement's move
+  std::size_t sections() const { return staircase_.size(); }
+  double largest_cutoff() const { return staircase_.largest_cutoff(); }  // K_max, 1/m
+  double change() const { return change_; }                              // the last refinement's move
   bool converged() const { return converged_; }
 
  private:
+  // `profile` is read by the settling before it is moved in.
+  Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& settled);
   std::vector<ProfilePoint> profile_;
-  std::vector<Section> sections_;
-  double largest_cutoff_, change_;
+  Staircase staircase_;
+  double change_;
   bool converged_;
 };
 

@@ -122,43 +122,26 @@ bool keep_freed_heap() {
 
 }  // namespace
 
-HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
-                     ApertureLoad load) {
-  static const bool heap_kept = keep_freed_heap();
-  (void)heap_kept;
-  if (sections.empty()) throw std::invalid_argument("a horn needs at least one section");
-  // Each guide with its modes' beta and sqrt(Z) at k0, found once.
-  std::map<double, GuideAt> guides;
-  auto at = [&](double radius) -> const GuideAt& {
-    auto it = guides.find(radius);
-    if (it == guides.end()) it = guides.emplace(radius, guide_at(guide(radius, largest_cutoff), k0)).first;
-    return it->second;
-  };
-  auto guide_of = [&](double radius) -> const Guide& { return at(radius).guide; };
-  std::map<std::pair<double, double>, Gsm> junctions;
-  auto junction_of = [&](double left, double right) -> const Gsm& {
-    auto it = junctions.find({left, right});
-    if (it == junctions.end())
-      it = junctions.emplace(std::pair{left, right}, junction(guide_of(left), guide_of(right), k0)).first;
-    return it->second;
-  };
-  auto phases = [&](const Section& s) {
-    const auto& beta = at(s.radius).beta;
-    std::vector<Complex> p;
-    p.reserve(beta.size());
-    for (const Complex& b : beta) p.push_back(std::exp(Complex(0.0, -1.0) * b * s.length));
-    return p;
-  };
-
+Staircase::Staircase(std::vector<Section> sections, double largest_cutoff)
+    : sections_(std::move(sections)), largest_cutoff_(largest_cutoff) {
+  if (sections_.empty()) throw std::invalid_argument("a horn needs at least one section");
+  std::map<double, std::size_t> index;
+  for (const Section& s : sections_) {
+    auto it = index.find(s.radius);
+    if (it == index.end()) {
+      it = index.emplace(s.radius, guides_.size()).first;
+      guides_.push_back(modal::guide(s.radius, largest_cutoff));
+    }
+    guide_.push_back(it->second);
+  }
   // The work first: a junction from N1 to N2 modes keeps an N2 x N1 matrix
   // and an N1 x N1 reflection, and solves N2 x N2 against N1 right-hand
   // sides after its N2 x N2 product (the cascade's count, the larger).
-  const std::size_t n = sections.size();
+  const std::size_t n = sections_.size();
   double kept = 0.0, operations = 0.0;
   for (std::size_t i = 1; i < n; ++i) {
-    if (sections[i - 1].radius == sections[i].radius) continue;
-    const double n1 = double(guide_of(sections[i - 1].radius).modes.size()),
-                 n2 = double(guide_of(sections[i].radius).modes.size());
+    if (guide_[i - 1] == guide_[i]) continue;
+    const double n1 = double(guide(i - 1).modes.size()), n2 = double(guide(i).modes.size());
     kept += n1 * n2 + n1 * n1;
     operations += n2 * n2 * n2 + 2.0 * n2 * n2 * n1 + n1 * n1 * n2;
   }
@@ -171,9 +154,53 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
         kept, operations, max_kept, max_operations);
     throw std::length_error(text);
   }
+  couplings_.resize(n);
+  for (std::size_t i = 1; i < n; ++i) {
+    if (guide_[i - 1] == guide_[i]) continue;
+    const bool up = sections_[i - 1].radius < sections_[i].radius;
+    const Guide& small = guide(up ? i - 1 : i);
+    const Guide& large = guide(up ? i : i - 1);
+    couplings_[i] = modal::couplings(small.modes, small.radius, large.modes, large.radius);
+  }
+}
+
+HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
+                     ApertureLoad load) {
+  return follow_wave(Staircase(sections, largest_cutoff), k0, load);
+}
+
+HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
+  static const bool heap_kept = keep_freed_heap();
+  (void)heap_kept;
+  const auto& sections = staircase.sections();
+  const std::size_t n = sections.size();
+  // Each section's guide with its modes' beta and sqrt(Z) at k0, found once
+  // for each radius.
+  std::map<double, GuideAt> guides;
+  std::vector<const GuideAt*> at(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    auto it = guides.find(sections[i].radius);
+    if (it == guides.end()) it = guides.emplace(sections[i].radius, guide_at(staircase.guide(i), k0)).first;
+    at[i] = &it->second;
+  }
+  std::map<std::pair<double, double>, Gsm> junctions;
+  auto junction_before = [&](std::size_t i) -> const Gsm& {
+    const std::pair radii{sections[i - 1].radius, sections[i].radius};
+    auto it = junctions.find(radii);
+    if (it == junctions.end())
+      it = junctions.emplace(radii, junction(at[i - 1]->guide, at[i]->guide, k0)).first;
+    return it->second;
+  };
+  auto phases = [&](std::size_t i) {
+    const auto& beta = at[i]->beta;
+    std::vector<Complex> p;
+    p.reserve(beta.size());
+    for (const Complex& b : beta) p.push_back(std::exp(Complex(0.0, -1.0) * b * sections[i].length));
+    return p;
+  };
 
   // Back from the aperture's load.
-  const auto gamma = aperture_reflection(guide_of(sections.back().radius), k0, load);
+  const auto gamma = aperture_reflection(at.back()->guide, k0, load);
   Matrix g(gamma.size(), gamma.size());
   for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
   // What passes the forward wave on at the junction before section i:
@@ -183,7 +210,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   // Each section's phases, for both passes.
   std::vector<std::vector<Complex>> phase(n);
   for (std::size_t i = n; i-- > 0;) {
-    const auto& p = phase[i] = phases(sections[i]);
+    const auto& p = phase[i] = phases(i);
     for (std::size_t r = 0; r < g.rows(); ++r) {
       Complex* __restrict row = &g(r, 0);
       const Complex* __restrict q = p.data();
@@ -191,22 +218,18 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
       for (std::size_t c = 0; c < g.cols(); ++c) row[c] = times(row[c], times(pr, q[c]));
     }
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
-    const double left = sections[i - 1].radius, right = sections[i].radius;
-    const Guide& small = guide_of(std::min(left, right));
-    const Guide& large = guide_of(std::max(left, right));
-    steps[i] =
-        step_back(at(left), at(right), g, couplings(small.modes, small.radius, large.modes, large.radius));
+    steps[i] = step_back(*at[i - 1], *at[i], g, staircase.couplings(i));
     if (steps[i]) {
       g = steps[i]->reflection;
       continue;
     }
-    const Gsm& s = junction_of(sections[i - 1].radius, sections[i].radius);
+    const Gsm& s = junction_before(i);
     const Matrix loop = Matrix::identity(g.rows()) - s.s22 * g;
     passed[i] = solve(loop, s.s21);
     g = s.s11 + s.s12 * (g * passed[i]);
   }
   HornWave wave;
-  wave.input = guide_of(sections.front().radius);
+  wave.input = at.front()->guide;
   wave.reflected.reserve(g.rows());
   for (std::size_t r = 0; r < g.rows(); ++r) wave.reflected.push_back(g(r, 0));
   wave.reflection = g(0, 0);
@@ -222,7 +245,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
     }
     for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], phase[i][r]);
   }
-  wave.aperture = guide_of(sections.back().radius);
+  wave.aperture = at.back()->guide;
   wave.forward = std::move(a);
   wave.aperture_reflection = gamma;
   return wave;

@@ -111,6 +111,31 @@ std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, Apert
 // megabytes, some seconds), so that no frequency of any profile hangs.
 inline constexpr double max_kept = 8e6;
 inline constexpr double max_operations = 2e9;
+
+// The sections with what every frequency's wave through them shares: each
+// guide's modes below K_max = largest_cutoff (1/m) and each step's
+// couplings (modal/modes.hpp), which depend on the radii and K_max alone
+// (half the size of the matrices a wave keeps, so within the same bound).
+// std::length_error beyond the work bound, before anything is built.
+class Staircase {
+ public:
+  Staircase(std::vector<Section> sections, double largest_cutoff);
+  const std::vector<Section>& sections() const { return sections_; }
+  std::size_t size() const { return sections_.size(); }
+  double largest_cutoff() const { return largest_cutoff_; }
+  const Guide& guide(std::size_t section) const { return guides_[guide_[section]]; }
+  // The step before `section` (its guide and the one before differ): X of
+  // the smaller guide's modes and the larger's.
+  const std::vector<double>& couplings(std::size_t section) const { return couplings_[section]; }
+
+ private:
+  std::vector<Section> sections_;
+  double largest_cutoff_;
+  std::vector<Guide> guides_;       // one for each radius
+  std::vector<std::size_t> guide_;  // each section's
+  std::vector<std::vector<double>> couplings_;
+};
+HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load = ApertureLoad::matched);
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
                      ApertureLoad load = ApertureLoad::matched);
 
