@@ -218,6 +218,17 @@ HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
       for (std::size_t c = 0; c < g.cols(); ++c) row[c] = times(row[c], times(pr, q[c]));
     }
     if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
+    // Section i - 1 a slot: wider than the guides on either side.
+    if (const std::size_t slot = i - 1; slot > 0 && sections[slot].radius > sections[slot - 1].radius &&
+                                        sections[slot].radius > sections[i].radius) {
+      steps[slot] = slot_back(*at[slot - 1], *at[slot], *at[i], sections[slot].length, g,
+                              staircase.couplings(slot), staircase.couplings(i));
+      if (steps[slot]) {
+        g = steps[slot]->reflection;
+        i = slot;  // on from the guide before the slot
+        continue;
+      }
+    }
     steps[i] = step_back(*at[i - 1], *at[i], g, staircase.couplings(i));
     if (steps[i]) {
       g = steps[i]->reflection;
@@ -240,6 +251,7 @@ HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
   for (std::size_t i = 0; i < n; ++i) {
     if (steps[i]) {
       a = steps[i]->pass(a);
+      if (steps[i]->after.rows() > 0) ++i;  // across a slot, into the guide beyond it
     } else if (passed[i].rows() > 0) {
       a = passed[i] * a;
     }

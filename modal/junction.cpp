@@ -173,7 +173,7 @@ std::optional<StepBack> step_back(const GuideAt& left_at, const GuideAt& right_a
   // without pivoting holds.
   if (auto x = solve_symmetric(load(), into)) {
     if (auto inverse = inverse_symmetric(admittance_plus_one(*x)))
-      return StepBack{reflection(std::move(*inverse)), std::move(*x), sign};
+      return StepBack{reflection(std::move(*inverse)), std::move(*x), sign, {}};
   }
 
   // Otherwise LU with partial pivoting; below this pivot ratio a solve may
@@ -196,14 +196,65 @@ std::optional<StepBack> step_back(const GuideAt& left_at, const GuideAt& right_a
   Matrix x = solved(load(), into);
   Matrix inverse = solved(admittance_plus_one(x), Matrix::identity(into.cols()));
   if (!(ratio >= least_pivot_ratio)) return std::nullopt;
-  return StepBack{reflection(std::move(inverse)), std::move(x), sign};
+  return StepBack{reflection(std::move(inverse)), std::move(x), sign, {}};
 }
 
 std::vector<Complex> StepBack::pass(const std::vector<Complex>& f) const {
   // v = f + sign G f, then X v.
   std::vector<Complex> v = reflection * f;
   for (std::size_t r = 0; r < v.size(); ++r) v[r] = f[r] + sign * v[r];
-  return through * v;
+  return after.rows() > 0 ? after * (through * v) : through * v;
+}
+
+std::optional<StepBack> slot_back(const GuideAt& left, const GuideAt& slot, const GuideAt& right,
+                                  double length, const Matrix& g, const std::vector<double>& left_couplings,
+                                  const std::vector<double>& right_couplings) {
+  if (!(slot.guide.radius > left.guide.radius && slot.guide.radius > right.guide.radius))
+    throw std::invalid_argument("slot_back: the slot must be wider than both its neighbours");
+  constexpr double least_sine = 1e-3;
+  const std::size_t n = slot.beta.size();
+  std::vector<Complex> u(n), v(n);
+  for (std::size_t m = 0; m < n; ++m) {
+    const Complex theta = slot.beta[m] * length, sine = std::sin(theta);
+    if (!(std::abs(sine) >= least_sine)) return std::nullopt;
+    u[m] = Complex(0.0, -1.0) * std::cos(theta) / sine;
+    v[m] = Complex(0.0, 1.0) / sine;
+  }
+  const Matrix f1 = coupling_matrix(left.root, slot.root, left_couplings);
+  const Matrix f3 = coupling_matrix(right.root, slot.root, right_couplings);
+  auto scaled = [&](const std::vector<Complex>& d, const Matrix& f) {  // diag(d) F
+    Matrix s = f;
+    for (std::size_t r = 0; r < s.rows(); ++r)
+      for (std::size_t c = 0; c < s.cols(); ++c) s(r, c) = times(d[r], s(r, c));
+    return s;
+  };
+  // (I + G)^-1 and Y3 + F3^T u F3.
+  Matrix plus = g;
+  for (std::size_t m = 0; m < plus.rows(); ++m) plus(m, m) += 1.0;
+  auto after = inverse_symmetric(std::move(plus));
+  if (!after) return std::nullopt;
+  Matrix load = symmetric_product(f3, scaled(u, f3));
+  for (std::size_t r = 0; r < load.rows(); ++r) {
+    for (std::size_t c = 0; c < load.cols(); ++c) load(r, c) += 2.0 * (*after)(r, c);
+    load(r, r) -= 1.0;
+  }
+  const Matrix across = transposed_product(f3, scaled(v, f1));  // F3^T v F1
+  auto t = solve_symmetric(std::move(load), across);
+  if (!t) return std::nullopt;
+  *t *= -1.0;
+  Matrix y = symmetric_product(across, *t);
+  const Matrix own = symmetric_product(f1, scaled(u, f1));
+  for (std::size_t r = 0; r < y.rows(); ++r) {
+    for (std::size_t c = 0; c < y.cols(); ++c) y(r, c) += own(r, c);
+    y(r, r) += 1.0;
+  }
+  auto inverse = inverse_symmetric(std::move(y));
+  if (!inverse) return std::nullopt;
+  for (std::size_t r = 0; r < inverse->rows(); ++r) {
+    for (std::size_t c = 0; c < inverse->cols(); ++c) (*inverse)(r, c) *= 2.0;
+    (*inverse)(r, r) -= 1.0;
+  }
+  return StepBack{std::move(*inverse), std::move(*t), 1.0, std::move(*after)};
 }
 
 Gsm section(const Guide& g, double length, double k0) {

@@ -85,6 +85,7 @@ Gsm junction(const Guide& left, const Guide& right, double k0);
 struct StepBack {
   Matrix reflection, through;
   double sign = 1.0;
+  Matrix after;  // for a slot (below): the voltages beyond it to waves
   // The forward wave in `right` at the step from the forward wave f in `left`.
   std::vector<Complex> pass(const std::vector<Complex>& f) const;
 };
@@ -99,6 +100,29 @@ struct GuideAt {
 GuideAt guide_at(Guide g, double k0);
 std::optional<StepBack> step_back(const GuideAt& left, const GuideAt& right, const Matrix& g,
                                   const std::vector<double>& couplings);
+// Back across a slot: a short uniform length of a guide wider than the
+// guides on either side, a step up into it and a step down out of it (a
+// corrugated horn's every period), as one network in modal voltages and
+// currents (generalised admittance matrix; e.g. G. Conciauro, M. Guglielmi
+// and R. Sorrentino, "Advanced Modal Analysis", Wiley 1999, ch. 4). Per mode
+// of the slot, with theta = beta length, the currents at its two faces are
+// I_a = u V_a + v V_b and I_b = -v V_a - u V_b, u = -j cot theta, v = j /
+// sin theta. With the steps' V_a = F1 V1, I1 = F1^T I_a, V_b = F3 V3, I3 =
+// F3^T I_b and the load I3 = Y3 V3 beyond (Y3 = 2 (I + G)^-1 - I):
+//   V3 = T V1,  T = -(Y3 + F3^T u F3)^-1 F3^T v F1,
+//   Y1 = F1^T u F1 + (F3^T v F1)^T T,  reflection 2 (I + Y1)^-1 - I,
+// and a forward wave f1 leaves as (I + G)^-1 T (I + reflection) f1. The
+// slot's own N x N matrices are diagonal: the work is N M^2 and M^3 (M the
+// narrower guides' modes) against N^3 for its reflection, which the two
+// steps form. None where the factorisations decline or sin theta of a slot
+// mode falls below 1e-3 (a face of the slot nearly a half wave from the
+// other, where u and v grow without bound): the steps serve then.
+// `left_couplings` and `right_couplings`: the couplings of the narrower
+// guide's modes with the slot's at each step.
+std::optional<StepBack> slot_back(const GuideAt& left, const GuideAt& slot, const GuideAt& right,
+                                  double length, const Matrix& g, const std::vector<double>& left_couplings,
+                                  const std::vector<double>& right_couplings);
+
 // A length of uniform guide: S12 = S21 = diag(exp(-j beta length)).
 Gsm section(const Guide& g, double length, double k0);
 // a on the left, b on the right: the port 2 modes of a are b's port 1 modes.

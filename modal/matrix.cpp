@@ -281,6 +281,18 @@ VESKAL_WIDE_CLONES std::optional<Matrix> inverse_symmetric(Matrix a) {
   return x;
 }
 
+VESKAL_WIDE_CLONES Matrix transposed_product(const Matrix& a, const Matrix& b) {
+  if (a.rows() != b.rows()) throw std::invalid_argument("matrix sizes do not chain");
+  Matrix c(a.cols(), b.cols());
+  if (b.cols() == 0) return c;
+  for (std::size_t i = 0; i < a.cols(); ++i) {
+    RowSum sum(&c(i, 0), b.cols());
+    for (std::size_t k = 0; k < a.rows(); ++k) sum.add(&b(k, 0), a(k, i));
+    sum.finish();
+  }
+  return c;
+}
+
 VESKAL_WIDE_CLONES Matrix symmetric_product(const Matrix& a, const Matrix& b) {
   if (a.rows() != b.rows() || a.cols() != b.cols())
     throw std::invalid_argument("a symmetric product must be square");

@@ -67,6 +67,8 @@ std::optional<Matrix> solve_symmetric(Matrix a, Matrix b);
 // A^-1, symmetric, from the same factorisation (a third of n^3 more
 // multiply-adds, against n^3 for `solve` with B = I).
 std::optional<Matrix> inverse_symmetric(Matrix a);
+// A^T B (A's columns read in place).
+Matrix transposed_product(const Matrix& a, const Matrix& b);
 // A^T B when the product is known to be symmetric: its upper triangle,
 // mirrored (A's columns read in place, without forming its transpose).
 Matrix symmetric_product(const Matrix& a, const Matrix& b);

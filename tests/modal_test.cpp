@@ -300,6 +300,54 @@ TEST(ModalJunction, StepBackIsTheCascade) {
     }
 }
 
+// A slot as one network: its reflection and the wave it passes on match the
+// scattering matrices of its two steps and its length, cascaded.
+TEST(ModalJunction, SlotIsTheCascade) {
+  const double a = 0.01;
+  for (const auto& [slot_ratio, right_ratio] : {std::pair{1.6, 1.1}, {3.0, 0.8}, {1.2, 1.0}})
+    for (const double k0a : {2.5, 6.0, 11.0})
+      for (const double length : {0.0008, 0.004}) {
+        const double k0 = k0a / a, kmax = 25.0 / a;
+        const Guide left = modal::guide(a, kmax), slot = modal::guide(slot_ratio * a, kmax),
+                    right = modal::guide(right_ratio * a, kmax),
+                    beyond = modal::guide(1.3 * right.radius, kmax);
+        const Matrix g =
+            modal::cascade(modal::section(right, 0.003, k0), modal::junction(right, beyond, k0)).s11;
+        const auto back =
+            modal::slot_back(modal::guide_at(left, k0), modal::guide_at(slot, k0), modal::guide_at(right, k0),
+                             length, g, modal::couplings(left.modes, left.radius, slot.modes, slot.radius),
+                             modal::couplings(right.modes, right.radius, slot.modes, slot.radius));
+        ASSERT_TRUE(back.has_value()) << slot_ratio << " " << k0a << " " << length;
+        const Gsm s =
+            modal::cascade(modal::cascade(modal::junction(left, slot, k0), modal::section(slot, length, k0)),
+                           modal::junction(slot, right, k0));
+        const Matrix passed = modal::solve(Matrix::identity(g.rows()) - s.s22 * g, s.s21);
+        const Matrix reflection = s.s11 + s.s12 * (g * passed);
+        double worst = 0.0;
+        for (std::size_t i = 0; i < reflection.rows(); ++i)
+          for (std::size_t j = 0; j < reflection.cols(); ++j)
+            worst = std::max(worst, std::abs(reflection(i, j) - back->reflection(i, j)));
+        std::vector<Complex> f(left.modes.size());
+        f[0] = 1.0;
+        if (f.size() > 2) f[2] = Complex(0.3, -0.2);
+        const auto wave = back->pass(f), expected = passed * f;
+        for (std::size_t i = 0; i < expected.size(); ++i)
+          worst = std::max(worst, std::abs(expected[i] - wave[i]));
+        EXPECT_LT(worst, 1e-10) << slot_ratio << " " << k0a << " " << length;
+      }
+  // A slot half a wavelength of its TE-11 long: u and v are unbounded, and
+  // the steps serve instead.
+  const double k0 = 6.0 / a;
+  const Guide left = modal::guide(a, 25.0 / a), slot = modal::guide(2.0 * a, 25.0 / a);
+  const double beta = modal::propagation(slot, k0)[0].real();
+  EXPECT_FALSE(modal::slot_back(modal::guide_at(left, k0), modal::guide_at(slot, k0),
+                                modal::guide_at(left, k0), M_PI / beta,
+                                Matrix(left.modes.size(), left.modes.size()),
+                                modal::couplings(left.modes, a, slot.modes, slot.radius),
+                                modal::couplings(left.modes, a, slot.modes, slot.radius))
+                   .has_value());
+}
+
 }  // namespace
 
 namespace {
