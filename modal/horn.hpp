@@ -19,11 +19,13 @@
 // from the aperture, the reflection matrix G seen toward the aperture is
 // carried through each section (G -> P G P, P = diag(exp(-j beta l))) and
 // each junction, directly from the step's relations (modal/junction.hpp,
-// step_back), keeping what passes the wave on; going forward, the wave is
-// carried to the aperture by those and the P's. Where a step's direct form
-// is ill-conditioned, its scattering matrix serves instead (G -> S11 + S12
-// G (I - S22 G)^-1 S21, passing T = (I - S22 G)^-1 S21), computed once for a
-// pair of radii met before (a corrugated horn's slots repeat).
+// step_back), keeping what passes the wave on; a slot (a section wider than
+// both its neighbours) is crossed with its two steps as one network
+// (slot_back); going forward, the wave is carried to the aperture by those
+// and the P's. Where a slot's form declines, its steps serve; where a step's
+// direct form is ill-conditioned, its scattering matrix serves instead (G ->
+// S11 + S12 G (I - S22 G)^-1 S21, passing T = (I - S22 G)^-1 S21), computed
+// once for a pair of radii met before (a corrugated horn's slots repeat).
 //
 // The aperture's load. `matched`: no wave comes back from the aperture (an
 // endless guide: what the junction and cascade tests need). `free_space`:
