@@ -174,15 +174,13 @@ HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
   (void)heap_kept;
   const auto& sections = staircase.sections();
   const std::size_t n = sections.size();
-  // Each section's guide with its modes' beta and sqrt(Z) at k0, found once
-  // for each radius.
-  std::map<double, GuideAt> guides;
+  // Each guide with its modes' beta and sqrt(Z) at k0, found once for each
+  // radius.
+  std::vector<GuideAt> guides;
+  guides.reserve(staircase.guides().size());
+  for (const Guide& guide : staircase.guides()) guides.push_back(guide_at(guide, k0));
   std::vector<const GuideAt*> at(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    auto it = guides.find(sections[i].radius);
-    if (it == guides.end()) it = guides.emplace(sections[i].radius, guide_at(staircase.guide(i), k0)).first;
-    at[i] = &it->second;
-  }
+  for (std::size_t i = 0; i < n; ++i) at[i] = &guides[staircase.guide_index(i)];
   std::map<std::pair<double, double>, Gsm> junctions;
   auto junction_before = [&](std::size_t i) -> const Gsm& {
     const std::pair radii{sections[i - 1].radius, sections[i].radius};

@@ -126,6 +126,9 @@ class Staircase {
   std::size_t size() const { return sections_.size(); }
   double largest_cutoff() const { return largest_cutoff_; }
   const Guide& guide(std::size_t section) const { return guides_[guide_[section]]; }
+  // Each radius's guide once, and which of them a section has.
+  const std::vector<Guide>& guides() const { return guides_; }
+  std::size_t guide_index(std::size_t section) const { return guide_[section]; }
   // The step before `section` (its guide and the one before differ): X of
   // the smaller guide's modes and the larger's.
   const std::vector<double>& couplings(std::size_t section) const { return couplings_[section]; }
