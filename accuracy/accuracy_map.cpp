@@ -25,6 +25,7 @@
 #include "horn/beamwidth.hpp"
 #include "horn/gain.hpp"
 #include "horn/phase_centre.hpp"
+#include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "plot/svg.hpp"
 
@@ -205,7 +206,9 @@ std::string picture(const std::array<Grid, 2>& grids) {
   return s;
 }
 
-const char* phase_names[] = {"quadratic", "spherical"};
+// The aperture engine's two models, by their registry names.
+const std::string phase_names[] = {models::name(models::Model::quadratic),
+                                   models::name(models::Model::spherical)};
 
 Verdict verdict_at(const std::array<Grid, 2>& grids, int m, int i, int j, int k) {
   return grids[static_cast<std::size_t>(m)][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)]
@@ -377,8 +380,8 @@ std::string table(const std::array<Grid, 2>& grids, const std::array<Differences
   std::string out =
       "<!-- Written by veskal-accuracy-map: cmake --build --preset default --target accuracy-map -->\n\n";
   for (int m = 0; m < 2; ++m)
-    out += "## Engine with the " + std::string(phase_names[m]) + " aperture phase\n\n" + shares(grids, m) +
-           centres(d, m) + limits(grids, d, m);
+    out += "## Engine with the " + phase_names[m] + " aperture phase\n\n" + shares(grids, m) + centres(d, m) +
+           limits(grids, d, m);
   return out;
 }
 

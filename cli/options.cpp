@@ -185,12 +185,16 @@ Frequencies frequencies(const FrequencyOptions& o, std::size_t limit) {
 }
 
 void add_model_option(CLI::App& app, std::string& model, const std::vector<Model>& choices,
-                      const std::string& description) {
+                      const std::string& lead) {
   std::vector<std::string> names;
   names.reserve(choices.size());
-  for (const Model m : choices) names.push_back(model_name(m));
-  if (model.empty()) model = names.front();
-  app.add_option("--model", model, description)->check(CLI::IsMember(names))->capture_default_str();
+  std::string description = lead + ": ";
+  for (const Model m : choices) {
+    names.push_back(model_name(m));
+    description += names.back() + ", " + std::string(models::info(m).description) + "; ";
+  }
+  description += models::default_rule;
+  app.add_option("--model", model, description)->check(CLI::IsMember(names));
 }
 
 std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::function<void()>& validate) {

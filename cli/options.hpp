@@ -67,8 +67,9 @@ struct Frequencies {
 // At most `limit` frequencies, each positive. UsageError when none or too many.
 Frequencies frequencies(const FrequencyOptions& options, std::size_t limit);
 
-// --model, taking exactly `choices` by name (the first is the default unless
-// `model` is set before).
+// --model, taking exactly `choices` by name, its help from the registry:
+// `lead`, then each choice's description and the default rule. Left empty
+// by the parse, the model is chosen by settle_model (cli/wall.hpp).
 void add_model_option(CLI::App& app, std::string& model, const std::vector<Model>& choices,
                       const std::string& description);
 

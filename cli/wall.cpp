@@ -72,14 +72,17 @@ void add_profile_option(CLI::App& app, HornOptions& o) {
   }
 }
 
-void profile_implies_modal(const HornOptions& o, bool model_given, std::string& model) {
-  if (o.profile.empty()) return;
-  require(!model_given || model == "modal", "--profile: a wall profile is the modal model's (--model modal)");
-  model = "modal";
+void settle_model(const HornOptions& o, bool model_given, std::string& model) {
+  const bool wall = !o.profile.empty();
+  const std::string walls = model_name(models::default_model(true));
+  if (wall)
+    require(!model_given || model == walls,
+            "--profile: a wall profile is the " + walls + " model's (--model " + walls + ")");
+  if (wall || !model_given) model = model_name(models::default_model(wall));
 }
 
-void profile_implies_modal(const CLI::App& app, const HornOptions& o, std::string& model) {
-  profile_implies_modal(o, app.get_option("--model")->count() > 0, model);
+void settle_model(const CLI::App& app, const HornOptions& o, std::string& model) {
+  settle_model(o, app.get_option("--model")->count() > 0, model);
 }
 
 Wall wall_from(const HornOptions& o) {

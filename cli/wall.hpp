@@ -26,10 +26,12 @@ std::string read_text_file(const std::string& option, const std::string& path, s
 // required.
 void add_profile_option(CLI::App& app, HornOptions& options);
 
-// After the parse: a --profile makes the modal model the one in `model`
-// (UsageError when --model was given and names another).
-void profile_implies_modal(const HornOptions& options, bool model_given, std::string& model);
-void profile_implies_modal(const CLI::App& app, const HornOptions& options, std::string& model);
+// After the parse: the model the run uses, in `model`. A --profile makes it
+// the modal model (UsageError when --model was given and names another);
+// otherwise, when --model was not given, the registry's default for the
+// horn (models::default_model).
+void settle_model(const HornOptions& options, bool model_given, std::string& model);
+void settle_model(const CLI::App& app, const HornOptions& options, std::string& model);
 
 struct Wall {
   std::vector<modal::ProfilePoint> points;  // m

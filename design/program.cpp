@@ -19,6 +19,7 @@
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
+#include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
 #include "solver/request.hpp"
@@ -138,9 +139,10 @@ std::string text_of(const Design& d, const Options& o) {
     line("cone length", cli::shortest(h.cone_length), unit);
   }
   line("phase error s", fixed(d.phase_error, 4), "");
-  t += "\n  " + padded("", 30, false) + padded("classic", 10) +
-       (d.quadratic ? padded("engine, quadratic", 20) : "") +
-       (d.spherical ? padded("engine, spherical", 20) : "") + "\n";
+  using models::Model;
+  t += "\n  " + padded("", 30, false) + padded(models::name(Model::classic), 10) +
+       (d.quadratic ? padded("engine, " + models::name(Model::quadratic), 20) : "") +
+       (d.spherical ? padded("engine, " + models::name(Model::spherical), 20) : "") + "\n";
   struct Row {
     std::string label;
     std::optional<double> (*get)(const Figures&);
@@ -208,9 +210,10 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
     requirement["f_over_d"] = reflector::f_over_d_for(p.half_angle);
     requirement["half_angle_deg"] = p.half_angle / reflector::degree;
   }
-  nlohmann::ordered_json all = {{"classic", figures(d.classic)}};
-  if (d.quadratic) all["quadratic"] = figures(*d.quadratic);
-  if (d.spherical) all["spherical"] = figures(*d.spherical);
+  using models::Model;
+  nlohmann::ordered_json all = {{models::name(Model::classic), figures(d.classic)}};
+  if (d.quadratic) all[models::name(Model::quadratic)] = figures(*d.quadratic);
+  if (d.spherical) all[models::name(Model::spherical)] = figures(*d.spherical);
   nlohmann::ordered_json out = {{"program", "veskal-design"},
                                 {"requirement", requirement},
                                 {"horn", cli::horn_json(d.horn)},
@@ -275,9 +278,8 @@ int program(int argc, char** argv) {
   cli::add_number(app, "--waveguide-diameter", o.waveguide_diameter,
                   "the feeding waveguide's inner diameter, in --unit");
   cli::add_unit_option(app, o.unit);
-  cli::add_model_option(app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical},
-                        "the model the design is made in: classic (the report's routines), or the aperture "
-                        "engine with a quadratic or spherical aperture phase");
+  cli::add_model_option(app, o.model, models::describing(models::smooth_cone),
+                        "the model the design is made in");
   app.add_flag("--check", o.check,
                "show the aperture engine's figures of the horn with both aperture phases");
   app.add_option("--format", o.format, "text or json")
@@ -311,6 +313,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     o.frequency = *o.frequency_option;
+    if (o.model.empty()) o.model = models::name(models::default_model(false));
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
     request = {
         o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,

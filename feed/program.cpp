@@ -124,12 +124,7 @@ int program(int argc, char** argv) {
       ->check(CLI::IsMember({"text", "csv", "json", "svg"}))
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
-  o.model = "spherical";
-  cli::add_model_option(
-      app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
-      "the horn's pattern: classic (the report's routines), the aperture engine with a "
-      "quadratic or spherical aperture phase, or the mode-matching engine (modal: the horn "
-      "from its waveguide, or --profile)");
+  cli::add_model_option(app, o.model, models::all_models(), "the model of the horn's pattern");
   cli::add_profile_option(app, o.horn);
   for (const char* name : {"--aperture-diameter", "--slant-radius", "--cone-angle", "--waveguide-diameter",
                            "--axial-length", "--cone-length", "--profile"})
@@ -146,7 +141,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     unit = cli::unit_code(o.horn.unit);
-    cli::profile_implies_modal(app, o.horn, o.model);
+    cli::settle_model(app, o.horn, o.model);
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
     if (o.pattern.empty() && o.model == "modal") {
       wall = cli::wall_from(o.horn);

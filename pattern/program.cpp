@@ -159,11 +159,7 @@ int program(int argc, char** argv) {
                  "phases referred to the aperture centre, or to each plane's phase centre")
       ->check(CLI::IsMember({"aperture", "phase-centre"}))
       ->capture_default_str();
-  cli::add_model_option(
-      app, o.model, {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
-      "classic: the report's routines; quadratic, spherical: the aperture engine with "
-      "that aperture phase; modal: the mode-matching engine (the horn from its waveguide, "
-      "or --profile)");
+  cli::add_model_option(app, o.model, models::all_models(), "the pattern's model");
   cli::add_profile_option(app, o.horn);
 
   horn::Horn horn;
@@ -171,7 +167,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
-    cli::profile_implies_modal(app, o.horn, o.model);
+    cli::settle_model(app, o.horn, o.model);
     if (o.model == "modal") {
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, *std::max_element(o.frequency.begin(), o.frequency.end()));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/text.hpp"
+#include "models/registry.hpp"
 #include "plot/svg.hpp"
 
 namespace pattern {
@@ -47,15 +48,7 @@ constexpr const char* e_colour = "#1f77b4";
 constexpr const char* h_colour = "#d62728";
 constexpr const char* cross_colour = "#2ca02c";
 
-std::string model_title(Model model) {
-  switch (model) {
-    case Model::classic: return "classic model";
-    case Model::quadratic: return "aperture engine, quadratic aperture phase";
-    case Model::spherical: return "aperture engine, spherical aperture phase";
-    case Model::modal: return "mode-matching engine";
-  }
-  return "";
-}
+std::string model_title(Model model) { return std::string(models::info(model).title); }
 
 // One legend line of a figure: the classic value, the engine's, or both.
 std::string pair_text(const char* label, std::optional<double> classic, std::optional<double> engine,

@@ -19,6 +19,7 @@
 #include "cli/text.hpp"
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
+#include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "python/arguments.hpp"
 #include "solver/request.hpp"
@@ -47,9 +48,22 @@ constexpr std::size_t max_angles = 1000000;
 constexpr std::size_t batch_rows = 4096;
 constexpr std::chrono::milliseconds batch_time{50};
 
-const char* const model_help =
-    "classic (the report's routines), quadratic or spherical (the aperture engine with that aperture phase), "
-    "or modal (the mode-matching engine: a cone with its waveguide, or a profile)";
+// The names of some models, as model= takes them.
+std::vector<std::string> names_of(const std::vector<models::Model>& list) {
+  std::vector<std::string> names;
+  names.reserve(list.size());
+  for (const models::Model m : list) names.push_back(models::name(m));
+  return names;
+}
+
+// The docstrings' words for model=: each choice with its registry
+// description, and the default rule.
+std::string model_help(const std::vector<models::Model>& list) {
+  std::string text;
+  for (const models::Model m : list)
+    text += "'" + models::name(m) + "' (" + std::string(models::info(m).description) + "), ";
+  return text + "None: the " + std::string(models::default_rule) + ".";
+}
 
 // Ctrl-C (or another signal's handler raising) ends the call with its
 // exception; called with the GIL held.
@@ -107,15 +121,12 @@ std::optional<float> length_of(const Horn& h, float horn::Horn::*length, bool wa
   return (*h.cone).*length;
 }
 
-// The model a call runs: `model` (None: the default), modal for a profile.
-std::string model_of(const Horn& h, const py::object& model, const std::vector<std::string>& choices,
-                     const std::string& otherwise) {
-  if (!h.options.profile.empty()) {
-    std::string named = py::isinstance<py::str>(model) ? model.cast<std::string>() : "";
-    cli::profile_implies_modal(h.options, !model.is_none(), named);
-    return named;
-  }
-  return model.is_none() ? otherwise : choice("--model", model, choices);
+// The model a call runs: `model` among `choices`, or (None) the registry's
+// default for the horn; modal for a profile.
+std::string model_of(const Horn& h, const py::object& model, const std::vector<models::Model>& choices) {
+  std::string named = model.is_none() ? "" : choice("--model", model, names_of(choices));
+  cli::settle_model(h.options, !model.is_none(), named);
+  return named;
 }
 
 // A 1-D array of `values`.
@@ -192,7 +203,7 @@ struct ColumnValues {
 
 py::dict characteristics(const Horn& h, const py::object& frequencies, bool check,
                          const py::object& model_arg) {
-  const std::string model = model_of(h, model_arg, {"quadratic", "spherical", "modal"}, "quadratic");
+  const std::string model = model_of(h, model_arg, models::engine_models());
   if (!h.options.profile.empty()) check = true;  // a wall's figures are the engine's alone
   cli::require(check || model_arg.is_none(), "--model requires --check");
   cli::FrequencyOptions fo;
@@ -256,7 +267,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
 
 py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py::object& angles_arg,
                         const py::object& model_arg, const py::object& reference_arg) {
-  const std::string model = model_of(h, model_arg, {"classic", "quadratic", "spherical", "modal"}, "classic");
+  const std::string model = model_of(h, model_arg, models::all_models());
   const auto reference =
       choice("--phase-reference", reference_arg, {"aperture", "phase-centre"}) == "aperture"
           ? pattern::PhaseReference::aperture
@@ -333,7 +344,7 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
   r.half_angle = double_option("--half-angle", half_angle);
   r.edge_taper = double_option("--edge-taper", edge_taper);
   r.plane = choice("--plane", plane, {"e", "h", "mean"});
-  r.model = choice("--model", model, {"classic", "quadratic", "spherical"});
+  if (!model.is_none()) r.model = choice("--model", model, names_of(models::describing(models::smooth_cone)));
   r.aperture_diameter = float_option("--aperture-diameter", aperture_diameter);
   r.slant_radius = float_option("--slant-radius", slant_radius);
   r.waveguide_diameter = float_option("--waveguide-diameter", waveguide_diameter);
@@ -363,8 +374,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
                      const py::object& half_angle, const py::object& model_arg,
                      const py::object& phase_centre, const py::object& reflector_diameter) {
   using cli::require;
-  const std::string model =
-      model_of(h, model_arg, {"classic", "quadratic", "spherical", "modal"}, "spherical");
+  const std::string model = model_of(h, model_arg, models::all_models());
   cli::FrequencyOptions fo;
   fo.list = float_values("--frequencies", frequencies);
   const cli::Frequencies list = cli::frequencies(fo, feed::max_frequencies);
@@ -489,18 +499,22 @@ veskal's message.)")
       .def_property_readonly("description", &Horn::description, "what the programs' titles call the horn")
       .def("__repr__", [](const Horn& h) { return "<veskal.Horn: " + h.description() + ">"; });
 
-  m.def("characteristics", &characteristics, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
-        py::arg("check") = false, py::arg("model") = none,
-        R"(The horn's characteristics at each frequency (GHz): a dict keyed by veskal-sweep's CSV columns.
+  m.def(
+      "characteristics", &characteristics, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
+      py::arg("check") = false, py::arg("model") = none,
+      (std::string(
+           R"(The horn's characteristics at each frequency (GHz): a dict keyed by veskal-sweep's CSV columns.
 
 frequencies: a number, a list or a 1-D array of GHz (a float32 array is taken
 as it is; other numbers as their shortest digits would be typed). The classic
 columns are float32, bit for bit the values of veskal's report; the engine's
 (check=True) float64, rounded to nine significant digits as in the CSV; an
-empty cell is NaN (numbers) or '' (text). model: the engine checked,
-quadratic (the default), spherical or modal (adds engine_return_loss_db,
+empty cell is NaN (numbers) or '' (text); modal adds engine_return_loss_db,
 engine_vswr and engine_peak_cross_polar_db; a profile's horn is always
-modal). At most 1,000,000 frequencies (10,000 with modal).)");
+modal. At most 1,000,000 frequencies (10,000 with modal). model: the engine
+checked, )") +
+       model_help(models::engine_models()))
+          .c_str());
 
   m.def(
       "pattern", &pattern_arrays, py::arg("horn"), py::arg("frequency"), py::arg("angles"), py::kw_only(),
@@ -512,24 +526,26 @@ A dict keyed by veskal-pattern's CSV columns (float32: amplitudes and
 relative levels in dB, phases in degrees referred to the aperture centre or,
 with phase_reference='phase-centre', to the model's phase centres), with
 e_field and h_field as complex128 arrays from them. model: )") +
-       model_help + " (default classic).")
+       model_help(models::all_models()))
           .c_str());
 
   m.def("design", &designed_horn, py::kw_only(), py::arg("frequency"), py::arg("gain") = none,
         py::arg("beamwidth_3db") = none, py::arg("beamwidth_10db") = none, py::arg("f_over_d") = none,
         py::arg("half_angle") = none, py::arg("edge_taper") = none, py::arg("plane") = "mean",
-        py::arg("model") = "classic", py::arg("aperture_diameter") = none, py::arg("slant_radius") = none,
+        py::arg("model") = none, py::arg("aperture_diameter") = none, py::arg("slant_radius") = none,
         py::arg("waveguide_diameter") = none, py::arg("unit") = "in",
-        R"(The horn veskal-design finds: a Horn, lengths rounded as veskal reads them.
+        (std::string(R"(The horn veskal-design finds: a Horn, lengths rounded as veskal reads them.
 
 One requirement at `frequency` (GHz): gain (dB), beamwidth_3db or
 beamwidth_10db (full width, degrees, in plane 'e', 'h' or 'mean'), or a
 prime-focus paraboloid by f_over_d or half_angle (degrees): the highest
 aperture efficiency, or with edge_taper (dB below the axis) that taper.
 Constraints in `unit`: aperture_diameter or slant_radius fixed (the shortest
-horn otherwise), waveguide_diameter for the shortest axial length. model:
-classic, quadratic or spherical. ValueError for a bad request,
-RuntimeError when no horn meets it.)");
+horn otherwise), waveguide_diameter for the shortest axial length.
+ValueError for a bad request,
+RuntimeError when no horn meets it. model: )") +
+         model_help(models::describing(models::smooth_cone)))
+            .c_str());
 
   m.def("feed", &feed_arrays, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
         py::arg("f_over_d") = none, py::arg("half_angle") = none, py::arg("model") = none,
@@ -544,7 +560,7 @@ feed at its best phase centre. phase_centre (in the horn's unit behind the
 aperture) adds the phase efficiency there; reflector_diameter (in the horn's
 unit) the reflector's gain. Values float64, nine significant digits as in
 the CSV; NaN where there is none. model: )") +
-         model_help + " (default spherical).")
+         model_help(models::all_models()))
             .c_str());
 
   m.def("frequencies", &frequency_range, py::arg("start"), py::arg("stop"), py::arg("step"),

@@ -58,8 +58,10 @@ Problem problem_from(const Request& o) {
     p.value = *bw;
     p.plane = o.plane == "e" ? Plane::e : o.plane == "h" ? Plane::h : Plane::mean;
   }
-  p.model = cli::model_from(o.model);
-  require(p.model != cli::Model::modal, "--model: must be classic, quadratic or spherical");
+  const std::vector<cli::Model> cones = models::describing(models::smooth_cone);
+  p.model = o.model.empty() ? models::default_model(false) : cli::model_from(o.model);
+  require(std::ranges::find(cones, p.model) != cones.end(),
+          "--model: must be " + models::names_joined(cones));
   const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
   auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
   if (o.aperture_diameter) {

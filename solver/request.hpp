@@ -19,7 +19,7 @@ struct Request {
   std::optional<double> gain, beamwidth_3db, beamwidth_10db;  // dB, degrees
   std::optional<double> f_over_d, half_angle, edge_taper;     // -, degrees, dB
   std::string plane = "mean";                                 // e, h or mean
-  std::string model = "classic";
+  std::string model;                                          // empty: the registry's default for a cone
   // Constraints, in `unit`.
   std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
   std::string unit = "in";

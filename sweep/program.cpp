@@ -14,6 +14,7 @@
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
+#include "models/registry.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
 
@@ -76,10 +77,8 @@ int program(int argc, char** argv) {
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
   auto* check = app.add_flag("--check", o.check, "add the engine's figures and the limits check");
-  cli::add_model_option(app, o.model, {cli::Model::quadratic, cli::Model::spherical, cli::Model::modal},
-                        "the engine for --check: the aperture engine with a quadratic or spherical aperture "
-                        "phase, or the mode-matching engine (modal: the horn from its waveguide; adds the "
-                        "return loss and the cross-polar peak)");
+  cli::add_model_option(app, o.model, models::engine_models(),
+                        "the engine for --check (modal adds the return loss and the cross-polar peak)");
   app.get_option("--model")->needs(check);
   cli::add_profile_option(app, o.horn);
 
@@ -88,7 +87,7 @@ int program(int argc, char** argv) {
   cli::Frequencies frequencies;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
-    cli::profile_implies_modal(app, o.horn, o.model);
+    cli::settle_model(app, o.horn, o.model);
     if (!o.horn.profile.empty()) o.check = true;  // a wall's figures are the engine's alone
     frequencies = cli::frequencies(o.frequencies, max_rows);
     require(o.horn.profile.empty() || o.format != "report",
@@ -112,11 +111,7 @@ int program(int argc, char** argv) {
   const std::optional<modal::Band> band =
       modal ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-sweep")) : std::nullopt;
   const std::int32_t unit = cli::unit_code(o.horn.unit);
-  std::string engine_name;
-  if (modal) engine_name = "mode-matching engine";
-  if (phase)
-    engine_name = std::string("aperture engine with ") +
-                  (*phase == aperture::Phase::quadratic ? "quadratic" : "spherical") + " aperture phase";
+  const std::string engine_name = o.check ? std::string(models::info(model).title) : "";
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);

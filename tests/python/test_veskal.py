@@ -176,10 +176,11 @@ def test_design_is_the_programs():
         again = veskal.Horn(aperture_diameter=h.aperture_diameter, slant_radius=h.slant_radius, unit=h.unit)
         assert again.cone_angle == h.cone_angle
     # No horn: the program's message, as a RuntimeError.
-    done = run('design', ['--frequency', '8', '--edge-taper', '-12', '--half-angle', '60', '--aperture-diameter', '4'])
+    done = run('design', ['--frequency', '8', '--edge-taper', '-12', '--half-angle', '60', '--aperture-diameter', '4',
+                          '--model', 'classic'])
     assert done.returncode == 1
     with pytest.raises(RuntimeError) as raised:
-        veskal.design(frequency=8, edge_taper=-12, half_angle=60, aperture_diameter=4)
+        veskal.design(frequency=8, edge_taper=-12, half_angle=60, aperture_diameter=4, model='classic')
     assert 'veskal-design: ' + str(raised.value) == done.stderr.strip()
 
 
