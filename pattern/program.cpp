@@ -115,9 +115,8 @@ int modal_program(const Options& o, const cli::Wall& wall) {
   const float frequency = o.frequency.front();
   std::string text;
   try {
-    const auto result = pattern::compute_modal_pattern(band.wave(frequency), frequency,
-                                                       pattern::angles(*o.from, *o.to, *o.step), reference,
-                                                       o.format == "svg");
+    const auto result = pattern::compute_modal_pattern(
+        band, frequency, pattern::angles(*o.from, *o.to, *o.step), reference, o.format == "svg");
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {

@@ -246,14 +246,14 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
           check_signals();
         });
   } else {
-    const auto phase = check ? cli::engine_phase(cli::model_from(model)) : std::nullopt;
+    const auto checked = check ? std::optional(cli::model_from(model)) : std::nullopt;
     for (std::size_t i = 0; i < list.list.size();) {
       {
         py::gil_scoped_release free;
         const auto end = std::chrono::steady_clock::now() + batch_time;
         for (const std::size_t last = std::min(list.list.size(), i + batch_rows);
              i < last && (i % 16 != 0 || std::chrono::steady_clock::now() < end); ++i)
-          take(sweep::compute_row(*h.cone, list.list[i], phase));
+          take(sweep::compute_row(*h.cone, list.list[i], checked));
       }
       check_signals();
     }
@@ -289,7 +289,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
     py::gil_scoped_release free;
     const modal::Band band = cli::settled_band(wall, *frequency, "veskal");
     try {
-      result = pattern::compute_modal_pattern(band.wave(*frequency), *frequency, angles, reference, false);
+      result = pattern::compute_modal_pattern(band, *frequency, angles, reference, false);
     } catch (const pattern::NoPhaseCentre&) {
       throw;
     } catch (const std::exception& e) {

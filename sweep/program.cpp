@@ -106,7 +106,7 @@ int program(int argc, char** argv) {
   if (usage) return *usage;
   const cli::Model model = cli::model_from(o.model);
   const bool modal = wall.has_value();
-  const auto phase = o.check && !modal ? cli::engine_phase(model) : std::nullopt;
+  const auto checked = o.check && !modal ? std::optional(model) : std::nullopt;
   const sweep::Layout layout{!wall || wall->cone.has_value(), o.check, modal};
   const std::optional<modal::Band> band =
       modal ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-sweep")) : std::nullopt;
@@ -157,7 +157,7 @@ int program(int argc, char** argv) {
         [] {});
   } else {
     for (std::int64_t i = 0; i < frequencies.count; ++i)
-      take(sweep::compute_row(horn, frequencies[i], phase));
+      take(sweep::compute_row(horn, frequencies[i], checked));
   }
   writer->finish();
   transaction.commit();

@@ -9,6 +9,7 @@
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "modal/band.hpp"
+#include "models/engine.hpp"
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
 
@@ -106,17 +107,20 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
     result.has_beamwidths = true;
   };
 
-  std::optional<aperture::Aperture> engine;
-  if (model == Model::classic) {
+  const models::Engine* const engine = models::info(model).engine;
+  std::shared_ptr<const farfield::Radiator> radiator;
+  if (engine == nullptr) {
     if (with_beamwidths || to_phase_centre) classic_beamwidths();
     result.e_phase_centre = result.classic_e_phase_centre;
     result.h_phase_centre = result.classic_h_phase_centre;
   } else {
-    engine.emplace(aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency),
-                   *cli::engine_phase(model));
     // The engine's figures only where the output shows them: the picture's
     // legend and marks, or the phase centres of the phase reference.
-    if (with_beamwidths || to_phase_centre) result.engine = aperture::figures(*engine);
+    models::Result r = engine->evaluate({.cone = &horn}, frequency,
+                                        {.fields = true, .figures = with_beamwidths || to_phase_centre});
+    if (!r.refused.empty()) throw aperture::InvalidHorn(r.refused);
+    radiator = std::move(r.radiator);
+    result.engine = r.figures;
     try {
       classic_beamwidths();
     } catch (const numerics::DomainError&) {
@@ -127,24 +131,32 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
   fill_rows(
       result,
       [&](const float& degrees) {
-        return engine ? engine_row(*engine, degrees) : classic_row(frequency, horn, degrees);
+        return radiator ? engine_row(*radiator, degrees) : classic_row(frequency, horn, degrees);
       },
       angle_list);
   return result;
 }
 
-Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency,
-                              const std::vector<float>& angle_list, PhaseReference reference,
-                              bool with_figures) {
-  const double k0 = modal::wavenumber(frequency);
-  modal::check_radiation_domain(wave.aperture.radius, k0);
+Pattern compute_modal_pattern(const modal::Band& band, double frequency, const std::vector<float>& angle_list,
+                              PhaseReference reference, bool with_figures) {
   Pattern result;
   result.reference = reference;
   result.model = Model::modal;
-  const modal::ModalRadiator radiator(wave, k0);
-  if (with_figures || reference == PhaseReference::phase_centre) {
-    result.modal = modal::figures(wave, k0);
-    result.engine = static_cast<const farfield::BeamFigures&>(*result.modal);
+  const bool figures = with_figures || reference == PhaseReference::phase_centre;
+  const models::Result r = models::info(Model::modal)
+                               .engine->evaluate({.band = &band}, frequency,
+                                                 {.fields = true, .figures = figures, .match = figures});
+  if (!r.refused.empty()) throw std::domain_error(r.refused);
+  const farfield::Radiator& radiator = *r.radiator;
+  if (figures) {
+    modal::Figures f{};
+    static_cast<modal::Match&>(f) = *r.match;
+    static_cast<farfield::BeamFigures&>(f) = *r.figures;
+    f.directivity_db = *r.directivity_db;
+    f.peak_cross_polar_db = *r.peak_cross_polar_db;
+    f.peak_cross_polar_angle = *r.peak_cross_polar_angle;
+    result.modal = f;
+    result.engine = r.figures;
     if (reference == PhaseReference::phase_centre) engine_centres(result);
   }
   const farfield::PlaneFields axis = radiator.far_fields(0.0);

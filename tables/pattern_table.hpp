@@ -14,6 +14,7 @@
 #include "aperture/figures.hpp"
 #include "cli/model.hpp"
 #include "horn/geometry.hpp"
+#include "modal/band.hpp"
 #include "modal/figures.hpp"
 
 namespace pattern {
@@ -76,9 +77,10 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
                         const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths,
                         Model model = Model::classic);
 
-// The mode-matching engine's pattern of a horn's waves at `frequency` (GHz):
-// modal::OutsideRadiationDomain below its ka.
-Pattern compute_modal_pattern(const modal::HornWave& wave, double frequency, const std::vector<float>& angles,
+// The mode-matching engine's pattern of a band's horn at `frequency` (GHz):
+// std::domain_error with the engine's reason where it refuses (below its ka,
+// below the feeding guide's cut-off).
+Pattern compute_modal_pattern(const modal::Band& band, double frequency, const std::vector<float>& angles,
                               PhaseReference reference, bool with_figures);
 
 // The phase change of a point source `centre` wavelengths behind the

@@ -11,6 +11,8 @@
 #include "horn/constants.hpp"
 #include "horn/units.hpp"
 #include "modal/figures.hpp"
+#include "models/engine.hpp"
+#include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 
 namespace sweep {
@@ -25,37 +27,22 @@ void centre_lengths(Check& check, std::int32_t unit_code) {
     check.h_phase_centre_length = check.figures->h_phase_centre->length * units_per_metre;
 }
 
-Check engine_check(const horn::Horn& horn, const float& frequency, aperture::Phase phase) {
+// The model's engine's figures of the row, through the one engine interface.
+Check engine_check(const models::Engine& engine, const models::HornInput& horn, const float& frequency,
+                   std::int32_t unit_code) {
   Check check;
-  const horn::HornInInches inches = horn.in_inches();
-  try {
-    const aperture::Aperture engine(
-        aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, frequency), phase);
-    const aperture::Figures f = aperture::figures(engine);
-    check.figures = EngineFigures{f, f.directivity_db};
-  } catch (const aperture::InvalidHorn& e) {
-    check.error = std::string("the aperture engine refuses the row: ") + e.what();
+  const models::Result r =
+      engine.evaluate(horn, frequency, {.fields = false, .figures = true, .match = true});
+  if (r.match) {
+    check.return_loss_db = r.match->return_loss_db;
+    check.vswr = r.match->vswr;
+  }
+  if (!r.refused.empty()) {
+    check.error = std::string(engine.title()) + " refuses the row: " + r.refused;
     return check;
   }
-  centre_lengths(check, horn.unit_code);
-  return check;
-}
-
-Check modal_check(const modal::Band& band, const float& frequency, std::int32_t unit_code) {
-  Check check;
-  try {
-    const double k0 = modal::wavenumber(frequency);
-    const modal::HornWave wave = band.wave(frequency);
-    const modal::Match m = modal::match(wave, k0);
-    check.return_loss_db = m.return_loss_db;
-    check.vswr = m.vswr;
-    const modal::Figures f = modal::figures(wave, k0);
-    check.figures = EngineFigures{f, f.directivity_db};
-    check.peak_cross_polar_db = f.peak_cross_polar_db;
-  } catch (const std::exception& e) {
-    check.error = std::string("the mode-matching engine refuses the row: ") + e.what();
-    return check;
-  }
+  check.figures = EngineFigures{*r.figures, *r.directivity_db};
+  check.peak_cross_polar_db = r.peak_cross_polar_db;
   centre_lengths(check, unit_code);
   return check;
 }
@@ -113,7 +100,7 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
     row.frequency = f;
     row.wavelength = double(horn::wavelength(f)) * double(horn::unit_factor[std::size_t(unit_code - 1)]);
   }
-  row.check = modal_check(band, f, unit_code);
+  row.check = engine_check(*models::info(models::Model::modal).engine, {.band = &band}, f, unit_code);
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   return row;
@@ -150,10 +137,11 @@ std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::
   return rows;
 }
 
-Row compute_row(const horn::Horn& horn, const float& f, std::optional<aperture::Phase> check_phase) {
+Row compute_row(const horn::Horn& horn, const float& f, std::optional<models::Model> check_model) {
   Row row = classic_row(horn, f);
-  if (check_phase) {
-    row.check = engine_check(horn, f, *check_phase);
+  if (check_model) {
+    const horn::HornInInches inches = horn.in_inches();
+    row.check = engine_check(*models::info(*check_model).engine, {.cone = &inches}, f, horn.unit_code);
     if (row.classic && row.check->figures)
       row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   }

@@ -16,6 +16,7 @@
 #include "horn/characteristics.hpp"
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
+#include "models/registry.hpp"
 
 namespace sweep {
 
@@ -45,8 +46,9 @@ struct Row {
   std::optional<Check> check;
 };
 
-// The row at `frequency`; with `check_phase`, the engine's figures too.
-Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<aperture::Phase> check_phase);
+// The row at `frequency`; with `check_model` (an engine's: an aperture
+// model), the engine's figures too.
+Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<models::Model> check_model);
 
 // The row at `frequency` checked by the mode-matching engine: the classic
 // row of the cone, where the horn is one, and the engine's figures of the

@@ -70,7 +70,7 @@ float frequency_for_ka(const horn::Horn& h, double ka) {
 // one whose figures all hold (ka 30, s near 0.1).
 TEST(SweepRows, OutsideLimitsNamesWhatFails) {
   const horn::Horn small = horn_of(2.0f, 1.33f);
-  const sweep::Row low = sweep::compute_row(small, frequency_for_ka(small, 5.0), aperture::Phase::quadratic);
+  const sweep::Row low = sweep::compute_row(small, frequency_for_ka(small, 5.0), models::Model::quadratic);
   ASSERT_TRUE(low.classic && low.check && low.check->figures);
   EXPECT_NEAR(low.phase_error, 0.3, 0.03);
   EXPECT_LT(low.classic->gain - low.check->figures->directivity_db, -l::gain_db);
@@ -78,8 +78,7 @@ TEST(SweepRows, OutsideLimitsNamesWhatFails) {
   EXPECT_NE(std::find(names.begin(), names.end(), std::string("gain")), names.end());
 
   const horn::Horn large = horn_of(7.5f, 200.0f);
-  const sweep::Row good =
-      sweep::compute_row(large, frequency_for_ka(large, 30.0), aperture::Phase::quadratic);
+  const sweep::Row good = sweep::compute_row(large, frequency_for_ka(large, 30.0), models::Model::quadratic);
   ASSERT_TRUE(good.classic && good.check && good.check->figures);
   const auto& none = good.check->outside_limits;
   EXPECT_EQ(std::find(none.begin(), none.end(), std::string("gain")), none.end());
@@ -95,7 +94,7 @@ TEST(SweepRows, ClassicFailureNamesItsCause) {
   const sweep::Row small = sweep::compute_row(h, 0.5f, std::nullopt);  // ka 0.5
   EXPECT_FALSE(small.classic);
   EXPECT_NE(small.classic_error.find("too small in wavelengths"), std::string::npos) << small.classic_error;
-  const sweep::Row refused = sweep::compute_row(h, 2000.0f, aperture::Phase::quadratic);
+  const sweep::Row refused = sweep::compute_row(h, 2000.0f, models::Model::quadratic);
   ASSERT_TRUE(refused.check);
   EXPECT_FALSE(refused.check->figures);
   EXPECT_NE(refused.check->error.find("ka <= 600"), std::string::npos) << refused.check->error;
@@ -114,7 +113,7 @@ TEST(SweepWriters, RowsStreamedInEveryFormat) {
   const horn::Horn h = horn_of(7.5f, 15.0f);
   std::vector<sweep::Row> rows;
   for (const float f : {8.2f, 10.0f, 12.4f})
-    rows.push_back(sweep::compute_row(h, f, aperture::Phase::quadratic));
+    rows.push_back(sweep::compute_row(h, f, models::Model::quadratic));
 
   const sweep::Layout checked{true, true, false}, unchecked{};
   const std::string csv =
