@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/heap.hpp"
 #include "modal/band.hpp"
 #include "modal/figures.hpp"
 #include "modal/horn.hpp"
@@ -127,4 +128,13 @@ BENCHMARK(corrugated_half_pitch)->Unit(benchmark::kMillisecond);
 BENCHMARK(conical)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-BENCHMARK_MAIN();
+
+// The engine's heap kept between frequencies, as the programs keep it.
+int main(int argc, char** argv) {
+  cli::keep_freed_heap();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

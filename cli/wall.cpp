@@ -30,7 +30,7 @@ modal::Band settled_band(const Wall& wall, double highest_frequency, const std::
                 << fixed(band.change(), 4) << " of the incident wave (target " << shortest(modal::band_target)
                 << "): the figures may move in their last digits\n";
     return band;
-  } catch (const std::length_error& e) {
+  } catch (const modal::WorkLimit& e) {
     char across[64];
     std::snprintf(across, sizeof across, "%.4g %s",
                   2.0 * wall.points.back().radius * horn::units_per_metre(unit_code(wall.unit)),

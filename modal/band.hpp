@@ -35,7 +35,7 @@ inline constexpr double band_target = 5e-3;
 
 class Band {
  public:
-  // std::length_error when the profile at the highest frequency exceeds the
+  // WorkLimit when the profile at the highest frequency exceeds the
   // engine's limits (modal/horn.hpp).
   Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target = band_target);
   // BelowCutOff below the feeding waveguide's TE-11 cut-off.

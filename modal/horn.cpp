@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <string>
 #if defined(__GLIBC__)
-#include <malloc.h>  // mallopt
 #endif
 
 #include "numerics/fields.hpp"
@@ -72,8 +71,9 @@ std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double 
           rise == 0.0 ? 1.0 : std::max(std::ceil(length / longest), std::ceil(std::fabs(rise) / highest));
   }
   if (!(total <= double(max_sections)))
-    throw std::length_error("the wall needs more than " + std::to_string(max_sections) +
-                            " sections at these step sizes");
+    throw WorkLimit(
+        "sections", total, double(max_sections),
+        "the wall needs more than " + std::to_string(max_sections) + " sections at these step sizes");
   std::vector<Section> sections;
   sections.reserve(static_cast<std::size_t>(total));
   for (std::size_t i = 1; i < profile.size(); ++i) {
@@ -101,26 +101,6 @@ std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, Apert
     }
   return gamma;
 }
-
-namespace {
-
-// glibc gives the top of its heap back to the system whenever more than
-// 128 kB of it lies free. A wave frees all its matrices (megabytes) when it
-// is done, and the next frequency's faulted them in again page by page:
-// a third of a band's time in the kernel. The freed heap is kept up to the
-// engine's own bound (max_kept complex numbers, 128 MB). Setting that ends
-// glibc's own adjustment of the size above which a block is mapped on its
-// own (and unmapped when freed, to be faulted in afresh: 128 kB, a matrix
-// of 90 modes); that size is set to 32 MB, above any one matrix.
-bool keep_freed_heap() {
-#if defined(__GLIBC__)
-  mallopt(M_TRIM_THRESHOLD, 128 << 20);
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-#endif
-  return true;
-}
-
-}  // namespace
 
 Staircase::Staircase(std::vector<Section> sections, double largest_cutoff)
     : sections_(std::move(sections)), largest_cutoff_(largest_cutoff) {
@@ -152,7 +132,8 @@ Staircase::Staircase(std::vector<Section> sections, double largest_cutoff)
         "the horn needs %.3g matrix entries and %.3g operations at this frequency (at most %.3g and "
         "%.3g): too many modes or sections",
         kept, operations, max_kept, max_operations);
-    throw std::length_error(text);
+    throw WorkLimit(kept > max_kept ? "matrix entries" : "operations", kept > max_kept ? kept : operations,
+                    kept > max_kept ? max_kept : max_operations, text);
   }
   couplings_.resize(n);
   for (std::size_t i = 1; i < n; ++i) {
@@ -170,8 +151,6 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
 }
 
 HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
-  static const bool heap_kept = keep_freed_heap();
-  (void)heap_kept;
   const auto& sections = staircase.sections();
   const std::size_t n = sections.size();
   // Each guide with its modes' beta and sqrt(Z) at k0, found once for each
@@ -297,7 +276,7 @@ ConvergedWave converged_wave(const std::vector<ProfilePoint>& profile, double k0
   auto refined = [&]() -> std::optional<HornWave> {
     try {
       return wave();
-    } catch (const std::length_error&) {
+    } catch (const WorkLimit&) {
       return std::nullopt;
     }
   };

@@ -89,7 +89,7 @@ std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_
 struct Section {
   double radius, length;  // m
 };
-// At most max_sections; std::length_error beyond (before any is built).
+// At most max_sections; WorkLimit beyond (before any is built).
 inline constexpr std::size_t max_sections = 100000;
 std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest);
 
@@ -109,16 +109,18 @@ struct HornWave {
 std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, ApertureLoad load);
 // Bounded work: the matrices kept for the forward pass (complex numbers) and
 // the multiply-adds of the junctions' solves are counted before any is
-// built; std::length_error beyond max_kept or max_operations (a few hundred
+// built; WorkLimit beyond max_kept or max_operations (a few hundred
 // megabytes, some seconds), so that no frequency of any profile hangs.
 inline constexpr double max_kept = 8e6;
+// The same bound in bytes (complex doubles): 128 MB.
+inline constexpr std::size_t max_kept_bytes = static_cast<std::size_t>(max_kept) * 16;
 inline constexpr double max_operations = 2e9;
 
 // The sections with what every frequency's wave through them shares: each
 // guide's modes below K_max = largest_cutoff (1/m) and each step's
 // couplings (modal/modes.hpp), which depend on the radii and K_max alone
 // (half the size of the matrices a wave keeps, so within the same bound).
-// std::length_error beyond the work bound, before anything is built.
+// WorkLimit beyond the work bound, before anything is built.
 class Staircase {
  public:
   Staircase(std::vector<Section> sections, double largest_cutoff);
@@ -151,7 +153,7 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
 // to it moves by more than `target` (in units of the incident wave), then
 // K_max grows by half while they move by more than that. At most three
 // halvings and three growths, and none beyond the work bound of follow_wave
-// (the first wave alone may raise its std::length_error); `change` is the
+// (the first wave alone may raise its WorkLimit); `change` is the
 // last move, `converged` whether it met the target.
 struct ConvergedWave {
   HornWave wave;

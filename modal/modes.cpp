@@ -97,7 +97,8 @@ std::vector<Mode> modes_below(double largest_root) {
     const double r = take_te ? next_te : next_tm;
     if (!(r <= largest_root)) break;
     if (static_cast<int>(list.size()) >= max_modes)
-      throw std::length_error("more than " + std::to_string(max_modes) + " modes in one guide");
+      throw WorkLimit("modes in one guide", double(max_modes) + 1.0, double(max_modes),
+                      "more than " + std::to_string(max_modes) + " modes in one guide");
     list.push_back(take_te ? Mode{Kind::te, te++, r} : Mode{Kind::tm, tm++, r});
   }
   return list;

@@ -24,9 +24,29 @@
 // surviving term).
 #pragma once
 
+#include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace modal {
+
+// The engine's own work limit: a problem needs more of `quantity` than the
+// engine allows, found before the work is done. It carries the quantity, the
+// value asked (a lower bound where the count stopped at the limit) and the
+// limit, so that each front end can word it.
+class WorkLimit : public std::runtime_error {
+ public:
+  WorkLimit(std::string quantity, double value, double limit, const std::string& message)
+      : std::runtime_error(message), quantity_(std::move(quantity)), value_(value), limit_(limit) {}
+  const std::string& quantity() const { return quantity_; }
+  double value() const { return value_; }
+  double limit() const { return limit_; }
+
+ private:
+  std::string quantity_;
+  double value_, limit_;
+};
 
 enum class Kind { te, tm };
 
@@ -44,7 +64,7 @@ double root(Kind kind, int n);
 // with largest_root = K_max times the radius, every guide of a horn keeps
 // the modes below one common cut-off wavenumber K_max, so their number grows
 // with the radius), TE and TM in order of their roots. At most max_modes;
-// std::length_error beyond.
+// WorkLimit beyond.
 inline constexpr int max_modes = 400;
 std::vector<Mode> modes_below(double largest_root);
 
