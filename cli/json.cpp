@@ -2,9 +2,13 @@
 
 #include <cstdlib>
 
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 
 namespace cli {
+
+using text::shortest;
+using text::unit_name;
 
 // The decimal that reads back to the float is also the shortest for the
 // double nearest to it, which is what the JSON library prints.

@@ -8,8 +8,9 @@
 #include <string_view>
 
 #include "aperture/field.hpp"
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
 #include "models/registry.hpp"
+#include "text/numbers.hpp"
 
 namespace cli {
 

@@ -11,6 +11,11 @@
 #include "numerics/checked_math.hpp"
 
 namespace cli {
+
+using text::fixed;
+using text::read_double;
+using text::read_float;
+using text::shortened;
 namespace {
 
 bool positive(const std::optional<float>& v) { return v && std::isfinite(*v) && *v > 0.0f; }
@@ -81,42 +86,42 @@ void add_unit_option(CLI::App& app, std::string& unit) {
 }
 
 horn::Horn horn_from(const HornOptions& o) {
-  require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
+  require(positive(o.aperture_diameter), "{aperture_diameter}: must be a positive length");
   const int given = int(o.slant_radius.has_value()) + int(o.cone_angle.has_value()) +
                     int(o.axial_length.has_value()) + int(o.cone_length.has_value());
   require(given == 1,
-          "--slant-radius, --cone-angle, --axial-length or --cone-length: exactly one flare description is "
+          "{slant_radius}, {cone_angle}, {axial_length} or {cone_length}: exactly one flare description is "
           "needed");
   const float D = *o.aperture_diameter;
   const bool waveguide_needed = o.axial_length || o.cone_length;
   require(waveguide_needed == o.waveguide_diameter.has_value(),
-          "--waveguide-diameter: goes with --axial-length or --cone-length, and only with them");
+          "{waveguide_diameter}: goes with {axial_length} or {cone_length}, and only with them");
 
   horn::Horn h;
   h.unit_code = unit_code(o.unit);
   h.aperture_diameter = D;
   if (o.slant_radius) {
     require(std::isfinite(*o.slant_radius) && *o.slant_radius * 2.0f >= D,
-            "--slant-radius: must be at least half the aperture diameter");
+            "{slant_radius}: must be at least half the aperture diameter");
     h.flare_type = horn::slant_radius_given;
     h.slant_radius = *o.slant_radius;
   } else if (o.cone_angle) {
     require(std::isfinite(*o.cone_angle) && *o.cone_angle > 0.0f && *o.cone_angle < 90.0f,
-            "--cone-angle: must lie between 0 and 90 degrees");
+            "{cone_angle}: must lie between 0 and 90 degrees");
     h.flare_type = horn::cone_angle_given;
     h.cone_angle = *o.cone_angle;
   } else {
     require(positive(o.waveguide_diameter) && *o.waveguide_diameter < D,
-            "--waveguide-diameter: must be a positive length below the aperture diameter");
+            "{waveguide_diameter}: must be a positive length below the aperture diameter");
     h.waveguide_diameter = *o.waveguide_diameter;
     if (o.axial_length) {
-      require(positive(o.axial_length), "--axial-length: must be a positive length");
+      require(positive(o.axial_length), "{axial_length}: must be a positive length");
       h.flare_type = horn::axial_length_given;
       h.axial_length = *o.axial_length;
     } else {
       require(positive(o.cone_length) &&
                   double(*o.cone_length) > (double(D) - double(h.waveguide_diameter)) / 2.0,
-              "--cone-length: must exceed half the difference of the two diameters");
+              "{cone_length}: must exceed half the difference of the two diameters");
       h.flare_type = horn::cone_length_given;
       h.cone_length = *o.cone_length;
     }
@@ -158,29 +163,29 @@ std::vector<float> Frequencies::all() const {
 Frequencies frequencies(const FrequencyOptions& o, std::size_t limit) {
   Frequencies out;
   if (!o.list.empty()) {
-    for (const float f : o.list) require(f > 0.0f, "--frequencies: each must be a positive number of GHz");
-    require(o.list.size() <= limit, "--frequencies: too many (at most " + std::to_string(limit) + ")");
+    for (const float f : o.list) require(f > 0.0f, "{frequencies}: each must be a positive number of GHz");
+    require(o.list.size() <= limit, "{frequencies}: too many (at most " + std::to_string(limit) + ")");
     out.list = o.list;
     out.count = static_cast<std::int64_t>(o.list.size());
     return out;
   }
   require(o.start && o.stop && o.step,
-          "--start, --stop and --step (or --frequencies): the frequencies are needed");
-  require(*o.step != 0.0f, "--step: must not be 0");
+          "{start}, {stop} and {step} (or {frequencies}): the frequencies are needed");
+  require(*o.step != 0.0f, "{step}: must not be 0");
   // Steps in the range, first in double, so that a tiny step cannot overflow
   // the row count's 32 bits.
   const double steps = (double(*o.stop) - double(*o.start)) / double(*o.step);
   require(!(steps > double(limit)),
-          "--step: too many rows (about " + fixed(steps, 0) + "; at most " + std::to_string(limit) + ")");
+          "{step}: too many rows (about " + fixed(steps, 0) + "; at most " + std::to_string(limit) + ")");
   const std::int32_t count = horn::frequency_count(*o.start, *o.stop, *o.step);
-  require(count > 0, "--step: the range has no rows (a step of the wrong sign?)");
+  require(count > 0, "{step}: the range has no rows (a step of the wrong sign?)");
   require(static_cast<std::size_t>(count) <= limit,
-          "--step: too many rows (at most " + std::to_string(limit) + ")");
+          "{step}: too many rows (at most " + std::to_string(limit) + ")");
   out.count = count;
   out.start = *o.start;
   out.step = *o.step;
   // The frequencies change monotonically, so the first and the last decide.
-  require(out[0] > 0.0f && out[count - 1] > 0.0f, "--start, --step: every frequency must be positive");
+  require(out[0] > 0.0f && out[count - 1] > 0.0f, "{start}, {step}: every frequency must be positive");
   return out;
 }
 
@@ -209,10 +214,10 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
     std::cout << app.version() << "\n";
     return 0;
   } catch (const CLI::ParseError& e) {
-    std::cerr << name << ": " << e.what() << " (see --help)\n";
+    std::cerr << name << ": " << option_words(e.what()) << " (see --help)\n";
     return usage_status;
   } catch (const UsageError& e) {
-    std::cerr << name << ": " << e.what() << "\n";
+    std::cerr << name << ": " << option_words(e.what()) << "\n";
     return usage_status;
   }
   return std::nullopt;
@@ -220,7 +225,7 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
 
 std::int32_t unit_code(const std::string& name) {
   const auto code = horn::unit_code_of(name);
-  if (!code) throw UsageError("--unit: must be in, cm, mm or m");
+  if (!code) throw UsageError("{unit}: must be in, cm, mm or m");
   return *code;
 }
 
@@ -228,13 +233,13 @@ int guarded_main(const char* name, int (*run)(int, char**), int argc, char** arg
   try {
     return run(argc, argv);
   } catch (const UsageError& e) {
-    std::cerr << name << ": " << e.what() << "\n";
+    std::cerr << name << ": " << option_words(e.what()) << "\n";
     return usage_status;
   } catch (const std::bad_alloc&) {
     std::cerr << name << ": out of memory\n";
     return failure_status;
   } catch (const std::exception& e) {
-    std::cerr << name << ": " << e.what() << "\n";
+    std::cerr << name << ": " << option_words(e.what()) << "\n";
     return failure_status;
   }
 }

@@ -14,8 +14,9 @@
 
 #include "aperture/field.hpp"
 #include "cli/model.hpp"
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
 #include "horn/geometry.hpp"
+#include "text/numbers.hpp"
 
 namespace cli {
 

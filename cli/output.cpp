@@ -13,9 +13,12 @@
 #include <optional>
 #include <tuple>
 
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 
 namespace cli {
+
+using text::shortened;
 namespace {
 
 [[noreturn]] void fail(const std::string& path, int error) {

@@ -15,6 +15,12 @@
 #include "modal/band.hpp"
 
 namespace cli {
+
+using text::fixed;
+using text::horn_description;
+using text::shortened;
+using text::shortest;
+using text::unit_name;
 namespace {
 
 constexpr std::uintmax_t max_profile_bytes = 64u << 20;
@@ -35,7 +41,7 @@ modal::Band settled_band(const Wall& wall, double highest_frequency, const std::
     std::snprintf(across, sizeof across, "%.4g %s",
                   2.0 * wall.points.back().radius * horn::units_per_metre(unit_code(wall.unit)),
                   wall.unit.c_str());
-    throw std::runtime_error(at + e.what() + " (the aperture is " + across + " across: is --unit right?)");
+    throw std::runtime_error(at + e.what() + " (the aperture is " + across + " across: is {unit} right?)");
   } catch (const std::exception& e) {
     throw std::runtime_error(at + e.what());
   }
@@ -77,7 +83,7 @@ void settle_model(const HornOptions& o, bool model_given, std::string& model) {
   const std::string walls = model_name(models::default_model(true));
   if (wall)
     require(!model_given || model == walls,
-            "--profile: a wall profile is the " + walls + " model's (--model " + walls + ")");
+            "{profile}: a wall profile is the " + walls + " model's ({model} " + walls + ")");
   if (wall || !model_given) model = model_name(models::default_model(wall));
 }
 
@@ -88,7 +94,7 @@ void settle_model(const CLI::App& app, const HornOptions& o, std::string& model)
 Wall wall_from(const HornOptions& o) {
   const double metres = 1.0 / horn::units_per_metre(unit_code(o.unit));
   if (!o.profile.empty()) {
-    const std::string text = read_text_file("--profile", o.profile, max_profile_bytes);
+    const std::string text = read_text_file("{profile}", o.profile, max_profile_bytes);
     const std::string file = shortened(o.profile);
     std::vector<std::size_t> lines;
     try {
@@ -101,7 +107,7 @@ Wall wall_from(const HornOptions& o) {
     }
   }
   require(o.waveguide_diameter.has_value(),
-          "--waveguide-diameter: the modal model starts at the feeding waveguide (give it, or --profile)");
+          "{waveguide_diameter}: the modal model starts at the feeding waveguide (give it, or {profile})");
   // The cone itself as the classic description completes it; the waveguide
   // may come with any flare description here.
   HornOptions cone = o;
@@ -109,7 +115,7 @@ Wall wall_from(const HornOptions& o) {
   const horn::Horn h = horn_from(cone);
   const double d = double(*o.waveguide_diameter), aperture = double(h.aperture_diameter);
   require(std::isfinite(d) && d > 0.0 && d < aperture,
-          "--waveguide-diameter: must be a positive length below the aperture diameter");
+          "{waveguide_diameter}: must be a positive length below the aperture diameter");
   const double b = d / 2.0 * metres, a = aperture / 2.0 * metres;
   const double axial = o.axial_length ? double(*o.axial_length) * metres
                                       : (a - b) / std::tan(double(h.cone_angle) * std::numbers::pi / 180.0);
@@ -118,7 +124,7 @@ Wall wall_from(const HornOptions& o) {
   if (!h.has_waveguide())
     description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
   return {modal::cone_profile(b, a, axial, 2.0 * b),
-          "--waveguide-diameter: ",
+          "{waveguide_diameter}: ",
           "TE-11 conical horn",
           description,
           h,

@@ -12,3 +12,13 @@ function(veskal_library target)
   file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
   target_include_directories(${target} PUBLIC "${root}")
 endfunction()
+
+# veskal_without_command_line(<target>...): the libraries below the front
+# ends (the engines, the tables, the solver, the reflector and pattern-file
+# code) build without CLI11 and nlohmann-json: a folder whose CLI/CLI.hpp and
+# nlohmann/json.hpp stop the build comes first on their include path.
+function(veskal_without_command_line)
+  foreach(target IN LISTS ARGN)
+    target_include_directories(${target} BEFORE PRIVATE "${PROJECT_SOURCE_DIR}/cmake/no-command-line")
+  endforeach()
+endfunction()

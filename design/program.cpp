@@ -82,7 +82,7 @@ Figures engine_figures(const horn::Horn& h, const float& f, aperture::Phase phas
           g.h_beamwidth_10db, centre(g.e_phase_centre), centre(g.h_phase_centre)};
 }
 
-using cli::fixed;
+using text::fixed;
 
 std::string padded(std::string text, std::size_t width, bool right = true) {
   if (text.size() < width)
@@ -125,18 +125,18 @@ std::string text_of(const Design& d, const Options& o) {
                                ? (h.has_waveguide() ? "shortest axial length" : "shortest horn")
                            : d.problem.constraint == design::Constraint::aperture ? "aperture fixed"
                                                                                   : "slant radius fixed";
-  std::string t = "Horn for " + requirement_text(d.problem) + " at " + cli::shortest(o.frequency) + " GHz (" +
+  std::string t = "Horn for " + requirement_text(d.problem) + " at " + text::shortest(o.frequency) + " GHz (" +
                   o.model + " model, " + constraint + ")\n\n";
   auto line = [&](const std::string& label, const std::string& value, const std::string& suffix) {
     t += "  " + padded(label, 20, false) + padded(value, 12) + (suffix.empty() ? "" : " " + suffix) + "\n";
   };
-  line("aperture diameter", cli::shortest(h.aperture_diameter), unit);
-  line("slant radius", cli::shortest(h.slant_radius), unit);
+  line("aperture diameter", text::shortest(h.aperture_diameter), unit);
+  line("slant radius", text::shortest(h.slant_radius), unit);
   line("cone angle", fixed(h.cone_angle, 2), "degrees");
   if (h.has_waveguide()) {
-    line("waveguide diameter", cli::shortest(h.waveguide_diameter), unit);
-    line("axial length", cli::shortest(h.axial_length), unit);
-    line("cone length", cli::shortest(h.cone_length), unit);
+    line("waveguide diameter", text::shortest(h.waveguide_diameter), unit);
+    line("axial length", text::shortest(h.axial_length), unit);
+    line("cone length", text::shortest(h.cone_length), unit);
   }
   line("phase error s", fixed(d.phase_error, 4), "");
   using models::Model;
@@ -235,17 +235,17 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
 std::string answers_of(const Design& d, const Options& o, const std::vector<float>& band) {
   const horn::Horn& h = d.horn;
   std::string a =
-      "design.rep\n" + std::to_string(h.unit_code) + "\n" + cli::shortest(h.aperture_diameter) + "\n";
+      "design.rep\n" + std::to_string(h.unit_code) + "\n" + text::shortest(h.aperture_diameter) + "\n";
   if (h.has_waveguide())
-    a += "2\n" + cli::shortest(h.waveguide_diameter) + "\n" + cli::shortest(h.axial_length) + "\n";
+    a += "2\n" + text::shortest(h.waveguide_diameter) + "\n" + text::shortest(h.axial_length) + "\n";
   else
-    a += "1\n" + cli::shortest(h.slant_radius) + "\n";
+    a += "1\n" + text::shortest(h.slant_radius) + "\n";
   if (o.band.start) {
-    a += cli::shortest(*o.band.start) + " " + cli::shortest(*o.band.stop) + " " +
-         cli::shortest(*o.band.step) + "\n";
+    a += text::shortest(*o.band.start) + " " + text::shortest(*o.band.stop) + " " +
+         text::shortest(*o.band.step) + "\n";
   } else {
     for (const float f : band.empty() ? std::vector<float>{o.frequency} : band)
-      a += cli::shortest(f) + " " + cli::shortest(f) + " 1\n";
+      a += text::shortest(f) + " " + text::shortest(f) + " 1\n";
   }
   return a + "0 0 0\n";
 }

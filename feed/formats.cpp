@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 
 namespace feed {
 namespace {
 
-std::string cell(const Value& v) { return v && std::isfinite(*v) ? cli::shortest(cli::nine_digits(*v)) : ""; }
+std::string cell(const Value& v) { return v && std::isfinite(*v) ? text::shortest(text::nine_digits(*v)) : ""; }
 
 }  // namespace
 
@@ -48,11 +49,11 @@ std::string json_head(const nlohmann::ordered_json& source, const std::string& m
 
 std::string json_row(const Row& row, bool first) {
   nlohmann::ordered_json j = nlohmann::ordered_json::object();
-  j["frequency_ghz"] = cli::nine_digits(row.frequency_ghz);
+  j["frequency_ghz"] = text::nine_digits(row.frequency_ghz);
   j["reflector"] = reflector_kind(row);
   for (std::size_t i = 1; i < columns().size(); ++i) {
     const Value v = columns()[i].value(row);
-    j[columns()[i].name] = v && std::isfinite(*v) ? nlohmann::ordered_json(cli::nine_digits(*v)) : nullptr;
+    j[columns()[i].name] = v && std::isfinite(*v) ? nlohmann::ordered_json(text::nine_digits(*v)) : nullptr;
   }
   std::string text = j.dump(1);
   // Indented one level more, inside the array.
@@ -84,8 +85,8 @@ std::string ratio_db(double ratio) { return field(ratio, 7, 4) + field(decibels(
 std::string text_block(const std::vector<Row>& rows, const std::string& unit, bool with_gain) {
   if (rows.empty()) return "";
   const Row& first = rows.front();
-  std::string out = "Frequency " + cli::shortest(cli::nine_digits(first.frequency_ghz)) +
-                    " GHz, wavelength " + cli::shortest(cli::nine_digits(first.wavelength)) + " " + unit +
+  std::string out = "Frequency " + text::shortest(text::nine_digits(first.frequency_ghz)) +
+                    " GHz, wavelength " + text::shortest(text::nine_digits(first.wavelength)) + " " + unit +
                     "\n\n";
   out += "Efficiencies (ratio, dB), the feed's best phase centre at the focus\n";
   out +=

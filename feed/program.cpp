@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "aperture/figures.hpp"
-#include "cli/classic.hpp"
+#include "models/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
@@ -50,9 +50,9 @@ std::vector<double> values_of(const std::string& option, const std::string& text
     const std::size_t a = text.find(':'), b = text.find(':', a + 1);
     cli::require(b != std::string::npos && text.find(':', b + 1) == std::string::npos,
                  option + ": a range is FROM:TO:STEP");
-    const double from = cli::read_double(option, text.substr(0, a));
-    const double to = cli::read_double(option, text.substr(a + 1, b - a - 1));
-    const double step = cli::read_double(option, text.substr(b + 1));
+    const double from = text::read_double(option, text.substr(0, a));
+    const double to = text::read_double(option, text.substr(a + 1, b - a - 1));
+    const double step = text::read_double(option, text.substr(b + 1));
     cli::require(step > 0.0 && to >= from, option + ": a range needs FROM <= TO and a positive STEP");
     const double count = std::floor((to - from) / step + 1e-3) + 1.0;
     require_reflectors(option, count);
@@ -62,7 +62,7 @@ std::vector<double> values_of(const std::string& option, const std::string& text
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    values.push_back(cli::read_double(option, text.substr(start, comma - start)));
+    values.push_back(text::read_double(option, text.substr(start, comma - start)));
     require_reflectors(option, double(values.size()));
     if (comma == std::string::npos) break;
     start = comma + 1;
@@ -77,7 +77,7 @@ std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
     if (text.rfind("angle_deg,", 0) == 0) return {exchange::read_pattern_csv(text)};
     return exchange::read_grasp_cut(text);
   } catch (const exchange::FormatError& e) {
-    throw cli::UsageError("--pattern: " + cli::shortened(path) + ": " + e.what());
+    throw cli::UsageError("--pattern: " + text::shortened(path) + ": " + e.what());
   }
 }
 
@@ -164,7 +164,7 @@ int program(int argc, char** argv) {
     if (!o.pattern.empty()) {
       cuts = read_cuts(o.pattern);
       require(std::int64_t(cuts.size()) == frequencies.count,
-              "--pattern: " + cli::shortened(o.pattern) + " holds " + std::to_string(cuts.size()) +
+              "--pattern: " + text::shortened(o.pattern) + " holds " + std::to_string(cuts.size()) +
                   (cuts.size() == 1 ? " pattern" : " patterns") + " (one per frequency); give " +
                   std::to_string(cuts.size()) + (cuts.size() == 1 ? " frequency" : " frequencies"));
     }
@@ -189,9 +189,9 @@ int program(int argc, char** argv) {
   else
     source["horn"] = cli::horn_json(horn);
   const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);
-  const std::string title = from_file ? "Pattern " + cli::shortened(o.pattern)
+  const std::string title = from_file ? "Pattern " + text::shortened(o.pattern)
                             : wall    ? wall->kind + ", " + wall->description
-                                      : "TE-11 conical horn, " + cli::horn_description(horn);
+                                      : "TE-11 conical horn, " + text::horn_description(horn);
   if (o.format == "csv") out.write(csv_header());
   if (o.format == "json") out.write(json_head(source, model_text, unit_name));
   if (o.format == "text")
@@ -209,12 +209,12 @@ int program(int argc, char** argv) {
                                 : horn_feed(horn, frequency, chosen);
     if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
     if (reach_db)
-      std::cerr << "veskal-feed: at " << cli::shortest(frequency) << " GHz the pattern ends at "
-                << cli::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
-                << cli::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
+      std::cerr << "veskal-feed: at " << text::shortest(frequency) << " GHz the pattern ends at "
+                << text::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
+                << text::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
     if (!from_file && chosen == cli::Model::classic) {
       const float s = horn::phase_error(horn.in_inches(), frequency);
-      if (cli::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
+      if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
     }
     std::vector<Row> rows;
     rows.reserve(half_angles.size() + 1);
@@ -240,14 +240,14 @@ int program(int argc, char** argv) {
       to += margin;
       const std::string subtitle =
           (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + ", " +
-          cli::shortest(frequency) + " GHz; the feed at its best phase centre";
+          text::shortest(frequency) + " GHz; the feed at its best phase centre";
       out.write(to_svg(f, rows, Picture{title, subtitle, from, to}));
     }
   }
   if (o.format == "json") out.write(json_tail(any_row));
   transaction.commit();
   if (largest_phase_error > 0.0f)
-    std::cerr << "veskal-feed: " << cli::beyond_tables_warning(largest_phase_error) << "\n";
+    std::cerr << "veskal-feed: " << models::beyond_tables_warning(largest_phase_error) << "\n";
   return 0;
 }
 

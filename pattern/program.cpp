@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "cli/classic.hpp"
+#include "models/classic.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
@@ -72,19 +72,19 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
     reflector::Feed feed = p.feed();
     sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
     const float s = horn::phase_error(horn.in_inches(), f);
-    if (model == cli::Model::classic && cli::beyond_classic_tables(s))
-      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << " (at " << cli::shortest(f)
+    if (model == cli::Model::classic && models::beyond_classic_tables(s))
+      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << " (at " << text::shortest(f)
                 << " GHz)\n";
   }
   write_sources(
       o, sources,
-      "TE-11 conical horn, " + cli::horn_description(horn) + ", " + cli::model_name(model) + " model");
+      "TE-11 conical horn, " + text::horn_description(horn) + ", " + cli::model_name(model) + " model");
   return 0;
 }
 
 // What the mode-matching engine raises at one frequency, as one line.
 [[noreturn]] void modal_failure(float frequency, const std::exception& e) {
-  throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
+  throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
 }
 
 // The mode-matching engine's pattern files, as write_pattern_file's.
@@ -223,19 +223,19 @@ int program(int argc, char** argv) {
     const float s = horn::phase_error(horn.in_inches(), frequency);
     const bool classic_shown = model == cli::Model::classic || result.has_beamwidths;
     std::string warning;
-    if (classic_shown && cli::beyond_classic_tables(s)) {
-      std::cerr << "veskal-pattern: " << cli::beyond_tables_warning(s) << "\n";
+    if (classic_shown && models::beyond_classic_tables(s)) {
+      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << "\n";
       warning =
-          "classic figures beyond the tables (s = " + cli::fixed(double(s), 3) + " > 0.8): not to be trusted";
+          "classic figures beyond the tables (s = " + text::fixed(double(s), 3) + " > 0.8): not to be trusted";
     }
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
-      const pattern::Description description{cli::horn_description(horn), frequency, warning};
+      const pattern::Description description{text::horn_description(horn), frequency, warning};
       text = pattern::to_svg(result, description);
     }
   } catch (const numerics::DomainError& e) {
-    std::cerr << "veskal-pattern: " << cli::classic_failure(horn.in_inches(), frequency) << "\n";
+    std::cerr << "veskal-pattern: " << models::classic_failure(horn.in_inches(), frequency) << "\n";
     return cli::failure_status;
   }
   cli::write_output(o.output, text);

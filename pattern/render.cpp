@@ -6,13 +6,14 @@
 #include <span>
 #include <vector>
 
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 #include "models/registry.hpp"
 #include "plot/svg.hpp"
 
 namespace pattern {
 
-std::string round_trip(float value) { return cli::shortest(value); }
+std::string round_trip(float value) { return text::shortest(value); }
 
 std::string to_csv(const Pattern& pattern) {
   // The mode-matching engine adds the 45-degree plane's cross-polar field.

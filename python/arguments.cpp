@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 
 namespace python {
 namespace {
@@ -46,7 +47,7 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
       const auto view = exact.template unchecked<1>();
       for (py::ssize_t i = 0; i < view.shape(0); ++i) {
         const float v = view(i);
-        out.push_back(std::isfinite(v) ? v : cli::read_float(option, cli::shortest(v)));  // its refusal
+        out.push_back(std::isfinite(v) ? v : text::read_float(option, text::shortest(v)));  // its refusal
       }
       return out;
     }
@@ -57,9 +58,9 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
     for (py::ssize_t i = 0; i < view.shape(0); ++i) {
       const std::string text = shortest_text(view(i));
       if constexpr (std::is_same_v<T, float>)
-        out.push_back(cli::read_float(option, text));
+        out.push_back(text::read_float(option, text));
       else
-        out.push_back(cli::read_double(option, text));
+        out.push_back(text::read_double(option, text));
     }
     return out;
   }
@@ -68,10 +69,10 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
 }
 
 float read_one_float(const char* option, const py::handle& v) {
-  return cli::read_float(option, text_of(option, v));
+  return text::read_float(option, text_of(option, v));
 }
 double read_one_double(const char* option, const py::handle& v) {
-  return cli::read_double(option, text_of(option, v));
+  return text::read_double(option, text_of(option, v));
 }
 
 }  // namespace

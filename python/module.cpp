@@ -14,11 +14,11 @@
 #include <complex>
 #include <numbers>
 
-#include "cli/classic.hpp"
 #include "cli/options.hpp"
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
+#include "models/classic.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "python/arguments.hpp"
@@ -27,6 +27,7 @@
 #include "tables/pattern_table.hpp"
 #include "tables/sweep_columns.hpp"
 #include "tables/sweep_table.hpp"
+#include "text/numbers.hpp"
 
 namespace py = pybind11;
 using python::choice;
@@ -79,7 +80,7 @@ struct Horn {
   // The wall the mode-matching engine analyses.
   cli::Wall modal_wall() const { return wall ? *wall : cli::wall_from(options); }
   std::string description() const {
-    return cone ? "TE-11 conical horn, " + cli::horn_description(*cone)
+    return cone ? "TE-11 conical horn, " + text::horn_description(*cone)
                 : wall->kind + ", " + wall->description;
   }
 };
@@ -90,27 +91,27 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
                const py::object& profile) {
   Horn h;
   cli::HornOptions& o = h.options;
-  o.unit = choice("--unit", unit, {"in", "cm", "mm", "m"});
-  o.aperture_diameter = float_option("--aperture-diameter", aperture_diameter);
-  o.slant_radius = float_option("--slant-radius", slant_radius);
-  o.cone_angle = float_option("--cone-angle", cone_angle);
-  o.waveguide_diameter = float_option("--waveguide-diameter", waveguide_diameter);
-  o.axial_length = float_option("--axial-length", axial_length);
-  o.cone_length = float_option("--cone-length", cone_length);
+  o.unit = choice("{unit}", unit, {"in", "cm", "mm", "m"});
+  o.aperture_diameter = float_option("{aperture_diameter}", aperture_diameter);
+  o.slant_radius = float_option("{slant_radius}", slant_radius);
+  o.cone_angle = float_option("{cone_angle}", cone_angle);
+  o.waveguide_diameter = float_option("{waveguide_diameter}", waveguide_diameter);
+  o.axial_length = float_option("{axial_length}", axial_length);
+  o.cone_length = float_option("{cone_length}", cone_length);
   if (!profile.is_none()) {
     o.profile = py::str(py::module_::import("os").attr("fspath")(profile)).cast<std::string>();
-    cli::require(!o.profile.empty(), "--profile: a file name is needed");
-    for (const auto& [name, given] : {std::pair{"--aperture-diameter", o.aperture_diameter.has_value()},
-                                      {"--slant-radius", o.slant_radius.has_value()},
-                                      {"--cone-angle", o.cone_angle.has_value()},
-                                      {"--waveguide-diameter", o.waveguide_diameter.has_value()},
-                                      {"--axial-length", o.axial_length.has_value()},
-                                      {"--cone-length", o.cone_length.has_value()}})
-      cli::require(!given, std::string("--profile excludes ") + name);
+    cli::require(!o.profile.empty(), "{profile}: a file name is needed");
+    for (const auto& [name, given] : {std::pair{"{aperture_diameter}", o.aperture_diameter.has_value()},
+                                      {"{slant_radius}", o.slant_radius.has_value()},
+                                      {"{cone_angle}", o.cone_angle.has_value()},
+                                      {"{waveguide_diameter}", o.waveguide_diameter.has_value()},
+                                      {"{axial_length}", o.axial_length.has_value()},
+                                      {"{cone_length}", o.cone_length.has_value()}})
+      cli::require(!given, std::string("{profile} excludes ") + name);
     py::gil_scoped_release free;
     h.wall = cli::wall_from(o);
   } else {
-    cli::require(o.aperture_diameter.has_value(), "--aperture-diameter or --profile: a horn is needed");
+    cli::require(o.aperture_diameter.has_value(), "{aperture_diameter} or {profile}: a horn is needed");
     h.cone = cli::horn_from(o);
   }
   return h;
@@ -124,7 +125,7 @@ std::optional<float> length_of(const Horn& h, float horn::Horn::*length, bool wa
 // The model a call runs: `model` among `choices`, or (None) the registry's
 // default for the horn; modal for a profile.
 std::string model_of(const Horn& h, const py::object& model, const std::vector<models::Model>& choices) {
-  std::string named = model.is_none() ? "" : choice("--model", model, names_of(choices));
+  std::string named = model.is_none() ? "" : choice("{model}", model, names_of(choices));
   cli::settle_model(h.options, !model.is_none(), named);
   return named;
 }
@@ -205,9 +206,9 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
                          const py::object& model_arg) {
   const std::string model = model_of(h, model_arg, models::engine_models());
   if (!h.options.profile.empty()) check = true;  // a wall's figures are the engine's alone
-  cli::require(check || model_arg.is_none(), "--model requires --check");
+  cli::require(check || model_arg.is_none(), "{model} requires {check}");
   cli::FrequencyOptions fo;
-  fo.list = float_values("--frequencies", frequencies);
+  fo.list = float_values("{frequencies}", frequencies);
   const cli::Frequencies list = cli::frequencies(fo, max_rows);
   const bool modal = check && model == "modal";
   std::optional<cli::Wall> wall;
@@ -269,11 +270,11 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
                         const py::object& model_arg, const py::object& reference_arg) {
   const std::string model = model_of(h, model_arg, models::all_models());
   const auto reference =
-      choice("--phase-reference", reference_arg, {"aperture", "phase-centre"}) == "aperture"
+      choice("{phase_reference}", reference_arg, {"aperture", "phase-centre"}) == "aperture"
           ? pattern::PhaseReference::aperture
           : pattern::PhaseReference::phase_centre;
-  const std::optional<float> frequency = float_option("--frequency", frequency_arg);
-  cli::require(frequency && *frequency > 0.0f, "--frequency: must be a positive number of GHz");
+  const std::optional<float> frequency = float_option("{frequency}", frequency_arg);
+  cli::require(frequency && *frequency > 0.0f, "{frequency}: must be a positive number of GHz");
   const std::vector<float> angles = float_values("angles", angles_arg);
   cli::require(!angles.empty(), "angles: at least one angle is needed");
   cli::require(angles.size() <= max_angles, "angles: a million at most");
@@ -293,7 +294,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
     } catch (const pattern::NoPhaseCentre&) {
       throw;
     } catch (const std::exception& e) {
-      throw std::runtime_error("at " + cli::shortest(*frequency) + " GHz: " + e.what());
+      throw std::runtime_error("at " + text::shortest(*frequency) + " GHz: " + e.what());
     }
   } else {
     py::gil_scoped_release free;
@@ -301,7 +302,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
       result = pattern::compute_pattern(*frequency, h.cone->in_inches(), angles, reference, false,
                                         cli::model_from(model));
     } catch (const numerics::DomainError&) {
-      throw std::runtime_error(cli::classic_failure(h.cone->in_inches(), *frequency));
+      throw std::runtime_error(models::classic_failure(h.cone->in_inches(), *frequency));
     }
   }
   const std::vector<std::string> names = pattern::column_names(result);
@@ -334,21 +335,21 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
                    const py::object& aperture_diameter, const py::object& slant_radius,
                    const py::object& waveguide_diameter, const py::object& unit) {
   design::Request r;
-  const std::optional<float> f = float_option("--frequency", frequency);
-  cli::require(f.has_value(), "--frequency: the design frequency is needed");
+  const std::optional<float> f = float_option("{frequency}", frequency);
+  cli::require(f.has_value(), "{frequency}: the design frequency is needed");
   r.frequency = *f;
-  r.gain = double_option("--gain", gain);
-  r.beamwidth_3db = double_option("--beamwidth-3db", beamwidth_3db);
-  r.beamwidth_10db = double_option("--beamwidth-10db", beamwidth_10db);
-  r.f_over_d = double_option("--f-over-d", f_over_d);
-  r.half_angle = double_option("--half-angle", half_angle);
-  r.edge_taper = double_option("--edge-taper", edge_taper);
-  r.plane = choice("--plane", plane, {"e", "h", "mean"});
-  if (!model.is_none()) r.model = choice("--model", model, names_of(models::describing(models::smooth_cone)));
-  r.aperture_diameter = float_option("--aperture-diameter", aperture_diameter);
-  r.slant_radius = float_option("--slant-radius", slant_radius);
-  r.waveguide_diameter = float_option("--waveguide-diameter", waveguide_diameter);
-  r.unit = choice("--unit", unit, {"in", "cm", "mm", "m"});
+  r.gain = double_option("{gain}", gain);
+  r.beamwidth_3db = double_option("{beamwidth_3db}", beamwidth_3db);
+  r.beamwidth_10db = double_option("{beamwidth_10db}", beamwidth_10db);
+  r.f_over_d = double_option("{f_over_d}", f_over_d);
+  r.half_angle = double_option("{half_angle}", half_angle);
+  r.edge_taper = double_option("{edge_taper}", edge_taper);
+  r.plane = choice("{plane}", plane, {"e", "h", "mean"});
+  if (!model.is_none()) r.model = choice("{model}", model, names_of(models::describing(models::smooth_cone)));
+  r.aperture_diameter = float_option("{aperture_diameter}", aperture_diameter);
+  r.slant_radius = float_option("{slant_radius}", slant_radius);
+  r.waveguide_diameter = float_option("{waveguide_diameter}", waveguide_diameter);
+  r.unit = choice("{unit}", unit, {"in", "cm", "mm", "m"});
   horn::Horn designed;
   {
     py::gil_scoped_release free;
@@ -376,12 +377,12 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
   using cli::require;
   const std::string model = model_of(h, model_arg, models::all_models());
   cli::FrequencyOptions fo;
-  fo.list = float_values("--frequencies", frequencies);
+  fo.list = float_values("{frequencies}", frequencies);
   const cli::Frequencies list = cli::frequencies(fo, feed::max_frequencies);
-  require(f_over_d.is_none() || half_angle.is_none(), "--f-over-d excludes --half-angle");
+  require(f_over_d.is_none() || half_angle.is_none(), "{f_over_d} excludes {half_angle}");
   std::vector<double> half_angles;  // radians
   for (const auto& [option, given] :
-       {std::pair{"--f-over-d", &f_over_d}, std::pair{"--half-angle", &half_angle}}) {
+       {std::pair{"{f_over_d}", &f_over_d}, std::pair{"{half_angle}", &half_angle}}) {
     if (given->is_none()) continue;
     const std::vector<double> values = double_values(option, *given);
     feed::require_reflectors(option, double(values.size()));
@@ -390,9 +391,9 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
                                                : feed::half_angle_of_degrees(v));
   }
   feed::require_rows(list.count, half_angles.size());
-  const std::optional<double> centre = double_option("--phase-centre", phase_centre);
-  const std::optional<double> diameter = double_option("--reflector-diameter", reflector_diameter);
-  if (diameter) require(*diameter > 0.0, "--reflector-diameter: must be a positive length");
+  const std::optional<double> centre = double_option("{phase_centre}", phase_centre);
+  const std::optional<double> diameter = double_option("{reflector_diameter}", reflector_diameter);
+  if (diameter) require(*diameter > 0.0, "{reflector_diameter}: must be a positive length");
   const double units_per_metre = horn::units_per_metre(cli::unit_code(h.options.unit));
   const std::optional<double> diameter_m =
       diameter ? std::optional<double>(*diameter / units_per_metre) : std::nullopt;
@@ -423,7 +424,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
         kinds.emplace_back(feed::reflector_kind(row));
         for (std::size_t c = 0; c < columns.size(); ++c) {
           const feed::Value v = columns[c].value(row);
-          values[c].push_back(v && std::isfinite(*v) ? cli::nine_digits(*v)
+          values[c].push_back(v && std::isfinite(*v) ? text::nine_digits(*v)
                                                      : std::numeric_limits<double>::quiet_NaN());
         }
       }
@@ -439,15 +440,37 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
 
 py::array_t<float> frequency_range(const py::object& start, const py::object& stop, const py::object& step) {
   cli::FrequencyOptions fo;
-  fo.start = float_option("--start", start);
-  fo.stop = float_option("--stop", stop);
-  fo.step = float_option("--step", step);
+  fo.start = float_option("{start}", start);
+  fo.stop = float_option("{stop}", stop);
+  fo.step = float_option("{step}", step);
   return array_of(cli::frequencies(fo, max_rows).all());
 }
 
 }  // namespace
 
+// The library's messages name their parameters as "{name}"
+// (numerics/errors.hpp): here as the module's arguments, "name". The
+// exceptions map as pybind11 maps them (ValueError for a bad argument,
+// RuntimeError for a run that fails).
+void translate(std::exception_ptr thrown) {
+  const auto words = [](const char* message) {
+    return numerics::worded(message, [](const std::string& name) { return name; });
+  };
+  try {
+    if (thrown) std::rethrow_exception(thrown);
+  } catch (const py::builtin_exception&) {
+    throw;
+  } catch (const std::invalid_argument& e) {
+    PyErr_SetString(PyExc_ValueError, words(e.what()).c_str());
+  } catch (const std::domain_error& e) {
+    PyErr_SetString(PyExc_ValueError, words(e.what()).c_str());
+  } catch (const std::runtime_error& e) {
+    PyErr_SetString(PyExc_RuntimeError, words(e.what()).c_str());
+  }
+}
+
 PYBIND11_MODULE(veskal, m) {
+  py::register_exception_translator(&translate);
   m.doc() =
       "VESKAL from Python: TE-11 conical horns and horns of revolution, their classic characteristics, "
       "the aperture and mode-matching engines' figures, patterns, designs and feed efficiencies, computed by "

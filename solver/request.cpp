@@ -4,80 +4,84 @@
 #include <stdexcept>
 
 #include "aperture/field.hpp"
-#include "cli/options.hpp"
-#include "cli/text.hpp"
 #include "horn/units.hpp"
+#include "numerics/errors.hpp"
 #include "numerics/units.hpp"
 #include "reflector/feed.hpp"
+#include "text/numbers.hpp"
 
 namespace design {
 
 Problem problem_from(const Request& o) {
-  using cli::require;
+  using numerics::require;
   Problem p{};
-  require(o.frequency > 0.0f, "--frequency: must be a positive number of GHz");
+  require(o.frequency > 0.0f, "{frequency}: must be a positive number of GHz");
   const bool on_reflector = o.f_over_d || o.half_angle;
-  require(!(o.f_over_d && o.half_angle), "--f-over-d excludes --half-angle");
+  require(!(o.f_over_d && o.half_angle), "{f_over_d} excludes {half_angle}");
   require(int(o.gain.has_value()) + int(o.beamwidth_3db.has_value()) + int(o.beamwidth_10db.has_value()) +
                   int(o.edge_taper.has_value()) <=
               1,
-          "--gain, --beamwidth-3db, --beamwidth-10db and --edge-taper exclude one another");
+          "{gain}, {beamwidth_3db}, {beamwidth_10db} and {edge_taper} exclude one another");
   require(!((o.gain || o.beamwidth_3db || o.beamwidth_10db) && on_reflector),
-          "--gain, --beamwidth-3db and --beamwidth-10db exclude --f-over-d and --half-angle");
-  require(!o.edge_taper || on_reflector, "--edge-taper: needs the reflector, --f-over-d or --half-angle");
+          "{gain}, {beamwidth_3db} and {beamwidth_10db} exclude {f_over_d} and {half_angle}");
+  require(!o.edge_taper || on_reflector, "{edge_taper}: needs the reflector, {f_over_d} or {half_angle}");
   require(o.gain || o.beamwidth_3db || o.beamwidth_10db || on_reflector,
-          "--gain, --beamwidth-3db, --beamwidth-10db, --f-over-d or --half-angle: one requirement is needed");
-  require(o.plane == "e" || o.plane == "h" || o.plane == "mean", "--plane: must be e, h or mean");
-  require(!(o.aperture_diameter && o.slant_radius), "--aperture-diameter excludes --slant-radius");
+          "{gain}, {beamwidth_3db}, {beamwidth_10db}, {f_over_d} or {half_angle}: one requirement is needed");
+  require(o.plane == "e" || o.plane == "h" || o.plane == "mean", "{plane}: must be e, h or mean");
+  require(!(o.aperture_diameter && o.slant_radius), "{aperture_diameter} excludes {slant_radius}");
   p.frequency = o.frequency;
   if (on_reflector) {
     if (o.f_over_d) {
       require(*o.f_over_d > 0.0 && reflector::half_angle_for(*o.f_over_d) <= reflector::largest_half_angle,
-              "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+              "{f_over_d}: must be at least 0.022 (a half-angle of 170 degrees at most)");
       p.half_angle = reflector::half_angle_for(*o.f_over_d);
     } else {
       require(*o.half_angle > 0.0 && *o.half_angle <= 170.0,
-              "--half-angle: must lie within 0 ... 170 degrees");
+              "{half_angle}: must lie within 0 ... 170 degrees");
       p.half_angle = *o.half_angle * reflector::degree;
     }
     p.quantity = Quantity::aperture_efficiency;
     if (o.edge_taper) {
       require(std::fabs(*o.edge_taper) > 0.0 && std::fabs(*o.edge_taper) <= 60.0,
-              "--edge-taper: must lie within 0 ... 60 dB below the axis");
+              "{edge_taper}: must lie within 0 ... 60 dB below the axis");
       p.quantity = Quantity::edge_taper;
       p.value = std::fabs(*o.edge_taper);  // below the axis, whichever sign is typed
     }
   } else if (o.gain) {
-    require(std::isfinite(*o.gain), "--gain: must be a number of dB");
+    require(std::isfinite(*o.gain), "{gain}: must be a number of dB");
     p.quantity = Quantity::gain, p.value = *o.gain;
   } else {
     const auto& bw = o.beamwidth_3db ? o.beamwidth_3db : o.beamwidth_10db;
-    require(*bw > 0.0 && *bw < 180.0, std::string(o.beamwidth_3db ? "--beamwidth-3db" : "--beamwidth-10db") +
+    require(*bw > 0.0 && *bw < 180.0, std::string(o.beamwidth_3db ? "{beamwidth_3db}" : "{beamwidth_10db}") +
                                           ": must lie between 0 and 180 degrees");
     p.quantity = o.beamwidth_3db ? Quantity::beamwidth_3db : Quantity::beamwidth_10db;
     p.value = *bw;
     p.plane = o.plane == "e" ? Plane::e : o.plane == "h" ? Plane::h : Plane::mean;
   }
-  const std::vector<cli::Model> cones = models::describing(models::smooth_cone);
-  p.model = o.model.empty() ? models::default_model(false) : cli::model_from(o.model);
+  const std::vector<Model> cones = models::describing(models::smooth_cone);
+  const std::optional<Model> named = models::find(o.model);
+  require(o.model.empty() || named, "{model}: must be " + models::names_joined(cones));
+  p.model = o.model.empty() ? models::default_model(false) : *named;
   require(std::ranges::find(cones, p.model) != cones.end(),
-          "--model: must be " + models::names_joined(cones));
-  const double factor = horn::unit_factor[static_cast<std::size_t>(cli::unit_code(o.unit) - 1)];
+          "{model}: must be " + models::names_joined(cones));
+  const std::optional<std::int32_t> unit = horn::unit_code_of(o.unit);
+  require(unit.has_value(), "{unit}: must be in, cm, mm or m");
+  const double factor = horn::unit_factor[static_cast<std::size_t>(*unit - 1)];
   auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
   if (o.aperture_diameter) {
-    require(positive(o.aperture_diameter), "--aperture-diameter: must be a positive length");
+    require(positive(o.aperture_diameter), "{aperture_diameter}: must be a positive length");
     p.constraint = Constraint::aperture;
     p.aperture_radius = double(*o.aperture_diameter) / 2.0 / factor;
   }
   if (o.slant_radius) {
-    require(positive(o.slant_radius), "--slant-radius: must be a positive length");
+    require(positive(o.slant_radius), "{slant_radius}: must be a positive length");
     p.constraint = Constraint::slant_radius;
     p.slant_radius = double(*o.slant_radius) / factor;
   }
   if (o.waveguide_diameter) {
-    require(positive(o.waveguide_diameter), "--waveguide-diameter: must be a positive length");
+    require(positive(o.waveguide_diameter), "{waveguide_diameter}: must be a positive length");
     require(!o.aperture_diameter || *o.waveguide_diameter < *o.aperture_diameter,
-            "--waveguide-diameter: must be below the aperture diameter");
+            "{waveguide_diameter}: must be below the aperture diameter");
     p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
   }
   return p;
@@ -85,7 +89,7 @@ Problem problem_from(const Request& o) {
 
 horn::Horn horn_of(const Solution& s, const Problem& p, const Request& o) {
   horn::Horn h;
-  h.unit_code = cli::unit_code(o.unit);
+  h.unit_code = *horn::unit_code_of(o.unit);
   const double factor = horn::unit_factor[static_cast<std::size_t>(h.unit_code - 1)];
   h.aperture_diameter =
       o.aperture_diameter ? *o.aperture_diameter : static_cast<float>(2.0 * s.aperture_radius * factor);
@@ -108,9 +112,9 @@ void require_propagating(const horn::Horn& horn, float lowest) {
     const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(horn.units_per_inch()) *
                                                   numerics::metres_per_inch);
     if (double(lowest) > cut_off) return;
-    throw std::runtime_error(std::string("the horn's ") + what + " (" + cli::shortest(diameter) + " " +
-                             cli::unit_name(horn) + ") is below the TE-11 cut-off at " +
-                             cli::shortest(lowest) + " GHz (its cut-off is " + cli::fixed(cut_off, 3) +
+    throw std::runtime_error(std::string("the horn's ") + what + " (" + text::shortest(diameter) + " " +
+                             text::unit_name(horn) + ") is below the TE-11 cut-off at " +
+                             text::shortest(lowest) + " GHz (its cut-off is " + text::fixed(cut_off, 3) +
                              " GHz)");
   };
   check("aperture", horn.aperture_diameter);
@@ -123,7 +127,7 @@ std::optional<std::string> unmet(const Problem& p, const horn::Horn& horn) {
   const auto achieved = figure(p, inches.aperture_radius, inches.slant_radius);
   const double tolerance = p.quantity == Quantity::gain ? 0.005 : 0.05;
   if (achieved && std::abs(*achieved - p.value) < tolerance) return std::nullopt;
-  return "the horn found gives " + cli::fixed(achieved, 3) + " instead of " + cli::fixed(p.value, 3) +
+  return "the horn found gives " + text::fixed(achieved, 3) + " instead of " + text::fixed(p.value, 3) +
          " once its lengths are rounded; no design is written";
 }
 

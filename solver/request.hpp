@@ -25,7 +25,7 @@ struct Request {
   std::string unit = "in";
 };
 
-// The solver's problem; cli::UsageError naming the option for a request
+// The solver's problem; numerics::InvalidRequest naming the parameter for a request
 // that is missing, out of range or contradictory.
 Problem problem_from(const Request& request);
 

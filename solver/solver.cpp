@@ -16,6 +16,7 @@
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
+#include "text/numbers.hpp"
 
 namespace design {
 namespace {
@@ -24,7 +25,7 @@ using std::numbers::pi;
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double min_phase_error = 1e-4;
 
-using cli::fixed;
+using text::fixed;
 
 // The requirement as text, and a value of its quantity with its unit.
 std::string unit_of(Quantity q) {
@@ -245,7 +246,7 @@ std::optional<double> reflector_figure(const Problem& p, double aperture_radius,
   if (!(ka >= aperture::te11_root * 1.0001)) return std::nullopt;
   const horn::HornInInches inches{static_cast<float>(aperture_radius), static_cast<float>(slant_radius)};
   if (p.model != Model::classic && !(ka <= aperture::max_ka)) return std::nullopt;
-  const auto pattern = reflector::horn_pattern(p.frequency, inches, cli::engine_phase(p.model));
+  const auto pattern = reflector::horn_pattern(p.frequency, inches, models::info(p.model).aperture_phase);
   if (p.quantity == Quantity::edge_taper) {
     const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
     const double taper =
@@ -361,7 +362,7 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
   const double ka = 2.0 * pi * aperture_radius / wavelength(p);
   if (!(ka >= aperture::te11_root)) return std::nullopt;
   const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
-                                  *cli::engine_phase(p.model));
+                                  *models::info(p.model).aperture_phase);
   if (gain && p.aperture_formula) return 10.0 * std::log10(engine.ka() * engine.ka() * engine.efficiency());
   if (gain) return 10.0 * std::log10(aperture::directivity(engine));
   const double level = three ? aperture::half_power : aperture::tenth_power;

@@ -43,7 +43,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/model.hpp"
+#include "horn/gain.hpp"
+#include "models/registry.hpp"
 
 namespace design {
 
@@ -53,7 +54,7 @@ namespace design {
 // maximises it, reflector/feed.hpp, the feed at its best phase centre).
 enum class Quantity { gain, beamwidth_3db, beamwidth_10db, edge_taper, aperture_efficiency };
 enum class Plane { e, h, mean };
-using cli::Model;
+using models::Model;
 enum class Constraint { shortest, aperture, slant_radius };
 
 struct Problem {
@@ -92,8 +93,8 @@ Solution solve(const Problem& problem);
 // the model cannot compute it.
 std::optional<double> figure(const Problem& problem, double aperture_radius, double slant_radius);
 
-// The largest phase error a design may have.
-inline constexpr double max_phase_error = 0.8;
+// The largest phase error a design may have: the classic tables' end.
+inline constexpr double max_phase_error = horn::gain_table_end;
 
 // A reflector design's horn may fall this far below the efficiency of an
 // infinitely long one (1 %, 0.04 dB), to be as short as that allows.

@@ -6,7 +6,8 @@
 #include <variant>
 
 #include "cli/json.hpp"
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 #include "report/blocks.hpp"
 #include "tables/sweep_columns.hpp"
 
@@ -21,8 +22,8 @@ std::string csv_text(const std::string& text) {
 }
 
 std::string csv_cell(const Cell& cell) {
-  if (const auto* f = std::get_if<float>(&cell)) return cli::shortest(*f);
-  if (const auto* d = std::get_if<double>(&cell)) return cli::shortest(*d);
+  if (const auto* f = std::get_if<float>(&cell)) return text::shortest(*f);
+  if (const auto* d = std::get_if<double>(&cell)) return text::shortest(*d);
   if (const auto* t = std::get_if<std::string>(&cell)) return csv_text(*t);
   return "";
 }

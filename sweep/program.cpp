@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "cli/classic.hpp"
+#include "models/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
@@ -52,7 +52,7 @@ class FrequencyList {
  public:
   void add(float f) {
     ++count_;
-    if (count_ <= most) text_ += (text_.empty() ? "" : ", ") + cli::shortest(f);
+    if (count_ <= most) text_ += (text_.empty() ? "" : ", ") + text::shortest(f);
   }
   std::size_t count() const { return count_; }
   std::string text() const { return text_ + (count_ > most ? ", ..." : "") + " GHz"; }
@@ -128,7 +128,7 @@ int program(int argc, char** argv) {
     writer = sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
   if (o.format == "svg") {
     const std::string title =
-        modal ? wall->kind + ", " + wall->description : "TE-11 conical horn, " + cli::horn_description(horn);
+        modal ? wall->kind + ", " + wall->description : "TE-11 conical horn, " + text::horn_description(horn);
     writer = sweep::svg_writer(sink, {title, engine_name, unit_name, layout}, frequencies.count);
   }
   if (o.format == "report") writer = sweep::report_writer(sink, horn, o.frequencies.list.empty());
@@ -164,7 +164,7 @@ int program(int argc, char** argv) {
 
   const std::size_t rows = static_cast<std::size_t>(frequencies.count);
   if (beyond.count() > 0)
-    std::cerr << "veskal-sweep: " << cli::beyond_tables_warning(largest_phase_error) << " (" << beyond.count()
+    std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " (" << beyond.count()
               << " of " << rows << " rows, at " << beyond.text() << ")\n";
   if (refused.count() > 0)
     std::cerr << "veskal-sweep: " << refused.count() << " of " << rows

@@ -12,8 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli/classic.hpp"
-#include "cli/text.hpp"
+#include "models/classic.hpp"
+#include "cli/usage.hpp"
+#include "text/numbers.hpp"
 #include "plot/svg.hpp"
 #include "sweep/formats.hpp"
 

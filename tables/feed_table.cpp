@@ -5,11 +5,12 @@
 #include <stdexcept>
 
 #include "aperture/figures.hpp"
-#include "cli/text.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/phase_centre.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/errors.hpp"
 #include "reflector/sources.hpp"
+#include "text/numbers.hpp"
 
 namespace feed {
 namespace {
@@ -39,9 +40,9 @@ std::optional<double> classic_centre(float frequency, const horn::HornInInches& 
 
 }  // namespace
 
-FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model) {
+FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model model) {
   const horn::HornInInches h = horn.in_inches();
-  const auto p = reflector::horn_pattern(frequency, h, cli::engine_phase(model));
+  const auto p = reflector::horn_pattern(frequency, h, models::info(model).aperture_phase);
   FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
   if (p.engine) {
     f.centres.engine = engine_centre(*p.engine);
@@ -64,7 +65,7 @@ FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn
   try {
     p = reflector::modal_pattern(band.wave(frequency), k0);
   } catch (const std::exception& e) {
-    throw std::runtime_error("at " + cli::shortest(frequency) + " GHz: " + e.what());
+    throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
   }
   FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
   const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
@@ -161,24 +162,28 @@ const std::vector<Column>& columns() {
 const char* reflector_kind(const Row& r) { return r.optimum ? "optimum" : "given"; }
 
 double half_angle_of_f_over_d(double f_over_d) {
-  cli::require(f_over_d > 0.0 && reflector::half_angle_for(f_over_d) <= reflector::largest_half_angle,
-               "--f-over-d: must be at least 0.022 (a half-angle of 170 degrees at most)");
+  numerics::require(f_over_d > 0.0 && reflector::half_angle_for(f_over_d) <= reflector::largest_half_angle,
+                    "{f_over_d}: must be at least 0.022 (a half-angle of 170 degrees at most)");
   return reflector::half_angle_for(f_over_d);
 }
 
 double half_angle_of_degrees(double degrees) {
-  cli::require(degrees > 0.0 && degrees <= 170.0, "--half-angle: must lie within 0 ... 170 degrees");
+  numerics::require(degrees > 0.0 && degrees <= 170.0, "{half_angle}: must lie within 0 ... 170 degrees");
   return degrees * reflector::degree;
 }
 
 void require_reflectors(const std::string& option, double count) {
-  cli::require(count <= double(max_reflectors),
-               option + ": at most " + std::to_string(max_reflectors) + " reflectors");
+  if (!(count <= double(max_reflectors)))
+    throw numerics::LimitExceeded(option + ": at most " + std::to_string(max_reflectors) + " reflectors",
+                                  "reflectors", count, double(max_reflectors));
 }
 
 void require_rows(std::int64_t frequencies, std::size_t reflectors) {
-  cli::require(double(frequencies) * double(reflectors + 1) <= double(max_rows),
-               "too many rows: frequencies times reflectors at most " + std::to_string(max_rows));
+  const double rows = double(frequencies) * double(reflectors + 1);
+  if (!(rows <= double(max_rows)))
+    throw numerics::LimitExceeded(
+        "too many rows: frequencies times reflectors at most " + std::to_string(max_rows), "rows", rows,
+        double(max_rows));
 }
 
 }  // namespace feed

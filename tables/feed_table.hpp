@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/model.hpp"
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
+#include "models/registry.hpp"
 #include "reflector/feed.hpp"
 
 namespace feed {
@@ -60,7 +60,7 @@ Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units
 // The horn's feed at one frequency (GHz) in a model of the aperture engine
 // or the classic routines, with the engine's and the classic model's phase
 // centres beside it.
-FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, cli::Model model);
+FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model model);
 
 // The mode-matching engine's feed of the band's horn at one frequency, with
 // its least-squares centre (and the classic model's, for a cone); a
@@ -87,11 +87,11 @@ std::optional<double> decibels(double ratio);
 // frequency's reflectors and its optimum).
 inline constexpr std::size_t max_frequencies = 1000, max_reflectors = 10000, max_rows = 100000;
 // The half-angle (radians) of a reflector given by its f/D (--f-over-d) or
-// its half-angle in degrees (--half-angle); cli::UsageError naming the
+// its half-angle in degrees (--half-angle); numerics::InvalidRequest naming the
 // option outside f/D 0.022 ... or 0 ... 170 degrees.
 double half_angle_of_f_over_d(double f_over_d);
 double half_angle_of_degrees(double degrees);
-// cli::UsageError when `option` lists more than max_reflectors, or the rows
+// numerics::LimitExceeded when `option` lists more than max_reflectors, or the rows
 // of `frequencies` and `reflectors` exceed max_rows.
 void require_reflectors(const std::string& option, double count);
 void require_rows(std::int64_t frequencies, std::size_t reflectors);

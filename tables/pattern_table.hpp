@@ -12,16 +12,16 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
-#include "cli/model.hpp"
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
 #include "modal/figures.hpp"
+#include "models/registry.hpp"
 
 namespace pattern {
 
 enum class PhaseReference { aperture, phase_centre };
 
-using cli::Model;
+using models::Model;
 
 struct PatternRow {
   float angle;                     // degrees

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "cli/text.hpp"
+#include "text/numbers.hpp"
 
 namespace sweep {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 // Engine values to nine significant digits: far below the engine's accuracy
 // limits, and short to read.
 Cell engine_value(const std::optional<double>& v) {
-  return v && std::isfinite(*v) ? Cell(cli::nine_digits(*v)) : Cell();
+  return v && std::isfinite(*v) ? Cell(text::nine_digits(*v)) : Cell();
 }
 
 // An engine figure of a row, none where the engine refused the row.

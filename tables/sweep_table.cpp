@@ -6,14 +6,15 @@
 #include <thread>
 
 #include "aperture/limits.hpp"
-#include "cli/classic.hpp"
-#include "cli/text.hpp"
 #include "horn/constants.hpp"
 #include "horn/units.hpp"
 #include "modal/figures.hpp"
+#include "models/classic.hpp"
 #include "models/engine.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/errors.hpp"
+#include "text/numbers.hpp"
 
 namespace sweep {
 namespace {
@@ -80,11 +81,11 @@ Row classic_row(const horn::Horn& horn, const float& f) {
   row.wavelength = double(horn::wavelength(f)) * double(horn.units_per_inch());
   const horn::HornInInches inches = horn.in_inches();
   row.phase_error = horn::phase_error(inches, f);
-  row.beyond_tables = cli::beyond_classic_tables(row.phase_error);
+  row.beyond_tables = models::beyond_classic_tables(row.phase_error);
   try {
     row.classic = horn::characteristics(horn, f);
   } catch (const numerics::DomainError&) {
-    row.classic_error = cli::classic_failure(inches, f);
+    row.classic_error = models::classic_failure(inches, f);
   }
   return row;
 }
@@ -109,8 +110,10 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
 unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void require_modal_rows(std::int64_t count) {
-  cli::require(count <= max_modal_rows, "--model modal: at most " + std::to_string(max_modal_rows) +
-                                            " frequencies (" + std::to_string(count) + " asked)");
+  if (count > max_modal_rows)
+    throw numerics::LimitExceeded("{model} modal: at most " + std::to_string(max_modal_rows) +
+                                      " frequencies (" + std::to_string(count) + " asked)",
+                                  "frequencies", double(count), double(max_modal_rows));
 }
 
 std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,

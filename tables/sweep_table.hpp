@@ -68,7 +68,7 @@ unsigned cores();
 // The mode-matching engine takes tens of milliseconds a frequency: a sweep
 // checked by it holds at most this many (some minutes).
 inline constexpr std::int64_t max_modal_rows = 10000;
-// cli::UsageError beyond max_modal_rows ("--model modal: at most ...").
+// numerics::LimitExceeded beyond max_modal_rows ("{model} modal: at most ...").
 void require_modal_rows(std::int64_t count);
 
 // The engine's rows of `count` frequencies (the i-th is frequency(i)), a

@@ -16,8 +16,9 @@
 
 #include "cli/options.hpp"
 #include "cli/output.hpp"
-#include "cli/text.hpp"
+#include "cli/usage.hpp"
 #include "numerics/decimal.hpp"
+#include "text/numbers.hpp"
 
 namespace {
 
@@ -39,11 +40,11 @@ TEST(Numbers, ReadAsTheDialogueReadsThem) {
   for (const char* text : texts) {
     const auto decimal = numerics::parse_decimal(text);
     ASSERT_TRUE(decimal.has_value()) << text;
-    EXPECT_EQ(cli::read_float("--x", text), numerics::nearest_float(*decimal)) << text;
+    EXPECT_EQ(text::read_float("--x", text), numerics::nearest_float(*decimal)) << text;
   }
-  EXPECT_EQ(cli::read_float("--x", "7.5000002384185791015625000001"), 0x1.e00002p+2f);
-  EXPECT_EQ(cli::read_float("--x", "7.50000023841857910156249999"), 7.5f);
-  EXPECT_EQ(cli::read_double("--x", "0.1"), 0.1);
+  EXPECT_EQ(text::read_float("--x", "7.5000002384185791015625000001"), 0x1.e00002p+2f);
+  EXPECT_EQ(text::read_float("--x", "7.50000023841857910156249999"), 7.5f);
+  EXPECT_EQ(text::read_double("--x", "0.1"), 0.1);
 }
 
 TEST(Numbers, RefusedWithTheOptionsName) {
@@ -51,23 +52,23 @@ TEST(Numbers, RefusedWithTheOptionsName) {
                            "1e",   "1,5", "--1", "1.5.2", "e5",  "1e99"};
   for (const char* text : refused) {
     try {
-      (void)cli::read_float("--aperture-diameter", text);
+      (void)text::read_float("--aperture-diameter", text);
       ADD_FAILURE() << "'" << text << "' taken";
     } catch (const cli::UsageError& e) {
       EXPECT_EQ(std::string(e.what()).rfind("--aperture-diameter: '", 0), 0u) << e.what();
     }
   }
-  EXPECT_THROW((void)cli::read_double("--gain", "1e400"), cli::UsageError);
+  EXPECT_THROW((void)text::read_double("--gain", "1e400"), cli::UsageError);
 }
 
 TEST(Numbers, LongArgumentsAreShortenedInMessages) {
-  EXPECT_EQ(cli::shortened("short"), "short");
+  EXPECT_EQ(text::shortened("short"), "short");
   const std::string long_text(1000, '7');
-  EXPECT_EQ(cli::shortened(long_text).size(), 79u);
+  EXPECT_EQ(text::shortened(long_text).size(), 79u);
   // Not cut inside a two-byte character.
   std::string degrees;
   for (int i = 0; i < 60; ++i) degrees += "\xC2\xB0";
-  const std::string cut = cli::shortened(degrees);
+  const std::string cut = text::shortened(degrees);
   EXPECT_LE(cut.size(), 80u);
   EXPECT_EQ(cut.find("..."), 38u);
   EXPECT_EQ(static_cast<unsigned char>(cut[cut.find("...") + 3]), 0xC2);

@@ -15,6 +15,7 @@
 #include "cli/json.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
+#include "models/registry.hpp"
 #include "plot/svg.hpp"
 #include "report/blocks.hpp"
 #include "solver/solver.hpp"
@@ -201,7 +202,8 @@ TEST(Plot, TitlesWrapAndShortenWithinTheirWidth) {
 TEST(DesignSolver, EveryConstraintAndModel) {
   using design::Constraint;
   using design::Quantity;
-  for (const cli::Model model : {cli::Model::classic, cli::Model::quadratic, cli::Model::spherical})
+  for (const models::Model model :
+       {models::Model::classic, models::Model::quadratic, models::Model::spherical})
     for (const Quantity quantity : {Quantity::gain, Quantity::beamwidth_3db, Quantity::beamwidth_10db})
       for (const Constraint constraint :
            {Constraint::shortest, Constraint::aperture, Constraint::slant_radius}) {
@@ -213,14 +215,14 @@ TEST(DesignSolver, EveryConstraintAndModel) {
         p.constraint = constraint;
         p.aperture_radius = 3.0;  // inches, for Constraint::aperture
         p.slant_radius = 12.0;    // inches, for Constraint::slant_radius
-        const std::string what = cli::model_name(model) + " " + std::to_string(static_cast<int>(quantity)) +
+        const std::string what = models::name(model) + " " + std::to_string(static_cast<int>(quantity)) +
                                  " " + std::to_string(static_cast<int>(constraint));
         const design::Solution s = design::solve(p);
         const auto achieved = design::figure(p, s.aperture_radius, s.slant_radius);
         ASSERT_TRUE(achieved.has_value()) << what;
         // The classic routines compute in float from float lengths: a few
         // units in the last place; the engine in double.
-        const double tolerance = model == cli::Model::classic ? 1e-5 : 1e-6;
+        const double tolerance = model == models::Model::classic ? 1e-5 : 1e-6;
         EXPECT_NEAR(*achieved, p.value, tolerance * std::abs(p.value)) << what;
         const double lambda = double(horn::wavelength(p.frequency));
         EXPECT_LE(s.aperture_radius * s.aperture_radius / (2.0 * lambda * s.slant_radius),

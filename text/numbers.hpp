@@ -1,11 +1,12 @@
 // Numbers as the companions read and print them, and arguments as messages
-// quote them; nothing here needs the command-line or JSON libraries.
+// quote them: shared by the programs, the Python module and the libraries
+// below them; nothing here needs the command-line or JSON libraries.
 //
 // Reading: the dialogue's number grammar (numerics/decimal.hpp), so that the
 // same typed digits give the same bits in every program: a float option takes
 // the nearest float in one rounding, as veskal does. Hexadecimal, an empty
 // value, "nan", "inf", trailing characters and a value too large for its type
-// are refused with a UsageError naming the option.
+// are refused with a numerics::InvalidRequest naming the option as given.
 #pragma once
 
 #include <optional>
@@ -14,16 +15,9 @@
 #include <string_view>
 
 #include "horn/geometry.hpp"
+#include "numerics/errors.hpp"
 
-namespace cli {
-
-// A bad command line, found during or after parsing: one line naming the
-// option; the program exits with usage_status.
-class UsageError : public std::invalid_argument {
- public:
-  using std::invalid_argument::invalid_argument;
-};
-void require(bool ok, const std::string& message);
+namespace text {
 
 // The value of `option` typed as `text`: the nearest float or double.
 float read_float(std::string_view option, std::string_view text);
@@ -51,4 +45,4 @@ std::string unit_name(const horn::Horn& horn);
 // "aperture 7.5 in, slant radius 15 in, cone angle 14.48°" (and the waveguide).
 std::string horn_description(const horn::Horn& horn);
 
-}  // namespace cli
+}  // namespace text

@@ -1,12 +1,15 @@
-#include "cli/classic.hpp"
+#include "models/classic.hpp"
 
 #include <numbers>
 
-#include "cli/text.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
+#include "text/numbers.hpp"
 
-namespace cli {
+namespace models {
+
+using text::fixed;
+using text::shortest;
 
 bool beyond_classic_tables(float phase_error) { return !(phase_error <= classic_tables_end); }
 
@@ -28,4 +31,4 @@ std::string beyond_tables_warning(float phase_error) {
          "trusted";
 }
 
-}  // namespace cli
+}  // namespace models

@@ -1,5 +1,6 @@
-#include "cli/text.hpp"
+#include "text/numbers.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -7,21 +8,21 @@
 
 #include "numerics/decimal.hpp"
 
-namespace cli {
+namespace text {
 namespace {
 
 numerics::Decimal decimal_of(std::string_view option, std::string_view text) {
   const auto number = numerics::parse_decimal(text);
   if (!number)
-    throw UsageError(std::string(option) + ": '" + shortened(text) +
-                     "' is not a number (digits, an optional point and exponent)");
+    throw numerics::InvalidRequest(std::string(option) + ": '" + shortened(text) +
+                                   "' is not a number (digits, an optional point and exponent)");
   return *number;
 }
 
 template <class T>
 T finite(std::string_view option, std::string_view text, T value) {
   if (!std::isfinite(value))
-    throw UsageError(std::string(option) + ": '" + shortened(text) + "' is too large");
+    throw numerics::InvalidRequest(std::string(option) + ": '" + shortened(text) + "' is too large");
   return value;
 }
 
@@ -34,10 +35,6 @@ std::string shortest_text(T value) {
 }
 
 }  // namespace
-
-void require(bool ok, const std::string& message) {
-  if (!ok) throw UsageError(message);
-}
 
 float read_float(std::string_view option, std::string_view text) {
   return finite(option, text, numerics::nearest_float(decimal_of(option, text)));
@@ -74,9 +71,9 @@ std::string shortened(std::string_view argument) {
   return std::string(argument.substr(0, head)) + "..." + std::string(argument.substr(tail));
 }
 
-}  // namespace cli
+}  // namespace text
 
-namespace cli {
+namespace text {
 
 std::string unit_name(const horn::Horn& horn) { return std::string(horn::unit_name(horn.unit_code)); }
 
@@ -89,4 +86,4 @@ std::string horn_description(const horn::Horn& h) {
   return text;
 }
 
-}  // namespace cli
+}  // namespace text

@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "horn/gain.hpp"
 #include "horn/geometry.hpp"
 
-namespace cli {
+namespace models {
 
-inline constexpr float classic_tables_end = 0.8f;
+// s = 0.8, the gain table's last entry.
+inline constexpr float classic_tables_end = float(horn::gain_table_end);
 
 // Whether the phase error lies beyond the classic tables (NaN counts as beyond).
 bool beyond_classic_tables(float phase_error);
@@ -23,4 +25,4 @@ std::string classic_failure(const horn::HornInInches& horn, const float& frequen
 // The warning for figures computed beyond the tables.
 std::string beyond_tables_warning(float phase_error);
 
-}  // namespace cli
+}  // namespace models
