@@ -219,6 +219,9 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
   } catch (const UsageError& e) {
     std::cerr << name << ": " << option_words(e.what()) << "\n";
     return usage_status;
+  } catch (const numerics::InputError& e) {
+    std::cerr << name << ": " << e.what() << "\n";
+    return usage_status;
   }
   return std::nullopt;
 }
@@ -234,6 +237,9 @@ int guarded_main(const char* name, int (*run)(int, char**), int argc, char** arg
     return run(argc, argv);
   } catch (const UsageError& e) {
     std::cerr << name << ": " << option_words(e.what()) << "\n";
+    return usage_status;
+  } catch (const numerics::InputError& e) {
+    std::cerr << name << ": " << e.what() << "\n";
     return usage_status;
   } catch (const std::bad_alloc&) {
     std::cerr << name << ": out of memory\n";

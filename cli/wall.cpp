@@ -102,6 +102,8 @@ Wall wall_from(const HornOptions& o) {
           modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}, o.unit};
       wall.source = file + ": line " + std::to_string(lines.front()) + ": ";
       return wall;
+    } catch (const numerics::InputError& e) {
+      throw e.in_file(file);
     } catch (const std::invalid_argument& e) {
       throw UsageError(file + ": " + e.what());
     }

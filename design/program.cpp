@@ -125,8 +125,8 @@ std::string text_of(const Design& d, const Options& o) {
                                ? (h.has_waveguide() ? "shortest axial length" : "shortest horn")
                            : d.problem.constraint == design::Constraint::aperture ? "aperture fixed"
                                                                                   : "slant radius fixed";
-  std::string t = "Horn for " + requirement_text(d.problem) + " at " + text::shortest(o.frequency) + " GHz (" +
-                  o.model + " model, " + constraint + ")\n\n";
+  std::string t = "Horn for " + requirement_text(d.problem) + " at " + text::shortest(o.frequency) +
+                  " GHz (" + o.model + " model, " + constraint + ")\n\n";
   auto line = [&](const std::string& label, const std::string& value, const std::string& suffix) {
     t += "  " + padded(label, 20, false) + padded(value, 12) + (suffix.empty() ? "" : " " + suffix) + "\n";
   };

@@ -9,7 +9,9 @@
 namespace feed {
 namespace {
 
-std::string cell(const Value& v) { return v && std::isfinite(*v) ? text::shortest(text::nine_digits(*v)) : ""; }
+std::string cell(const Value& v) {
+  return v && std::isfinite(*v) ? text::shortest(text::nine_digits(*v)) : "";
+}
 
 }  // namespace
 

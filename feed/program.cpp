@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "aperture/figures.hpp"
-#include "models/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
@@ -21,6 +20,7 @@
 #include "horn/characteristics.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
+#include "models/classic.hpp"
 #include "reflector/sources.hpp"
 
 namespace feed {

@@ -10,6 +10,7 @@
 #if defined(__GLIBC__)
 #endif
 
+#include "numerics/errors.hpp"
 #include "numerics/fields.hpp"
 
 namespace modal {
@@ -32,12 +33,11 @@ std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_
   const auto all = numerics::lines_of(text);
   for (std::size_t k = 0; k < all.size(); ++k) {
     std::string_view line = all[k];
-    const std::string at = "line " + std::to_string(k + 1) + ": ";
     if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     const numerics::Fields f = numerics::number_fields(line, ",");
-    if (!f.bad.empty()) throw std::invalid_argument(at + "'" + std::string(f.bad) + "' is not a number");
+    if (!f.bad.empty()) throw numerics::InputError("", k + 1, "'" + std::string(f.bad) + "' is not a number");
     if (f.values.empty()) continue;
-    if (f.values.size() != 2) throw std::invalid_argument(at + "a point is z and radius, two numbers");
+    if (f.values.size() != 2) throw numerics::InputError("", k + 1, "a point is z and radius, two numbers");
     points.push_back({f.values[0] * metres_per_unit, f.values[1] * metres_per_unit});
     lines.push_back(k + 1);
   }
@@ -45,7 +45,7 @@ std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_
     check_profile(points);
   } catch (const ProfileError& e) {
     if (e.point == 0) throw;
-    throw std::invalid_argument("line " + std::to_string(lines[e.point - 1]) + ": " + e.fault);
+    throw numerics::InputError("", lines[e.point - 1], e.fault);
   }
   if (point_lines) *point_lines = std::move(lines);
   return points;

@@ -74,9 +74,10 @@ void check_profile(const std::vector<ProfilePoint>& profile);
 
 // A profile file: one point a line, z then radius separated by blanks, tabs
 // or a comma, in a unit of `metres_per_unit` metres; '#' starts a comment,
-// blank lines are passed over. std::invalid_argument naming the line and the
+// blank lines are passed over. numerics::InputError naming the line and the
 // fault (a field that is not a number, a missing or extra field, then what
-// check_profile says, by line).
+// check_profile says, by line; std::invalid_argument for the profile as a
+// whole).
 // `lines`, when given, receives each point's line number.
 std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
                                        std::vector<std::size_t>* lines = nullptr);

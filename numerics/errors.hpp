@@ -27,8 +27,9 @@ std::string worded(std::string_view message, Word word) {
     const std::size_t open = message.find('{', at);
     if (open == std::string_view::npos) break;
     std::size_t close = open + 1;
-    while (close < message.size() && ((message[close] >= 'a' && message[close] <= 'z') ||
-                                       (message[close] >= '0' && message[close] <= '9') || message[close] == '_'))
+    while (close < message.size() &&
+           ((message[close] >= 'a' && message[close] <= 'z') ||
+            (message[close] >= '0' && message[close] <= '9') || message[close] == '_'))
       ++close;
     out.append(message.substr(at, open - at));
     if (close < message.size() && message[close] == '}' && close > open + 1) {
@@ -68,21 +69,31 @@ class LimitExceeded : public InvalidRequest {
   double value_, limit_;
 };
 
-// A fault in an input file at a line (0: the file as a whole); what() is
-// "FILE: line N: problem".
+// A fault in an input at a line (0: the input as a whole); what() is
+// "FILE: line N: problem" ("line N: problem" for text not yet named by its
+// file: the reader of a file's text leaves the name to its caller, which
+// names it with in_file).
 class InputError : public std::invalid_argument {
  public:
-  InputError(std::string file, std::size_t line, const std::string& problem)
-      : std::invalid_argument(file + (line > 0 ? ": line " + std::to_string(line) : std::string()) + ": " +
-                              problem),
+  InputError(std::string file, std::size_t line, std::string problem)
+      : std::invalid_argument(text(file, line, problem)),
         file_(std::move(file)),
-        line_(line) {}
+        line_(line),
+        problem_(std::move(problem)) {}
   const std::string& file() const { return file_; }
   std::size_t line() const { return line_; }
+  const std::string& problem() const { return problem_; }
+  InputError in_file(const std::string& file) const { return {file, line_, problem_}; }
 
  private:
+  static std::string text(const std::string& file, std::size_t line, const std::string& problem) {
+    std::string t = file;
+    if (line > 0) t += (t.empty() ? "line " : ": line ") + std::to_string(line);
+    return t + (t.empty() ? "" : ": ") + problem;
+  }
   std::string file_;
   std::size_t line_;
+  std::string problem_;
 };
 
 // Throws InvalidRequest(message) unless `ok`.

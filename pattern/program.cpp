@@ -9,13 +9,13 @@
 #include <iostream>
 #include <string>
 
-#include "models/classic.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
 #include "exchange/pattern_files.hpp"
 #include "horn/characteristics.hpp"
 #include "modal/band.hpp"
+#include "models/classic.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
@@ -225,8 +225,8 @@ int program(int argc, char** argv) {
     std::string warning;
     if (classic_shown && models::beyond_classic_tables(s)) {
       std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << "\n";
-      warning =
-          "classic figures beyond the tables (s = " + text::fixed(double(s), 3) + " > 0.8): not to be trusted";
+      warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
+                " > 0.8): not to be trusted";
     }
     if (o.format == "csv") {
       text = pattern::to_csv(result);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "cli/usage.hpp"
-#include "text/numbers.hpp"
 #include "models/registry.hpp"
 #include "plot/svg.hpp"
+#include "text/numbers.hpp"
 
 namespace pattern {
 

@@ -7,9 +7,9 @@
 
 #include "cli/json.hpp"
 #include "cli/usage.hpp"
-#include "text/numbers.hpp"
 #include "report/blocks.hpp"
 #include "tables/sweep_columns.hpp"
+#include "text/numbers.hpp"
 
 namespace sweep {
 namespace {

@@ -8,12 +8,12 @@
 #include <iostream>
 #include <string>
 
-#include "models/classic.hpp"
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
+#include "models/classic.hpp"
 #include "models/registry.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
@@ -164,8 +164,8 @@ int program(int argc, char** argv) {
 
   const std::size_t rows = static_cast<std::size_t>(frequencies.count);
   if (beyond.count() > 0)
-    std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " (" << beyond.count()
-              << " of " << rows << " rows, at " << beyond.text() << ")\n";
+    std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " ("
+              << beyond.count() << " of " << rows << " rows, at " << beyond.text() << ")\n";
   if (refused.count() > 0)
     std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
               << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()

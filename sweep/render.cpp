@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "models/classic.hpp"
 #include "cli/usage.hpp"
-#include "text/numbers.hpp"
+#include "models/classic.hpp"
 #include "plot/svg.hpp"
 #include "sweep/formats.hpp"
+#include "text/numbers.hpp"
 
 namespace sweep {
 namespace {

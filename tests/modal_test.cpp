@@ -19,6 +19,7 @@
 #include "modal/junction.hpp"
 #include "modal/modes.hpp"
 #include "modal/radiation.hpp"
+#include "numerics/errors.hpp"
 
 namespace {
 
@@ -548,6 +549,12 @@ TEST(ModalHorn, ProfileFiles) {
       ADD_FAILURE() << text;
     } catch (const std::invalid_argument& e) {
       EXPECT_EQ(std::string(e.what()), message);
+      // A fault at a line is an input error the caller names with its file.
+      if (const auto* input = dynamic_cast<const numerics::InputError*>(&e))
+        EXPECT_EQ(std::string(input->in_file("horn.profile").what()),
+                  "horn.profile: " + std::string(message));
+      else
+        EXPECT_EQ(std::string(message).rfind("line ", 0), std::string::npos);
     }
   }
 }
