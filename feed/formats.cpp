@@ -1,9 +1,12 @@
 #include "feed/formats.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "cli/usage.hpp"
+#include "feed/render.hpp"
 #include "text/numbers.hpp"
 
 namespace feed {
@@ -139,6 +142,99 @@ std::string text_block(const std::vector<Row>& rows, const std::string& unit, bo
            field(r.centres.given, 10, 4) + field(r.eta_phase_given, 11, 4) + "\n";
   }
   return out + "\n";
+}
+
+namespace {
+
+// Without two reflectors asked for, the picture spans these f/D, and always
+// the optimum's, up to picture_widest.
+constexpr double picture_from = 0.2, picture_to = 1.5, picture_widest = 5.0;
+
+// "spherical model", or "patterns from the file".
+std::string model_words(const Heading& h) {
+  return h.model == "pattern file" ? std::string("patterns from the file") : h.model + " model";
+}
+
+class TextWriter final : public Writer {
+ public:
+  TextWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), h_(h) {
+    sink_("veskal-feed " VESKAL_VERSION ": " + h_.title + "; " + model_words(h_) + "\n\n");
+  }
+  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
+    sink_(text_block(rows, h_.unit, h_.with_gain));
+  }
+  void finish() override {}
+
+ private:
+  Sink sink_;
+  Heading h_;
+};
+
+class CsvWriter final : public Writer {
+ public:
+  explicit CsvWriter(Sink sink) : sink_(std::move(sink)) { sink_(csv_header()); }
+  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
+    for (const Row& r : rows) sink_(csv_row(r));
+  }
+  void finish() override {}
+
+ private:
+  Sink sink_;
+};
+
+class JsonWriter final : public Writer {
+ public:
+  JsonWriter(Sink sink, const Heading& h) : sink_(std::move(sink)) {
+    sink_(json_head(h.source, h.model, h.unit));
+  }
+  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
+    for (const Row& r : rows) sink_(json_row(r, !std::exchange(any_row_, true)));
+  }
+  void finish() override { sink_(json_tail(any_row_)); }
+
+ private:
+  Sink sink_;
+  bool any_row_ = false;
+};
+
+class SvgWriter final : public Writer {
+ public:
+  SvgWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), h_(h) {}
+  void frequency(FrequencyFeed& f, const std::vector<Row>& rows) override {
+    // The reflectors asked for (or the default span) and the optimum.
+    double from = picture_from, to = picture_to;
+    if (h_.reflectors_given) {
+      from = to = rows.front().f_over_d();
+      for (const Row& r : rows) from = std::min(from, r.f_over_d()), to = std::max(to, r.f_over_d());
+    }
+    from = std::min(from, rows.back().f_over_d());
+    to = std::min(std::max(to, rows.back().f_over_d()), picture_widest);
+    if (!(to > from)) from = picture_from, to = picture_to;
+    const double margin = (to - from) / 20.0;  // the marks clear of the frame
+    from = std::max(from - margin, from / 2.0);
+    to += margin;
+    const std::string subtitle = model_words(h_) + ", " + text::shortest(float(f.frequency_ghz)) +
+                                 " GHz; the feed at its best phase centre";
+    sink_(to_svg(f, rows, Picture{h_.title, subtitle, from, to}));
+  }
+  void finish() override {}
+
+ private:
+  Sink sink_;
+  Heading h_;
+};
+
+}  // namespace
+
+std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading) {
+  return std::make_unique<TextWriter>(std::move(sink), heading);
+}
+std::unique_ptr<Writer> csv_writer(Sink sink) { return std::make_unique<CsvWriter>(std::move(sink)); }
+std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading) {
+  return std::make_unique<JsonWriter>(std::move(sink), heading);
+}
+std::unique_ptr<Writer> svg_writer(Sink sink, const Heading& heading) {
+  return std::make_unique<SvgWriter>(std::move(sink), heading);
 }
 
 }  // namespace feed

@@ -7,8 +7,10 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tables/feed_table.hpp"
@@ -27,5 +29,35 @@ std::string json_tail(bool any_row);
 
 // The text tables of one frequency's rows.
 std::string text_block(const std::vector<Row>& rows, const std::string& unit, bool with_gain);
+
+// Where the text goes.
+using Sink = std::function<void(std::string_view)>;
+
+// A run's output in one format, a frequency at a time (its feed and its
+// rows: the reflectors asked for, then the optimum), so that memory does
+// not grow with the frequencies.
+class Writer {
+ public:
+  virtual ~Writer() = default;
+  virtual void frequency(FrequencyFeed& feed, const std::vector<Row>& rows) = 0;
+  virtual void finish() = 0;
+};
+
+// What the outputs say of the run: the horn or the pattern file (`title`,
+// and `source` for JSON), the model ("pattern file" for cuts), the unit.
+struct Heading {
+  std::string title;
+  nlohmann::ordered_json source;
+  std::string model;  // a model's name, or "pattern file"
+  std::string unit;
+  bool with_gain = false;         // a reflector diameter was given
+  bool reflectors_given = false;  // at least two reflectors asked for: the picture spans them
+};
+
+std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading);
+std::unique_ptr<Writer> csv_writer(Sink sink);
+std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading);
+// The picture of one frequency (the command line allows no more).
+std::unique_ptr<Writer> svg_writer(Sink sink, const Heading& heading);
 
 }  // namespace feed

@@ -27,9 +27,6 @@ namespace feed {
 namespace {
 
 constexpr std::uintmax_t max_pattern_bytes = 256u << 20;
-// Without a range of reflectors the picture spans these f/D.
-// and always the optimum's, up to picture_widest.
-constexpr double picture_from = 0.2, picture_to = 1.5, picture_widest = 5.0;
 
 struct Options {
   cli::HornOptions horn;
@@ -92,6 +89,87 @@ FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::o
       10.0 * std::log10((std::norm(last.e) + std::norm(last.h)) / (std::norm(axis.e) + std::norm(axis.h)));
   if (sampled.reach() < std::numbers::pi - 1e-9) reach_db = level;
   return f;
+}
+
+// What the command line settled, for the run.
+struct Run {
+  horn::Horn horn;
+  cli::Frequencies frequencies;
+  std::vector<double> half_angles;  // radians
+  std::vector<exchange::PlaneCuts> cuts;
+  std::int32_t unit = 1;
+  std::optional<cli::Wall> wall;
+};
+
+// What the outputs say of the horn or the pattern file.
+Heading heading_of(const Options& o, const Run& r, const std::string& model) {
+  Heading h;
+  const bool from_file = !o.pattern.empty();
+  h.source = nlohmann::ordered_json::object();
+  if (from_file)
+    h.source["pattern"] = o.pattern;
+  else if (r.wall)
+    h.source = cli::wall_json(*r.wall, o.horn);
+  else
+    h.source["horn"] = cli::horn_json(r.horn);
+  h.model = from_file ? "pattern file" : model;
+  h.title = from_file ? "Pattern " + text::shortened(o.pattern)
+            : r.wall  ? r.wall->kind + ", " + r.wall->description
+                      : "TE-11 conical horn, " + text::horn_description(r.horn);
+  h.unit = std::string(horn::unit_name(r.unit));
+  h.with_gain = o.diameter.has_value();
+  h.reflectors_given = r.half_angles.size() >= 2;
+  return h;
+}
+
+std::unique_ptr<Writer> writer_for(const std::string& format, Sink sink, const Heading& h) {
+  if (format == "csv") return csv_writer(std::move(sink));
+  if (format == "json") return json_writer(std::move(sink), h);
+  if (format == "svg") return svg_writer(std::move(sink), h);
+  return text_writer(std::move(sink), h);
+}
+
+int run(const Options& o, const Run& r) {
+  const cli::Model chosen = cli::model_from(o.model);
+  const double units_per_metre = horn::units_per_metre(r.unit);
+  const std::optional<double> diameter_m =
+      o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
+  const bool from_file = !o.pattern.empty();
+  const std::optional<modal::Band> band =
+      r.wall ? std::optional(cli::settled_band(*r.wall, r.frequencies.highest(), "veskal-feed"))
+             : std::nullopt;
+
+  cli::Transaction transaction;
+  cli::OutputStream& out = transaction.open(o.output);
+  const std::unique_ptr<Writer> writer = writer_for(
+      o.format, [&out](std::string_view text) { out.write(text); }, heading_of(o, r, o.model));
+  float largest_phase_error = 0.0f;
+  for (std::int64_t i = 0; i < r.frequencies.count; ++i) {
+    const float frequency = r.frequencies[i];
+    std::optional<double> reach_db;
+    FrequencyFeed f = from_file ? file_feed(r.cuts[static_cast<std::size_t>(i)], frequency, reach_db)
+                      : band    ? modal_feed(*band, r.wall->cone, frequency)
+                                : horn_feed(r.horn, frequency, chosen);
+    if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
+    if (reach_db)
+      std::cerr << "veskal-feed: at " << text::shortest(frequency) << " GHz the pattern ends at "
+                << text::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
+                << text::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
+    if (!from_file && chosen == cli::Model::classic) {
+      const float s = horn::phase_error(r.horn.in_inches(), frequency);
+      if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
+    }
+    std::vector<Row> rows;
+    rows.reserve(r.half_angles.size() + 1);
+    for (const double t : r.half_angles) rows.push_back(reflector_row(f, t, diameter_m, units_per_metre));
+    rows.push_back(optimum_row(f, diameter_m, units_per_metre));
+    writer->frequency(f, rows);
+  }
+  writer->finish();
+  transaction.commit();
+  if (largest_phase_error > 0.0f)
+    std::cerr << "veskal-feed: " << models::beyond_tables_warning(largest_phase_error) << "\n";
+  return 0;
 }
 
 }  // namespace
@@ -170,85 +248,7 @@ int program(int argc, char** argv) {
     }
   });
   if (usage) return *usage;
-  const cli::Model chosen = cli::model_from(o.model);
-  const double units_per_metre = horn::units_per_metre(unit);
-  const std::optional<double> diameter_m =
-      o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
-  const std::string unit_name(horn::unit_name(unit));
-  const bool from_file = !o.pattern.empty();
-  const std::optional<modal::Band> band =
-      wall ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-feed")) : std::nullopt;
-
-  cli::Transaction transaction;
-  cli::OutputStream& out = transaction.open(o.output);
-  nlohmann::ordered_json source = nlohmann::ordered_json::object();
-  if (from_file)
-    source["pattern"] = o.pattern;
-  else if (wall)
-    source = cli::wall_json(*wall, o.horn);
-  else
-    source["horn"] = cli::horn_json(horn);
-  const std::string model_text = from_file ? "pattern file" : cli::model_name(chosen);
-  const std::string title = from_file ? "Pattern " + text::shortened(o.pattern)
-                            : wall    ? wall->kind + ", " + wall->description
-                                      : "TE-11 conical horn, " + text::horn_description(horn);
-  if (o.format == "csv") out.write(csv_header());
-  if (o.format == "json") out.write(json_head(source, model_text, unit_name));
-  if (o.format == "text")
-    out.write("veskal-feed " VESKAL_VERSION ": " + title + "; " +
-              (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") +
-              "\n\n");
-
-  bool any_row = false;
-  float largest_phase_error = 0.0f;
-  for (std::int64_t i = 0; i < frequencies.count; ++i) {
-    const float frequency = frequencies[i];
-    std::optional<double> reach_db;
-    FrequencyFeed f = from_file ? file_feed(cuts[static_cast<std::size_t>(i)], frequency, reach_db)
-                      : band    ? modal_feed(*band, wall->cone, frequency)
-                                : horn_feed(horn, frequency, chosen);
-    if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
-    if (reach_db)
-      std::cerr << "veskal-feed: at " << text::shortest(frequency) << " GHz the pattern ends at "
-                << text::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
-                << text::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
-    if (!from_file && chosen == cli::Model::classic) {
-      const float s = horn::phase_error(horn.in_inches(), frequency);
-      if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
-    }
-    std::vector<Row> rows;
-    rows.reserve(half_angles.size() + 1);
-    for (const double t : half_angles) rows.push_back(reflector_row(f, t, diameter_m, units_per_metre));
-    rows.push_back(optimum_row(f, diameter_m, units_per_metre));
-    if (o.format == "csv")
-      for (const Row& r : rows) out.write(csv_row(r));
-    if (o.format == "json")
-      for (const Row& r : rows) out.write(json_row(r, !std::exchange(any_row, true)));
-    if (o.format == "text") out.write(text_block(rows, unit_name, diameter_m.has_value()));
-    if (o.format == "svg") {
-      // The reflectors asked for (or the default span) and the optimum.
-      double from = picture_from, to = picture_to;
-      if (half_angles.size() >= 2) {
-        from = to = rows.front().f_over_d();
-        for (const Row& r : rows) from = std::min(from, r.f_over_d()), to = std::max(to, r.f_over_d());
-      }
-      from = std::min(from, rows.back().f_over_d());
-      to = std::min(std::max(to, rows.back().f_over_d()), picture_widest);
-      if (!(to > from)) from = picture_from, to = picture_to;
-      const double margin = (to - from) / 20.0;  // the marks clear of the frame
-      from = std::max(from - margin, from / 2.0);
-      to += margin;
-      const std::string subtitle =
-          (from_file ? std::string("patterns from the file") : cli::model_name(chosen) + " model") + ", " +
-          text::shortest(frequency) + " GHz; the feed at its best phase centre";
-      out.write(to_svg(f, rows, Picture{title, subtitle, from, to}));
-    }
-  }
-  if (o.format == "json") out.write(json_tail(any_row));
-  transaction.commit();
-  if (largest_phase_error > 0.0f)
-    std::cerr << "veskal-feed: " << models::beyond_tables_warning(largest_phase_error) << "\n";
-  return 0;
+  return run(o, Run{horn, frequencies, half_angles, cuts, unit, wall});
 }
 
 }  // namespace feed

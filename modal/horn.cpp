@@ -150,74 +150,156 @@ HornWave follow_wave(const std::vector<Section>& sections, double k0, double lar
   return follow_wave(Staircase(sections, largest_cutoff), k0, load);
 }
 
-HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
-  const auto& sections = staircase.sections();
-  const std::size_t n = sections.size();
-  // Each guide with its modes' beta and sqrt(Z) at k0, found once for each
-  // radius.
-  std::vector<GuideAt> guides;
-  guides.reserve(staircase.guides().size());
-  for (const Guide& guide : staircase.guides()) guides.push_back(guide_at(guide, k0));
-  std::vector<const GuideAt*> at(n);
-  for (std::size_t i = 0; i < n; ++i) at[i] = &guides[staircase.guide_index(i)];
-  std::map<std::pair<double, double>, Gsm> junctions;
-  auto junction_before = [&](std::size_t i) -> const Gsm& {
-    const std::pair radii{sections[i - 1].radius, sections[i].radius};
-    auto it = junctions.find(radii);
-    if (it == junctions.end())
-      it = junctions.emplace(radii, junction(at[i - 1]->guide, at[i]->guide, k0)).first;
-    return it->second;
-  };
-  auto phases = [&](std::size_t i) {
-    const auto& beta = at[i]->beta;
-    std::vector<Complex> p;
-    p.reserve(beta.size());
-    for (const Complex& b : beta) p.push_back(std::exp(Complex(0.0, -1.0) * b * sections[i].length));
-    return p;
-  };
+namespace {
 
-  // Back from the aperture's load.
-  const auto gamma = aperture_reflection(at.back()->guide, k0, load);
-  Matrix g(gamma.size(), gamma.size());
-  for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
-  // What passes the forward wave on at the junction before section i:
-  // directly (StepBack), or by the cascade's matrix.
-  std::vector<std::optional<StepBack>> steps(n);
-  std::vector<Matrix> passed(n);
-  // Each section's phases, for both passes.
-  std::vector<std::vector<Complex>> phase(n);
-  for (std::size_t i = n; i-- > 0;) {
-    const auto& p = phase[i] = phases(i);
+// The pieces of a staircase the wave crosses, from the input to the
+// aperture: each section's length, each step between two sections of
+// different radii, and each slot (a section wider than the guides on either
+// side, a corrugated horn's period) as one piece that holds its step up, its
+// length and its step down, crossed as one network where that network
+// serves (slot_back) and part by part where it declines.
+struct Piece {
+  enum class Kind { length, step, slot };
+  Kind kind;
+  std::size_t section;       // the section (length, slot) or the one after the step
+  std::vector<Piece> parts;  // a slot's step up, length and step down
+  // What the backward pass keeps to pass the forward wave on: a step crossed
+  // directly or a slot's network (through), or the cascade's matrix.
+  std::optional<StepBack> through;
+  Matrix passed;
+  std::vector<Complex> phase;  // a length's exp(-j beta l)
+};
+
+std::vector<Piece> pieces_of(const std::vector<Section>& sections) {
+  const auto step = [](std::size_t i) { return Piece{Piece::Kind::step, i, {}, {}, {}, {}}; };
+  const auto length = [](std::size_t i) { return Piece{Piece::Kind::length, i, {}, {}, {}, {}}; };
+  std::vector<Piece> pieces;
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const bool slot = i > 0 && i + 1 < sections.size() && sections[i].radius > sections[i - 1].radius &&
+                      sections[i].radius > sections[i + 1].radius;
+    if (slot) {
+      pieces.push_back({Piece::Kind::slot, i, {step(i), length(i), step(i + 1)}, {}, {}, {}});
+      continue;
+    }
+    const bool step_before = i > 0 && sections[i - 1].radius != sections[i].radius;
+    // A step out of a slot belongs to the slot.
+    const bool after_slot = !pieces.empty() && pieces.back().kind == Piece::Kind::slot;
+    if (step_before && !after_slot) pieces.push_back(step(i));
+    pieces.push_back(length(i));
+  }
+  return pieces;
+}
+
+// The two passes of the wave through the pieces: back from the aperture's
+// load, keeping what passes the wave on, then forward from a unit TE-11 wave.
+class Passes {
+ public:
+  Passes(const Staircase& staircase, double k0) : staircase_(staircase), k0_(k0) {
+    const auto& sections = staircase.sections();
+    // Each guide with its modes' beta and sqrt(Z) at k0, found once for each
+    // radius.
+    guides_.reserve(staircase.guides().size());
+    for (const Guide& guide : staircase.guides()) guides_.push_back(guide_at(guide, k0));
+    at_.resize(sections.size());
+    for (std::size_t i = 0; i < sections.size(); ++i) at_[i] = &guides_[staircase.guide_index(i)];
+  }
+  const GuideAt& at(std::size_t i) const { return *at_[i]; }
+
+  // Back through a piece: g, the reflection seen looking toward the
+  // aperture, moves to the piece's input side.
+  void back(Piece& piece, Matrix& g) {
+    switch (piece.kind) {
+      case Piece::Kind::length: return back_length(piece, g);
+      case Piece::Kind::step: return back_step(piece, g);
+      case Piece::Kind::slot: {
+        const std::size_t i = piece.section;
+        piece.through = slot_back(at(i - 1), at(i), at(i + 1), staircase_.sections()[i].length, g,
+                                  staircase_.couplings(i), staircase_.couplings(i + 1));
+        if (piece.through) {
+          g = piece.through->reflection;
+          return;
+        }
+        for (std::size_t k = piece.parts.size(); k-- > 0;) back(piece.parts[k], g);
+        return;
+      }
+    }
+  }
+
+  // Forward through a piece: the forward waves at its input to those at its
+  // output.
+  void forward(const Piece& piece, std::vector<Complex>& a) const {
+    if (piece.kind == Piece::Kind::length) {
+      for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], piece.phase[r]);
+    } else if (piece.through) {
+      a = piece.through->pass(a);
+    } else if (piece.kind == Piece::Kind::slot) {
+      for (const Piece& part : piece.parts) forward(part, a);
+    } else if (piece.passed.rows() > 0) {
+      a = piece.passed * a;
+    }
+  }
+
+ private:
+  void back_length(Piece& piece, Matrix& g) const {
+    const auto& beta = at(piece.section).beta;
+    const double l = staircase_.sections()[piece.section].length;
+    piece.phase.reserve(beta.size());
+    for (const Complex& b : beta) piece.phase.push_back(std::exp(Complex(0.0, -1.0) * b * l));
     for (std::size_t r = 0; r < g.rows(); ++r) {
       Complex* __restrict row = &g(r, 0);
-      const Complex* __restrict q = p.data();
+      const Complex* __restrict q = piece.phase.data();
       const Complex pr = q[r];
       for (std::size_t c = 0; c < g.cols(); ++c) row[c] = times(row[c], times(pr, q[c]));
     }
-    if (i == 0 || sections[i - 1].radius == sections[i].radius) continue;
-    // Section i - 1 a slot: wider than the guides on either side.
-    if (const std::size_t slot = i - 1; slot > 0 && sections[slot].radius > sections[slot - 1].radius &&
-                                        sections[slot].radius > sections[i].radius) {
-      steps[slot] = slot_back(*at[slot - 1], *at[slot], *at[i], sections[slot].length, g,
-                              staircase.couplings(slot), staircase.couplings(i));
-      if (steps[slot]) {
-        g = steps[slot]->reflection;
-        i = slot;  // on from the guide before the slot
-        continue;
-      }
-    }
-    steps[i] = step_back(*at[i - 1], *at[i], g, staircase.couplings(i));
-    if (steps[i]) {
-      g = steps[i]->reflection;
-      continue;
+  }
+
+  // Directly from the step's relations (StepBack), or by the cascade of
+  // scattering matrices where the direct form is ill-conditioned.
+  void back_step(Piece& piece, Matrix& g) {
+    const std::size_t i = piece.section;
+    piece.through = step_back(at(i - 1), at(i), g, staircase_.couplings(i));
+    if (piece.through) {
+      g = piece.through->reflection;
+      return;
     }
     const Gsm& s = junction_before(i);
     const Matrix loop = Matrix::identity(g.rows()) - s.s22 * g;
-    passed[i] = solve(loop, s.s21);
-    g = s.s11 + s.s12 * (g * passed[i]);
+    piece.passed = solve(loop, s.s21);
+    g = s.s11 + s.s12 * (g * piece.passed);
   }
+
+  // The cascade's scattering matrix of a step, once for each pair of radii.
+  const Gsm& junction_before(std::size_t i) {
+    const auto& sections = staircase_.sections();
+    const std::pair radii{sections[i - 1].radius, sections[i].radius};
+    auto it = junctions_.find(radii);
+    if (it == junctions_.end())
+      it = junctions_.emplace(radii, junction(at(i - 1).guide, at(i).guide, k0_)).first;
+    return it->second;
+  }
+
+  const Staircase& staircase_;
+  double k0_;
+  std::vector<GuideAt> guides_;
+  std::vector<const GuideAt*> at_;
+  std::map<std::pair<double, double>, Gsm> junctions_;
+};
+
+}  // namespace
+
+HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
+  Passes passes(staircase, k0);
+  std::vector<Piece> pieces = pieces_of(staircase.sections());
+
+  // Back from the aperture's load.
+  const GuideAt& aperture = passes.at(staircase.sections().size() - 1);
+  const auto gamma = aperture_reflection(aperture.guide, k0, load);
+  Matrix g(gamma.size(), gamma.size());
+  for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
+  for (std::size_t k = pieces.size(); k-- > 0;) passes.back(pieces[k], g);
+
   HornWave wave;
-  wave.input = at.front()->guide;
+  wave.input = passes.at(0).guide;
   wave.reflected.reserve(g.rows());
   for (std::size_t r = 0; r < g.rows(); ++r) wave.reflected.push_back(g(r, 0));
   wave.reflection = g(0, 0);
@@ -225,16 +307,8 @@ HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
   // Forward from a unit TE-11 wave.
   std::vector<Complex> a(wave.input.modes.size());
   a[0] = 1.0;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (steps[i]) {
-      a = steps[i]->pass(a);
-      if (steps[i]->after.rows() > 0) ++i;  // across a slot, into the guide beyond it
-    } else if (passed[i].rows() > 0) {
-      a = passed[i] * a;
-    }
-    for (std::size_t r = 0; r < a.size(); ++r) a[r] = times(a[r], phase[i][r]);
-  }
-  wave.aperture = at.back()->guide;
+  for (const Piece& piece : pieces) passes.forward(piece, a);
+  wave.aperture = aperture.guide;
   wave.forward = std::move(a);
   wave.aperture_reflection = gamma;
   return wave;
