@@ -252,13 +252,8 @@ std::string answers_of(const Design& d, const Options& o, const std::vector<floa
 
 }  // namespace
 
-int program(int argc, char** argv) {
-  CLI::App app{
-      "The TE-11 mode conical horn for a gain, a beamwidth, or a reflector (the highest aperture "
-      "efficiency, or an edge taper) at one frequency",
-      "veskal-design"};
-  app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
-  Options o;
+// The command line's options into `o`, with the rules between them.
+void add_options(CLI::App& app, Options& o) {
   cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
   auto* gain = cli::add_number(app, "--gain", o.gain, "required on-axis gain, dB");
   auto* bw3 =
@@ -306,25 +301,11 @@ int program(int argc, char** argv) {
   shortest->excludes(aperture)->excludes(slant);
   aperture->excludes(slant);
   plane->excludes(gain);
+}
 
-  design::Problem p{};
-  design::Request request;
-  std::vector<float> band;
-  const auto usage = cli::parse(app, argc, argv, [&] {
-    using cli::require;
-    o.frequency = *o.frequency_option;
-    if (o.model.empty()) o.model = models::name(models::default_model(false));
-    cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
-    request = {
-        o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,
-        o.edge_taper, o.plane, o.model,         o.aperture_diameter, o.slant_radius, o.waveguide_diameter,
-        o.unit};
-    p = design::problem_from(request);
-    if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
-      band = cli::frequencies(o.band, 10000).all();
-  });
-  if (usage) return *usage;
-
+// The horn for the problem and the figures the output shows of it.
+Design design_of(const Options& o, const design::Problem& p, const design::Request& request,
+                 const std::vector<float>& band) {
   const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
   Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
@@ -350,6 +331,37 @@ int program(int argc, char** argv) {
     const auto pattern = reflector::horn_pattern(o.frequency, inches, cli::engine_phase(p.model));
     d.on_reflector = pattern.feed().figures(p.half_angle);
   }
+  return d;
+}
+
+int program(int argc, char** argv) {
+  CLI::App app{
+      "The TE-11 mode conical horn for a gain, a beamwidth, or a reflector (the highest aperture "
+      "efficiency, or an edge taper) at one frequency",
+      "veskal-design"};
+  app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
+  Options o;
+  add_options(app, o);
+
+  design::Problem p{};
+  design::Request request;
+  std::vector<float> band;
+  const auto usage = cli::parse(app, argc, argv, [&] {
+    using cli::require;
+    o.frequency = *o.frequency_option;
+    if (o.model.empty()) o.model = models::name(models::default_model(false));
+    cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
+    request = {
+        o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,
+        o.edge_taper, o.plane, o.model,         o.aperture_diameter, o.slant_radius, o.waveguide_diameter,
+        o.unit};
+    p = design::problem_from(request);
+    if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
+      band = cli::frequencies(o.band, 10000).all();
+  });
+  if (usage) return *usage;
+
+  const Design d = design_of(o, p, request, band);
   // The horn as written must meet the requirement to its printed digits.
   if (const auto why = design::unmet(p, d.horn)) {
     std::cerr << "veskal-design: " << *why << "\n";

@@ -133,6 +133,80 @@ int modal_program(const Options& o, const cli::Wall& wall) {
 
 }  // namespace
 
+// A pattern file's request: the whole sphere at --step, for the files'
+// frequencies and size.
+void check_file_request(Options& o, bool angles_given, bool step_given) {
+  using cli::require;
+  require(!angles_given, "--from, --to: a pattern file covers the whole sphere; give --step alone");
+  require(o.reference == "aperture",
+          "--phase-reference: a pattern file refers its phases to the aperture centre (place that point "
+          "in the reflector program)");
+  if (!step_given && (o.format == "ffs" || o.format == "ffd")) o.step = 1.0;
+  const double steps = 180.0 / *o.step;
+  require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
+          "--step: must divide 180 degrees into whole steps");
+  // The directions of one frequency: the sphere's grid, four cuts, or
+  // one cut from 0.
+  const double samples = o.format == "ffs" || o.format == "ffd" ? (steps + 1) * (2 * steps + 1)
+                         : o.format == "cut"                    ? 4 * (2 * steps + 1)
+                                                                : steps;
+  require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
+  require(samples * double(o.frequency.size()) <= double(max_file_samples),
+          "--step: too small for a pattern file of " + std::to_string(o.frequency.size()) +
+              (o.frequency.size() == 1 ? " frequency (" : " frequencies (") +
+              std::to_string(max_file_samples) + " directions in all at most)");
+  require(o.frequency.size() == 1 || o.format != "cassbeam",
+          "--frequency: a cassbeam feed file holds one frequency");
+}
+
+// A table's or a picture's request: one frequency, angles in the forward
+// half-space.
+void check_table_request(const Options& o) {
+  using cli::require;
+  require(o.frequency.size() == 1, "--frequency: csv and svg show one frequency");
+  require(*o.from >= -widest_angle && *o.from <= widest_angle,
+          "--from: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
+  require(*o.to >= *o.from && *o.to <= widest_angle,
+          "--to: must lie within --from ... 90 degrees (the models describe the forward half-space only)");
+  require(*o.step > 0.0, "--step: must be a positive number of degrees");
+  require((*o.to - *o.from) / *o.step < double(max_angles),
+          "--step: too small for the range (a million angles at most)");
+}
+
+// The table or picture of a cone in the classic model or the aperture
+// engine.
+int cone_program(const Options& o, const horn::Horn& horn, cli::Model model) {
+  const auto reference =
+      o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
+  const float frequency = o.frequency.front();
+  std::string text;
+  try {
+    const auto result =
+        pattern::compute_pattern(frequency, horn.in_inches(), pattern::angles(*o.from, *o.to, *o.step),
+                                 reference, o.format == "svg", model);
+    // Classic figures beyond the tables: a warning, with or without a picture.
+    const float s = horn::phase_error(horn.in_inches(), frequency);
+    const bool classic_shown = model == cli::Model::classic || result.has_beamwidths;
+    std::string warning;
+    if (classic_shown && models::beyond_classic_tables(s)) {
+      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << "\n";
+      warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
+                " > 0.8): not to be trusted";
+    }
+    if (o.format == "csv") {
+      text = pattern::to_csv(result);
+    } else {
+      const pattern::Description description{text::horn_description(horn), frequency, warning};
+      text = pattern::to_svg(result, description);
+    }
+  } catch (const numerics::DomainError& e) {
+    std::cerr << "veskal-pattern: " << models::classic_failure(horn.in_inches(), frequency) << "\n";
+    return cli::failure_status;
+  }
+  cli::write_output(o.output, text);
+  return 0;
+}
+
 int program(int argc, char** argv) {
   CLI::App app{"E- and H-plane far-field pattern of a TE-11 mode conical horn", "veskal-pattern"};
   app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
@@ -173,73 +247,17 @@ int program(int argc, char** argv) {
     } else {
       horn = cli::horn_from(o.horn);
     }
-    if (file_format(o.format)) {
-      require(from->count() + to->count() == 0,
-              "--from, --to: a pattern file covers the whole sphere; give --step alone");
-      require(o.reference == "aperture",
-              "--phase-reference: a pattern file refers its phases to the aperture centre (place that point "
-              "in the reflector program)");
-      if (step->count() == 0 && (o.format == "ffs" || o.format == "ffd")) o.step = 1.0;
-      const double steps = 180.0 / *o.step;
-      require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
-              "--step: must divide 180 degrees into whole steps");
-      // The directions of one frequency: the sphere's grid, four cuts, or
-      // one cut from 0.
-      const double samples = o.format == "ffs" || o.format == "ffd" ? (steps + 1) * (2 * steps + 1)
-                             : o.format == "cut"                    ? 4 * (2 * steps + 1)
-                                                                    : steps;
-      require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
-      require(samples * double(o.frequency.size()) <= double(max_file_samples),
-              "--step: too small for a pattern file of " + std::to_string(o.frequency.size()) +
-                  (o.frequency.size() == 1 ? " frequency (" : " frequencies (") +
-                  std::to_string(max_file_samples) + " directions in all at most)");
-      require(o.frequency.size() == 1 || o.format != "cassbeam",
-              "--frequency: a cassbeam feed file holds one frequency");
-      return;
-    }
-    require(o.frequency.size() == 1, "--frequency: csv and svg show one frequency");
-    require(*o.from >= -widest_angle && *o.from <= widest_angle,
-            "--from: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
-    require(*o.to >= *o.from && *o.to <= widest_angle,
-            "--to: must lie within --from ... 90 degrees (the models describe the forward half-space only)");
-    require(*o.step > 0.0, "--step: must be a positive number of degrees");
-    require((*o.to - *o.from) / *o.step < double(max_angles),
-            "--step: too small for the range (a million angles at most)");
+    if (file_format(o.format))
+      check_file_request(o, from->count() + to->count() > 0, step->count() > 0);
+    else
+      check_table_request(o);
   });
   if (usage) return *usage;
 
   const cli::Model model = cli::model_from(o.model);
   if (wall) return modal_program(o, *wall);
   if (file_format(o.format)) return write_pattern_file(o, horn, model);
-  const auto reference =
-      o.reference == "aperture" ? pattern::PhaseReference::aperture : pattern::PhaseReference::phase_centre;
-  const float frequency = o.frequency.front();
-  std::string text;
-  try {
-    const auto result =
-        pattern::compute_pattern(frequency, horn.in_inches(), pattern::angles(*o.from, *o.to, *o.step),
-                                 reference, o.format == "svg", model);
-    // Classic figures beyond the tables: a warning, with or without a picture.
-    const float s = horn::phase_error(horn.in_inches(), frequency);
-    const bool classic_shown = model == cli::Model::classic || result.has_beamwidths;
-    std::string warning;
-    if (classic_shown && models::beyond_classic_tables(s)) {
-      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << "\n";
-      warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
-                " > 0.8): not to be trusted";
-    }
-    if (o.format == "csv") {
-      text = pattern::to_csv(result);
-    } else {
-      const pattern::Description description{text::horn_description(horn), frequency, warning};
-      text = pattern::to_svg(result, description);
-    }
-  } catch (const numerics::DomainError& e) {
-    std::cerr << "veskal-pattern: " << models::classic_failure(horn.in_inches(), frequency) << "\n";
-    return cli::failure_status;
-  }
-  cli::write_output(o.output, text);
-  return 0;
+  return cone_program(o, horn, model);
 }
 
 }  // namespace pattern

@@ -452,7 +452,8 @@ py::array_t<float> frequency_range(const py::object& start, const py::object& st
 // (numerics/errors.hpp): here as the module's arguments, "name". The
 // exceptions map as pybind11 maps them (ValueError for a bad argument,
 // RuntimeError for a run that fails).
-void translate(std::exception_ptr thrown) {
+// pybind11's translators take the pointer by value.
+void translate(std::exception_ptr thrown) {  // NOLINT(performance-unnecessary-value-param)
   const auto words = [](const char* message) {
     return numerics::worded(message, [](const std::string& name) { return name; });
   };

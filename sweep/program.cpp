@@ -65,6 +65,67 @@ class FrequencyList {
 
 }  // namespace
 
+// The writer of the format asked for.
+std::unique_ptr<sweep::Writer> writer_for(const Options& o, const horn::Horn& horn,
+                                          const std::optional<cli::Wall>& wall, const sweep::Layout& layout,
+                                          cli::Model model, std::int64_t count, const sweep::Sink& sink) {
+  const std::string engine_name = o.check ? std::string(models::info(model).title) : "";
+  const std::string unit_name(horn::unit_name(cli::unit_code(o.horn.unit)));
+  nlohmann::ordered_json source = nlohmann::ordered_json::object();
+  if (wall)
+    source = cli::wall_json(*wall, o.horn);
+  else
+    source["horn"] = cli::horn_json(horn);
+  if (o.format == "csv") return sweep::csv_writer(sink, layout);
+  if (o.format == "json") return sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
+  if (o.format == "svg") {
+    const std::string title =
+        wall ? wall->kind + ", " + wall->description : "TE-11 conical horn, " + text::horn_description(horn);
+    return sweep::svg_writer(sink, {title, engine_name, unit_name, layout}, count);
+  }
+  return sweep::report_writer(sink, horn, o.frequencies.list.empty());
+}
+
+// What the rows said, for the closing messages and the exit status.
+struct Tally {
+  FrequencyList incomplete, refused, beyond;
+  std::string first_reason, first_refusal;
+  float largest_phase_error = 0.0f;
+
+  void take(const sweep::Row& row, const sweep::Layout& layout) {
+    if (!row.classic && layout.classic) {
+      if (incomplete.count() == 0) first_reason = row.classic_error;
+      incomplete.add(row.frequency);
+    }
+    if (row.check && !row.check->figures) {
+      if (refused.count() == 0) first_refusal = row.check->error;
+      refused.add(row.frequency);
+    }
+    if (row.beyond_tables && row.classic) {
+      beyond.add(row.frequency);
+      if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
+    }
+  }
+
+  // One line on standard error for each kind of row; the exit status.
+  int report(std::size_t rows, const std::string& format) const {
+    if (beyond.count() > 0)
+      std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " ("
+                << beyond.count() << " of " << rows << " rows, at " << beyond.text() << ")\n";
+    if (refused.count() > 0)
+      std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
+                << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()
+                << ")\n";
+    if (incomplete.count() > 0)
+      std::cerr << "veskal-sweep: " << incomplete.count() << " of " << rows
+                << " rows incomplete: " << first_reason << " (at " << incomplete.text() << ")"
+                << (format == "report" ? "; the report ends before the first of them, as veskal's run would"
+                                       : "")
+                << "\n";
+    return incomplete.count() + refused.count() > 0 ? cli::failure_status : 0;
+  }
+};
+
 int program(int argc, char** argv) {
   CLI::App app{"Gain, beamwidths and phase centres of a TE-11 mode conical horn over a frequency sweep",
                "veskal-sweep"};
@@ -111,45 +172,17 @@ int program(int argc, char** argv) {
   const std::optional<modal::Band> band =
       modal ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-sweep")) : std::nullopt;
   const std::int32_t unit = cli::unit_code(o.horn.unit);
-  const std::string engine_name = o.check ? std::string(models::info(model).title) : "";
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
   const sweep::Sink sink = [&out](std::string_view text) { out.write(text); };
-  std::unique_ptr<sweep::Writer> writer;
-  nlohmann::ordered_json source = nlohmann::ordered_json::object();
-  if (wall)
-    source = cli::wall_json(*wall, o.horn);
-  else
-    source["horn"] = cli::horn_json(horn);
-  const std::string unit_name(horn::unit_name(unit));
-  if (o.format == "csv") writer = sweep::csv_writer(sink, layout);
-  if (o.format == "json")
-    writer = sweep::json_writer(sink, source, unit_name, options_json(o, model), layout);
-  if (o.format == "svg") {
-    const std::string title =
-        modal ? wall->kind + ", " + wall->description : "TE-11 conical horn, " + text::horn_description(horn);
-    writer = sweep::svg_writer(sink, {title, engine_name, unit_name, layout}, frequencies.count);
-  }
-  if (o.format == "report") writer = sweep::report_writer(sink, horn, o.frequencies.list.empty());
+  const std::unique_ptr<sweep::Writer> writer =
+      writer_for(o, horn, wall, layout, model, frequencies.count, sink);
 
-  FrequencyList incomplete, refused, beyond;
-  std::string first_reason, first_refusal;
-  float largest_phase_error = 0.0f;
+  Tally tally;
   auto take = [&](const sweep::Row& row) {
     writer->row(row);
-    if (!row.classic && layout.classic) {
-      if (incomplete.count() == 0) first_reason = row.classic_error;
-      incomplete.add(row.frequency);
-    }
-    if (row.check && !row.check->figures) {
-      if (refused.count() == 0) first_refusal = row.check->error;
-      refused.add(row.frequency);
-    }
-    if (row.beyond_tables && row.classic) {
-      beyond.add(row.frequency);
-      if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
-    }
+    tally.take(row, layout);
   };
   if (modal) {
     sweep::for_each_modal_row(
@@ -162,21 +195,7 @@ int program(int argc, char** argv) {
   writer->finish();
   transaction.commit();
 
-  const std::size_t rows = static_cast<std::size_t>(frequencies.count);
-  if (beyond.count() > 0)
-    std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " ("
-              << beyond.count() << " of " << rows << " rows, at " << beyond.text() << ")\n";
-  if (refused.count() > 0)
-    std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
-              << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()
-              << ")\n";
-  if (incomplete.count() > 0)
-    std::cerr << "veskal-sweep: " << incomplete.count() << " of " << rows
-              << " rows incomplete: " << first_reason << " (at " << incomplete.text() << ")"
-              << (o.format == "report" ? "; the report ends before the first of them, as veskal's run would"
-                                       : "")
-              << "\n";
-  return incomplete.count() + refused.count() > 0 ? cli::failure_status : 0;
+  return tally.report(static_cast<std::size_t>(frequencies.count), o.format);
 }
 
 }  // namespace sweep

@@ -72,10 +72,11 @@ TEST(FeedTable, ColumnsOnceAndFilled) {
     EXPECT_TRUE(names.insert(c.name).second) << c.name;
     const feed::Value v = c.value(row);
     const std::string name = c.name;
-    if (name.find("given") != std::string::npos || name == "reflector_gain_dbi")
+    if (name.find("given") != std::string::npos || name == "reflector_gain_dbi") {
       EXPECT_FALSE(v) << name;
-    else if (name.find("cross_polar") == std::string::npos)
+    } else if (name.find("cross_polar") == std::string::npos) {
       EXPECT_TRUE(v && std::isfinite(*v)) << name;
+    }
   }
   EXPECT_EQ(std::string(feed::columns().front().name), "frequency_ghz");
   EXPECT_NEAR(row.half_angle_deg(), 60.0, 1e-12);
