@@ -52,7 +52,7 @@ std::string json_head(const nlohmann::ordered_json& source, const std::string& m
   return text + ",\n \"rows\": [";
 }
 
-std::string json_row(const Row& row, bool first) {
+std::string json_row(const Row& row, bool first, const std::string& model) {
   nlohmann::ordered_json j = nlohmann::ordered_json::object();
   j["frequency_ghz"] = text::nine_digits(row.frequency_ghz);
   j["reflector"] = reflector_kind(row);
@@ -60,6 +60,7 @@ std::string json_row(const Row& row, bool first) {
     const Value v = columns()[i].value(row);
     j[columns()[i].name] = v && std::isfinite(*v) ? nlohmann::ordered_json(text::nine_digits(*v)) : nullptr;
   }
+  j["model"] = model;
   std::string text = j.dump(1);
   // Indented one level more, inside the array.
   std::string indented = "\n  ";
@@ -170,30 +171,40 @@ class TextWriter final : public Writer {
   Heading h_;
 };
 
+// The model that made the rows stands in a last column, so that the columns
+// before it keep their places.
 class CsvWriter final : public Writer {
  public:
-  explicit CsvWriter(Sink sink) : sink_(std::move(sink)) { sink_(csv_header()); }
+  CsvWriter(Sink sink, std::string model) : sink_(std::move(sink)), model_(std::move(model)) {
+    sink_(with_model(csv_header(), "model"));
+  }
   void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
-    for (const Row& r : rows) sink_(csv_row(r));
+    for (const Row& r : rows) sink_(with_model(csv_row(r), model_));
   }
   void finish() override {}
 
  private:
+  static std::string with_model(std::string line, const std::string& model) {
+    line.insert(line.size() - 2, "," + model);  // before the CR LF
+    return line;
+  }
   Sink sink_;
+  std::string model_;
 };
 
 class JsonWriter final : public Writer {
  public:
-  JsonWriter(Sink sink, const Heading& h) : sink_(std::move(sink)) {
+  JsonWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), model_(h.model) {
     sink_(json_head(h.source, h.model, h.unit));
   }
   void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
-    for (const Row& r : rows) sink_(json_row(r, !std::exchange(any_row_, true)));
+    for (const Row& r : rows) sink_(json_row(r, !std::exchange(any_row_, true), model_));
   }
   void finish() override { sink_(json_tail(any_row_)); }
 
  private:
   Sink sink_;
+  std::string model_;
   bool any_row_ = false;
 };
 
@@ -229,7 +240,9 @@ class SvgWriter final : public Writer {
 std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading) {
   return std::make_unique<TextWriter>(std::move(sink), heading);
 }
-std::unique_ptr<Writer> csv_writer(Sink sink) { return std::make_unique<CsvWriter>(std::move(sink)); }
+std::unique_ptr<Writer> csv_writer(Sink sink, const Heading& heading) {
+  return std::make_unique<CsvWriter>(std::move(sink), heading.model);
+}
 std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading) {
   return std::make_unique<JsonWriter>(std::move(sink), heading);
 }

@@ -24,7 +24,8 @@ std::string csv_row(const Row& row);
 // tail; each row an object.
 std::string json_head(const nlohmann::ordered_json& source, const std::string& model,
                       const std::string& unit);
-std::string json_row(const Row& row, bool first);
+// `model`: the model's name, the rows' last key as the CSV's last column.
+std::string json_row(const Row& row, bool first, const std::string& model);
 std::string json_tail(bool any_row);
 
 // The text tables of one frequency's rows.
@@ -55,7 +56,7 @@ struct Heading {
 };
 
 std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading);
-std::unique_ptr<Writer> csv_writer(Sink sink);
+std::unique_ptr<Writer> csv_writer(Sink sink, const Heading& heading);
 std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading);
 // The picture of one frequency (the command line allows no more).
 std::unique_ptr<Writer> svg_writer(Sink sink, const Heading& heading);

@@ -123,7 +123,7 @@ Heading heading_of(const Options& o, const Run& r, const std::string& model) {
 }
 
 std::unique_ptr<Writer> writer_for(const std::string& format, Sink sink, const Heading& h) {
-  if (format == "csv") return csv_writer(std::move(sink));
+  if (format == "csv") return csv_writer(std::move(sink), h);
   if (format == "json") return json_writer(std::move(sink), h);
   if (format == "svg") return svg_writer(std::move(sink), h);
   return text_writer(std::move(sink), h);

@@ -435,6 +435,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
   out[columns[0].name] = array_of(values[0]);
   out["reflector"] = text_array(kinds);
   for (std::size_t c = 1; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
+  out["model"] = text_array(std::vector<std::string>(kinds.size(), model));  // as veskal-feed's last column
   return out;
 }
 

@@ -64,6 +64,9 @@ constexpr Column modal_columns[] = {
     {"engine_vswr", "", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->vswr); }},
     {"engine_peak_cross_polar_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->peak_cross_polar_db); }},
 };
+// The model that made the engine's figures, last so that the columns before
+// it keep their places.
+constexpr Column model_column = {"engine_model", "", ColumnKind::text, [](const Row& r) { return Cell(r.check->model); }};
 // clang-format on
 
 }  // namespace
@@ -77,6 +80,7 @@ std::vector<Column> columns(const Layout& layout) {
     for (const Column& c : check_columns)
       if (layout.classic || std::string_view(c.name) != "outside_limits") all.push_back(c);
   if (layout.modal) all.insert(all.end(), std::begin(modal_columns), std::end(modal_columns));
+  if (layout.checked) all.push_back(model_column);
   return all;
 }
 

@@ -29,9 +29,11 @@ void centre_lengths(Check& check, std::int32_t unit_code) {
 }
 
 // The model's engine's figures of the row, through the one engine interface.
-Check engine_check(const models::Engine& engine, const models::HornInput& horn, const float& frequency,
+Check engine_check(models::Model model, const models::HornInput& horn, const float& frequency,
                    std::int32_t unit_code) {
+  const models::Engine& engine = *models::info(model).engine;
   Check check;
+  check.model = models::name(model);
   const models::Result r =
       engine.evaluate(horn, frequency, {.fields = false, .figures = true, .match = true});
   if (r.match) {
@@ -101,7 +103,7 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
     row.frequency = f;
     row.wavelength = double(horn::wavelength(f)) * double(horn::unit_factor[std::size_t(unit_code - 1)]);
   }
-  row.check = engine_check(*models::info(models::Model::modal).engine, {.band = &band}, f, unit_code);
+  row.check = engine_check(models::Model::modal, {.band = &band}, f, unit_code);
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   return row;
@@ -144,7 +146,7 @@ Row compute_row(const horn::Horn& horn, const float& f, std::optional<models::Mo
   Row row = classic_row(horn, f);
   if (check_model) {
     const horn::HornInInches inches = horn.in_inches();
-    row.check = engine_check(*models::info(*check_model).engine, {.cone = &inches}, f, horn.unit_code);
+    row.check = engine_check(*check_model, {.cone = &inches}, f, horn.unit_code);
     if (row.classic && row.check->figures)
       row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   }

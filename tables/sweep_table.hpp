@@ -27,6 +27,7 @@ struct EngineFigures : farfield::BeamFigures {
 
 // The engine's figures of one row, lengths in the horn's unit.
 struct Check {
+  std::string model;                     // the registry's name of the model checked
   std::optional<EngineFigures> figures;  // none when the engine refused the row
   std::string error;                     // why it did
   std::optional<double> e_phase_centre_length, h_phase_centre_length;
