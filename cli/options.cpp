@@ -9,6 +9,7 @@
 #include "cli/output.hpp"
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
+#include "text/warnings.hpp"
 
 namespace cli {
 
@@ -232,7 +233,18 @@ std::int32_t unit_code(const std::string& name) {
   return *code;
 }
 
+namespace {
+
+const char* warning_program = "veskal";
+
+// The programs' warnings on standard error, after the program's name.
+void print_warning(const std::string& message) { std::cerr << warning_program << ": " << message << "\n"; }
+
+}  // namespace
+
 int guarded_main(const char* name, int (*run)(int, char**), int argc, char** argv) {
+  warning_program = name;
+  text::set_warning_sink(&print_warning);
   try {
     return run(argc, argv);
   } catch (const UsageError& e) {

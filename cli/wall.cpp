@@ -13,6 +13,7 @@
 #include "cli/json.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
+#include "text/warnings.hpp"
 
 namespace cli {
 
@@ -27,14 +28,14 @@ constexpr std::uintmax_t max_profile_bytes = 64u << 20;
 
 }  // namespace
 
-modal::Band settled_band(const Wall& wall, double highest_frequency, const std::string& program) {
+modal::Band settled_band(const Wall& wall, double highest_frequency) {
   const std::string at = "at " + shortest(highest_frequency) + " GHz: ";
   try {
     modal::Band band(wall.points, highest_frequency);
     if (!band.converged())
-      std::cerr << program << ": the mode-matching engine's steps and modes settle only to "
-                << fixed(band.change(), 4) << " of the incident wave (target " << shortest(modal::band_target)
-                << "): the figures may move in their last digits\n";
+      text::warn("the mode-matching engine's steps and modes settle only to " + fixed(band.change(), 4) +
+                 " of the incident wave (target " + shortest(modal::band_target) +
+                 "): the figures may move in their last digits");
     return band;
   } catch (const modal::WorkLimit& e) {
     char across[64];

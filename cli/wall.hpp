@@ -60,8 +60,8 @@ void require_wall_above_cut_off(const Wall& wall, double highest_frequency);
 // The wall's band settled at the highest frequency (GHz), as every program
 // settles it: a failure becomes "at F GHz: why" (for a limit, with the
 // aperture's size in the unit, the likely slip being a wrong --unit); a
-// warning on standard error, after "PROGRAM: ", when the steps and modes did
-// not settle to the target.
-modal::Band settled_band(const Wall& wall, double highest_frequency, const std::string& program);
+// warning (text::warn) when the steps and modes did not settle to the
+// target.
+modal::Band settled_band(const Wall& wall, double highest_frequency);
 
 }  // namespace cli

@@ -22,6 +22,7 @@
 #include "modal/band.hpp"
 #include "models/classic.hpp"
 #include "reflector/sources.hpp"
+#include "text/warnings.hpp"
 
 namespace feed {
 namespace {
@@ -136,8 +137,7 @@ int run(const Options& o, const Run& r) {
       o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
   const bool from_file = !o.pattern.empty();
   const std::optional<modal::Band> band =
-      r.wall ? std::optional(cli::settled_band(*r.wall, r.frequencies.highest(), "veskal-feed"))
-             : std::nullopt;
+      r.wall ? std::optional(cli::settled_band(*r.wall, r.frequencies.highest())) : std::nullopt;
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
@@ -152,9 +152,9 @@ int run(const Options& o, const Run& r) {
                                 : horn_feed(r.horn, frequency, chosen);
     if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
     if (reach_db)
-      std::cerr << "veskal-feed: at " << text::shortest(frequency) << " GHz the pattern ends at "
-                << text::fixed(f.feed.reach() / reflector::degree, 1) << " degrees, "
-                << text::fixed(-*reach_db, 1) << " dB below the axis: the spillover counts no power beyond\n";
+      text::warn("at " + text::shortest(frequency) + " GHz the pattern ends at " +
+                 text::fixed(f.feed.reach() / reflector::degree, 1) + " degrees, " +
+                 text::fixed(-*reach_db, 1) + " dB below the axis: the spillover counts no power beyond");
     if (!from_file && chosen == cli::Model::classic) {
       const float s = horn::phase_error(r.horn.in_inches(), frequency);
       if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
@@ -167,8 +167,7 @@ int run(const Options& o, const Run& r) {
   }
   writer->finish();
   transaction.commit();
-  if (largest_phase_error > 0.0f)
-    std::cerr << "veskal-feed: " << models::beyond_tables_warning(largest_phase_error) << "\n";
+  if (largest_phase_error > 0.0f) text::warn(models::beyond_tables_warning(largest_phase_error));
   return 0;
 }
 

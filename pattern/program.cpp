@@ -20,6 +20,7 @@
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
 #include "tables/pattern_table.hpp"
+#include "text/warnings.hpp"
 
 namespace pattern {
 namespace {
@@ -73,8 +74,7 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
     sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
     const float s = horn::phase_error(horn.in_inches(), f);
     if (model == cli::Model::classic && models::beyond_classic_tables(s))
-      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << " (at " << text::shortest(f)
-                << " GHz)\n";
+      text::warn(models::beyond_tables_warning(s) + " (at " + text::shortest(f) + " GHz)");
   }
   write_sources(
       o, sources,
@@ -105,7 +105,7 @@ void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const mod
 
 int modal_program(const Options& o, const cli::Wall& wall) {
   const float highest = *std::max_element(o.frequency.begin(), o.frequency.end());
-  const modal::Band band = cli::settled_band(wall, highest, "veskal-pattern");
+  const modal::Band band = cli::settled_band(wall, highest);
   if (file_format(o.format)) {
     write_modal_pattern_file(o, wall, band);
     return 0;
@@ -189,7 +189,7 @@ int cone_program(const Options& o, const horn::Horn& horn, cli::Model model) {
     const bool classic_shown = model == cli::Model::classic || result.has_beamwidths;
     std::string warning;
     if (classic_shown && models::beyond_classic_tables(s)) {
-      std::cerr << "veskal-pattern: " << models::beyond_tables_warning(s) << "\n";
+      text::warn(models::beyond_tables_warning(s));
       warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
                 " > 0.8): not to be trusted";
     }

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <complex>
+#include <mutex>
 #include <numbers>
 
 #include "cli/options.hpp"
@@ -28,6 +29,7 @@
 #include "tables/sweep_columns.hpp"
 #include "tables/sweep_table.hpp"
 #include "text/numbers.hpp"
+#include "text/warnings.hpp"
 
 namespace py = pybind11;
 using python::choice;
@@ -64,6 +66,28 @@ std::string model_help(const std::vector<models::Model>& list) {
   for (const models::Model m : list)
     text += "'" + models::name(m) + "' (" + std::string(models::info(m).description) + "), ";
   return text + "None: the " + std::string(models::default_rule) + ".";
+}
+
+// The library's warnings (text::warn) arrive on any thread, without the
+// GIL: kept here, then issued as Python RuntimeWarnings when the call that
+// raised them returns, so that a script can catch or filter them.
+std::mutex pending_mutex;
+std::vector<std::string> pending;
+
+void keep_warning(const std::string& message) {
+  const std::lock_guard<std::mutex> hold(pending_mutex);
+  pending.push_back(message);
+}
+
+// With the GIL held.
+void issue_warnings() {
+  std::vector<std::string> issued;
+  {
+    const std::lock_guard<std::mutex> hold(pending_mutex);
+    issued.swap(pending);
+  }
+  for (const std::string& message : issued)
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) < 0) throw py::error_already_set();
 }
 
 // Ctrl-C (or another signal's handler raising) ends the call with its
@@ -235,7 +259,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
     std::optional<modal::Band> band;
     {
       py::gil_scoped_release free;
-      band.emplace(cli::settled_band(*wall, list.highest(), "veskal"));
+      band.emplace(cli::settled_band(*wall, list.highest()));
     }
     const std::int32_t unit = cli::unit_code(h.options.unit);
     // Without the GIL but between batches, where Ctrl-C is looked for.
@@ -261,6 +285,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
   }
   py::dict out;
   for (const ColumnValues& c : columns) out[c.column.name] = c.array();
+  issue_warnings();
   return out;
 }
 
@@ -288,7 +313,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
     const cli::Wall wall = h.modal_wall();
     cli::require_wall_above_cut_off(wall, *frequency);
     py::gil_scoped_release free;
-    const modal::Band band = cli::settled_band(wall, *frequency, "veskal");
+    const modal::Band band = cli::settled_band(wall, *frequency);
     try {
       result = pattern::compute_modal_pattern(band, *frequency, angles, reference, false);
     } catch (const pattern::NoPhaseCentre&) {
@@ -324,6 +349,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
   for (std::size_t c = 0; c < names.size(); ++c) out[py::str(names[c])] = array_of(values[c]);
   out["e_field"] = array_of(e);
   out["h_field"] = array_of(hf);
+  issue_warnings();
   return out;
 }
 
@@ -404,7 +430,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
     wall = h.modal_wall();
     cli::require_wall_above_cut_off(*wall, list.highest());
     py::gil_scoped_release free;
-    band.emplace(cli::settled_band(*wall, list.highest(), "veskal"));
+    band.emplace(cli::settled_band(*wall, list.highest()));
   }
   const std::vector<feed::Column>& columns = feed::columns();
   std::vector<std::vector<double>> values(columns.size());
@@ -436,6 +462,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
   out["reflector"] = text_array(kinds);
   for (std::size_t c = 1; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
   out["model"] = text_array(std::vector<std::string>(kinds.size(), model));  // as veskal-feed's last column
+  issue_warnings();
   return out;
 }
 
@@ -473,6 +500,7 @@ void translate(std::exception_ptr thrown) {  // NOLINT(performance-unnecessary-v
 
 PYBIND11_MODULE(veskal, m) {
   py::register_exception_translator(&translate);
+  text::set_warning_sink(&keep_warning);
   m.doc() =
       "VESKAL from Python: TE-11 conical horns and horns of revolution, their classic characteristics, "
       "the aperture and mode-matching engines' figures, patterns, designs and feed efficiencies, computed by "

@@ -17,6 +17,7 @@
 #include "models/registry.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
+#include "text/warnings.hpp"
 
 namespace sweep {
 namespace {
@@ -110,8 +111,8 @@ struct Tally {
   // One line on standard error for each kind of row; the exit status.
   int report(std::size_t rows, const std::string& format) const {
     if (beyond.count() > 0)
-      std::cerr << "veskal-sweep: " << models::beyond_tables_warning(largest_phase_error) << " ("
-                << beyond.count() << " of " << rows << " rows, at " << beyond.text() << ")\n";
+      text::warn(models::beyond_tables_warning(largest_phase_error) + " (" + std::to_string(beyond.count()) +
+                 " of " + std::to_string(rows) + " rows, at " + beyond.text() + ")");
     if (refused.count() > 0)
       std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
                 << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()
@@ -170,7 +171,7 @@ int program(int argc, char** argv) {
   const auto checked = o.check && !modal ? std::optional(model) : std::nullopt;
   const sweep::Layout layout{!wall || wall->cone.has_value(), o.check, modal};
   const std::optional<modal::Band> band =
-      modal ? std::optional(cli::settled_band(*wall, frequencies.highest(), "veskal-sweep")) : std::nullopt;
+      modal ? std::optional(cli::settled_band(*wall, frequencies.highest())) : std::nullopt;
   const std::int32_t unit = cli::unit_code(o.horn.unit);
 
   cli::Transaction transaction;
