@@ -39,13 +39,8 @@ double ka_at(int i) { return 5.0 + 2.5 * i; }
 double s_at(int j) { return 0.02 * j; }
 
 enum Figure { gain, e_3db, h_3db, e_10db, h_10db, e_centre, h_centre, figure_count };
-constexpr std::array<const char*, figure_count> figure_names = {"gain",
-                                                                "E-plane 3 dB width",
-                                                                "H-plane 3 dB width",
-                                                                "E-plane 10 dB width",
-                                                                "H-plane 10 dB width",
-                                                                "E-plane phase centre",
-                                                                "H-plane phase centre"};
+constexpr const auto& figure_names = aperture::limits::figure_titles;
+static_assert(figure_names.size() == figure_count);
 
 // What one comparison found: the limits' verdict, or why there is none.
 enum class Verdict { holds, within_twice, fails, classic_fails, engine_none, no_horn };
@@ -79,7 +74,7 @@ Values classic(double ka, double s) {
 Values engine(double ka, double s, aperture::Phase phase) {
   Values out;
   const double frequency = 11.80285;
-  const double wavelength = aperture::speed_of_light / (frequency * 1e9);
+  const double wavelength = numerics::wavelength_m(frequency);
   const double a = ka * wavelength / (2.0 * pi);
   const double R = s > 0.0 ? aperture::slant_radius_for(a, wavelength, s) : 1e9 * a;
   if (R < a) return out;

@@ -10,6 +10,17 @@
 #include "farfield/quadrature.hpp"
 
 namespace aperture {
+
+std::string below_cut_off(double ka) {
+  char t[160];
+  std::snprintf(
+      t, sizeof t,
+      "ka = %.4g lies below the TE-11 cut-off (ka >= %.4g): the aperture carries no propagating TE-11 "
+      "field",
+      ka, te11_root);
+  return t;
+}
+
 namespace {
 
 using std::numbers::pi;
@@ -53,7 +64,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
   validate(horn);
   const double a = horn.aperture_radius;
   const double R = horn.slant_radius;
-  wavelength_ = speed_of_light / (horn.frequency * 1e9);
+  wavelength_ = numerics::wavelength_m(horn.frequency);
   ka_ = 2.0 * pi * a / wavelength_;
   phase_error_ = phase_error_of(a, wavelength_, R);
   apex_distance_ = std::sqrt((R - a) * (R + a));
@@ -62,8 +73,7 @@ Aperture::Aperture(const Horn& horn, Phase phase, int radial_order) : horn_(horn
     std::snprintf(t, sizeof t, "%.4g", v);
     return std::string(t);
   };
-  require(ka_ >= te11_root, "ka = " + text(ka_) + " lies below the TE-11 cut-off (ka >= " + text(te11_root) +
-                                "): the aperture carries no propagating TE-11 field");
+  require(ka_ >= te11_root, below_cut_off(ka_));
   require(ka_ <= max_ka, "ka = " + text(ka_) + " lies beyond the aperture engine's domain (ka <= " +
                              text(max_ka) + "): the aperture is too large in wavelengths");
   require(phase_error_ <= max_phase_error,

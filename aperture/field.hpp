@@ -38,6 +38,7 @@
 
 #include <complex>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "farfield/figures.hpp"
@@ -45,16 +46,15 @@
 
 namespace aperture {
 
-inline constexpr double te11_root = 1.8411837813406593;  // first zero of J1'
 using numerics::speed_of_light;
+using numerics::te11_root;  // first zero of J1'
+using numerics::wavelength_m;
 inline constexpr double max_ka = 600.0;
 inline constexpr double max_phase_error = 4.0;
 
 // The TE-11 cut-off frequency (GHz) of a circular guide of radius `radius`
 // (m): c chi / (2 pi radius).
-inline double te11_cut_off(double radius) {
-  return speed_of_light * te11_root / (2.0 * 3.141592653589793 * radius) / 1e9;
-}
+inline double te11_cut_off(double radius) { return numerics::te11_cut_off_ghz(radius); }
 
 // The phase-error parameter s = a^2 / (2 lambda R) of an aperture of radius
 // a at the end of a cone of slant radius R, and its inverse, the slant radius
@@ -88,6 +88,10 @@ class InvalidHorn : public std::invalid_argument {
 
 // Throws InvalidHorn, naming the first bad value.
 void validate(const Horn& horn);
+
+// What every model says of an aperture of this ka below the TE-11 cut-off:
+// "ka = 0.9981 lies below the TE-11 cut-off (ka >= 1.841): ...".
+std::string below_cut_off(double ka);
 
 // The two radial integrals at one u.
 struct RadialIntegrals {

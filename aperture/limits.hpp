@@ -39,6 +39,17 @@ inline constexpr std::array<Figure, 7> figures = {Figure::gain,
                                                   Figure::h_beamwidth_10db,
                                                   Figure::e_phase_centre,
                                                   Figure::h_phase_centre};
+// Their names in tables (outside_limits), and in pictures and documents.
+inline constexpr std::array<const char*, 7> figure_keys = {
+    "gain",           "e_beamwidth_3db", "h_beamwidth_3db", "e_beamwidth_10db", "h_beamwidth_10db",
+    "e_phase_centre", "h_phase_centre"};
+inline constexpr std::array<const char*, 7> figure_titles = {"gain",
+                                                             "E-plane 3 dB width",
+                                                             "H-plane 3 dB width",
+                                                             "E-plane 10 dB width",
+                                                             "H-plane 10 dB width",
+                                                             "E-plane phase centre",
+                                                             "H-plane phase centre"};
 
 // The limit of a figure (dB, degrees or wavelengths) at the engine's value.
 inline double limit(Figure figure, double engine) {

@@ -81,8 +81,8 @@ void add_horn_options(CLI::App& app, HornOptions& o, bool required) {
 }
 
 void add_unit_option(CLI::App& app, std::string& unit) {
-  app.add_option("--unit", unit, "unit of the lengths: in, cm, mm or m")
-      ->check(CLI::IsMember({"in", "cm", "mm", "m"}))
+  app.add_option("--unit", unit, "unit of the lengths: " + text::unit_list())
+      ->check(CLI::IsMember(text::unit_choices()))
       ->capture_default_str();
 }
 
@@ -229,7 +229,7 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
 
 std::int32_t unit_code(const std::string& name) {
   const auto code = horn::unit_code_of(name);
-  if (!code) throw UsageError("{unit}: must be in, cm, mm or m");
+  if (!code) throw UsageError("{unit}: must be " + text::unit_list());
   return *code;
 }
 

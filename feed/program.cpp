@@ -82,7 +82,7 @@ std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
 FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::optional<double>& reach_db) {
   const reflector::SampledPattern sampled(cuts.angles, cuts.e, cuts.h);
   FrequencyFeed f{double(frequency),
-                  aperture::speed_of_light / (double(frequency) * 1e9),
+                  numerics::wavelength_m(double(frequency)),
                   reflector::Feed(sampled, sampled.reach(), sampled.panels()),
                   {}};
   const auto last = sampled(sampled.reach()), axis = sampled(0.0);

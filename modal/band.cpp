@@ -8,13 +8,9 @@
 
 namespace modal {
 
-double wavenumber(double frequency_ghz) {
-  return 2.0 * std::numbers::pi * frequency_ghz * 1e9 / numerics::speed_of_light;
-}
+double wavenumber(double frequency_ghz) { return numerics::wavenumber(frequency_ghz); }
 
-double te11_cut_off_ghz(double radius) {
-  return numerics::speed_of_light * root(Kind::te, 1) / (2.0 * std::numbers::pi * radius) / 1e9;
-}
+double te11_cut_off_ghz(double radius) { return numerics::te11_cut_off_ghz(radius); }
 
 namespace {
 

@@ -67,19 +67,23 @@ const Roots& roots() {
   return table;
 }
 
-// Lommel's integral int_0^a J1(alpha rho) J1(beta rho) rho drho; for alpha
-// and beta within 1e-6 of each other the closed form's difference of nearly
-// equal parts is replaced by 48-point Gauss-Legendre on [0, a] (exact to
-// rounding for the arguments of the mode lists).
+// Lommel's integral of order 1, from J1 and J1' at alpha a and beta a.
 double lommel(double alpha, double beta, double a) {
-  if (std::fabs(alpha - beta) > 1e-6 * std::max(alpha, beta))
-    return a * (beta * j1(alpha * a) * j1_prime(beta * a) - alpha * j1_prime(alpha * a) * j1(beta * a)) /
-           (alpha * alpha - beta * beta);
-  return boost::math::quadrature::gauss<double, 48>::integrate(
-      [&](double rho) { return j1(alpha * rho) * j1(beta * rho) * rho; }, 0.0, a);
+  return modal::lommel(1, alpha, beta, a, j1(alpha * a), j1_prime(alpha * a), j1(beta * a),
+                       j1_prime(beta * a));
 }
 
 }  // namespace
+
+double lommel(int n, double k, double w, double a, double jk, double jkp, double jw, double jwp) {
+  if (std::fabs(k - w) > 1e-6 * std::max(k, w)) return a * (w * jk * jwp - k * jkp * jw) / (k * k - w * w);
+  return boost::math::quadrature::gauss<double, 48>::integrate(
+      [&](double rho) {
+        return boost::math::cyl_bessel_j(n, k * rho, Double()) *
+               boost::math::cyl_bessel_j(n, w * rho, Double()) * rho;
+      },
+      0.0, a);
+}
 
 double root(Kind kind, int n) {
   if (n < 1 || n > most_roots)

@@ -82,6 +82,14 @@ Radial field(const Mode& mode, double radius, double rho);
 // of radius b (a <= b): the integral over rho < a of their e's dot product.
 double coupling(const Mode& small, double a, const Mode& large, double b);
 
+// Lommel's integral int_0^a J_n(k rho) J_n(w rho) rho drho from J_n and
+// J_n' at k a and w a: a (w J_n(ka) J_n'(wa) - k J_n'(ka) J_n(wa)) /
+// (k^2 - w^2); for k and w within 1e-6 of each other, where that difference
+// of nearly equal parts loses its digits, 48-point Gauss-Legendre on [0, a]
+// (exact to rounding for the arguments of the mode lists). The couplings of
+// two guides' modes and the radiation's transforms both rest on it.
+double lommel(int n, double k, double w, double a, double jk, double jkp, double jw, double jwp);
+
 // All of them at once, X(i, j) for the i-th mode of the smaller guide and the
 // j-th of the larger, row by row: the same closed forms with each Bessel
 // value computed once (J1 and J1' at the larger guide's k_j a), the way a

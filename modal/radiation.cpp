@@ -22,14 +22,6 @@ Bessel02 bessel02(double x) {
   return {b0, -b1, b2, x > 0.0 ? b1 - 2.0 * b2 / x : 0.0};
 }
 
-// Lommel: int_0^a J_n(k rho) J_n(w rho) rho drho from the values at k a and
-// w a; for w within 1e-6 of k, 48-point Gauss-Legendre instead.
-double lommel(int n, double k, double w, double a, double jk, double jkp, double jw, double jwp) {
-  if (std::fabs(k - w) > 1e-6 * k) return a * (w * jk * jwp - k * jkp * jw) / (k * k - w * w);
-  return boost::math::quadrature::gauss<double, 48>::integrate(
-      [&](double rho) { return jn(n, k * rho) * jn(n, w * rho) * rho; }, 0.0, a);
-}
-
 // P_E and P_H of a mode (cut-off wavenumber k, norm n, sign s) from its
 // values at k a and the values at w a.
 Transform transform_from(double a, double k, double n, double s, const Bessel02& at_k, const Bessel02& at_w,

@@ -115,7 +115,7 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
                const py::object& profile) {
   Horn h;
   cli::HornOptions& o = h.options;
-  o.unit = choice("{unit}", unit, {"in", "cm", "mm", "m"});
+  o.unit = choice("{unit}", unit, text::unit_choices());
   o.aperture_diameter = float_option("{aperture_diameter}", aperture_diameter);
   o.slant_radius = float_option("{slant_radius}", slant_radius);
   o.cone_angle = float_option("{cone_angle}", cone_angle);
@@ -375,7 +375,7 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
   r.aperture_diameter = float_option("{aperture_diameter}", aperture_diameter);
   r.slant_radius = float_option("{slant_radius}", slant_radius);
   r.waveguide_diameter = float_option("{waveguide_diameter}", waveguide_diameter);
-  r.unit = choice("{unit}", unit, {"in", "cm", "mm", "m"});
+  r.unit = choice("{unit}", unit, text::unit_choices());
   horn::Horn designed;
   {
     py::gil_scoped_release free;
@@ -542,7 +542,8 @@ veskal's message.)")
           "cone_length", [](const Horn& h) { return length_of(h, &horn::Horn::cone_length, true); },
           "the flare's length along the wall from the waveguide, in unit (None without a waveguide)")
       .def_property_readonly(
-          "unit", [](const Horn& h) { return h.options.unit; }, "the unit of the lengths: in, cm, mm or m")
+          "unit", [](const Horn& h) { return h.options.unit; },
+          ("the unit of the lengths: " + text::unit_list()).c_str())
       .def_property_readonly(
           "profile",
           [](const Horn& h) {

@@ -70,14 +70,15 @@
 #include <stdexcept>
 #include <vector>
 
+#include "farfield/figures.hpp"
+
 namespace reflector {
 
 using Field = std::complex<double>;
 
-// C_E and C_H at one angle, on one scale, phases referred to one point.
-struct PlaneFields {
-  Field e, h;
-};
+// C_E and C_H at one angle, on one scale, phases referred to one point (the
+// engines' own struct).
+using farfield::PlaneFields;
 // The feed's plane patterns at theta in [0, reach].
 using Pattern = std::function<PlaneFields(double theta)>;
 

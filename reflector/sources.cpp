@@ -37,18 +37,11 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
                          std::optional<aperture::Phase> phase) {
   // The lobes of either model lie pi / ka apart in u = ka sin theta.
   const double ka = 2.0 * std::numbers::pi * horn.aperture_radius * numerics::metres_per_inch /
-                    (aperture::speed_of_light / (double(frequency) * 1e9));
+                    (numerics::wavelength_m(double(frequency)));
   HornPattern result{{}, panels_for(ka), classic_tolerance, nullptr};
   // Below the TE-11 cut-off no model describes a feed: the classic one is
   // refused there with the engine's words.
-  if (!phase && !(ka >= aperture::te11_root)) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "ka = %.4g lies below the TE-11 cut-off (ka >= %.4g): the aperture carries no propagating "
-                  "TE-11 field",
-                  ka, aperture::te11_root);
-    throw aperture::InvalidHorn(text);
-  }
+  if (!phase && !(ka >= aperture::te11_root)) throw aperture::InvalidHorn(aperture::below_cut_off(ka));
   if (!phase) {
     result.pattern = classic_pattern(frequency, horn);
     return result;

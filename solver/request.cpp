@@ -65,7 +65,7 @@ Problem problem_from(const Request& o) {
   require(std::ranges::find(cones, p.model) != cones.end(),
           "{model}: must be " + models::names_joined(cones));
   const std::optional<std::int32_t> unit = horn::unit_code_of(o.unit);
-  require(unit.has_value(), "{unit}: must be in, cm, mm or m");
+  require(unit.has_value(), "{unit}: must be " + text::unit_list());
   const double factor = horn::unit_factor[static_cast<std::size_t>(*unit - 1)];
   auto positive = [](const std::optional<float>& v) { return *v > 0.0f; };
   if (o.aperture_diameter) {

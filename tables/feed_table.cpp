@@ -43,7 +43,7 @@ std::optional<double> classic_centre(float frequency, const horn::HornInInches& 
 FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model model) {
   const horn::HornInInches h = horn.in_inches();
   const auto p = reflector::horn_pattern(frequency, h, models::info(model).aperture_phase);
-  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}};
   if (p.engine) {
     f.centres.engine = engine_centre(*p.engine);
   } else {
@@ -67,7 +67,7 @@ FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn
   } catch (const std::exception& e) {
     throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
   }
-  FrequencyFeed f{double(frequency), aperture::speed_of_light / (double(frequency) * 1e9), p.feed(), {}};
+  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}};
   const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
   if (beams.e_phase_centre && beams.h_phase_centre)
     f.centres.engine = mean(beams.e_phase_centre->wavelengths, beams.h_phase_centre->wavelengths);

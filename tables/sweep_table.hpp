@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "aperture/limits.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
@@ -93,9 +94,7 @@ void for_each_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit
 }
 
 // The names of the figures that outside_limits lists.
-inline constexpr const char* figure_names[] = {
-    "gain",           "e_beamwidth_3db", "h_beamwidth_3db", "e_beamwidth_10db", "h_beamwidth_10db",
-    "e_phase_centre", "h_phase_centre"};
+inline constexpr const auto& figure_names = aperture::limits::figure_keys;
 
 // The classic figures outside the accuracy limits against the engine's.
 std::vector<std::string> outside_limits(const horn::Characteristics& classic, const EngineFigures& engine);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "horn/units.hpp"
 #include "numerics/decimal.hpp"
 
 namespace text {
@@ -76,6 +77,17 @@ std::string shortened(std::string_view argument) {
 namespace text {
 
 std::string unit_name(const horn::Horn& horn) { return std::string(horn::unit_name(horn.unit_code)); }
+
+std::vector<std::string> unit_choices() { return {horn::unit_names.begin(), horn::unit_names.end()}; }
+
+std::string unit_list() {
+  std::string list;
+  for (std::size_t i = 0; i < horn::unit_names.size(); ++i) {
+    if (i > 0) list += i + 1 == horn::unit_names.size() ? " or " : ", ";
+    list += horn::unit_names[i];
+  }
+  return list;
+}
 
 std::string horn_description(const horn::Horn& h) {
   const std::string unit = unit_name(h);

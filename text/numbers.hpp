@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "horn/geometry.hpp"
 #include "numerics/errors.hpp"
@@ -41,6 +42,10 @@ std::string shortened(std::string_view argument);
 
 // The unit's name as the options spell it (in, cm, mm, m).
 std::string unit_name(const horn::Horn& horn);
+// Every unit's name, as choices take them, and as messages list them:
+// "in, cm, mm or m".
+std::vector<std::string> unit_choices();
+std::string unit_list();
 
 // "aperture 7.5 in, slant radius 15 in, cone angle 14.48°" (and the waveguide).
 std::string horn_description(const horn::Horn& horn);
