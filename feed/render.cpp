@@ -55,6 +55,37 @@ std::string two_decimals(double v) {
 
 }  // namespace
 
+namespace {
+
+// The legends beside the two panels.
+std::string legends(const plot::Panel& upper, const plot::Panel& lower) {
+  std::string s;
+  const double lx = width - right + 16;
+  double y = upper.top + 10;
+  s += text(lx, y, "efficiency", "font-size=\"12\" font-weight=\"bold\"");
+  y += 18;
+  for (const Curve& c : efficiency_curves) {
+    s += plot::legend_line(lx, y, c.colour, c.dashed, c.label);
+    y += 18;
+  }
+  y += 8;
+  s += marker(lx + 15, y, "#d62728", false) + text(lx + 36, y + 4, "reflector asked for", "font-size=\"12\"");
+  y += 18;
+  s += marker(lx + 15, y, "#d62728", true) + text(lx + 36, y + 4, "optimum", "font-size=\"12\"");
+  y = lower.top + 10;
+  s += text(lx, y, "at the rim", "font-size=\"12\" font-weight=\"bold\"");
+  y += 18;
+  for (const Curve& c : edge_curves) {
+    s += plot::legend_line(lx, y, c.colour, c.dashed, c.label);
+    y += 18;
+  }
+  s += text(lx, y + 8, "edge illumination:", "font-size=\"11\" fill=\"#555555\"");
+  s += text(lx, y + 22, "mean taper + space loss", "font-size=\"11\" fill=\"#555555\"");
+  return s;
+}
+
+}  // namespace
+
 std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture& p) {
   std::vector<reflector::Figures> samples;
   samples.reserve(picture_points);
@@ -126,28 +157,7 @@ std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture
     s += marker(x, lower.y(std::max(r.edge_illumination_db(), floor_db)), "#000000", r.optimum);
   }
 
-  // Legends beside the panels.
-  const double lx = width - right + 16;
-  double y = upper.top + 10;
-  s += text(lx, y, "efficiency", "font-size=\"12\" font-weight=\"bold\"");
-  y += 18;
-  for (const Curve& c : efficiency_curves) {
-    s += plot::legend_line(lx, y, c.colour, c.dashed, c.label);
-    y += 18;
-  }
-  y += 8;
-  s += marker(lx + 15, y, "#d62728", false) + text(lx + 36, y + 4, "reflector asked for", "font-size=\"12\"");
-  y += 18;
-  s += marker(lx + 15, y, "#d62728", true) + text(lx + 36, y + 4, "optimum", "font-size=\"12\"");
-  y = lower.top + 10;
-  s += text(lx, y, "at the rim", "font-size=\"12\" font-weight=\"bold\"");
-  y += 18;
-  for (const Curve& c : edge_curves) {
-    s += plot::legend_line(lx, y, c.colour, c.dashed, c.label);
-    y += 18;
-  }
-  s += text(lx, y + 8, "edge illumination:", "font-size=\"11\" fill=\"#555555\"");
-  s += text(lx, y + 22, "mean taper + space loss", "font-size=\"11\" fill=\"#555555\"");
+  s += legends(upper, lower);
   return s + plot::document_end();
 }
 

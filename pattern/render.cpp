@@ -153,6 +153,68 @@ std::string clipped_curve(const plot::Panel& f, const std::vector<std::pair<doub
   return plot::curve(points, colour) + marks;
 }
 
+namespace {
+
+// The half-beamwidths at the -3 and -10 dB levels: the classic routine's as
+// circles, the engine's as squares.
+std::string beamwidth_marks(const plot::Panel& f, const Pattern& pattern, double offset) {
+  std::string s;
+  struct Mark {
+    double half_angle, level;
+    const char* colour;
+  };
+  auto draw_marks = [&](std::span<const Mark> marks, bool square) {
+    for (const Mark& m : marks) {
+      if (!(m.half_angle >= f.x_from && m.half_angle <= f.x_to)) continue;
+      const double x = f.x(m.half_angle), y = f.y(m.level - offset);
+      s += line(x, y - 8, x, y + 8, "stroke=\"" + std::string(m.colour) + "\" stroke-width=\"2\"");
+      s += marker(x, y, m.colour, square);
+    }
+  };
+  if (pattern.has_beamwidths) {
+    const Beamwidths& b = pattern.beamwidths;
+    const Mark marks[] = {{b.e_3db / 2.0, -3.0, e_colour},
+                          {b.h_3db / 2.0, -3.0, h_colour},
+                          {b.e_10db / 2.0, -10.0, e_colour},
+                          {b.h_10db / 2.0, -10.0, h_colour}};
+    draw_marks(marks, false);
+  }
+  if (pattern.engine) {
+    const farfield::BeamFigures& g = *pattern.engine;
+    auto half = [](const std::optional<double>& width) { return width ? *width / 2.0 : -1e9; };
+    const Mark marks[] = {{half(g.e_beamwidth_3db), -3.0, e_colour},
+                          {half(g.h_beamwidth_3db), -3.0, h_colour},
+                          {half(g.e_beamwidth_10db), -10.0, e_colour},
+                          {half(g.h_beamwidth_10db), -10.0, h_colour}};
+    draw_marks(marks, true);
+  }
+
+  return s;
+}
+
+// The legend right of the panel: the curves, the clipping mark, the figures.
+std::string legend(const Pattern& pattern, double lx, bool cross, bool clipped) {
+  std::string s;
+  s += plot::legend_line(lx, top + 10, e_colour, false, "E plane");
+  s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
+  double ly = top + 56;
+  if (cross) {
+    s += plot::legend_line(lx, ly - 2, cross_colour, false, "cross-polar, 45\xC2\xB0");
+    ly += 22;
+  }
+  if (clipped) {
+    s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) +
+         " " + plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) +
+         " Z\" fill=\"#555555\"/>\n";
+    s += text(lx + 36, ly, "clipped at -40 dB", "font-size=\"12\"");
+    ly += 24;
+  }
+  s += legend_figures(pattern, lx, ly);
+  return s;
+}
+
+}  // namespace
+
 std::string to_svg(const Pattern& pattern, const Description& d) {
   const double from = pattern.rows.empty() ? 0.0 : pattern.rows.front().angle;
   const double to =
@@ -194,36 +256,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
         plot::number(level).substr(0, plot::number(level).find('.')) + (offset > 0.0 ? " dB (axis)" : " dB"),
         "text-anchor=\"end\" fill=\"#555555\"");
   }
-  // The half-beamwidths: the classic routine's as circles, the engine's as squares.
-  struct Mark {
-    double half_angle, level;
-    const char* colour;
-  };
-  auto draw_marks = [&](std::span<const Mark> marks, bool square) {
-    for (const Mark& m : marks) {
-      if (!(m.half_angle >= f.x_from && m.half_angle <= f.x_to)) continue;
-      const double x = f.x(m.half_angle), y = f.y(m.level - offset);
-      s += line(x, y - 8, x, y + 8, "stroke=\"" + std::string(m.colour) + "\" stroke-width=\"2\"");
-      s += marker(x, y, m.colour, square);
-    }
-  };
-  if (pattern.has_beamwidths) {
-    const Beamwidths& b = pattern.beamwidths;
-    const Mark marks[] = {{b.e_3db / 2.0, -3.0, e_colour},
-                          {b.h_3db / 2.0, -3.0, h_colour},
-                          {b.e_10db / 2.0, -10.0, e_colour},
-                          {b.h_10db / 2.0, -10.0, h_colour}};
-    draw_marks(marks, false);
-  }
-  if (pattern.engine) {
-    const farfield::BeamFigures& g = *pattern.engine;
-    auto half = [](const std::optional<double>& width) { return width ? *width / 2.0 : -1e9; };
-    const Mark marks[] = {{half(g.e_beamwidth_3db), -3.0, e_colour},
-                          {half(g.h_beamwidth_3db), -3.0, h_colour},
-                          {half(g.e_beamwidth_10db), -10.0, e_colour},
-                          {half(g.h_beamwidth_10db), -10.0, h_colour}};
-    draw_marks(marks, true);
-  }
+  s += beamwidth_marks(f, pattern, offset);
 
   std::vector<std::pair<double, double>> e_points, h_points;
   for (const PatternRow& r : pattern.rows) {
@@ -242,23 +275,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
     s += clipped_curve(f, x_points, cross_colour, clipped);
   }
 
-  // Legend.
-  const double lx = plot_right + 15;
-  s += plot::legend_line(lx, top + 10, e_colour, false, "E plane");
-  s += plot::legend_line(lx, top + 32, h_colour, false, "H plane");
-  double ly = top + 56;
-  if (cross) {
-    s += plot::legend_line(lx, ly - 2, cross_colour, false, "cross-polar, 45\xC2\xB0");
-    ly += 22;
-  }
-  if (clipped) {
-    s += "<path d=\"M " + plot::number(lx + 10) + " " + plot::number(ly - 8) + " L " + plot::number(lx + 20) +
-         " " + plot::number(ly - 8) + " L " + plot::number(lx + 15) + " " + plot::number(ly) +
-         " Z\" fill=\"#555555\"/>\n";
-    s += text(lx + 36, ly, "clipped at -40 dB", "font-size=\"12\"");
-    ly += 24;
-  }
-  s += legend_figures(pattern, lx, ly);
+  s += legend(pattern, plot_right + 15, cross, clipped);
   s += plot::document_end();
   return s;
 }

@@ -498,16 +498,11 @@ void translate(std::exception_ptr thrown) {  // NOLINT(performance-unnecessary-v
   }
 }
 
-PYBIND11_MODULE(veskal, m) {
-  py::register_exception_translator(&translate);
-  text::set_warning_sink(&keep_warning);
-  m.doc() =
-      "VESKAL from Python: TE-11 conical horns and horns of revolution, their classic characteristics, "
-      "the aperture and mode-matching engines' figures, patterns, designs and feed efficiencies, computed by "
-      "the same code as the programs and keyed by the names of their CSV columns and options.";
-  m.attr("__version__") = VESKAL_VERSION;
-  const auto none = py::none();
+namespace {
 
+// The Horn class.
+void define_horn(py::module_& m) {
+  const auto none = py::none();
   py::class_<Horn>(m, "Horn", R"(A horn, completed as veskal completes it.
 
 A smooth conical horn from one of four descriptions (lengths in `unit`):
@@ -552,6 +547,11 @@ veskal's message.)")
           "the wall profile's file name (None for a cone)")
       .def_property_readonly("description", &Horn::description, "what the programs' titles call the horn")
       .def("__repr__", [](const Horn& h) { return "<veskal.Horn: " + h.description() + ">"; });
+}
+
+// characteristics() and pattern().
+void define_tables(py::module_& m) {
+  const auto none = py::none();
 
   m.def(
       "characteristics", &characteristics, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
@@ -582,7 +582,11 @@ with phase_reference='phase-centre', to the model's phase centres), with
 e_field and h_field as complex128 arrays from them. model: )") +
        model_help(models::all_models()))
           .c_str());
+}
 
+// design(), feed() and frequencies().
+void define_design_and_feed(py::module_& m) {
+  const auto none = py::none();
   m.def("design", &designed_horn, py::kw_only(), py::arg("frequency"), py::arg("gain") = none,
         py::arg("beamwidth_3db") = none, py::arg("beamwidth_10db") = none, py::arg("f_over_d") = none,
         py::arg("half_angle") = none, py::arg("edge_taper") = none, py::arg("plane") = "mean",
@@ -619,4 +623,19 @@ the CSV; NaN where there is none. model: )") +
 
   m.def("frequencies", &frequency_range, py::arg("start"), py::arg("stop"), py::arg("step"),
         "The frequencies (GHz, float32) from start to stop by step, by veskal's report's row rule.");
+}
+
+}  // namespace
+
+PYBIND11_MODULE(veskal, m) {
+  py::register_exception_translator(&translate);
+  text::set_warning_sink(&keep_warning);
+  m.doc() =
+      "VESKAL from Python: TE-11 conical horns and horns of revolution, their classic characteristics, "
+      "the aperture and mode-matching engines' figures, patterns, designs and feed efficiencies, computed by "
+      "the same code as the programs and keyed by the names of their CSV columns and options.";
+  m.attr("__version__") = VESKAL_VERSION;
+  define_horn(m);
+  define_tables(m);
+  define_design_and_feed(m);
 }
