@@ -194,8 +194,9 @@ class CsvWriter final : public Writer {
 
 class JsonWriter final : public Writer {
  public:
-  JsonWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), model_(h.model) {
-    sink_(json_head(h.source, h.model, h.unit));
+  JsonWriter(Sink sink, const Heading& h, const nlohmann::ordered_json& source)
+      : sink_(std::move(sink)), model_(h.model) {
+    sink_(json_head(source, h.model, h.unit));
   }
   void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
     for (const Row& r : rows) sink_(json_row(r, !std::exchange(any_row_, true), model_));
@@ -243,8 +244,8 @@ std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading) {
 std::unique_ptr<Writer> csv_writer(Sink sink, const Heading& heading) {
   return std::make_unique<CsvWriter>(std::move(sink), heading.model);
 }
-std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading) {
-  return std::make_unique<JsonWriter>(std::move(sink), heading);
+std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading, const nlohmann::ordered_json& source) {
+  return std::make_unique<JsonWriter>(std::move(sink), heading, source);
 }
 std::unique_ptr<Writer> svg_writer(Sink sink, const Heading& heading) {
   return std::make_unique<SvgWriter>(std::move(sink), heading);

@@ -44,11 +44,10 @@ class Writer {
   virtual void finish() = 0;
 };
 
-// What the outputs say of the run: the horn or the pattern file (`title`,
-// and `source` for JSON), the model ("pattern file" for cuts), the unit.
+// What the outputs say of the run: the horn or the pattern file (`title`),
+// the model ("pattern file" for cuts), the unit.
 struct Heading {
   std::string title;
-  nlohmann::ordered_json source;
   std::string model;  // a model's name, or "pattern file"
   std::string unit;
   bool with_gain = false;         // a reflector diameter was given
@@ -57,7 +56,8 @@ struct Heading {
 
 std::unique_ptr<Writer> text_writer(Sink sink, const Heading& heading);
 std::unique_ptr<Writer> csv_writer(Sink sink, const Heading& heading);
-std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading);
+// `source`: the horn or the pattern file, at the top of the document.
+std::unique_ptr<Writer> json_writer(Sink sink, const Heading& heading, const nlohmann::ordered_json& source);
 // The picture of one frequency (the command line allows no more).
 std::unique_ptr<Writer> svg_writer(Sink sink, const Heading& heading);
 

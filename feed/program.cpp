@@ -106,13 +106,6 @@ struct Run {
 Heading heading_of(const Options& o, const Run& r, const std::string& model) {
   Heading h;
   const bool from_file = !o.pattern.empty();
-  h.source = nlohmann::ordered_json::object();
-  if (from_file)
-    h.source["pattern"] = o.pattern;
-  else if (r.wall)
-    h.source = cli::wall_json(*r.wall, o.horn);
-  else
-    h.source["horn"] = cli::horn_json(r.horn);
   h.model = from_file ? "pattern file" : model;
   h.title = from_file ? "Pattern " + text::shortened(o.pattern)
             : r.wall  ? r.wall->kind + ", " + r.wall->description
@@ -123,10 +116,23 @@ Heading heading_of(const Options& o, const Run& r, const std::string& model) {
   return h;
 }
 
-std::unique_ptr<Writer> writer_for(const std::string& format, Sink sink, const Heading& h) {
-  if (format == "csv") return csv_writer(std::move(sink), h);
-  if (format == "json") return json_writer(std::move(sink), h);
-  if (format == "svg") return svg_writer(std::move(sink), h);
+// The JSON document's source: the horn, the wall or the pattern file.
+nlohmann::ordered_json source_of(const Options& o, const Run& r) {
+  nlohmann::ordered_json source = nlohmann::ordered_json::object();
+  if (!o.pattern.empty())
+    source["pattern"] = o.pattern;
+  else if (r.wall)
+    source = cli::wall_json(*r.wall, o.horn);
+  else
+    source["horn"] = cli::horn_json(r.horn);
+  return source;
+}
+
+std::unique_ptr<Writer> writer_for(const Options& o, const Run& r, Sink sink) {
+  const Heading h = heading_of(o, r, o.model);
+  if (o.format == "csv") return csv_writer(std::move(sink), h);
+  if (o.format == "json") return json_writer(std::move(sink), h, source_of(o, r));
+  if (o.format == "svg") return svg_writer(std::move(sink), h);
   return text_writer(std::move(sink), h);
 }
 
@@ -141,8 +147,7 @@ int run(const Options& o, const Run& r) {
 
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
-  const std::unique_ptr<Writer> writer = writer_for(
-      o.format, [&out](std::string_view text) { out.write(text); }, heading_of(o, r, o.model));
+  const std::unique_ptr<Writer> writer = writer_for(o, r, [&out](std::string_view text) { out.write(text); });
   float largest_phase_error = 0.0f;
   for (std::int64_t i = 0; i < r.frequencies.count; ++i) {
     const float frequency = r.frequencies[i];
