@@ -225,7 +225,7 @@ int program(int argc, char** argv) {
     unit = cli::unit_code(o.horn.unit);
     cli::settle_model(app, o.horn, o.model);
     frequencies = cli::frequencies(o.frequencies, max_frequencies);
-    if (o.pattern.empty() && o.model == "modal") {
+    if (o.pattern.empty() && models::describes_walls(cli::model_from(o.model))) {
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, frequencies.highest());
       if (wall->cone) horn = *wall->cone;

@@ -77,6 +77,10 @@ inline constexpr std::string_view default_rule =
     "describes the horn)";
 Model default_model(bool wall_profile);
 
+// Whether the model describes a horn by its wall: its engine is given the
+// wall's band (models::HornInput::band), not the cone.
+inline bool describes_walls(Model model) { return (info(model).horns & wall_profile) != 0; }
+
 // Whether the model's engine is the aperture engine (quadratic, spherical).
 inline bool is_aperture(Model model) { return info(model).aperture_phase.has_value(); }
 

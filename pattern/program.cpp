@@ -241,7 +241,7 @@ int program(int argc, char** argv) {
     using cli::require;
     for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
     cli::settle_model(app, o.horn, o.model);
-    if (o.model == "modal") {
+    if (models::describes_walls(cli::model_from(o.model))) {
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, *std::max_element(o.frequency.begin(), o.frequency.end()));
     } else {

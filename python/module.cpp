@@ -234,7 +234,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
   cli::FrequencyOptions fo;
   fo.list = float_values("{frequencies}", frequencies);
   const cli::Frequencies list = cli::frequencies(fo, max_rows);
-  const bool modal = check && model == "modal";
+  const bool modal = check && models::describes_walls(cli::model_from(model));
   std::optional<cli::Wall> wall;
   if (modal) {
     wall = h.modal_wall();
@@ -309,7 +309,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
         "angles: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
 
   pattern::Pattern result;
-  if (model == "modal") {
+  if (models::describes_walls(cli::model_from(model))) {
     const cli::Wall wall = h.modal_wall();
     cli::require_wall_above_cut_off(wall, *frequency);
     py::gil_scoped_release free;
@@ -426,7 +426,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
 
   std::optional<cli::Wall> wall;
   std::optional<modal::Band> band;
-  if (model == "modal") {
+  if (models::describes_walls(cli::model_from(model))) {
     wall = h.modal_wall();
     cli::require_wall_above_cut_off(*wall, list.highest());
     py::gil_scoped_release free;

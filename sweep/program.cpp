@@ -154,7 +154,7 @@ int program(int argc, char** argv) {
     frequencies = cli::frequencies(o.frequencies, max_rows);
     require(o.horn.profile.empty() || o.format != "report",
             "--format report: the report holds a cone's classic rows; a wall profile has none");
-    if (o.check && o.model == "modal") {
+    if (o.check && models::describes_walls(cli::model_from(o.model))) {
       // The waveguide may come with any flare description here.
       wall = cli::wall_from(o.horn);
       cli::require_wall_above_cut_off(*wall, frequencies.highest());
