@@ -214,45 +214,40 @@ int program(int argc, char** argv) {
   auto* model = app.get_option("--model");
   model->excludes(pattern);
 
-  horn::Horn horn;
-  cli::Frequencies frequencies;
-  std::vector<double> half_angles;  // radians
-  std::vector<exchange::PlaneCuts> cuts;
-  std::int32_t unit = 1;
-  std::optional<cli::Wall> wall;
+  Run r;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
-    unit = cli::unit_code(o.horn.unit);
+    r.unit = cli::unit_code(o.horn.unit);
     cli::settle_model(app, o.horn, o.model);
-    frequencies = cli::frequencies(o.frequencies, max_frequencies);
+    r.frequencies = cli::frequencies(o.frequencies, max_frequencies);
     if (o.pattern.empty() && models::describes_walls(cli::model_from(o.model))) {
-      wall = cli::wall_from(o.horn);
-      cli::require_wall_above_cut_off(*wall, frequencies.highest());
-      if (wall->cone) horn = *wall->cone;
+      r.wall = cli::wall_from(o.horn);
+      cli::require_wall_above_cut_off(*r.wall, r.frequencies.highest());
+      if (r.wall->cone) r.horn = *r.wall->cone;
     } else if (o.pattern.empty()) {
       require(o.horn.aperture_diameter.has_value(),
               "--aperture-diameter, --profile or --pattern: a horn or a pattern is needed");
-      horn = cli::horn_from(o.horn);
+      r.horn = cli::horn_from(o.horn);
     }
     if (!o.f_over_d.empty())
       for (const double v : values_of("--f-over-d", o.f_over_d))
-        half_angles.push_back(half_angle_of_f_over_d(v));
+        r.half_angles.push_back(half_angle_of_f_over_d(v));
     if (!o.half_angle.empty())
       for (const double v : values_of("--half-angle", o.half_angle))
-        half_angles.push_back(half_angle_of_degrees(v));
-    require_rows(frequencies.count, half_angles.size());
-    require(o.format != "svg" || frequencies.count == 1, "--format svg: draws one frequency; give one");
+        r.half_angles.push_back(half_angle_of_degrees(v));
+    require_rows(r.frequencies.count, r.half_angles.size());
+    require(o.format != "svg" || r.frequencies.count == 1, "--format svg: draws one frequency; give one");
     if (o.diameter) require(*o.diameter > 0.0, "--reflector-diameter: must be a positive length");
     if (!o.pattern.empty()) {
-      cuts = read_cuts(o.pattern);
-      require(std::int64_t(cuts.size()) == frequencies.count,
-              "--pattern: " + text::shortened(o.pattern) + " holds " + std::to_string(cuts.size()) +
-                  (cuts.size() == 1 ? " pattern" : " patterns") + " (one per frequency); give " +
-                  std::to_string(cuts.size()) + (cuts.size() == 1 ? " frequency" : " frequencies"));
+      r.cuts = read_cuts(o.pattern);
+      require(std::int64_t(r.cuts.size()) == r.frequencies.count,
+              "--pattern: " + text::shortened(o.pattern) + " holds " + std::to_string(r.cuts.size()) +
+                  (r.cuts.size() == 1 ? " pattern" : " patterns") + " (one per frequency); give " +
+                  std::to_string(r.cuts.size()) + (r.cuts.size() == 1 ? " frequency" : " frequencies"));
     }
   });
   if (usage) return *usage;
-  return run(o, Run{horn, frequencies, half_angles, cuts, unit, wall});
+  return run(o, r);
 }
 
 }  // namespace feed

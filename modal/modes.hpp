@@ -29,23 +29,18 @@
 #include <utility>
 #include <vector>
 
+#include "numerics/errors.hpp"
+
 namespace modal {
 
 // The engine's own work limit: a problem needs more of `quantity` than the
 // engine allows, found before the work is done. It carries the quantity, the
 // value asked (a lower bound where the count stopped at the limit) and the
 // limit, so that each front end can word it.
-class WorkLimit : public std::runtime_error {
+class WorkLimit : public std::runtime_error, public numerics::Limit {
  public:
   WorkLimit(std::string quantity, double value, double limit, const std::string& message)
-      : std::runtime_error(message), quantity_(std::move(quantity)), value_(value), limit_(limit) {}
-  const std::string& quantity() const { return quantity_; }
-  double value() const { return value_; }
-  double limit() const { return limit_; }
-
- private:
-  std::string quantity_;
-  double value_, limit_;
+      : std::runtime_error(message), numerics::Limit(std::move(quantity), value, limit) {}
 };
 
 enum class Kind { te, tm };

@@ -54,12 +54,12 @@ class InvalidRequest : public std::invalid_argument {
   using std::invalid_argument::invalid_argument;
 };
 
-// A request beyond a limit of the code: the quantity, its value (a lower
-// bound where counting stopped at the limit) and the limit.
-class LimitExceeded : public InvalidRequest {
+// What a limit error carries: the quantity, its value (a lower bound where
+// counting stopped at the limit) and the limit.
+class Limit {
  public:
-  LimitExceeded(const std::string& message, std::string quantity, double value, double limit)
-      : InvalidRequest(message), quantity_(std::move(quantity)), value_(value), limit_(limit) {}
+  Limit(std::string quantity, double value, double limit)
+      : quantity_(std::move(quantity)), value_(value), limit_(limit) {}
   const std::string& quantity() const { return quantity_; }
   double value() const { return value_; }
   double limit() const { return limit_; }
@@ -67,6 +67,13 @@ class LimitExceeded : public InvalidRequest {
  private:
   std::string quantity_;
   double value_, limit_;
+};
+
+// A request beyond a limit of the code.
+class LimitExceeded : public InvalidRequest, public Limit {
+ public:
+  LimitExceeded(const std::string& message, std::string quantity, double value, double limit)
+      : InvalidRequest(message), Limit(std::move(quantity), value, limit) {}
 };
 
 // A fault in an input at a line (0: the input as a whole); what() is
