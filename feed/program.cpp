@@ -153,7 +153,7 @@ int run(const Options& o, const Run& r) {
     const float frequency = r.frequencies[i];
     std::optional<double> reach_db;
     FrequencyFeed f = from_file ? file_feed(r.cuts[static_cast<std::size_t>(i)], frequency, reach_db)
-                      : band    ? modal_feed(*band, r.wall->cone, frequency)
+                      : band    ? wall_feed(chosen, *band, r.wall->cone, frequency)
                                 : horn_feed(r.horn, frequency, chosen);
     if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
     if (reach_db)

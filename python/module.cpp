@@ -438,7 +438,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
   for (const float frequency : list.list) {
     {
       py::gil_scoped_release free;
-      feed::FrequencyFeed f = band ? feed::modal_feed(*band, wall->cone, frequency)
+      feed::FrequencyFeed f = band ? feed::wall_feed(cli::model_from(model), *band, wall->cone, frequency)
                                    : feed::horn_feed(*h.cone, frequency, cli::model_from(model));
       if (centre) f.centres.given = *centre / units_per_metre / f.wavelength_m;
       std::vector<feed::Row> rows;

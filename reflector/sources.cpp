@@ -56,11 +56,14 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
 ModalPattern modal_pattern(const modal::HornWave& wave, double k0) {
   modal::check_radiation_domain(wave.aperture.radius, k0);
   auto radiator = std::make_shared<const modal::ModalRadiator>(wave, k0);
-  Pattern pattern = [radiator](double theta) {
-    const farfield::PlaneFields f = radiator->far_fields(theta);
-    return PlaneFields{f.e, f.h};
-  };
-  return {std::move(pattern), panels_for(radiator->ka()), radiator};
+  RadiatorPattern p = radiator_pattern(radiator);
+  return {std::move(p.pattern), p.panels, radiator};
+}
+
+RadiatorPattern radiator_pattern(std::shared_ptr<const farfield::Radiator> radiator) {
+  Pattern pattern = [radiator](double theta) { return radiator->far_fields(theta); };
+  const int panels = panels_for(radiator->ka());
+  return {std::move(pattern), panels, std::move(radiator)};
 }
 
 int panels_for(double ka) { return std::clamp(static_cast<int>(std::ceil(ka)), 16, 1024); }

@@ -50,6 +50,15 @@ struct ModalPattern {
 };
 ModalPattern modal_pattern(const modal::HornWave& wave, double k0);
 
+// Any engine's far field as a feed's pattern, its integrals to 1e-10.
+struct RadiatorPattern {
+  Pattern pattern;
+  int panels;
+  std::shared_ptr<const farfield::Radiator> radiator;
+  Feed feed() const { return Feed(pattern, std::numbers::pi, panels, 1e-10); }
+};
+RadiatorPattern radiator_pattern(std::shared_ptr<const farfield::Radiator> radiator);
+
 // The first rule's panel count for a horn of this ka over [0, pi]: one
 // panel per lobe of the pattern (lobes are pi / ka apart in u = ka sin theta).
 int panels_for(double ka);

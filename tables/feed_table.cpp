@@ -7,6 +7,7 @@
 #include "aperture/figures.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/phase_centre.hpp"
+#include "models/engine.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/errors.hpp"
 #include "reflector/sources.hpp"
@@ -59,14 +60,12 @@ FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model m
   return f;
 }
 
-FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency) {
-  const double k0 = modal::wavenumber(frequency);
-  reflector::ModalPattern p;
-  try {
-    p = reflector::modal_pattern(band.wave(frequency), k0);
-  } catch (const std::exception& e) {
-    throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
-  }
+FrequencyFeed wall_feed(models::Model model, const modal::Band& band, const std::optional<horn::Horn>& cone,
+                        float frequency) {
+  const models::Result r =
+      models::info(model).engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = false});
+  if (!r.refused.empty()) throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + r.refused);
+  const reflector::RadiatorPattern p = reflector::radiator_pattern(r.radiator);
   FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}};
   const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
   if (beams.e_phase_centre && beams.h_phase_centre)

@@ -62,10 +62,13 @@ Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units
 // centres beside it.
 FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model model);
 
-// The mode-matching engine's feed of the band's horn at one frequency, with
-// its least-squares centre (and the classic model's, for a cone); a
-// std::runtime_error "at F GHz: why" where the engine cannot radiate it.
-FrequencyFeed modal_feed(const modal::Band& band, const std::optional<horn::Horn>& cone, float frequency);
+// The feed of the band's horn at one frequency in a model that describes
+// walls (models::describes_walls: the mode-matching engine, and any engine
+// after it), through the engine interface, with its least-squares centre
+// (and the classic model's, for a cone); a std::runtime_error "at F GHz:
+// why" where the engine cannot radiate it.
+FrequencyFeed wall_feed(models::Model model, const modal::Band& band, const std::optional<horn::Horn>& cone,
+                        float frequency);
 
 // The columns of a row, each once: veskal-feed's CSV columns and JSON keys
 // and the Python module's. Every numeric column, in order; the text column
