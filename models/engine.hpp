@@ -50,6 +50,7 @@ struct Result {
 
 class Engine {
  public:
+  constexpr Engine() = default;
   virtual ~Engine() = default;
   // Why the engine cannot describe the horn at this frequency (GHz); empty
   // when it can.

@@ -9,7 +9,7 @@ namespace models {
 
 class ApertureEngine final : public Engine {
  public:
-  explicit ApertureEngine(aperture::Phase phase) : phase_(phase) {}
+  constexpr explicit ApertureEngine(aperture::Phase phase) : phase_(phase) {}
   std::string outside_domain(const HornInput& horn, double frequency_ghz) const override;
   Result evaluate(const HornInput& horn, double frequency_ghz, const Asked& asked) const override;
   const char* title() const override { return "the aperture engine"; }
@@ -20,6 +20,7 @@ class ApertureEngine final : public Engine {
 
 class ModalEngine final : public Engine {
  public:
+  constexpr ModalEngine() = default;
   std::string outside_domain(const HornInput& horn, double frequency_ghz) const override;
   Result evaluate(const HornInput& horn, double frequency_ghz, const Asked& asked) const override;
   const char* title() const override { return "the mode-matching engine"; }

@@ -8,12 +8,14 @@
 namespace models {
 namespace {
 
-const ApertureEngine quadratic_engine(aperture::Phase::quadratic);
-const ApertureEngine spherical_engine(aperture::Phase::spherical);
-const ModalEngine modal_engine;
+// Initialised at compile time, so that the registry may be read by any
+// static initialiser.
+constinit const ApertureEngine quadratic_engine(aperture::Phase::quadratic);
+constinit const ApertureEngine spherical_engine(aperture::Phase::spherical);
+constinit const ModalEngine modal_engine;
 
 // The domains are those measured in doc/accuracy.md and doc/modal.md.
-const std::array<ModelInfo, 4> models = {{
+constinit const std::array<ModelInfo, 4> models = {{
     {Model::classic, "classic", "the report's routines (single precision, as veskal prints them)",
      "classic model", smooth_cone | cone_with_waveguide,
      "the phase error s within the tables (s <= 0.8); each figure where the accuracy map says it holds",
