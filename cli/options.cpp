@@ -262,6 +262,16 @@ int guarded_main(const char* name, int (*run)(int, char**), int argc, char** arg
   }
 }
 
+void require_outputs_apart_from_inputs(const std::vector<std::pair<std::string, std::string>>& outputs,
+                                       const std::vector<std::pair<std::string, std::string>>& inputs) {
+  for (const auto& [output, output_path] : outputs)
+    for (const auto& [input, input_path] : inputs) {
+      if (output_path.empty() || input_path.empty() || !same_file(output_path, input_path)) continue;
+      throw UsageError(output + ", " + input + ": both name " + shortened(output_path) +
+                       " (the output would replace the input)");
+    }
+}
+
 void require_distinct_outputs(const std::vector<std::pair<std::string, std::string>>& options_and_paths) {
   for (std::size_t i = 0; i < options_and_paths.size(); ++i)
     for (std::size_t j = i + 1; j < options_and_paths.size(); ++j) {

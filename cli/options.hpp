@@ -93,5 +93,10 @@ int guarded_main(const char* name, int (*run)(int, char**), int argc, char** arg
 // Usage error unless every pair of the non-empty output paths names two
 // different files.
 void require_distinct_outputs(const std::vector<std::pair<std::string, std::string>>& options_and_paths);
+// Usage error when a non-empty output path names one of the run's input
+// files (links followed, as for two outputs): writing it would replace the
+// input the run reads.
+void require_outputs_apart_from_inputs(const std::vector<std::pair<std::string, std::string>>& outputs,
+                                       const std::vector<std::pair<std::string, std::string>>& inputs);
 
 }  // namespace cli

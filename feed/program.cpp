@@ -218,6 +218,8 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     r.unit = cli::unit_code(o.horn.unit);
+    cli::require_outputs_apart_from_inputs({{"--output", o.output}},
+                                           {{"--profile", o.horn.profile}, {"--pattern", o.pattern}});
     cli::settle_model(app, o.horn, o.model);
     r.frequencies = cli::frequencies(o.frequencies, max_frequencies);
     if (o.pattern.empty() && models::describes_walls(cli::model_from(o.model))) {

@@ -240,6 +240,7 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     for (const float f : o.frequency) require(f > 0.0f, "--frequency: must be a positive number of GHz");
+    cli::require_outputs_apart_from_inputs({{"--output", o.output}}, {{"--profile", o.horn.profile}});
     cli::settle_model(app, o.horn, o.model);
     if (models::describes_walls(cli::model_from(o.model))) {
       wall = cli::wall_from(o.horn);

@@ -149,6 +149,7 @@ int program(int argc, char** argv) {
   cli::Frequencies frequencies;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
+    cli::require_outputs_apart_from_inputs({{"--output", o.output}}, {{"--profile", o.horn.profile}});
     cli::settle_model(app, o.horn, o.model);
     if (!o.horn.profile.empty()) o.check = true;  // a wall's figures are the engine's alone
     frequencies = cli::frequencies(o.frequencies, max_rows);

@@ -199,6 +199,14 @@ def check_cassbeam(pattern, feed, cassbeam, work):
                 f.write('%.12e 0 0 0\n' % (10 ** (db / 20)))
     scalar = rows_of(run(feed, ['--pattern', 'scalar.cut', '--frequencies', '10', '--half-angle', repr(theta),
                                 '--format', 'csv'], work))[0]
+    # An output naming the pattern file read (directly or by a link) is refused; the file is kept.
+    kept = open(os.path.join(work, 'scalar.cut')).read()
+    os.symlink('scalar.cut', os.path.join(work, 'same.cut'))
+    for output in ('scalar.cut', './same.cut'):
+        r = run(feed, ['--pattern', 'scalar.cut', '--frequencies', '10', '--output', output], work)
+        if r.returncode != 2 or b'--output, --pattern: both name' not in r.stderr \
+                or open(os.path.join(work, 'scalar.cut')).read() != kept:
+            fail('--output %s over its own --pattern: status %d, %r' % (output, r.returncode, r.stderr))
     if not close(params['ampeff'], scalar['eta_illumination'], 2e-3):
         fail('cassbeam amplitude efficiency %s, veskal-feed on the scalar pattern %s'
              % (params['ampeff'], scalar['eta_illumination']))

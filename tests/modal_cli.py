@@ -51,6 +51,11 @@ def check_routes(pattern, work):
     if by_cone.returncode != 0 or by_wall.returncode != 0:
         fail('cone and wall: status %d and %d' % (by_cone.returncode, by_wall.returncode))
     compare(rows_of(by_cone), rows_of(by_wall), 'the cone and its wall')
+    # An output naming the profile read is refused, the profile kept.
+    kept = open(wall).read()
+    r = run(pattern, ['--profile', wall, '--unit', 'mm', '--frequency', '10', '--output', wall], work)
+    if r.returncode != 2 or b'--output, --profile: both name' not in r.stderr or open(wall).read() != kept:
+        fail('--output over its own --profile: status %d, %r' % (r.returncode, r.stderr))
     header = by_cone.stdout.decode().split('\r\n')[0]
     if not header.endswith(',cross_polar_45_relative_db'):
         fail('pattern csv: header %s' % header)
