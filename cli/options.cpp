@@ -267,8 +267,13 @@ void require_outputs_apart_from_inputs(const std::vector<std::pair<std::string, 
   for (const auto& [output, output_path] : outputs)
     for (const auto& [input, input_path] : inputs) {
       if (output_path.empty() || input_path.empty() || !same_file(output_path, input_path)) continue;
-      throw UsageError(output + ", " + input + ": both name " + shortened(output_path) +
-                       " (the output would replace the input)");
+      std::string message = output;
+      message += ", ";
+      message += input;
+      message += ": both name ";
+      message += shortened(output_path);
+      message += " (the output would replace the input)";
+      throw UsageError(message);
     }
 }
 
