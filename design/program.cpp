@@ -19,6 +19,7 @@
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
+#include "models/classic.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
@@ -230,9 +231,22 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   return out;
 }
 
-// The answers that make veskal report the horn: the range of --start/--stop/
-// --step, one range per --frequencies entry, or the design frequency alone.
-std::string answers_of(const Design& d, const Options& o, const std::vector<float>& band) {
+// The frequency ranges of the answers, as veskal reads them: the range of
+// --start/--stop/--step, one range per --frequencies entry, or the design
+// frequency alone.
+struct Range {
+  float start, stop, step;
+};
+
+std::vector<Range> answer_ranges(const Options& o, const std::vector<float>& band) {
+  if (o.band.start) return {{*o.band.start, *o.band.stop, *o.band.step}};
+  std::vector<Range> out;
+  for (const float f : band.empty() ? std::vector<float>{o.frequency} : band) out.push_back({f, f, 1.0f});
+  return out;
+}
+
+// The answers that make veskal report the horn.
+std::string answers_of(const Design& d, const std::vector<Range>& ranges) {
   const horn::Horn& h = d.horn;
   std::string a =
       "design.rep\n" + std::to_string(h.unit_code) + "\n" + text::shortest(h.aperture_diameter) + "\n";
@@ -240,14 +254,32 @@ std::string answers_of(const Design& d, const Options& o, const std::vector<floa
     a += "2\n" + text::shortest(h.waveguide_diameter) + "\n" + text::shortest(h.axial_length) + "\n";
   else
     a += "1\n" + text::shortest(h.slant_radius) + "\n";
-  if (o.band.start) {
-    a += text::shortest(*o.band.start) + " " + text::shortest(*o.band.stop) + " " +
-         text::shortest(*o.band.step) + "\n";
-  } else {
-    for (const float f : band.empty() ? std::vector<float>{o.frequency} : band)
-      a += text::shortest(f) + " " + text::shortest(f) + " 1\n";
-  }
+  for (const Range& r : ranges)
+    a += text::shortest(r.start) + " " + text::shortest(r.stop) + " " + text::shortest(r.step) + "\n";
   return a + "0 0 0\n";
+}
+
+// Why veskal could not report every row of the answers: the first row
+// frequency (stepped as veskal steps it) at which the classic routines stop
+// or give a figure that is not a number, with the classic model's reason.
+std::optional<std::string> unreportable(const horn::Horn& h, const std::vector<Range>& ranges) {
+  for (const Range& r : ranges) {
+    const std::int32_t count = horn::frequency_count(r.start, r.stop, r.step);
+    for (std::int32_t i = 1; i <= count; ++i) {
+      const float f = horn::row_frequency(i, r.start, r.step);
+      std::string why;
+      try {
+        const horn::Characteristics c = horn::characteristics(h, f);
+        for (const float x : {c.gain, c.e_beamwidth_3db, c.h_beamwidth_3db, c.e_beamwidth_10db,
+                              c.h_beamwidth_10db, c.e_phase_centre_length, c.h_phase_centre_length})
+          if (!std::isfinite(x)) why = "a classic figure is not a number at " + text::shortest(f) + " GHz";
+      } catch (const numerics::DomainError&) {
+        why = models::classic_failure(h.in_inches(), f);
+      }
+      if (!why.empty()) return "the answers are not written, since veskal cannot report every row: " + why;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -369,11 +401,19 @@ int program(int argc, char** argv) {
   }
 
   const std::string text = o.format == "json" ? json_of(d, o).dump(1) + "\n" : text_of(d, o);
+  // An answers file only where veskal reports every row of it; the design
+  // itself is written either way.
+  const std::vector<Range> ranges = answer_ranges(o, band);
+  const std::optional<std::string> refused = o.answers.empty() ? std::nullopt : unreportable(d.horn, ranges);
   // Both files or neither.
   cli::Transaction transaction;
-  if (!o.answers.empty()) transaction.open(o.answers).write(answers_of(d, o, band));
+  if (!o.answers.empty() && !refused) transaction.open(o.answers).write(answers_of(d, ranges));
   transaction.open(o.output).write(text);
   transaction.commit();
+  if (refused) {
+    std::cerr << "veskal-design: " << *refused << "\n";
+    return cli::failure_status;
+  }
   return 0;
 }
 

@@ -26,7 +26,8 @@ std::string classic_failure(const horn::HornInInches& horn, const float& frequen
 }
 
 std::string beyond_tables_warning(float phase_error) {
-  return "warning: the phase error s = " + fixed(double(phase_error), 3) +
+  const double s = phase_error;
+  return "warning: the phase error s = " + (s < 1e6 ? fixed(s, 3) : shortest(phase_error)) +
          " lies beyond the classic model's tables (s <= 0.8): its figures are extrapolated and not to be "
          "trusted";
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cli/json.hpp"
 #include "cli/options.hpp"
@@ -14,6 +15,7 @@
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
 #include "models/classic.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
@@ -89,14 +91,16 @@ std::unique_ptr<sweep::Writer> writer_for(const Options& o, const horn::Horn& ho
 
 // What the rows said, for the closing messages and the exit status.
 struct Tally {
-  FrequencyList incomplete, refused, beyond;
+  FrequencyList incomplete, not_finite, refused, beyond;
   std::string first_reason, first_refusal;
   float largest_phase_error = 0.0f;
+  // The rows of each cause of the domain column.
+  std::vector<FrequencyList> outside = std::vector<FrequencyList>(models::causes().size());
 
   void take(const sweep::Row& row, const sweep::Layout& layout) {
-    if (!row.classic && layout.classic) {
-      if (incomplete.count() == 0) first_reason = row.classic_error;
-      incomplete.add(row.frequency);
+    if (!row.classic_error.empty() && layout.classic) {
+      if (incomplete.count() + not_finite.count() == 0) first_reason = row.classic_error;
+      (row.classic ? not_finite : incomplete).add(row.frequency);
     }
     if (row.check && !row.check->figures) {
       if (refused.count() == 0) first_refusal = row.check->error;
@@ -106,24 +110,32 @@ struct Tally {
       beyond.add(row.frequency);
       if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
     }
+    for (const models::CauseInfo& c : models::causes())
+      if (c.cause != models::Cause::beyond_classic_tables && row.domain.has(c.cause))
+        outside[std::size_t(c.cause)].add(row.frequency);
   }
 
   // One line on standard error for each kind of row; the exit status.
   int report(std::size_t rows, const std::string& format) const {
+    const std::string of = " of " + std::to_string(rows) + " rows";
     if (beyond.count() > 0)
       text::warn(models::beyond_tables_warning(largest_phase_error) + " (" + std::to_string(beyond.count()) +
-                 " of " + std::to_string(rows) + " rows, at " + beyond.text() + ")");
+                 of + ", at " + beyond.text() + ")");
+    for (const models::CauseInfo& c : models::causes())
+      if (const FrequencyList& l = outside[std::size_t(c.cause)]; l.count() > 0)
+        text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
     if (refused.count() > 0)
-      std::cerr << "veskal-sweep: " << refused.count() << " of " << rows
-                << " rows without the engine's figures: " << first_refusal << " (at " << refused.text()
-                << ")\n";
-    if (incomplete.count() > 0)
-      std::cerr << "veskal-sweep: " << incomplete.count() << " of " << rows
-                << " rows incomplete: " << first_reason << " (at " << incomplete.text() << ")"
-                << (format == "report" ? "; the report ends before the first of them, as veskal's run would"
-                                       : "")
+      std::cerr << "veskal-sweep: " << refused.count() << of
+                << " without the engine's figures: " << first_refusal << " (at " << refused.text() << ")\n";
+    if (incomplete.count() + not_finite.count() > 0)
+      std::cerr << "veskal-sweep: " << incomplete.count() + not_finite.count() << of
+                << " incomplete: " << first_reason << " (at "
+                << (incomplete.count() > 0 ? incomplete : not_finite).text() << ")"
+                << (format == "report" && incomplete.count() > 0
+                        ? "; the report ends before the first of them, as veskal's run would"
+                        : "")
                 << "\n";
-    return incomplete.count() + refused.count() > 0 ? cli::failure_status : 0;
+    return incomplete.count() + not_finite.count() + refused.count() > 0 ? cli::failure_status : 0;
   }
 };
 

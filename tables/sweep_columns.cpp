@@ -24,6 +24,9 @@ std::optional<double> centre(const std::optional<farfield::PhaseCentreFit>& fit)
   return fit ? std::optional(fit->wavelengths) : std::nullopt;
 }
 
+// Whether the row's classic figures are written: computed, and finite.
+bool classic_ok(const Row& r) { return r.classic && r.classic_error.empty(); }
+
 std::string joined(const std::vector<std::string>& names) {
   std::string out;
   for (const auto& n : names) out += (out.empty() ? "" : ";") + n;
@@ -35,16 +38,16 @@ constexpr Column classic_columns[] = {
     {"frequency_ghz", "GHz", ColumnKind::classic, [](const Row& r) { return Cell(r.frequency); }},
     {"wavelength", "length", ColumnKind::classic, [](const Row& r) { return Cell(r.wavelength); }},
     {"phase_error", "", ColumnKind::classic, [](const Row& r) { return Cell(r.phase_error); }},
-    {"gain_db", "dB", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->gain) : Cell(); }},
-    {"e_beamwidth_3db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->e_beamwidth_3db) : Cell(); }},
-    {"h_beamwidth_3db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->h_beamwidth_3db) : Cell(); }},
-    {"e_beamwidth_10db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->e_beamwidth_10db) : Cell(); }},
-    {"h_beamwidth_10db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->h_beamwidth_10db) : Cell(); }},
-    {"e_phase_centre_wavelengths", "wavelengths", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->e_phase_centre_wavelengths) : Cell(); }},
-    {"h_phase_centre_wavelengths", "wavelengths", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->h_phase_centre_wavelengths) : Cell(); }},
-    {"e_phase_centre", "length", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->e_phase_centre_length) : Cell(); }},
-    {"h_phase_centre", "length", ColumnKind::classic, [](const Row& r) { return r.classic ? Cell(r.classic->h_phase_centre_length) : Cell(); }},
-    {"classic_error", "", ColumnKind::text, [](const Row& r) { return r.classic ? Cell() : Cell(r.classic_error); }},
+    {"gain_db", "dB", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->gain) : Cell(); }},
+    {"e_beamwidth_3db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->e_beamwidth_3db) : Cell(); }},
+    {"h_beamwidth_3db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->h_beamwidth_3db) : Cell(); }},
+    {"e_beamwidth_10db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->e_beamwidth_10db) : Cell(); }},
+    {"h_beamwidth_10db_deg", "degrees", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->h_beamwidth_10db) : Cell(); }},
+    {"e_phase_centre_wavelengths", "wavelengths", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->e_phase_centre_wavelengths) : Cell(); }},
+    {"h_phase_centre_wavelengths", "wavelengths", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->h_phase_centre_wavelengths) : Cell(); }},
+    {"e_phase_centre", "length", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->e_phase_centre_length) : Cell(); }},
+    {"h_phase_centre", "length", ColumnKind::classic, [](const Row& r) { return classic_ok(r) ? Cell(r.classic->h_phase_centre_length) : Cell(); }},
+    {"classic_error", "", ColumnKind::text, [](const Row& r) { return r.classic_error.empty() ? Cell() : Cell(r.classic_error); }},
 };
 constexpr Column check_columns[] = {
     {"engine_directivity_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_cell(r, [](const EngineFigures& f) { return std::optional(f.directivity_db); }); }},
@@ -67,6 +70,8 @@ constexpr Column modal_columns[] = {
 // The model that made the engine's figures, last so that the columns before
 // it keep their places.
 constexpr Column model_column = {"engine_model", "", ColumnKind::text, [](const Row& r) { return Cell(r.check->model); }};
+// The verdicts on the row's models, last of all: "ok" or the causes.
+constexpr Column domain_column = {"domain", "", ColumnKind::text, [](const Row& r) { return Cell(r.domain.cell()); }};
 // clang-format on
 
 }  // namespace
@@ -81,6 +86,7 @@ std::vector<Column> columns(const Layout& layout) {
       if (layout.classic || std::string_view(c.name) != "outside_limits") all.push_back(c);
   if (layout.modal) all.insert(all.end(), std::begin(modal_columns), std::end(modal_columns));
   if (layout.checked) all.push_back(model_column);
+  all.push_back(domain_column);
   return all;
 }
 

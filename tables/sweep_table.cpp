@@ -47,6 +47,16 @@ Check engine_check(models::Model model, const models::HornInput& horn, const flo
   check.figures = EngineFigures{*r.figures, *r.directivity_db};
   check.peak_cross_polar_db = r.peak_cross_polar_db;
   centre_lengths(check, unit_code);
+  // A non-finite figure fails the row as a refusal does.
+  const EngineFigures& g = *check.figures;
+  for (const std::optional<double>& x :
+       {std::optional(g.directivity_db), g.e_beamwidth_3db, g.h_beamwidth_3db, g.e_beamwidth_10db,
+        g.h_beamwidth_10db, check.e_phase_centre_length, check.h_phase_centre_length})
+    if (x && !std::isfinite(*x)) {
+      check.figures.reset();
+      check.error = std::string(engine.title()) + " gives a figure that is not finite";
+      return check;
+    }
   return check;
 }
 
@@ -76,6 +86,16 @@ std::vector<std::string> outside_limits(const horn::Characteristics& c, const En
 
 namespace {
 
+// The verdicts on the engine's figures of a cone's row: its aperture, its
+// phase centres against the apex.
+void engine_domain(Row& row, models::Model model, const horn::Horn& horn) {
+  if (!row.check->figures) return;
+  row.domain.add(models::cone_domain(model, horn.in_inches(), row.frequency));
+  const double apex = models::apex_distance(horn);
+  for (const auto& centre : {row.check->e_phase_centre_length, row.check->h_phase_centre_length})
+    if (centre) row.domain.add(models::phase_centre_domain(*centre, apex));
+}
+
 // The classic part of a row.
 Row classic_row(const horn::Horn& horn, const float& f) {
   Row row{};
@@ -88,7 +108,20 @@ Row classic_row(const horn::Horn& horn, const float& f) {
     row.classic = horn::characteristics(horn, f);
   } catch (const numerics::DomainError&) {
     row.classic_error = models::classic_failure(inches, f);
+    return row;  // no classic figure to judge
   }
+  row.domain = models::cone_domain(models::Model::classic, inches, f);
+  const horn::Characteristics& c = *row.classic;
+  // A figure that is not finite fails the row, though veskal prints it.
+  for (const float x : {c.gain, c.e_beamwidth_3db, c.h_beamwidth_3db, c.e_beamwidth_10db, c.h_beamwidth_10db,
+                        c.e_phase_centre_length, c.h_phase_centre_length})
+    if (!std::isfinite(x)) {
+      row.classic_error = "a classic figure is not finite at " + text::shortest(f) + " GHz";
+      return row;
+    }
+  const double apex = models::apex_distance(horn);
+  row.domain.add(models::phase_centre_domain(c.e_phase_centre_length, apex));
+  row.domain.add(models::phase_centre_domain(c.h_phase_centre_length, apex));
   return row;
 }
 
@@ -106,6 +139,7 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
   row.check = engine_check(models::Model::modal, {.band = &band}, f, unit_code);
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
+  if (cone) engine_domain(row, models::Model::modal, *cone);
   return row;
 }
 
@@ -149,6 +183,7 @@ Row compute_row(const horn::Horn& horn, const float& f, std::optional<models::Mo
     row.check = engine_check(*check_model, {.cone = &inches}, f, horn.unit_code);
     if (row.classic && row.check->figures)
       row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
+    engine_domain(row, *check_model, horn);
   }
   return row;
 }

@@ -17,6 +17,7 @@
 #include "horn/characteristics.hpp"
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 
 namespace sweep {
@@ -46,6 +47,7 @@ struct Row {
   std::string classic_error;                     // why not
   bool beyond_tables = false;                    // s beyond the classic tables
   std::optional<Check> check;
+  models::Domain domain;  // the verdicts on the row's figures' models
 };
 
 // The row at `frequency`; with `check_model` (an engine's: an aperture

@@ -17,11 +17,25 @@ import tempfile
 from testkit import fail, finish, run as run_process
 
 
+VESKAL = None  # set by main: every answers file a design writes is run by veskal
+
 def run(program, args, work, *rest):
-    """veskal-design's round trips are the classic model's: the design veskal reports."""
+    """veskal-design's round trips are the classic model's: the design veskal reports.
+    Every answers file written is fed to veskal, which must report every row."""
     if program.endswith('veskal-design') and '--model' not in args:
         args = args + ['--model', 'classic']
-    return run_process(program, args, work, *rest)
+    answers = program.endswith('veskal-design') and '--answers' in args
+    path = os.path.join(work, args[args.index('--answers') + 1]) if answers else None
+    if answers and os.path.exists(path):
+        os.remove(path)
+    done = run_process(program, args, work, *rest)
+    if answers:
+        if os.path.exists(path):
+            with open(path, 'rb') as answers:
+                v = run_process(VESKAL, [], work, answers.read())
+            if v.returncode != 0:
+                fail('%s: veskal stops on the answers: %s' % (args, v.stderr.decode().strip()))
+    return done
 
 # requirement options, unit, constraint options; lengths in the unit
 CASES = [
@@ -52,7 +66,9 @@ def report_row(path):
     return [float(row[a:b]) if '*' not in row[a:b] else math.nan for a, b in spans]  # freq, gain, e3, h3, e10, h10, ec, hc
 
 def main():
+    global VESKAL
     veskal, design = (os.path.abspath(a) for a in sys.argv[1:3])
+    VESKAL = veskal
     with tempfile.TemporaryDirectory() as work:
         for requirement, unit, constraint in CASES:
             args = ['--frequency', '10', '--unit', unit] + requirement + constraint
@@ -138,6 +154,19 @@ def main():
             r = run(design, args, work)
             err = r.stderr.decode()
             if r.returncode != 2 or err.count('\n') != 1 or words not in err:
+                fail('%s: status %d, %r' % (args, r.returncode, err))
+
+        # Answers veskal could not report are refused, naming the first frequency and
+        # the classic reason; the design itself is still written.
+        for args, first in [(['--frequency', '11.7', '--f-over-d', '0.4', '--unit', 'cm', '--model', 'spherical',
+                              '--waveguide-diameter', '1.9'], '11.7 GHz'),
+                            (['--frequency', '10', '--gain', '12', '--start', '6', '--stop', '14', '--step', '1'],
+                             '6 GHz')]:
+            r = run(design, args + ['--answers', 'refused.ans', '--output', 'refused.txt'], work)
+            err = r.stderr.decode()
+            if (r.returncode != 1 or 'answers are not written' not in err or first not in err or 'ka =' not in err
+                    or os.path.exists(os.path.join(work, 'refused.ans'))
+                    or not os.path.exists(os.path.join(work, 'refused.txt'))):
                 fail('%s: status %d, %r' % (args, r.returncode, err))
 
         # A band in the answers file.

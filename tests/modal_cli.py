@@ -20,7 +20,7 @@ CONE = ['--model', 'modal', '--aperture-diameter', '90', '--waveguide-diameter',
         '300', '--unit', 'mm']
 # The same wall as the programs build it: one waveguide diameter of guide first.
 CONE_WALL = '# the cone of CONE\n0 11.9\n23.8 11.9\n323.8 45\n'
-MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_model']
+MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_model', 'domain']
 
 
 def rows_of(result):
@@ -70,8 +70,8 @@ def check_routes(pattern, work):
 def check_sweep(sweep, examples, work):
     r = run(sweep, ['--check'] + CONE + ['--frequencies', '7.5,10'], work)
     rows = rows_of(r)
-    if len(rows) != 2 or list(rows[0].keys())[-4:] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
-        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-4:]))
+    if len(rows) != 2 or list(rows[0].keys())[-5:] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
+        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-5:]))
         return
     # 7.5 GHz: ka 7.1, below the radiation model's domain: the return loss
     # alone, the row's error saying why, exit 1.

@@ -140,6 +140,28 @@ def main():
         if doc['rows'][1]['gain_db'] is None or js.stderr.decode().count('\n') != 1:
             fail('JSON: the complete row, and one line on standard error')
 
+        # Every row carries its models' verdict, and each cause is said once on
+        # standard error: a small cone (ka 3.7 and 4.8), the README's horn at 18 GHz
+        # (its phase centres behind its apex, 14.52 in behind the aperture), and a
+        # frequency whose figures are not finite (a failed row).
+        tiny = ['--aperture-diameter', '1', '--slant-radius', '1.5', '--frequencies', '14,18,1e38', '--check']
+        r = run(sweep, tiny, work)
+        rows = list(csv.DictReader(io.StringIO(r.stdout.decode(), newline='')))
+        err = r.stderr.decode()
+        if r.returncode != 1 or list(rows[0].keys())[-1] != 'domain':
+            fail('domain column: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-2:]))
+        elif ([x['domain'] for x in rows[:2]] != ['small_aperture'] * 2 or rows[2]['gain_db']
+              or 'not finite' not in rows[2]['classic_error']):
+            fail('domain column: %s' % [(x['domain'], x['classic_error']) for x in rows])
+        if err.count('(small_aperture: 2 of 3 rows') != 1 or err.count('incomplete') != 1:
+            fail('domain warnings: %r' % err)
+        r = run(sweep, horn + ['--frequencies', '10,18', '--check', '--format', 'json'], work)
+        rows = json.loads(r.stdout)['rows']
+        if [x['domain'] for x in rows] != ['ok', 'phase_centre_behind_apex'] or r.returncode != 0:
+            fail('JSON domain: %s, status %d' % ([x['domain'] for x in rows], r.returncode))
+        if r.stderr.decode().count('\n') != 1 or 'phase_centre_behind_apex: 1 of 2 rows, at 18 GHz' not in r.stderr.decode():
+            fail('phase centre warning: %r' % r.stderr.decode())
+
         # Bad command lines: status 2, one line naming the option, nothing written.
         with open(os.path.join(work, 'kept.csv'), 'w') as kept:
             kept.write('old')

@@ -1,0 +1,85 @@
+#include "models/domain.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "horn/characteristics.hpp"
+#include "models/classic.hpp"
+#include "numerics/units.hpp"
+
+namespace models {
+namespace {
+
+constexpr std::array<CauseInfo, 8> all_causes = {{
+    {Cause::beyond_classic_tables, "beyond_classic_tables",
+     "the phase error lies beyond the classic model's tables (s <= 0.8): its figures are extrapolated"},
+    {Cause::small_aperture, "small_aperture",
+     "the aperture is below ka = 8, where the rim and the horn's outside, which the model leaves out, "
+     "shape the pattern (against a full-wave simulation at ka 5: the H-plane 3 dB width 3 degrees wide)"},
+    {Cause::near_cut_off, "near_cut_off",
+     "the aperture or the feeding guide carries TE-11 less than 5 % above its cut-off, where the guided "
+     "wave's impedance and the model's aperture field do not hold"},
+    {Cause::phase_centre_behind_apex, "phase_centre_behind_apex",
+     "a phase centre lies behind the cone's apex: the fit is no centre of the horn's wave"},
+    {Cause::phase_centre_ahead_of_aperture, "phase_centre_ahead_of_aperture",
+     "a phase centre lies in front of the aperture"},
+    {Cause::solver_bound, "solver_bound",
+     "the design lies at a bound of the solver (a cone of 45 degrees, the phase error s = 0.8 or the "
+     "widest aperture it searches): a better horn may lie beyond it"},
+    {Cause::several_modes_in_guide, "several_modes_in_guide",
+     "more than TE-11 propagates in the feeding guide: the return loss is the total reflected power of "
+     "every propagating mode"},
+    {Cause::return_loss_bound, "return_loss_bound",
+     "the return loss exceeds what the model of the aperture supports (about 32 dB, the rim left out): "
+     "the figure is an upper bound"},
+}};
+
+}  // namespace
+
+std::span<const CauseInfo> causes() { return all_causes; }
+
+const CauseInfo& info(Cause cause) { return all_causes[static_cast<std::size_t>(cause)]; }
+
+std::string Domain::cell() const {
+  if (ok()) return "ok";
+  std::string out;
+  for (const CauseInfo& c : all_causes)
+    if (has(c.cause)) {
+      if (!out.empty()) out += ';';
+      out += c.key;
+    }
+  return out;
+}
+
+std::string domain_warning(Cause cause, const std::string& where) {
+  const CauseInfo& c = info(cause);
+  return "warning: " + std::string(c.words) + " (" + std::string(c.key) + ": " + where + ")";
+}
+
+Domain cone_domain(Model model, const horn::HornInInches& horn, double frequency_ghz) {
+  Domain d;
+  const double a = double(horn.aperture_radius) * numerics::metres_per_inch;
+  const double ka = numerics::wavenumber(frequency_ghz) * a;
+  // The mode-matching engine refuses to radiate there itself; its match
+  // holds at every ka.
+  if (ka < radiating_ka && !describes_walls(model)) d.add(Cause::small_aperture);
+  if (ka < cut_off_margin * numerics::te11_root) d.add(Cause::near_cut_off);
+  if (model == Model::classic && beyond_classic_tables(horn::phase_error(horn, float(frequency_ghz))))
+    d.add(Cause::beyond_classic_tables);
+  return d;
+}
+
+Domain phase_centre_domain(double centre, double apex) {
+  Domain d;
+  if (centre > apex) d.add(Cause::phase_centre_behind_apex);
+  if (centre < 0.0) d.add(Cause::phase_centre_ahead_of_aperture);
+  return d;
+}
+
+double apex_distance(const horn::Horn& horn) {
+  const double R = horn.slant_radius, a = horn.half_aperture;
+  return std::sqrt(std::max(0.0, R * R - a * a));
+}
+
+}  // namespace models

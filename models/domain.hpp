@@ -1,0 +1,81 @@
+// The verdicts on a figure's model: where the model that made a figure lies
+// outside the domain it has been measured in (doc/accuracy.md, doc/modal.md),
+// or a design lies at one of the solver's own bounds. Each cause has a key
+// (the `domain` column and key of the CSV and JSON outputs: "ok", or the
+// causes joined by ';') and a line of words (the warning on standard error).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "horn/geometry.hpp"
+#include "models/registry.hpp"
+
+namespace models {
+
+// A design whose aperture or waveguide carries TE-11 less than 5 % above
+// its cut-off is refused; any other horn there gets the near_cut_off verdict.
+inline constexpr double cut_off_margin = 1.05;
+
+// The ka from which the radiation of a model without the horn's outside
+// holds: below it the rim and the outer wall shape the pattern (doc/modal.md,
+// the full-wave comparison of a ka 5 cone).
+inline constexpr double radiating_ka = 8.0;
+
+enum class Cause : std::uint8_t {
+  beyond_classic_tables,
+  small_aperture,
+  near_cut_off,
+  phase_centre_behind_apex,
+  phase_centre_ahead_of_aperture,
+  solver_bound,
+  several_modes_in_guide,
+  return_loss_bound,
+};
+
+struct CauseInfo {
+  Cause cause;
+  std::string_view key;    // as the outputs' domain column gives it
+  std::string_view words;  // the warning's text
+};
+
+// Every cause, in the order the outputs list them.
+std::span<const CauseInfo> causes();
+const CauseInfo& info(Cause cause);
+
+// A set of causes; empty: every figure within its model's domain.
+class Domain {
+ public:
+  void add(Cause c) { bits_ |= 1u << unsigned(c); }
+  void add(const Domain& d) { bits_ |= d.bits_; }
+  bool has(Cause c) const { return (bits_ & (1u << unsigned(c))) != 0; }
+  bool ok() const { return bits_ == 0; }
+  // "ok", or the keys joined by ';'.
+  std::string cell() const;
+  bool operator==(const Domain&) const = default;
+
+ private:
+  unsigned bits_ = 0;
+};
+
+// The warning for a cause, with where it holds ("3 of 9 rows, at 6, 7, 8
+// GHz"): one line per cause.
+std::string domain_warning(Cause cause, const std::string& where);
+
+// A cone's verdicts in a model at a frequency (GHz): the classic tables'
+// end (s beyond 0.8, classic model only), an aperture below radiating_ka,
+// an aperture within cut_off_margin of its TE-11 cut-off.
+Domain cone_domain(Model model, const horn::HornInInches& horn, double frequency_ghz);
+
+// A phase centre `centre` behind the aperture plane (any length unit) of a
+// cone whose apex lies `apex` behind it (the same unit): behind the apex,
+// or in front of the aperture.
+Domain phase_centre_domain(double centre, double apex);
+
+// The distance of a cone's apex behind its aperture plane, sqrt(R^2 - a^2),
+// in the horn's unit.
+double apex_distance(const horn::Horn& horn);
+
+}  // namespace models
