@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "aperture/figures.hpp"
@@ -20,11 +21,13 @@
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
 #include "models/classic.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
 #include "solver/request.hpp"
 #include "solver/solver.hpp"
+#include "text/warnings.hpp"
 
 namespace design {
 namespace {
@@ -48,7 +51,18 @@ struct Options {
 // The figures of the designed horn in one model; none where it cannot compute them.
 struct Figures {
   std::optional<double> gain, e_3db, h_3db, e_10db, h_10db, e_centre, h_centre;  // dB, degrees, horn's unit
+  models::Domain domain;  // the verdicts on the model's figures of this horn
+  std::string failure;    // why the classic model gives only the gain
 };
+
+// The verdicts on a model's figures of the horn at `f`.
+models::Domain domain_of(models::Model model, const horn::Horn& h, const float& f, const Figures& figures) {
+  models::Domain d = models::cone_domain(model, h.in_inches(), f);
+  const double apex = models::apex_distance(h);
+  for (const auto& centre : {figures.e_centre, figures.h_centre})
+    if (centre) d.add(models::phase_centre_domain(*centre, apex));
+  return d;
+}
 
 Figures classic_figures(const horn::Horn& h, const float& f) {
   Figures out;
@@ -66,11 +80,14 @@ Figures classic_figures(const horn::Horn& h, const float& f) {
     float g = 0.0f;
     horn::CHNGN(f, inches.aperture_radius, inches.slant_radius, g);
     out.gain = g;
+    out.failure = models::classic_failure(inches, f);
   }
+  out.domain = domain_of(models::Model::classic, h, f, out);
   return out;
 }
 
-Figures engine_figures(const horn::Horn& h, const float& f, aperture::Phase phase) {
+Figures engine_figures(const horn::Horn& h, const float& f, models::Model model) {
+  const aperture::Phase phase = *models::info(model).aperture_phase;
   const horn::HornInInches inches = h.in_inches();
   const aperture::Aperture engine(aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, f),
                                   phase);
@@ -79,8 +96,17 @@ Figures engine_figures(const horn::Horn& h, const float& f, aperture::Phase phas
   auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
     return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
   };
-  return {g.directivity_db,   g.e_beamwidth_3db,        g.h_beamwidth_3db,       g.e_beamwidth_10db,
-          g.h_beamwidth_10db, centre(g.e_phase_centre), centre(g.h_phase_centre)};
+  Figures out{g.directivity_db,
+              g.e_beamwidth_3db,
+              g.h_beamwidth_3db,
+              g.e_beamwidth_10db,
+              g.h_beamwidth_10db,
+              centre(g.e_phase_centre),
+              centre(g.h_phase_centre),
+              {},
+              {}};
+  out.domain = domain_of(model, h, f, out);
+  return out;
 }
 
 using text::fixed;
@@ -99,7 +125,52 @@ struct Design {
   Figures classic;
   std::optional<Figures> quadratic, spherical;     // the engine's, where shown
   std::optional<reflector::Figures> on_reflector;  // in the design's model, for a reflector requirement
+  models::Domain bounds;                           // the solver's own bounds the design lies at
+
+  // The figures of the model the design was made in.
+  const Figures& own() const {
+    return problem.model == models::Model::quadratic   ? *quadratic
+           : problem.model == models::Model::spherical ? *spherical
+                                                       : classic;
+  }
+  // The verdicts on the design: its model's, and the solver's bounds.
+  models::Domain domain() const {
+    models::Domain d = own().domain;
+    d.add(bounds);
+    return d;
+  }
 };
+
+// The solver's bounds a design lies at: the widest cone (45 degrees) and the
+// largest phase error (s = 0.8) it searches.
+models::Domain solver_bounds(const horn::Horn& h, float phase_error) {
+  models::Domain d;
+  if (h.cone_angle > 44.99f || phase_error > 0.799f) d.add(models::Cause::solver_bound);
+  return d;
+}
+
+// The models whose figures the output shows, with them.
+std::vector<std::pair<models::Model, const Figures*>> shown_figures(const Design& d) {
+  std::vector<std::pair<models::Model, const Figures*>> out{{models::Model::classic, &d.classic}};
+  if (d.quadratic) out.emplace_back(models::Model::quadratic, &*d.quadratic);
+  if (d.spherical) out.emplace_back(models::Model::spherical, &*d.spherical);
+  return out;
+}
+
+// One warning for each cause: the models whose figures it concerns, the
+// solver's bounds, and the classic model's missing figures.
+void warn_of_domain(const Design& d, const float& frequency) {
+  for (const models::CauseInfo& c : models::causes()) {
+    std::string which;
+    for (const auto& [model, f] : shown_figures(d))
+      if (f->domain.has(c.cause)) which += (which.empty() ? "" : ", ") + models::name(model);
+    if (d.bounds.has(c.cause)) which += (which.empty() ? "" : ", ") + std::string("the design");
+    if (!which.empty())
+      text::warn(models::domain_warning(c.cause, which + " at " + text::shortest(frequency) + " GHz"));
+  }
+  if (!d.classic.failure.empty())
+    text::warn("warning: the classic model gives the gain alone: " + d.classic.failure);
+}
 
 std::string reflector_text(const design::Problem& p) {
   return "a paraboloid of f/D " + fixed(reflector::f_over_d_for(p.half_angle), 3) + " (half-angle " +
@@ -141,9 +212,12 @@ std::string text_of(const Design& d, const Options& o) {
   }
   line("phase error s", fixed(d.phase_error, 4), "");
   using models::Model;
-  t += "\n  " + padded("", 30, false) + padded(models::name(Model::classic), 10) +
-       (d.quadratic ? padded("engine, " + models::name(Model::quadratic), 20) : "") +
-       (d.spherical ? padded("engine, " + models::name(Model::spherical), 20) : "") + "\n";
+  // A model whose figures lie outside its domain is marked, and its causes follow the table.
+  auto mark = [](const Figures& f) { return f.domain.ok() ? std::string() : " *"; };
+  t += "\n  " + padded("", 30, false) + padded(models::name(Model::classic) + mark(d.classic), 10) +
+       (d.quadratic ? padded("engine, " + models::name(Model::quadratic) + mark(*d.quadratic), 20) : "") +
+       (d.spherical ? padded("engine, " + models::name(Model::spherical) + mark(*d.spherical), 20) : "") +
+       "\n";
   struct Row {
     std::string label;
     std::optional<double> (*get)(const Figures&);
@@ -161,6 +235,11 @@ std::string text_of(const Design& d, const Options& o) {
     t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
          (d.quadratic ? padded(fixed(r.get(*d.quadratic), r.decimals), 20) : "") +
          (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
+  for (const auto& [model, f] : shown_figures(d))
+    if (!f->domain.ok())
+      t += "  * " + models::name(model) + ": outside the model's domain: " + f->domain.cell() + "\n";
+  if (!d.classic.failure.empty()) t += "  - " + d.classic.failure + "\n";
+  if (!d.bounds.ok()) t += "  The design lies at a bound of the solver: " + d.bounds.cell() + "\n";
   if (d.on_reflector) {
     const reflector::Figures& r = *d.on_reflector;
     t += "\n  On " + reflector_text(d.problem) + ", " + o.model +
@@ -186,13 +265,11 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
     auto v = [](const std::optional<double>& x) {
       return x && std::isfinite(*x) ? nlohmann::ordered_json(*x) : nullptr;
     };
-    return nlohmann::ordered_json{{"gain_db", v(f.gain)},
-                                  {"e_beamwidth_3db_deg", v(f.e_3db)},
-                                  {"h_beamwidth_3db_deg", v(f.h_3db)},
-                                  {"e_beamwidth_10db_deg", v(f.e_10db)},
-                                  {"h_beamwidth_10db_deg", v(f.h_10db)},
-                                  {"e_phase_centre", v(f.e_centre)},
-                                  {"h_phase_centre", v(f.h_centre)}};
+    return nlohmann::ordered_json{
+        {"domain", f.domain.cell()},           {"gain_db", v(f.gain)},
+        {"e_beamwidth_3db_deg", v(f.e_3db)},   {"h_beamwidth_3db_deg", v(f.h_3db)},
+        {"e_beamwidth_10db_deg", v(f.e_10db)}, {"h_beamwidth_10db_deg", v(f.h_10db)},
+        {"e_phase_centre", v(f.e_centre)},     {"h_phase_centre", v(f.h_centre)}};
   };
   const design::Problem& p = d.problem;
   nlohmann::ordered_json requirement = {
@@ -215,11 +292,10 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   nlohmann::ordered_json all = {{models::name(Model::classic), figures(d.classic)}};
   if (d.quadratic) all[models::name(Model::quadratic)] = figures(*d.quadratic);
   if (d.spherical) all[models::name(Model::spherical)] = figures(*d.spherical);
-  nlohmann::ordered_json out = {{"program", "veskal-design"},
-                                {"requirement", requirement},
-                                {"horn", cli::horn_json(d.horn)},
-                                {"phase_error", cli::json_number(d.phase_error)},
-                                {"figures", all}};
+  nlohmann::ordered_json out = {
+      {"program", "veskal-design"},     {"requirement", requirement},
+      {"horn", cli::horn_json(d.horn)}, {"phase_error", cli::json_number(d.phase_error)},
+      {"domain", d.domain().cell()},    {"figures", all}};
   if (d.on_reflector) {
     const reflector::Figures& r = *d.on_reflector;
     out["reflector"] = {
@@ -350,12 +426,11 @@ Design design_of(const Options& o, const design::Problem& p, const design::Reque
                               *std::min_element(design_frequencies.begin(), design_frequencies.end()));
 
   d.phase_error = horn::phase_error(inches, o.frequency);
+  d.bounds = solver_bounds(d.horn, d.phase_error);
   d.classic = classic_figures(d.horn, o.frequency);
   const auto shown = [&](cli::Model m) { return o.check || p.model == m; };
-  if (shown(cli::Model::quadratic))
-    d.quadratic = engine_figures(d.horn, o.frequency, aperture::Phase::quadratic);
-  if (shown(cli::Model::spherical))
-    d.spherical = engine_figures(d.horn, o.frequency, aperture::Phase::spherical);
+  if (shown(cli::Model::quadratic)) d.quadratic = engine_figures(d.horn, o.frequency, cli::Model::quadratic);
+  if (shown(cli::Model::spherical)) d.spherical = engine_figures(d.horn, o.frequency, cli::Model::spherical);
 
   const bool reflector_design =
       p.quantity == design::Quantity::edge_taper || p.quantity == design::Quantity::aperture_efficiency;
@@ -400,6 +475,7 @@ int program(int argc, char** argv) {
     return cli::failure_status;
   }
 
+  warn_of_domain(d, o.frequency);
   const std::string text = o.format == "json" ? json_of(d, o).dump(1) + "\n" : text_of(d, o);
   // An answers file only where veskal reports every row of it; the design
   // itself is written either way.

@@ -25,8 +25,8 @@ constexpr std::array<CauseInfo, 8> all_causes = {{
     {Cause::phase_centre_ahead_of_aperture, "phase_centre_ahead_of_aperture",
      "a phase centre lies in front of the aperture"},
     {Cause::solver_bound, "solver_bound",
-     "the design lies at a bound of the solver (a cone of 45 degrees, the phase error s = 0.8 or the "
-     "widest aperture it searches): a better horn may lie beyond it"},
+     "the design lies at a bound of the solver (its widest cone, 45 degrees, or its largest phase error, "
+     "s = 0.8): a better horn may lie beyond it"},
     {Cause::several_modes_in_guide, "several_modes_in_guide",
      "more than TE-11 propagates in the feeding guide: the return loss is the total reflected power of "
      "every propagating mode"},

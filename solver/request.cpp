@@ -5,6 +5,7 @@
 
 #include "aperture/field.hpp"
 #include "horn/units.hpp"
+#include "models/domain.hpp"
 #include "numerics/errors.hpp"
 #include "numerics/units.hpp"
 #include "reflector/feed.hpp"
@@ -111,11 +112,13 @@ void require_propagating(const horn::Horn& horn, float lowest) {
   auto check = [&](const char* what, float diameter) {
     const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(horn.units_per_inch()) *
                                                   numerics::metres_per_inch);
-    if (double(lowest) > cut_off) return;
+    if (double(lowest) >= models::cut_off_margin * cut_off) return;
+    const std::string where = double(lowest) > cut_off ? " is less than 5 % above its TE-11 cut-off at "
+                                                       : " is below the TE-11 cut-off at ";
     throw std::runtime_error(std::string("the horn's ") + what + " (" + text::shortest(diameter) + " " +
-                             text::unit_name(horn) + ") is below the TE-11 cut-off at " +
-                             text::shortest(lowest) + " GHz (its cut-off is " + text::fixed(cut_off, 3) +
-                             " GHz)");
+                             text::unit_name(horn) + ")" + where + text::shortest(lowest) +
+                             " GHz (its cut-off is " + text::fixed(cut_off, 3) + " GHz; a design needs " +
+                             text::fixed(models::cut_off_margin * cut_off, 3) + " GHz or more)");
   };
   check("aperture", horn.aperture_diameter);
   if (horn.has_waveguide()) check("waveguide", horn.waveguide_diameter);

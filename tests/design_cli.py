@@ -169,6 +169,22 @@ def main():
                     or not os.path.exists(os.path.join(work, 'refused.txt'))):
                 fail('%s: status %d, %r' % (args, r.returncode, err))
 
+        # The verdicts: the f/D 0.4 feed is a small aperture at the solver's widest
+        # cone, each cause said once; a design within 5 % of its cut-off is refused.
+        r = run(design, ['--frequency', '11.7', '--f-over-d', '0.4', '--unit', 'cm', '--model', 'spherical',
+                         '--waveguide-diameter', '1.9', '--format', 'json', '--check'], work)
+        doc, err = json.loads(r.stdout), r.stderr.decode()
+        if (doc['domain'] != 'small_aperture;solver_bound' or doc['figures']['quadratic']['domain'] != 'small_aperture'
+                or err.count('(small_aperture: classic, quadratic, spherical at 11.7 GHz)') != 1
+                or err.count('solver_bound') != 1 or err.count('gain alone') != 1):
+            fail('f/D 0.4 verdicts: %s, %r' % (doc['domain'], err))
+        if json.loads(run(design, ['--frequency', '10', '--gain', '22', '--format', 'json'], work).stdout)['domain'] != 'ok':
+            fail('a horn within its domain is not "ok"')
+        r = run(design, ['--frequency', '10', '--f-over-d', '0.25', '--model', 'spherical'], work)
+        err = r.stderr.decode()
+        if r.returncode != 1 or 'less than 5 % above its TE-11 cut-off' not in err or 'cut-off is 9.99' not in err:
+            fail('near the cut-off: status %d, %r' % (r.returncode, err))
+
         # A band in the answers file.
         run(design, ['--frequency', '10', '--gain', '20', '--answers', 'band.ans', '--start', '8', '--stop', '12',
                      '--step', '0.5'], work)
