@@ -1,5 +1,6 @@
 #include "exchange/pattern_files.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -196,6 +197,17 @@ std::vector<PlaneCuts> read_grasp_cut(std::string_view text) {
 }
 
 namespace {
+// The frequency a cut's title names as veskal-pattern writes it ("..., 10
+// GHz, phi = 0 deg"); none in any other title.
+std::optional<double> title_frequency(std::string_view title) {
+  const std::size_t end = title.find(" GHz, phi = ");
+  if (end == std::string_view::npos) return std::nullopt;
+  const std::size_t begin = title.rfind(", ", end);
+  if (begin == std::string_view::npos) return std::nullopt;
+  const auto v = numbers_of(title.substr(begin + 2, end - begin - 2));
+  return v && v->size() == 1 ? std::optional((*v)[0]) : std::nullopt;
+}
+
 std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, int& cuts) {
   std::vector<PlaneCuts> sets;
   std::optional<PlaneCuts> pending_e;  // a phi = 0 cut waiting for its phi = 90 cut
@@ -252,7 +264,7 @@ std::vector<PlaneCuts> grasp_cuts(const std::vector<std::string_view>& lines, in
     if (e_plane) {
       if (pending_e)
         throw FormatError(at_line(i - 1) + "two phi = 0 cuts without a phi = 90 cut between them");
-      pending_e = PlaneCuts{angles, values, {}};
+      pending_e = PlaneCuts{angles, values, {}, title_frequency(lines[i - 2 - n])};
     } else {
       if (!pending_e) throw FormatError(at_line(i - 1) + "a phi = 90 cut before its phi = 0 cut");
       if (pending_e->angles != angles)
@@ -280,8 +292,12 @@ PlaneCuts read_pattern_csv(std::string_view text) {
   PlaneCuts cuts;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
-    const auto row = numbers_of(lines[i], true);
-    if (!row || row->size() != 7) throw FormatError(at_line(i) + "a row needs seven numbers");
+    // The eighth column, the 45-degree plane's cross-polar level (-inf on
+    // the axis), is not needed: the E and H planes make the pattern.
+    std::string_view line = lines[i];
+    if (std::count(line.begin(), line.end(), ',') == 7) line = line.substr(0, line.rfind(','));
+    const auto row = numbers_of(line, true);
+    if (!row || row->size() != 7) throw FormatError(at_line(i) + "a row needs seven numbers (or eight)");
     const double theta = (*row)[0];
     if (!(std::fabs((*row)[1]) <= largest_db && std::fabs((*row)[2]) <= largest_db))
       throw FormatError(at_line(i) + "an amplitude beyond 1000 dB");
@@ -295,6 +311,157 @@ PlaneCuts read_pattern_csv(std::string_view text) {
   }
   if (cuts.angles.empty() || cuts.angles.front() != 0.0) throw FormatError("no row at angle 0");
   if (cuts.angles.size() < 2) throw FormatError("fewer than two angles from 0 on");
+  return cuts;
+}
+
+namespace {
+
+// The cut pairs of a whole-sphere file, sampled at theta from 0 and phi.
+class SphereCuts {
+ public:
+  SphereCuts(double frequency_ghz) { cuts_.frequency_ghz = frequency_ghz; }
+  // A sample at (theta, phi) in degrees: kept where phi is 0 or 90.
+  void take(std::size_t line, double theta, double phi, const Field& e_theta, const Field& e_phi) {
+    for (const double v : {e_theta.real(), e_theta.imag(), e_phi.real(), e_phi.imag()})
+      if (!(std::fabs(v) <= largest_field)) throw FormatError(at_line(line) + "a field value beyond 1e100");
+    const bool e_plane = std::fabs(phi) < 1e-9, h_plane = std::fabs(phi - 90.0) < 1e-9;
+    if (!e_plane && !h_plane) return;
+    auto& [angles, values] = e_plane ? e_ : h_;
+    if (!angles.empty() && !(theta > angles.back()))
+      throw FormatError(at_line(line) + "the angles theta do not ascend");
+    angles.push_back(theta);
+    values.push_back(e_plane ? e_theta : -e_phi);
+  }
+  PlaneCuts done(std::size_t line) {
+    if (e_.first.empty() || h_.first.empty())
+      throw FormatError(at_line(line) + "no samples at phi = 0 and phi = 90 degrees");
+    if (e_.first != h_.first)
+      throw FormatError(at_line(line) + "the phi = 0 and 90 cuts have different angles");
+    if (std::fabs(e_.first.front()) > 1e-9) throw FormatError(at_line(line) + "no sample at theta = 0");
+    for (const double t : e_.first) cuts_.angles.push_back(std::max(t, 0.0) * degree);
+    cuts_.e = std::move(e_.second);
+    cuts_.h = std::move(h_.second);
+    return std::move(cuts_);
+  }
+
+ private:
+  PlaneCuts cuts_;
+  std::pair<std::vector<double>, std::vector<Field>> e_, h_;
+};
+
+// The numbers of line i, which must be `count` of them (0: any).
+std::vector<double> numbers_at(const std::vector<std::string_view>& lines, std::size_t i, std::size_t count,
+                               const char* what) {
+  const auto row = i < lines.size() ? numbers_of(lines[i]) : std::nullopt;
+  if (!row || (count > 0 && row->size() != count) || row->empty())
+    throw FormatError(at_line(std::min(i, lines.size())) + what);
+  return *row;
+}
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// The next line at or after i that is neither blank nor a comment.
+std::size_t next_data(const std::vector<std::string_view>& lines, std::size_t i) {
+  while (i < lines.size() && (blank(lines[i]) || lines[i].rfind("//", 0) == 0)) ++i;
+  return i;
+}
+
+// The line after the comment that begins with `marker`, from i on.
+std::size_t after_marker(const std::vector<std::string_view>& lines, std::size_t i, std::string_view marker) {
+  while (i < lines.size() && lines[i].rfind(marker, 0) != 0) ++i;
+  if (i == lines.size()) throw FormatError("no \"" + std::string(marker) + "\" block");
+  return i + 1;
+}
+
+// A sample count from a file, bounded.
+std::size_t count_of(double v, std::size_t line, const char* what) {
+  if (!(v >= 1.0 && v <= 1e7 && v == std::floor(v))) throw FormatError(at_line(line) + what);
+  return static_cast<std::size_t>(v);
+}
+
+}  // namespace
+
+std::vector<PlaneCuts> read_cst_ffs(std::string_view text) {
+  const auto lines = lines_of(text);
+  std::size_t i = next_data(lines, after_marker(lines, 0, "// #Frequencies"));
+  const std::size_t count = count_of(numbers_at(lines, i, 1, "the number of frequencies")[0], i,
+                                     "the number of frequencies must be a whole number from 1");
+  const std::vector<double> z = numbers_at(lines, next_data(lines, after_marker(lines, i, "// zAxis")), 3,
+                                           "the z axis needs three numbers");
+  const std::vector<double> x = numbers_at(lines, next_data(lines, after_marker(lines, i, "// xAxis")), 3,
+                                           "the x axis needs three numbers");
+  if (z != std::vector<double>{0.0, 0.0, 1.0} || x != std::vector<double>{1.0, 0.0, 0.0})
+    throw FormatError(
+        "the file's axes must be z = (0 0 1) along the feed's axis and x = (1 0 0) its polarisation");
+  i = after_marker(lines, i, "// Radiated/Accepted/Stimulated Power");
+  std::vector<double> frequencies;
+  for (std::size_t f = 0; f < count; ++f) {
+    for (int k = 0; k < 4; ++k) {
+      i = next_data(lines, i);
+      const double v = numbers_at(lines, i, 1, "the powers and frequency need one number a line")[0];
+      if (k == 3) frequencies.push_back(v / 1e9);
+      ++i;
+    }
+  }
+  std::vector<PlaneCuts> out;
+  for (const double f : frequencies) {
+    i = next_data(lines, after_marker(lines, i, "// >> Total #phi samples"));
+    const std::vector<double> n = numbers_at(lines, i, 2, "the phi and theta sample counts need two numbers");
+    const std::size_t samples = count_of(n[0], i, "the sample counts must be whole numbers from 1") *
+                                count_of(n[1], i, "the sample counts must be whole numbers from 1");
+    SphereCuts cuts(f);
+    i = next_data(lines, i + 1);
+    for (std::size_t k = 0; k < samples; ++k, ++i) {
+      const std::vector<double> v =
+          numbers_at(lines, i, 6, "a sample needs six numbers (phi theta E_theta E_phi)");
+      cuts.take(i, v[1], v[0], {v[2], v[3]}, {v[4], v[5]});
+    }
+    out.push_back(cuts.done(i - 1));
+  }
+  return out;
+}
+
+std::vector<PlaneCuts> read_hfss_ffd(std::string_view text) {
+  const auto lines = lines_of(text);
+  const std::vector<double> theta =
+      numbers_at(lines, 0, 3, "not HFSS far-field data (theta start, stop, count)");
+  const std::vector<double> phi = numbers_at(lines, 1, 3, "phi start, stop and count");
+  const std::size_t thetas = count_of(theta[2], 0, "the theta count must be a whole number from 1");
+  const std::size_t phis = count_of(phi[2], 1, "the phi count must be a whole number from 1");
+  const double theta_step = thetas > 1 ? (theta[1] - theta[0]) / double(thetas - 1) : 0.0;
+  const double phi_step = phis > 1 ? (phi[1] - phi[0]) / double(phis - 1) : 0.0;
+  if (lines.size() < 3 || lines[2].rfind("Frequencies ", 0) != 0)
+    throw FormatError(at_line(2) + "\"Frequencies N\" expected");
+  const auto n = numbers_of(lines[2].substr(12));
+  if (!n || n->size() != 1) throw FormatError(at_line(2) + "\"Frequencies N\" expected");
+  const std::size_t count = count_of((*n)[0], 2, "the number of frequencies must be a whole number from 1");
+  if (double(thetas) * double(phis) * double(count) > 1e8) throw FormatError("more than 1e8 samples");
+  std::vector<PlaneCuts> out;
+  std::size_t i = 3;
+  for (std::size_t f = 0; f < count; ++f) {
+    if (i >= lines.size() || lines[i].rfind("Frequency ", 0) != 0)
+      throw FormatError(at_line(i) + "\"Frequency F\" (Hz) expected");
+    const auto hz = numbers_of(lines[i].substr(10));
+    if (!hz || hz->size() != 1) throw FormatError(at_line(i) + "\"Frequency F\" (Hz) expected");
+    SphereCuts cuts((*hz)[0] / 1e9);
+    ++i;
+    for (std::size_t t = 0; t < thetas; ++t)
+      for (std::size_t p = 0; p < phis; ++p, ++i) {
+        const std::vector<double> v = numbers_at(lines, i, 4, "a sample needs four numbers (E_theta E_phi)");
+        cuts.take(i, theta[0] + double(t) * theta_step, phi[0] + double(p) * phi_step, {v[0], v[1]},
+                  {v[2], v[3]});
+      }
+    out.push_back(cuts.done(i - 1));
+  }
+  return out;
+}
+
+std::vector<PlaneCuts> read_plane_cuts(std::string_view text) {
+  if (text.rfind("angle_deg,", 0) == 0) return {read_pattern_csv(text)};
+  if (text.rfind("// CST Farfield Source File", 0) == 0) return read_cst_ffs(text);
+  const auto lines = lines_of(text);
+  if (lines.size() > 2 && lines[2].rfind("Frequencies ", 0) == 0) return read_hfss_ffd(text);
+  std::vector<PlaneCuts> cuts = read_grasp_cut(text);
   return cuts;
 }
 

@@ -39,6 +39,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -86,10 +87,12 @@ class FormatError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// C_E and C_H at angles from 0 (radians, ascending).
+// C_E and C_H at angles from 0 (radians, ascending), and the frequency
+// where the file names it.
 struct PlaneCuts {
   std::vector<double> angles;
   std::vector<Field> e, h;
+  std::optional<double> frequency_ghz;
 };
 
 // The phi = 0 and 90 degree polar cuts of a GRASP .cut file, one PlaneCuts per
@@ -100,7 +103,19 @@ struct PlaneCuts {
 std::vector<PlaneCuts> read_grasp_cut(std::string_view text);
 
 // A table written by veskal-pattern --format csv with the phases referred to
-// the aperture: rows from angle 0 on.
+// the aperture: rows from angle 0 on (seven columns, or eight with the
+// 45-degree plane's cross-polar level, which is not read).
 PlaneCuts read_pattern_csv(std::string_view text);
+
+// The phi = 0 and 90 degree cuts of a CST far-field source (ASCII 3.0, the
+// z axis the feed's axis and x its reference polarisation: C_E = E_theta at
+// phi = 0, C_H = -E_phi at 90) and of HFSS far-field data, one PlaneCuts
+// per frequency with the file's frequency.
+std::vector<PlaneCuts> read_cst_ffs(std::string_view text);
+std::vector<PlaneCuts> read_hfss_ffd(std::string_view text);
+
+// Any of the files above by its content: veskal-pattern's table, a CST or
+// HFSS far-field file, or a GRASP cut file.
+std::vector<PlaneCuts> read_plane_cuts(std::string_view text);
 
 }  // namespace exchange

@@ -68,12 +68,12 @@ std::vector<double> values_of(const std::string& option, const std::string& text
   return values;
 }
 
-// The cuts of a pattern file: veskal-pattern's CSV or a GRASP cut file.
+// The cuts of a pattern file: veskal-pattern's CSV, a GRASP cut file, a CST
+// or an HFSS far-field file.
 std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
   const std::string text = cli::read_text_file("--pattern", path, max_pattern_bytes);
   try {
-    if (text.rfind("angle_deg,", 0) == 0) return {exchange::read_pattern_csv(text)};
-    return exchange::read_grasp_cut(text);
+    return exchange::read_plane_cuts(text);
   } catch (const exchange::FormatError& e) {
     throw cli::UsageError("--pattern: " + text::shortened(path) + ": " + e.what());
   }
@@ -187,10 +187,11 @@ int program(int argc, char** argv) {
   Options o;
   cli::add_horn_options(app, o.horn, false);
   cli::add_frequency_options(app, o.frequencies);
-  auto* pattern =
-      app.add_option("--pattern", o.pattern,
-                     "E- and H-plane cuts instead of a horn: a veskal-pattern CSV table "
-                     "(phases referred to the aperture) or a GRASP .cut file (cuts at phi 0 and 90)");
+  auto* pattern = app.add_option(
+      "--pattern", o.pattern,
+      "E- and H-plane cuts instead of a horn: a veskal-pattern CSV table "
+      "(phases referred to the aperture), a GRASP .cut file (cuts at phi 0 and 90), a CST .ffs "
+      "or an HFSS .ffd far-field file (one pattern per frequency)");
   auto* f_over_d =
       app.add_option("--f-over-d", o.f_over_d,
                      "prime-focus paraboloids by f/D: a value, a list a,b,c or a range FROM:TO:STEP");
@@ -246,6 +247,14 @@ int program(int argc, char** argv) {
               "--pattern: " + text::shortened(o.pattern) + " holds " + std::to_string(r.cuts.size()) +
                   (r.cuts.size() == 1 ? " pattern" : " patterns") + " (one per frequency); give " +
                   std::to_string(r.cuts.size()) + (r.cuts.size() == 1 ? " frequency" : " frequencies"));
+      for (std::size_t i = 0; i < r.cuts.size(); ++i)
+        if (const auto f = r.cuts[i].frequency_ghz) {
+          const double asked = r.frequencies[std::int64_t(i)];
+          require(std::fabs(*f - asked) <= 1e-6 * asked,
+                  "--pattern: " + text::shortened(o.pattern) + " holds its pattern " + std::to_string(i + 1) +
+                      " at " + text::shortest(text::nine_digits(*f)) + " GHz, not at " +
+                      text::shortest(float(asked)) + " GHz as --frequencies gives it");
+        }
     }
   });
   if (usage) return *usage;

@@ -1,9 +1,9 @@
 // A pattern file a designer brings to veskal-feed, from arbitrary bytes:
-// read as a veskal-pattern table (when it starts as one) or a GRASP cut
-// file, and every pair of cuts read is analysed on a 30-degree reflector.
-// The readers either return cuts or throw FormatError naming the line; the
-// analysis of cuts read either returns figures or refuses a pattern with no
-// power (InvalidReflector) or one that does not converge (NotConverged).
+// read as veskal-feed reads it (a veskal-pattern table, a CST or HFSS
+// far-field file, or a GRASP cut file, by its content), and every pair of cuts read is analysed on a
+// 30-degree reflector. The readers either return cuts or throw FormatError naming the line; the analysis of
+// cuts read either returns figures or refuses a pattern with no power (InvalidReflector) or one that does not
+// converge (NotConverged).
 #include <cstdint>
 #include <string_view>
 
@@ -14,10 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::vector<exchange::PlaneCuts> sets;
   try {
-    if (text.rfind("angle_deg,", 0) == 0)
-      sets.push_back(exchange::read_pattern_csv(text));
-    else
-      sets = exchange::read_grasp_cut(text);
+    sets = exchange::read_plane_cuts(text);
   } catch (const exchange::FormatError&) {
     return 0;
   }

@@ -19,6 +19,7 @@ import tempfile
 from testkit import fail, finish, run
 
 HORN = ['--aperture-diameter', '4.5', '--slant-radius', '12']
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'examples', 'horns')
 COLUMNS = ['frequency_ghz', 'f_over_d', 'half_angle_deg', 'eta_spillover', 'eta_illumination', 'eta_phase',
            'eta_polarisation', 'eta_aperture', 'edge_taper_e_db', 'edge_taper_h_db', 'peak_cross_polar_db',
            'phase_centre_wavelengths']
@@ -130,6 +131,28 @@ def check_routes(pattern, feed, work):
     for a, b in zip(direct, two):
         if not close(a['eta_aperture'], b['eta_aperture'], 1e-5):
             fail('two frequencies in a cut file: %s against %s' % (b['eta_aperture'], a['eta_aperture']))
+    # Every whole-sphere file veskal-pattern writes reads back to the same
+    # figures, two frequencies each; a frequency the file names otherwise is refused.
+    for fmt in ['cut', 'ffs', 'ffd']:
+        run(pattern, HORN + ['--frequency', '10,12', '--model', 'spherical', '--format', fmt, '--step', '0.5',
+                             '--output', 'two.' + fmt], work)
+        back = rows_of(run(feed, ['--pattern', 'two.' + fmt, '--frequencies', '10,12', '--format', 'csv'], work))
+        if len(back) != len(direct) or any(not close(a[n], b[n], 2e-5) for a, b in zip(direct, back)
+                                           for n in ['eta_aperture', 'eta_illumination', 'phase_centre_wavelengths']):
+            fail('%s file: %s against %s' % (fmt, [b['eta_aperture'] for b in back], [a['eta_aperture'] for a in direct]))
+        r = run(feed, ['--pattern', 'two.' + fmt, '--frequencies', '10,12.5'], work)
+        if r.returncode != 2 or b'at 12 GHz, not at 12.5 GHz' not in r.stderr:
+            fail('%s file at another frequency: status %d, %r' % (fmt, r.returncode, r.stderr))
+    # The mode-matching engine's table, with its eighth column (the 45-degree
+    # plane's cross-polar level, -inf on the axis).
+    wall = os.path.join(EXAMPLES, 'potter-x-band.profile')
+    run(pattern, ['--profile', wall, '--unit', 'mm', '--frequency', '10', '--step', '0.25', '--output', 'modal.csv'], work)
+    table = rows_of(run(feed, ['--pattern', 'modal.csv'] + base, work))
+    direct = rows_of(run(feed, ['--profile', wall, '--unit', 'mm'] + base, work))
+    if len(table) != 3 or any(not close(a[n], b[n], 1e-4) for a, b in zip(direct, table)
+                              for n in ['eta_illumination', 'eta_phase', 'phase_centre_wavelengths']):
+        fail('the modal table: %s against %s' % ([b['eta_illumination'] for b in table],
+                                                 [a['eta_illumination'] for a in direct]))
 
 
 def cassbeam_geometry(work, theta_deg):
