@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 #include <utility>
 
+#include "cli/json.hpp"
 #include "cli/usage.hpp"
 #include "feed/render.hpp"
 #include "text/numbers.hpp"
@@ -14,6 +16,22 @@ namespace {
 
 std::string cell(const Value& v) {
   return v && std::isfinite(*v) ? text::shortest(text::nine_digits(*v)) : "";
+}
+
+constexpr std::string_view from_file = "pattern file";
+
+// The verdict on the row's model; unknown for a pattern file's and a row
+// without figures.
+std::string domain_cell(const Row& row, const std::string& model) {
+  return model == from_file || !row.error.empty() ? "" : row.domain.cell();
+}
+
+// A CSV field: quoted where it holds a comma, a quote or a line end.
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + '"';
 }
 
 }  // namespace
@@ -28,7 +46,8 @@ std::string csv_header() {
 }
 
 std::string csv_row(const Row& row) {
-  std::string line = cell(columns()[0].value(row)) + ',' + reflector_kind(row);
+  // The frequency as it was asked (a float's shortest digits), not nine digits of it.
+  std::string line = text::shortest(float(row.frequency_ghz)) + ',' + reflector_kind(row);
   for (std::size_t i = 1; i < columns().size(); ++i) {
     line += ',';
     line += cell(columns()[i].value(row));
@@ -54,13 +73,15 @@ std::string json_head(const nlohmann::ordered_json& source, const std::string& m
 
 std::string json_row(const Row& row, bool first, const std::string& model) {
   nlohmann::ordered_json j = nlohmann::ordered_json::object();
-  j["frequency_ghz"] = text::nine_digits(row.frequency_ghz);
+  j["frequency_ghz"] = cli::json_number(float(row.frequency_ghz));
   j["reflector"] = reflector_kind(row);
   for (std::size_t i = 1; i < columns().size(); ++i) {
     const Value v = columns()[i].value(row);
     j[columns()[i].name] = v && std::isfinite(*v) ? nlohmann::ordered_json(text::nine_digits(*v)) : nullptr;
   }
   j["model"] = model;
+  j["domain"] = domain_cell(row, model);
+  j["error"] = row.error;
   std::string text = j.dump(1);
   // Indented one level more, inside the array.
   std::string indented = "\n  ";
@@ -91,9 +112,8 @@ std::string ratio_db(double ratio) { return field(ratio, 7, 4) + field(decibels(
 std::string text_block(const std::vector<Row>& rows, const std::string& unit, bool with_gain) {
   if (rows.empty()) return "";
   const Row& first = rows.front();
-  std::string out = "Frequency " + text::shortest(text::nine_digits(first.frequency_ghz)) +
-                    " GHz, wavelength " + text::shortest(text::nine_digits(first.wavelength)) + " " + unit +
-                    "\n\n";
+  std::string out = "Frequency " + text::shortest(float(first.frequency_ghz)) + " GHz, wavelength " +
+                    text::shortest(text::nine_digits(first.wavelength)) + " " + unit + "\n\n";
   out += "Efficiencies (ratio, dB), the feed's best phase centre at the focus\n";
   out +=
       "            f/D   theta0     spillover     illumination      phase        polarisation      aperture";
@@ -153,7 +173,7 @@ constexpr double picture_from = 0.2, picture_to = 1.5, picture_widest = 5.0;
 
 // "spherical model", or "patterns from the file".
 std::string model_words(const Heading& h) {
-  return h.model == "pattern file" ? std::string("patterns from the file") : h.model + " model";
+  return h.model == from_file ? std::string("patterns from the file") : h.model + " model";
 }
 
 class TextWriter final : public Writer {
@@ -161,8 +181,22 @@ class TextWriter final : public Writer {
   TextWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), h_(h) {
     sink_("veskal-feed " VESKAL_VERSION ": " + h_.title + "; " + model_words(h_) + "\n\n");
   }
-  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
-    sink_(text_block(rows, h_.unit, h_.with_gain));
+  void frequency(FrequencyFeed*, const std::vector<Row>& rows) override {
+    const Row& first = rows.front();
+    if (!first.error.empty()) {
+      sink_("Frequency " + text::shortest(float(first.frequency_ghz)) + " GHz: no figures: " + first.error +
+            "\n\n");
+      return;
+    }
+    std::string block = text_block(rows, h_.unit, h_.with_gain);
+    models::Domain outside;
+    for (const Row& r : rows) outside.add(r.domain);
+    if (h_.model != from_file && !outside.ok()) {
+      // The mark under the frequency's line.
+      const std::size_t line = block.find('\n');
+      block.insert(line + 1, "Outside the model's domain: " + outside.cell() + "\n");
+    }
+    sink_(block);
   }
   void finish() override {}
 
@@ -171,21 +205,22 @@ class TextWriter final : public Writer {
   Heading h_;
 };
 
-// The model that made the rows stands in a last column, so that the columns
-// before it keep their places.
+// The model that made the rows, its verdict and the row's error stand in the
+// last columns, so that the columns before them keep their places.
 class CsvWriter final : public Writer {
  public:
   CsvWriter(Sink sink, std::string model) : sink_(std::move(sink)), model_(std::move(model)) {
-    sink_(with_model(csv_header(), "model"));
+    sink_(with_tail(csv_header(), "model,domain,error"));
   }
-  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
-    for (const Row& r : rows) sink_(with_model(csv_row(r), model_));
+  void frequency(FrequencyFeed*, const std::vector<Row>& rows) override {
+    for (const Row& r : rows)
+      sink_(with_tail(csv_row(r), model_ + "," + domain_cell(r, model_) + "," + csv_field(r.error)));
   }
   void finish() override {}
 
  private:
-  static std::string with_model(std::string line, const std::string& model) {
-    line.insert(line.size() - 2, "," + model);  // before the CR LF
+  static std::string with_tail(std::string line, const std::string& tail) {
+    line.insert(line.size() - 2, "," + tail);  // before the CR LF
     return line;
   }
   Sink sink_;
@@ -198,7 +233,7 @@ class JsonWriter final : public Writer {
       : sink_(std::move(sink)), model_(h.model) {
     sink_(json_head(source, h.model, h.unit));
   }
-  void frequency(FrequencyFeed&, const std::vector<Row>& rows) override {
+  void frequency(FrequencyFeed*, const std::vector<Row>& rows) override {
     for (const Row& r : rows) sink_(json_row(r, !std::exchange(any_row_, true), model_));
   }
   void finish() override { sink_(json_tail(any_row_)); }
@@ -212,7 +247,9 @@ class JsonWriter final : public Writer {
 class SvgWriter final : public Writer {
  public:
   SvgWriter(Sink sink, const Heading& h) : sink_(std::move(sink)), h_(h) {}
-  void frequency(FrequencyFeed& f, const std::vector<Row>& rows) override {
+  void frequency(FrequencyFeed* feed, const std::vector<Row>& rows) override {
+    if (!feed) throw std::runtime_error(rows.front().error);  // no picture of a frequency without figures
+    FrequencyFeed& f = *feed;
     // The reflectors asked for (or the default span) and the optimum.
     double from = picture_from, to = picture_to;
     if (h_.reflectors_given) {
@@ -225,9 +262,13 @@ class SvgWriter final : public Writer {
     const double margin = (to - from) / 20.0;  // the marks clear of the frame
     from = std::max(from - margin, from / 2.0);
     to += margin;
+    models::Domain outside;
+    for (const Row& r : rows) outside.add(r.domain);
     const std::string subtitle = model_words(h_) + ", " + text::shortest(float(f.frequency_ghz)) +
                                  " GHz; the feed at its best phase centre";
-    sink_(to_svg(f, rows, Picture{h_.title, subtitle, from, to}));
+    const std::string verdict =
+        h_.model == from_file || outside.ok() ? "" : "outside the model's domain: " + outside.cell();
+    sink_(to_svg(f, rows, Picture{h_.title, subtitle, verdict, from, to}));
   }
   void finish() override {}
 

@@ -1,5 +1,7 @@
 // veskal-feed's rows as CSV (RFC 4180, CR LF), JSON and a text table. CSV
-// columns and JSON keys are tables/feed_table.hpp's columns(); ratios and decibels
+// columns and JSON keys are tables/feed_table.hpp's columns(), then the
+// model, the verdict on its domain ("ok" or the causes; empty for a pattern
+// file, whose model is not known) and the row's error; ratios and decibels
 // are rounded to nine significant digits, an unknown value is an empty cell
 // (CSV) or null (JSON).
 #pragma once
@@ -24,7 +26,8 @@ std::string csv_row(const Row& row);
 // tail; each row an object.
 std::string json_head(const nlohmann::ordered_json& source, const std::string& model,
                       const std::string& unit);
-// `model`: the model's name, the rows' last key as the CSV's last column.
+// `model`: the model's name; it, the row's domain and its error are the
+// rows' last keys, as the CSV's last columns.
 std::string json_row(const Row& row, bool first, const std::string& model);
 std::string json_tail(bool any_row);
 
@@ -40,7 +43,8 @@ using Sink = std::function<void(std::string_view)>;
 class Writer {
  public:
   virtual ~Writer() = default;
-  virtual void frequency(FrequencyFeed& feed, const std::vector<Row>& rows) = 0;
+  // `feed`: none for a frequency without figures (its rows carry the reason).
+  virtual void frequency(FrequencyFeed* feed, const std::vector<Row>& rows) = 0;
   virtual void finish() = 0;
 };
 

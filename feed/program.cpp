@@ -21,7 +21,10 @@
 #include "horn/units.hpp"
 #include "modal/band.hpp"
 #include "models/classic.hpp"
+#include "models/domain.hpp"
+#include "numerics/errors.hpp"
 #include "reflector/sources.hpp"
+#include "text/frequency_list.hpp"
 #include "text/warnings.hpp"
 
 namespace feed {
@@ -141,6 +144,8 @@ int run(const Options& o, const Run& r) {
   const double units_per_metre = horn::units_per_metre(r.unit);
   const std::optional<double> diameter_m =
       o.diameter ? std::optional<double>(*o.diameter / units_per_metre) : std::nullopt;
+  const std::optional<double> given_centre_m =
+      o.phase_centre ? std::optional<double>(*o.phase_centre / units_per_metre) : std::nullopt;
   const bool from_file = !o.pattern.empty();
   const std::optional<modal::Band> band =
       r.wall ? std::optional(cli::settled_band(*r.wall, r.frequencies.highest())) : std::nullopt;
@@ -149,31 +154,38 @@ int run(const Options& o, const Run& r) {
   cli::OutputStream& out = transaction.open(o.output);
   const std::unique_ptr<Writer> writer = writer_for(o, r, [&out](std::string_view text) { out.write(text); });
   float largest_phase_error = 0.0f;
+  Tally tally;
   for (std::int64_t i = 0; i < r.frequencies.count; ++i) {
     const float frequency = r.frequencies[i];
     std::optional<double> reach_db;
-    FrequencyFeed f = from_file ? file_feed(r.cuts[static_cast<std::size_t>(i)], frequency, reach_db)
-                      : band    ? wall_feed(chosen, *band, r.wall->cone, frequency)
-                                : horn_feed(r.horn, frequency, chosen);
-    if (o.phase_centre) f.centres.given = *o.phase_centre / units_per_metre / f.wavelength_m;
-    if (reach_db)
-      text::warn("at " + text::shortest(frequency) + " GHz the pattern ends at " +
-                 text::fixed(f.feed.reach() / reflector::degree, 1) + " degrees, " +
-                 text::fixed(-*reach_db, 1) + " dB below the axis: the spillover counts no power beyond");
-    if (!from_file && chosen == cli::Model::classic) {
-      const float s = horn::phase_error(r.horn.in_inches(), frequency);
-      if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
+    FrequencyRows done = frequency_rows(
+        frequency,
+        [&] {
+          return from_file ? file_feed(r.cuts[static_cast<std::size_t>(i)], frequency, reach_db)
+                 : band    ? wall_feed(chosen, *band, r.wall->cone, frequency)
+                           : horn_feed(r.horn, frequency, chosen);
+        },
+        r.half_angles, given_centre_m, diameter_m, units_per_metre);
+    tally.take(frequency, done, !from_file);
+    if (done.feed) {
+      if (reach_db)
+        text::warn("at " + text::shortest(frequency) + " GHz the pattern ends at " +
+                   text::fixed(done.feed->feed.reach() / reflector::degree, 1) + " degrees, " +
+                   text::fixed(-*reach_db, 1) + " dB below the axis: the spillover counts no power beyond");
+      if (!from_file && chosen == cli::Model::classic) {
+        const float s = horn::phase_error(r.horn.in_inches(), frequency);
+        if (models::beyond_classic_tables(s) && !(s <= largest_phase_error)) largest_phase_error = s;
+      }
     }
-    std::vector<Row> rows;
-    rows.reserve(r.half_angles.size() + 1);
-    for (const double t : r.half_angles) rows.push_back(reflector_row(f, t, diameter_m, units_per_metre));
-    rows.push_back(optimum_row(f, diameter_m, units_per_metre));
-    writer->frequency(f, rows);
+    writer->frequency(done.feed ? &*done.feed : nullptr, done.rows);
   }
   writer->finish();
   transaction.commit();
   if (largest_phase_error > 0.0f) text::warn(models::beyond_tables_warning(largest_phase_error));
-  return 0;
+  const std::string failures = tally.finish(r.frequencies.count);
+  if (failures.empty()) return 0;
+  std::cerr << "veskal-feed: " << failures << "\n";
+  return cli::failure_status;
 }
 
 }  // namespace
@@ -241,6 +253,18 @@ int program(int argc, char** argv) {
     require_rows(r.frequencies.count, r.half_angles.size());
     require(o.format != "svg" || r.frequencies.count == 1, "--format svg: draws one frequency; give one");
     if (o.diameter) require(*o.diameter > 0.0, "--reflector-diameter: must be a positive length");
+    if (o.phase_centre) {
+      // In wavelengths at the highest frequency, where the limit is met first.
+      const double most = max_given_centre_wavelengths * numerics::wavelength_m(r.frequencies.highest()) *
+                          horn::units_per_metre(r.unit);
+      if (!(std::fabs(*o.phase_centre) <= most))
+        throw numerics::LimitExceeded("--phase-centre: at most " +
+                                          text::fixed(max_given_centre_wavelengths, 0) +
+                                          " wavelengths from the aperture (" + text::shortest(float(most)) +
+                                          " " + std::string(horn::unit_name(r.unit)) + " at " +
+                                          text::shortest(r.frequencies.highest()) + " GHz)",
+                                      "phase centre", std::fabs(*o.phase_centre), most);
+    }
     if (!o.pattern.empty()) {
       r.cuts = read_cuts(o.pattern);
       require(std::int64_t(r.cuts.size()) == r.frequencies.count,

@@ -13,6 +13,7 @@ namespace feed {
 struct Picture {
   std::string title;     // the horn or the pattern file
   std::string subtitle;  // the model and the frequency
+  std::string verdict;   // where the model lies outside its domain; empty within it
   double f_over_d_from, f_over_d_to;
 };
 

@@ -432,36 +432,55 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
     py::gil_scoped_release free;
     band.emplace(cli::settled_band(*wall, list.highest()));
   }
-  const std::vector<feed::Column>& columns = feed::columns();
-  std::vector<std::vector<double>> values(columns.size());
-  std::vector<std::string> kinds;
+  // The given reflectors' rows and the optimum's, each a table.
+  struct Table {
+    std::vector<std::vector<double>> values = std::vector<std::vector<double>>(feed::columns().size());
+    std::vector<std::string> domains, errors;
+
+    void add(const feed::Row& row, const std::string& domain) {
+      const std::vector<feed::Column>& columns = feed::columns();
+      for (std::size_t c = 0; c < columns.size(); ++c) {
+        const feed::Value v = columns[c].value(row);
+        values[c].push_back(v && std::isfinite(*v) ? text::nine_digits(*v)
+                                                   : std::numeric_limits<double>::quiet_NaN());
+      }
+      domains.push_back(domain);
+      errors.push_back(row.error);
+    }
+    py::dict dict(const std::string& model) const {
+      const std::vector<feed::Column>& columns = feed::columns();
+      py::dict out;
+      for (std::size_t c = 0; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
+      out["model"] = text_array(std::vector<std::string>(errors.size(), model));  // as veskal-feed's
+      out["domain"] = text_array(domains);
+      out["error"] = text_array(errors);
+      return out;
+    }
+  };
+  Table given, optimum;
+  feed::Tally tally;
+  const std::optional<double> centre_m =
+      centre ? std::optional<double>(*centre / units_per_metre) : std::nullopt;
   for (const float frequency : list.list) {
     {
       py::gil_scoped_release free;
-      feed::FrequencyFeed f = band ? feed::wall_feed(cli::model_from(model), *band, wall->cone, frequency)
-                                   : feed::horn_feed(*h.cone, frequency, cli::model_from(model));
-      if (centre) f.centres.given = *centre / units_per_metre / f.wavelength_m;
-      std::vector<feed::Row> rows;
-      rows.reserve(half_angles.size() + 1);
-      for (const double t : half_angles)
-        rows.push_back(feed::reflector_row(f, t, diameter_m, units_per_metre));
-      rows.push_back(feed::optimum_row(f, diameter_m, units_per_metre));
-      for (const feed::Row& row : rows) {
-        kinds.emplace_back(feed::reflector_kind(row));
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-          const feed::Value v = columns[c].value(row);
-          values[c].push_back(v && std::isfinite(*v) ? text::nine_digits(*v)
-                                                     : std::numeric_limits<double>::quiet_NaN());
-        }
-      }
+      const feed::FrequencyRows done = feed::frequency_rows(
+          frequency,
+          [&] {
+            return band ? feed::wall_feed(cli::model_from(model), *band, wall->cone, frequency)
+                        : feed::horn_feed(*h.cone, frequency, cli::model_from(model));
+          },
+          half_angles, centre_m, diameter_m, units_per_metre);
+      tally.take(frequency, done, true);
+      for (const feed::Row& row : done.rows)
+        (row.optimum ? optimum : given).add(row, row.error.empty() ? row.domain.cell() : "");
     }
     check_signals();
   }
+  if (const std::string failures = tally.finish(list.count); !failures.empty()) text::warn(failures);
   py::dict out;
-  out[columns[0].name] = array_of(values[0]);
-  out["reflector"] = text_array(kinds);
-  for (std::size_t c = 1; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
-  out["model"] = text_array(std::vector<std::string>(kinds.size(), model));  // as veskal-feed's last column
+  out["given"] = given.dict(model);
+  out["optimum"] = optimum.dict(model);
   issue_warnings();
   return out;
 }
@@ -609,15 +628,19 @@ RuntimeError when no horn meets it. model: )") +
         py::arg("f_over_d") = none, py::arg("half_angle") = none, py::arg("model") = none,
         py::arg("phase_centre") = none, py::arg("reflector_diameter") = none,
         (std::string(
-             R"(What the horn does to prime-focus paraboloids: a dict keyed by veskal-feed's CSV columns.
+             R"(What the horn does to prime-focus paraboloids: two tables, 'given' and 'optimum'.
 
-For each frequency (GHz) one row per reflector asked (f_over_d, or
-half_angle in degrees: a number or a sequence) and one for the reflector of
-the highest aperture efficiency ('reflector' is 'given' or 'optimum'), the
-feed at its best phase centre. phase_centre (in the horn's unit behind the
-aperture) adds the phase efficiency there; reflector_diameter (in the horn's
-unit) the reflector's gain. Values float64, nine significant digits as in
-the CSV; NaN where there is none. model: )") +
+Each table is a dict keyed by veskal-feed's CSV columns (without
+'reflector'): 'given' holds one row per frequency (GHz) and reflector asked
+(f_over_d, or half_angle in degrees: a number or a sequence), frequency by
+frequency in the order asked; 'optimum' one row per frequency, the reflector
+of the highest aperture efficiency. The feed stands at its best phase
+centre. phase_centre (in the horn's unit behind the aperture) adds the phase
+efficiency there; reflector_diameter (in the horn's unit) the reflector's
+gain. Values float64, nine significant digits as in the CSV; NaN where there
+is none. 'domain' is 'ok' or the causes that put the model outside its
+measured domain; a frequency the model cannot compute has NaN rows with the
+reason in 'error', and a RuntimeWarning says which. model: )") +
          model_help(models::all_models()))
             .c_str());
 

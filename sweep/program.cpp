@@ -19,6 +19,7 @@
 #include "models/registry.hpp"
 #include "sweep/formats.hpp"
 #include "tables/sweep_table.hpp"
+#include "text/frequency_list.hpp"
 #include "text/warnings.hpp"
 
 namespace sweep {
@@ -50,22 +51,6 @@ nlohmann::ordered_json options_json(const Options& o, cli::Model model) {
   return j;
 }
 
-// Up to `most` frequencies of a list of rows, for a message.
-class FrequencyList {
- public:
-  void add(float f) {
-    ++count_;
-    if (count_ <= most) text_ += (text_.empty() ? "" : ", ") + text::shortest(f);
-  }
-  std::size_t count() const { return count_; }
-  std::string text() const { return text_ + (count_ > most ? ", ..." : "") + " GHz"; }
-
- private:
-  static constexpr std::size_t most = 8;
-  std::size_t count_ = 0;
-  std::string text_;
-};
-
 }  // namespace
 
 // The writer of the format asked for.
@@ -91,11 +76,11 @@ std::unique_ptr<sweep::Writer> writer_for(const Options& o, const horn::Horn& ho
 
 // What the rows said, for the closing messages and the exit status.
 struct Tally {
-  FrequencyList incomplete, not_finite, refused, beyond;
+  text::FrequencyList incomplete, not_finite, refused, beyond;
   std::string first_reason, first_refusal;
   float largest_phase_error = 0.0f;
   // The rows of each cause of the domain column.
-  std::vector<FrequencyList> outside = std::vector<FrequencyList>(models::causes().size());
+  std::vector<text::FrequencyList> outside = std::vector<text::FrequencyList>(models::causes().size());
 
   void take(const sweep::Row& row, const sweep::Layout& layout) {
     if (!row.classic_error.empty() && layout.classic) {
@@ -122,7 +107,7 @@ struct Tally {
       text::warn(models::beyond_tables_warning(largest_phase_error) + " (" + std::to_string(beyond.count()) +
                  of + ", at " + beyond.text() + ")");
     for (const models::CauseInfo& c : models::causes())
-      if (const FrequencyList& l = outside[std::size_t(c.cause)]; l.count() > 0)
+      if (const text::FrequencyList& l = outside[std::size_t(c.cause)]; l.count() > 0)
         text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
     if (refused.count() > 0)
       std::cerr << "veskal-sweep: " << refused.count() << of

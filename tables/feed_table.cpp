@@ -1,17 +1,20 @@
 #include "tables/feed_table.hpp"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <stdexcept>
 
 #include "aperture/figures.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/phase_centre.hpp"
+#include "horn/units.hpp"
 #include "models/engine.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/errors.hpp"
 #include "reflector/sources.hpp"
 #include "text/numbers.hpp"
+#include "text/warnings.hpp"
 
 namespace feed {
 namespace {
@@ -26,6 +29,11 @@ std::optional<double> engine_centre(const aperture::Aperture& a) {
   const aperture::Figures g = aperture::figures(a);
   if (!g.e_phase_centre || !g.h_phase_centre) return std::nullopt;
   return mean(g.e_phase_centre->wavelengths, g.h_phase_centre->wavelengths);
+}
+
+// A cone's apex behind its aperture, in wavelengths.
+double apex_wavelengths(const horn::Horn& horn, double wavelength_m) {
+  return models::apex_distance(horn) / horn::units_per_metre(horn.unit_code) / wavelength_m;
 }
 
 std::optional<double> classic_centre(float frequency, const horn::HornInInches& h) {
@@ -44,7 +52,9 @@ std::optional<double> classic_centre(float frequency, const horn::HornInInches& 
 FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model model) {
   const horn::HornInInches h = horn.in_inches();
   const auto p = reflector::horn_pattern(frequency, h, models::info(model).aperture_phase);
-  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}};
+  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}, {}, {}};
+  f.domain = models::cone_domain(model, h, frequency);
+  f.apex_wavelengths = apex_wavelengths(horn, f.wavelength_m);
   if (p.engine) {
     f.centres.engine = engine_centre(*p.engine);
   } else {
@@ -64,9 +74,13 @@ FrequencyFeed wall_feed(models::Model model, const modal::Band& band, const std:
                         float frequency) {
   const models::Result r =
       models::info(model).engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = false});
-  if (!r.refused.empty()) throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + r.refused);
+  if (!r.refused.empty()) throw std::runtime_error(r.refused);
   const reflector::RadiatorPattern p = reflector::radiator_pattern(r.radiator);
-  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}};
+  FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}, {}, {}};
+  if (cone) {
+    f.domain = models::cone_domain(model, cone->in_inches(), frequency);
+    f.apex_wavelengths = apex_wavelengths(*cone, f.wavelength_m);
+  }
   const farfield::BeamFigures beams = farfield::beam_figures(*p.radiator);
   if (beams.e_phase_centre && beams.h_phase_centre)
     f.centres.engine = mean(beams.e_phase_centre->wavelengths, beams.h_phase_centre->wavelengths);
@@ -78,7 +92,10 @@ namespace {
 
 Row complete(FrequencyFeed& f, const reflector::Figures& figures, bool optimum,
              std::optional<double> diameter_m, double units_per_metre) {
-  Row row{f.frequency_ghz, optimum, figures, f.wavelength_m * units_per_metre, f.centres, {}, {}, {}, {}};
+  Row row{f.frequency_ghz, optimum, figures, f.wavelength_m * units_per_metre, f.centres, {}, {}, {}, {},
+          f.domain,        {}};
+  if (f.apex_wavelengths)
+    row.domain.add(models::phase_centre_domain(figures.phase_centre, *f.apex_wavelengths));
   const auto at = [&](const std::optional<double>& centre) -> std::optional<double> {
     if (!centre) return std::nullopt;
     return f.feed.phase_efficiency(figures.half_angle, *centre);
@@ -94,6 +111,72 @@ Row complete(FrequencyFeed& f, const reflector::Figures& figures, bool optimum,
 }
 
 }  // namespace
+
+std::vector<Row> failed_rows(double frequency_ghz, const std::vector<double>& half_angles,
+                             const std::string& why, double units_per_metre) {
+  constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+  const reflector::Figures none{
+      unknown, {unknown, unknown, unknown, unknown}, unknown, unknown, unknown, {}, 0.0, 0};
+  const double wavelength = numerics::wavelength_m(frequency_ghz) * units_per_metre;
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i <= half_angles.size(); ++i) {
+    const bool optimum = i == half_angles.size();
+    Row row{frequency_ghz, optimum, none, wavelength, {}, {}, {}, {}, {}, {}, why};
+    if (!optimum) row.figures.half_angle = half_angles[i];
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+FrequencyRows frequency_rows(float frequency, const std::function<FrequencyFeed()>& make,
+                             const std::vector<double>& half_angles, std::optional<double> given_centre_m,
+                             std::optional<double> diameter_m, double units_per_metre) {
+  FrequencyRows out;
+  std::string failure;
+  try {
+    out.feed = make();
+    FrequencyFeed& f = *out.feed;
+    if (given_centre_m) f.centres.given = *given_centre_m / f.wavelength_m;
+    out.rows.reserve(half_angles.size() + 1);
+    for (const double t : half_angles) out.rows.push_back(reflector_row(f, t, diameter_m, units_per_metre));
+    out.rows.push_back(optimum_row(f, diameter_m, units_per_metre));
+    return out;
+  } catch (const numerics::InvalidRequest&) {
+    throw;
+  } catch (const std::invalid_argument& e) {  // a horn or pattern the model cannot take at this frequency
+    failure = e.what();
+  } catch (const std::runtime_error& e) {  // the engine's refusal, integrals that do not converge
+    failure = e.what();
+  }
+  out.feed.reset();
+  out.rows = failed_rows(frequency, half_angles, failure, units_per_metre);
+  return out;
+}
+
+void Tally::take(float frequency, const FrequencyRows& rows, bool judged) {
+  if (!rows.feed) {
+    if (failed_.count() == 0) first_failure_ = rows.rows.front().error;
+    failed_.add(frequency);
+    return;
+  }
+  if (!judged) return;
+  models::Domain d;
+  for (const Row& row : rows.rows) d.add(row.domain);
+  // The classic tables' end has its own warning, with the largest s.
+  for (const models::CauseInfo& c : models::causes())
+    if (c.cause != models::Cause::beyond_classic_tables && d.has(c.cause))
+      outside_[std::size_t(c.cause)].add(frequency);
+}
+
+std::string Tally::finish(std::int64_t frequencies) const {
+  const std::string of = " of " + std::to_string(frequencies) + " frequencies";
+  for (const models::CauseInfo& c : models::causes())
+    if (const text::FrequencyList& l = outside_[std::size_t(c.cause)]; l.count() > 0)
+      text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
+  if (failed_.count() == 0) return {};
+  return std::to_string(failed_.count()) + of + " without figures: " + first_failure_ + " (at " +
+         failed_.text() + ")";
+}
 
 std::optional<double> decibels(double ratio) {
   if (!(ratio > 0.0)) return std::nullopt;

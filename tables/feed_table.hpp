@@ -12,8 +12,10 @@
 
 #include "horn/geometry.hpp"
 #include "modal/band.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "reflector/feed.hpp"
+#include "text/frequency_list.hpp"
 
 namespace feed {
 
@@ -34,6 +36,8 @@ struct Row {
   // The phase efficiency with the feed at each candidate centre.
   std::optional<double> eta_phase_engine, eta_phase_classic, eta_phase_given;
   std::optional<double> gain_dbi;  // eta_ap (pi D / lambda)^2, when a diameter is given
+  models::Domain domain;           // the verdicts on the feed's model, and on the best phase centre
+  std::string error;               // why the frequency has no figures; empty when it has
 
   double f_over_d() const { return reflector::f_over_d_for(figures.half_angle); }
   double half_angle_deg() const { return figures.half_angle / reflector::degree; }
@@ -48,6 +52,8 @@ struct FrequencyFeed {
   double wavelength_m;
   reflector::Feed feed;
   Centres centres;
+  models::Domain domain;                   // the verdicts on the model at this frequency
+  std::optional<double> apex_wavelengths;  // a cone's apex behind its aperture
 };
 
 // The row of a reflector of half-angle theta0 (radians), the feed at its
@@ -57,6 +63,48 @@ Row reflector_row(FrequencyFeed& f, double half_angle, std::optional<double> dia
                   double units_per_metre);
 Row optimum_row(FrequencyFeed& f, std::optional<double> diameter_m, double units_per_metre);
 
+// The rows of a frequency without figures: the reflectors asked for (by
+// their half-angles, radians) and the optimum, every figure unknown, `why`
+// in their error.
+std::vector<Row> failed_rows(double frequency_ghz, const std::vector<double>& half_angles,
+                             const std::string& why, double units_per_metre);
+
+// One frequency's feed and rows: the feed `make` gives, with the phase
+// centre given (metres behind the reference point) where there is one, the
+// rows of the reflectors (half-angles, radians) and of the optimum. Where
+// the model refuses the frequency or the feed's integrals do not converge,
+// no feed and failed_rows with the reason; numerics::InvalidRequest (a bad
+// request, not a frequency's failure) passes through.
+struct FrequencyRows {
+  std::optional<FrequencyFeed> feed;
+  std::vector<Row> rows;
+};
+FrequencyRows frequency_rows(float frequency, const std::function<FrequencyFeed()>& make,
+                             const std::vector<double>& half_angles, std::optional<double> given_centre_m,
+                             std::optional<double> diameter_m, double units_per_metre);
+
+// What a run's frequencies said: the frequencies of each cause of the
+// domain column (`judged`: the rows' model is known, not a pattern file's),
+// and those without figures.
+class Tally {
+ public:
+  void take(float frequency, const FrequencyRows& rows, bool judged);
+  // One warning for each cause but the classic tables' end, which the
+  // callers say with its largest s (text::warn); the line that says which
+  // frequencies have no figures and why, empty when all have them.
+  std::string finish(std::int64_t frequencies) const;
+
+ private:
+  text::FrequencyList failed_;
+  std::string first_failure_;
+  std::vector<text::FrequencyList> outside_ = std::vector<text::FrequencyList>(models::causes().size());
+};
+
+// The largest distance of a phase centre from the aperture that
+// --phase-centre takes, in wavelengths: the phase efficiency's integrals
+// converge to it at every reflector.
+inline constexpr double max_given_centre_wavelengths = 1000.0;
+
 // The horn's feed at one frequency (GHz) in a model of the aperture engine
 // or the classic routines, with the engine's and the classic model's phase
 // centres beside it.
@@ -65,8 +113,8 @@ FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model m
 // The feed of the band's horn at one frequency in a model that describes
 // walls (models::describes_walls: the mode-matching engine, and any engine
 // after it), through the engine interface, with its least-squares centre
-// (and the classic model's, for a cone); a std::runtime_error "at F GHz:
-// why" where the engine cannot radiate it.
+// (and the classic model's, for a cone); a std::runtime_error saying why
+// where the engine cannot radiate it.
 FrequencyFeed wall_feed(models::Model model, const modal::Band& band, const std::optional<horn::Horn>& cone,
                         float frequency);
 

@@ -153,8 +153,7 @@ def test_modal_model_is_the_programs():
     rows = table(run('feed', ['--profile', str(profile), '--unit', 'mm', '--frequencies', '10',
                               '--half-angle', '50', '--format', 'csv']).stdout)
     got = veskal.feed(potter, 10, half_angle=50)
-    for name, values in got.items():
-        same_column(name, values, [r[name] for r in rows])
+    same_tables(got, rows)
 
 
 def test_design_is_the_programs():
@@ -193,9 +192,27 @@ def test_feed_is_the_programs():
                                                   '--model', model, '--format', 'csv']).stdout)
         got = veskal.feed(veskal.Horn(**horn), [8, 10], f_over_d=[0.3, 0.4, 0.5, 0.6], phase_centre=3,
                           reflector_diameter=120, model=model)
-        assert list(got) == list(rows[0])
-        for name, values in got.items():
-            same_column(name, values, [r[name] for r in rows])
+        same_tables(got, rows)
+    # A frequency the model cannot compute: NaN rows with the reason, the others
+    # computed, and the programs' line as a RuntimeWarning.
+    args = options(horn) + ['--frequencies', '0.5,10', '--f-over-d', '0.5', '--format', 'csv']
+    done = run('feed', args)
+    with pytest.warns(RuntimeWarning, match='1 of 2 frequencies without figures'):
+        got = veskal.feed(veskal.Horn(**horn), [0.5, 10], f_over_d=0.5)
+    same_tables(got, table(done.stdout))
+    assert got['given']['error'][0].startswith('ka = ') and np.isnan(got['optimum']['eta_aperture'][0])
+    assert got['given']['domain'][1] == 'ok' and got['optimum']['error'][1] == ''
+
+
+def same_tables(got, rows):
+    """veskal.feed's two tables are veskal-feed's given and optimum rows."""
+    assert list(got) == ['given', 'optimum']
+    for kind in got:
+        part = [r for r in rows if r['reflector'] == kind]
+        assert list(got[kind]) == [name for name in rows[0] if name != 'reflector']
+        for name, values in got[kind].items():
+            assert len(values) == len(part)
+            same_column(name, values, [r[name] for r in part])
 
 
 def program_message(program, args):
