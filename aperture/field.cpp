@@ -21,6 +21,11 @@ std::string below_cut_off(double ka) {
   return t;
 }
 
+void require_above_cut_off(const Horn& horn) {
+  const double ka = numerics::wavenumber(horn.frequency) * horn.aperture_radius;
+  if (!(ka >= te11_root)) throw InvalidHorn(below_cut_off(ka));
+}
+
 namespace {
 
 using std::numbers::pi;

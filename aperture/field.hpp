@@ -93,6 +93,10 @@ void validate(const Horn& horn);
 // "ka = 0.9981 lies below the TE-11 cut-off (ka >= 1.841): ...".
 std::string below_cut_off(double ka);
 
+// InvalidHorn with those words where the horn's aperture is below the TE-11
+// cut-off: every model, the classic routines included, refuses it alike.
+void require_above_cut_off(const Horn& horn);
+
 // The two radial integrals at one u.
 struct RadialIntegrals {
   std::complex<double> i0, i2;

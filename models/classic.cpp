@@ -2,6 +2,7 @@
 
 #include <numbers>
 
+#include "aperture/field.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
 #include "text/numbers.hpp"
@@ -21,6 +22,9 @@ std::string classic_failure(const horn::HornInInches& horn, const float& frequen
            fixed(double(classic_tables_end), 1) + ")";
   const double ka =
       2.0 * std::numbers::pi * double(horn.aperture_radius) / double(horn::wavelength(frequency));
+  // Below the TE-11 cut-off in the words every model refuses it with.
+  if (!(ka >= aperture::te11_root))
+    return aperture::below_cut_off(ka) + " at " + shortest(frequency) + " GHz";
   return "the aperture is too small in wavelengths for the classic beamwidth model at " +
          shortest(frequency) + " GHz (ka = " + fixed(ka, 2) + ")";
 }

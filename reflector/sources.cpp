@@ -41,7 +41,8 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
   HornPattern result{{}, panels_for(ka), classic_tolerance, nullptr};
   // Below the TE-11 cut-off no model describes a feed: the classic one is
   // refused there with the engine's words.
-  if (!phase && !(ka >= aperture::te11_root)) throw aperture::InvalidHorn(aperture::below_cut_off(ka));
+  if (!phase)
+    aperture::require_above_cut_off(aperture::horn_from_inches(horn.aperture_radius, 0.0, frequency));
   if (!phase) {
     result.pattern = classic_pattern(frequency, horn);
     return result;

@@ -110,6 +110,9 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
   const models::Engine* const engine = models::info(model).engine;
   std::shared_ptr<const farfield::Radiator> radiator;
   if (engine == nullptr) {
+    // Below the TE-11 cut-off the classic model is refused in the engine's words.
+    aperture::require_above_cut_off(
+        aperture::horn_from_inches(horn.aperture_radius, horn.slant_radius, frequency));
     if (with_beamwidths || to_phase_centre) classic_beamwidths();
     result.e_phase_centre = result.classic_e_phase_centre;
     result.h_phase_centre = result.classic_h_phase_centre;

@@ -92,9 +92,12 @@ TEST(SweepRows, ClassicFailureNamesItsCause) {
   EXPECT_FALSE(beyond.classic);
   EXPECT_TRUE(beyond.beyond_tables);
   EXPECT_NE(beyond.classic_error.find("s = 3.971"), std::string::npos) << beyond.classic_error;
-  const sweep::Row small = sweep::compute_row(h, 0.5f, std::nullopt);  // ka 0.5
+  const sweep::Row small = sweep::compute_row(h, 0.5f, std::nullopt);  // ka 1.0, below the TE-11 cut-off
   EXPECT_FALSE(small.classic);
-  EXPECT_NE(small.classic_error.find("too small in wavelengths"), std::string::npos) << small.classic_error;
+  EXPECT_NE(small.classic_error.find("below the TE-11 cut-off"), std::string::npos) << small.classic_error;
+  const sweep::Row narrow = sweep::compute_row(horn_of(1.0f, 10.0f), 8.0f, std::nullopt);  // ka 2.1
+  EXPECT_FALSE(narrow.classic);
+  EXPECT_NE(narrow.classic_error.find("too small in wavelengths"), std::string::npos) << narrow.classic_error;
   const sweep::Row refused = sweep::compute_row(h, 2000.0f, models::Model::quadratic);
   ASSERT_TRUE(refused.check);
   EXPECT_FALSE(refused.check->figures);

@@ -334,9 +334,11 @@ def check_refused_horns(pattern, feed, work):
     writes nothing, veskal-feed leaves the frequency's rows empty with the reason and
     writes the others; one line, exit status 1."""
     for model in ['classic', 'quadratic', 'spherical']:
-        r = run(pattern, HORN + ['--frequency', '0.5', '--model', model, '--format', 'cut'], work)
-        if r.returncode != 1 or len(r.stderr.decode().strip().split('\n')) != 1 or r.stdout:
-            fail('pattern %s: status %d, %r' % (model, r.returncode, r.stderr.decode()))
+        for fmt in ['cut', 'csv', 'svg']:
+            r = run(pattern, HORN + ['--frequency', '0.5', '--model', model, '--format', fmt], work)
+            err = r.stderr.decode()
+            if r.returncode != 1 or len(err.strip().split('\n')) != 1 or r.stdout or 'below the TE-11 cut-off' not in err:
+                fail('pattern %s %s: status %d, %r' % (model, fmt, r.returncode, err))
         for frequencies, failed in [('0.5', '0.5'), ('0.5,10', '0.5')] + ([('1000,10', '1000')] if model != 'classic' else []):
             r = run(feed, HORN + ['--frequencies', frequencies, '--model', model, '--format', 'csv'], work)
             rows = rows_of(r)
