@@ -38,9 +38,13 @@ modal::Band settled_band(const Wall& wall, double highest_frequency) {
                  "): the figures may move in their last digits");
     return band;
   } catch (const modal::WorkLimit& e) {
+    // A wrong unit makes a horn 25 to 1000 times too large: asked only of an
+    // aperture wider than a metre, beyond all but the largest horns built.
+    constexpr double widest_plausible_m = 1.0;
+    const double diameter_m = 2.0 * wall.points.back().radius;
+    if (!(diameter_m > widest_plausible_m)) throw std::runtime_error(at + e.what());
     char across[64];
-    std::snprintf(across, sizeof across, "%.4g %s",
-                  2.0 * wall.points.back().radius * horn::units_per_metre(unit_code(wall.unit)),
+    std::snprintf(across, sizeof across, "%.4g %s", diameter_m * horn::units_per_metre(unit_code(wall.unit)),
                   wall.unit.c_str());
     throw std::runtime_error(at + e.what() + " (the aperture is " + across + " across: is {unit} right?)");
   } catch (const std::exception& e) {

@@ -338,6 +338,7 @@ class SphereCuts {
     if (e_.first != h_.first)
       throw FormatError(at_line(line) + "the phi = 0 and 90 cuts have different angles");
     if (std::fabs(e_.first.front()) > 1e-9) throw FormatError(at_line(line) + "no sample at theta = 0");
+    if (e_.first.size() < 2) throw FormatError(at_line(line) + "fewer than two angles from theta = 0 on");
     for (const double t : e_.first) cuts_.angles.push_back(std::max(t, 0.0) * degree);
     cuts_.e = std::move(e_.second);
     cuts_.h = std::move(h_.second);

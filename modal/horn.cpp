@@ -1,7 +1,9 @@
 #include "modal/horn.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <optional>
@@ -24,6 +26,45 @@ void check_profile(const std::vector<ProfilePoint>& profile) {
     if (i > 0 && profile[i].z < profile[i - 1].z) throw ProfileError(i + 1, "z goes backward");
   }
   if (!(profile.back().z > profile.front().z)) throw ProfileError(0, "the profile has no length");
+  // The last point is the aperture: a wall may not end in a step, which
+  // would put the mouth in the plane of the step with nothing of it radiating.
+  if (profile.back().z == profile[profile.size() - 2].z)
+    throw ProfileError(profile.size(),
+                       "the last point is the aperture: the wall may not end in a vertical step (an iris at "
+                       "the mouth needs a length of guide after it)");
+}
+
+std::vector<ProfilePoint> merged_profile(const std::vector<ProfilePoint>& profile) {
+  double largest = 0.0;
+  for (const ProfilePoint& p : profile) largest = std::max(largest, p.radius);
+  const double tolerance = straight_tolerance * largest;
+  std::vector<ProfilePoint> out{profile.front()};
+  std::size_t anchor = 0, i = 1;
+  const std::size_t n = profile.size();
+  while (i < n) {
+    const ProfilePoint& a = profile[anchor];
+    if (profile[i].z == a.z) {  // a vertical step: kept as it is
+      out.push_back(profile[i]);
+      anchor = i++;
+      continue;
+    }
+    // The slopes from the anchor that pass within the tolerance of every
+    // point taken so far; the run grows while the next point's chord lies
+    // within them (the sleeve of a piecewise-linear simplification).
+    double low = -std::numeric_limits<double>::infinity(), high = std::numeric_limits<double>::infinity();
+    std::size_t last = i;
+    for (std::size_t j = i; j < n && profile[j].z > profile[j - 1].z; ++j) {
+      const double dz = profile[j].z - a.z, slope = (profile[j].radius - a.radius) / dz;
+      if (slope < low || slope > high) break;
+      last = j;
+      low = std::max(low, (profile[j].radius - tolerance - a.radius) / dz);
+      high = std::min(high, (profile[j].radius + tolerance - a.radius) / dz);
+    }
+    out.push_back(profile[last]);
+    anchor = last;
+    i = last + 1;
+  }
+  return out;
 }
 
 std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
@@ -58,8 +99,9 @@ std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_
           {feed_length + axial_length, aperture_radius}};
 }
 
-std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double longest, double highest) {
-  check_profile(profile);
+std::vector<Section> staircase(const std::vector<ProfilePoint>& listed, double longest, double highest) {
+  check_profile(listed);
+  const std::vector<ProfilePoint> profile = merged_profile(listed);
   if (!(longest > 0.0) || !(highest > 0.0)) throw std::invalid_argument("step sizes must be positive");
   // The count first, so that a wall too long for the steps is refused before
   // anything is built.
@@ -71,9 +113,9 @@ std::vector<Section> staircase(const std::vector<ProfilePoint>& profile, double 
           rise == 0.0 ? 1.0 : std::max(std::ceil(length / longest), std::ceil(std::fabs(rise) / highest));
   }
   if (!(total <= double(max_sections)))
-    throw WorkLimit(
-        "sections", total, double(max_sections),
-        "the wall needs more than " + std::to_string(max_sections) + " sections at these step sizes");
+    throw WorkLimit("sections", total, double(max_sections),
+                    "the wall needs " + std::to_string(static_cast<long long>(total)) +
+                        " sections at these step sizes (at most " + std::to_string(max_sections) + ")");
   std::vector<Section> sections;
   sections.reserve(static_cast<std::size_t>(total));
   for (std::size_t i = 1; i < profile.size(); ++i) {

@@ -9,7 +9,8 @@
 // the wall is straight (a cone, or a cylinder). The first segment's start is
 // the input reference plane, the last point the aperture.
 //
-// Staircase. Each sloped segment becomes uniform sections of equal length,
+// Staircase. Collinear points joined first (merged_profile), each sloped
+// segment becomes uniform sections of equal length,
 // each with the radius of the wall at its middle, so many that no section
 // is longer than `longest` nor changes the radius by more than `highest`
 // (a smooth wall is reached as both shrink: results converge in the number
@@ -69,8 +70,18 @@ class ProfileError : public std::invalid_argument {
 };
 
 // Throws ProfileError: fewer than two points, a radius that is not positive,
-// z going backward, or no length at all.
+// z going backward, no length at all, or a last segment that is a vertical
+// step (the last point is the aperture).
 void check_profile(const std::vector<ProfilePoint>& profile);
+
+// The profile with every run of points that lie on one straight line (within
+// straight_tolerance of the largest radius) joined into one segment, so
+// that the staircase depends on the wall and not on how densely it is
+// listed: a cone written with 10 or 20,000 points is the same horn (a
+// test). A curved wall listed densely becomes chords within the tolerance
+// of it. Vertical steps are kept.
+inline constexpr double straight_tolerance = 1e-5;
+std::vector<ProfilePoint> merged_profile(const std::vector<ProfilePoint>& profile);
 
 // A profile file: one point a line, z then radius separated by blanks, tabs
 // or a comma, in a unit of `metres_per_unit` metres; '#' starts a comment,

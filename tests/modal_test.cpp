@@ -431,6 +431,42 @@ TEST(ModalHorn, IndependentOfHowTheWallIsCut) {
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}, {-0.01, 0.02}}), std::invalid_argument);
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}, {0.01, 0.0}}), std::invalid_argument);
   EXPECT_THROW(modal::check_profile({{0.0, 0.01}, {0.0, 0.02}}), std::invalid_argument);
+  // The last point is the aperture: a wall ending in a step (an iris at the
+  // mouth) is refused, naming that point.
+  try {
+    modal::check_profile({{0.0, 0.01}, {0.02, 0.01}, {0.1, 0.04}, {0.1, 0.01}});
+    ADD_FAILURE() << "a wall ending in a step was taken";
+  } catch (const modal::ProfileError& e) {
+    EXPECT_EQ(e.point, 4u);
+    EXPECT_NE(e.fault.find("the last point is the aperture"), std::string::npos) << e.fault;
+  }
+
+  // A cone listed with 10, 1,000 and 20,000 points (as a script prints them,
+  // nine digits) is one horn: the same staircase and the same wave.
+  auto listed = [](int n) {
+    std::vector<modal::ProfilePoint> p = {{0.0, 0.0119}};
+    for (int i = 0; i <= n; ++i) {
+      char z[32], r[32];
+      std::snprintf(z, sizeof z, "%.9g", 0.0238 + 0.3 * i / n);
+      std::snprintf(r, sizeof r, "%.9g", 0.0119 + 0.0331 * i / n);
+      p.push_back({std::stod(z), std::stod(r)});
+    }
+    return p;
+  };
+  const auto ten = modal::follow_wave(modal::staircase(listed(10), 2e-3, 5e-4), x_band_k0, 3.0 * x_band_k0);
+  for (const int n : {1000, 20000}) {
+    EXPECT_EQ(modal::merged_profile(listed(n)).size(), 3u) << n;
+    const auto many = modal::follow_wave(modal::staircase(listed(n), 2e-3, 5e-4), x_band_k0, 3.0 * x_band_k0);
+    EXPECT_LT(std::abs(many.reflection - ten.reflection), 1e-12) << n;
+    for (std::size_t i = 0; i < ten.forward.size(); ++i)
+      EXPECT_LT(std::abs(many.forward[i] - ten.forward[i]), 1e-12) << n;
+  }
+  // A curved wall stays within the tolerance of itself.
+  std::vector<modal::ProfilePoint> curved;
+  for (int i = 0; i <= 2000; ++i) curved.push_back({0.1 * i / 2000, 0.01 + 0.02 * std::pow(i / 2000.0, 2)});
+  const auto chords = modal::merged_profile(curved);
+  EXPECT_LT(chords.size(), 200u);
+  EXPECT_GT(chords.size(), 5u);
 }
 
 }  // namespace
