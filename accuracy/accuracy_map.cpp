@@ -8,7 +8,9 @@
 // holds at every ka, every band of s where it fails with its signed error,
 // and the phase-centre differences in wavelengths and per cent.
 //   veskal-accuracy-map MAP.svg TABLE.md
+#include <CLI/CLI.hpp>
 #include <algorithm>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +23,7 @@
 
 #include "aperture/figures.hpp"
 #include "aperture/limits.hpp"
+#include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/gain.hpp"
@@ -383,10 +386,15 @@ std::string table(const std::array<Grid, 2>& grids, const std::array<Differences
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: veskal-accuracy-map MAP.svg TABLE.md\n");
-    return 2;
-  }
+  CLI::App app{
+      "The accuracy map of the classic model against the aperture engine: a picture (SVG) and a table "
+      "(Markdown), as doc/accuracy.md shows them",
+      "veskal-accuracy-map"};
+  app.set_version_flag("--version", "veskal-accuracy-map " VESKAL_VERSION);
+  std::string map_path, table_path;
+  app.add_option("MAP", map_path, "the picture to write (SVG)")->required();
+  app.add_option("TABLE", table_path, "the table to write (Markdown)")->required();
+  if (const auto usage = cli::parse(app, argc, argv, [] {})) return *usage;
   std::array<Grid, 2> grids{};
   std::array<Differences, 2> differences{};
   for (int i = 0; i < ka_count; ++i)
@@ -411,8 +419,8 @@ int main(int argc, char** argv) {
     }
   try {
     cli::Transaction both;
-    both.open(argv[1]).write(picture(grids));
-    both.open(argv[2]).write(table(grids, differences));
+    both.open(map_path).write(picture(grids));
+    both.open(table_path).write(table(grids, differences));
     both.commit();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "veskal-accuracy-map: %s\n", e.what());

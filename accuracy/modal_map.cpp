@@ -8,6 +8,8 @@
 // with the limits of the classic map (gain 0.2 dB, beamwidth 1 degree or
 // 5 %, phase centre 0.1 wavelength).
 //   veskal-modal-map MAP.svg TABLE.md
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +21,7 @@
 
 #include "aperture/figures.hpp"
 #include "aperture/limits.hpp"
+#include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "modal/band.hpp"
 #include "modal/figures.hpp"
@@ -193,17 +196,22 @@ std::string table(const Grid& grid) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: veskal-modal-map MAP.svg TABLE.md\n");
-    return 2;
-  }
+  CLI::App app{
+      "The aperture engine against the mode-matching engine over smooth cones: a picture (SVG) and a table "
+      "(Markdown), as doc/accuracy.md shows them",
+      "veskal-modal-map"};
+  app.set_version_flag("--version", "veskal-modal-map " VESKAL_VERSION);
+  std::string map_path, table_path;
+  app.add_option("MAP", map_path, "the picture to write (SVG)")->required();
+  app.add_option("TABLE", table_path, "the table to write (Markdown)")->required();
+  if (const auto usage = cli::parse(app, argc, argv, [] {})) return *usage;
   Grid grid{};
   for (std::size_t i = 0; i < kas.size(); ++i)
     for (std::size_t j = 0; j < phase_errors.size(); ++j) grid[i][j] = compare(kas[i], phase_errors[j]);
   try {
     cli::Transaction both;
-    both.open(argv[1]).write(picture(grid));
-    both.open(argv[2]).write(table(grid));
+    both.open(map_path).write(picture(grid));
+    both.open(table_path).write(table(grid));
     both.commit();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "veskal-modal-map: %s\n", e.what());

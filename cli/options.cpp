@@ -7,6 +7,8 @@
 #include <type_traits>
 
 #include "cli/output.hpp"
+#include "cli/wall.hpp"
+#include "numerics/fields.hpp"
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
 #include "text/warnings.hpp"
@@ -48,12 +50,44 @@ CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<do
   return add_number_of(app, name, target, description);
 }
 
+namespace {
+
+// The numbers of a file, one a line ('#' starts a comment, blank lines
+// passed over), read as the option reads each.
+std::vector<float> numbers_from_file(const std::string& name, const std::string& path) {
+  constexpr std::uintmax_t max_bytes = 64u << 20;
+  const std::string text = read_text_file(name, path, max_bytes);
+  std::vector<float> out;
+  const auto lines = numerics::lines_of(text);
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    std::string_view line = lines[k];
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) continue;
+    line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    try {
+      out.push_back(read_float(name, line));
+    } catch (const numerics::InvalidRequest& e) {
+      throw UsageError(name + ": " + text::shortened(path) + ": line " + std::to_string(k + 1) + ": '" +
+                       text::shortened(std::string(line)) + "' is not a number");
+    }
+  }
+  if (out.empty()) throw UsageError(name + ": " + text::shortened(path) + ": no numbers in the file");
+  return out;
+}
+
+}  // namespace
+
 CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<float>& target,
                          const std::string& description) {
   auto* option = app.add_option_function<std::string>(
       name,
       [&target, name](const std::string& text) {
         target.clear();
+        if (text.rfind('@', 0) == 0) {
+          target = numbers_from_file(name, text.substr(1));
+          return;
+        }
         std::size_t start = 0;
         for (;;) {
           const std::size_t comma = text.find(',', start);
@@ -141,7 +175,8 @@ void add_frequency_options(CLI::App& app, FrequencyOptions& o) {
   auto* start = add_number(app, "--start", o.start, "first frequency, GHz");
   auto* stop = add_number(app, "--stop", o.stop, "last frequency, GHz");
   auto* step = add_number(app, "--step", o.step, "frequency step, GHz");
-  auto* list = add_numbers(app, "--frequencies", o.list, "frequencies, GHz, separated by commas");
+  auto* list = add_numbers(app, "--frequencies", o.list,
+                           "frequencies, GHz, separated by commas, or @FILE: one a line");
   for (auto* option : {start, stop, step}) option->excludes(list);
 }
 

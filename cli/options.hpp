@@ -30,6 +30,8 @@ CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<fl
                         const std::string& description);
 CLI::Option* add_number(CLI::App& app, const std::string& name, std::optional<double>& target,
                         const std::string& description);
+// A list "a,b,c", or "@FILE": a file of one number a line ('#' comments),
+// for lists longer than a command line holds.
 CLI::Option* add_numbers(CLI::App& app, const std::string& name, std::vector<float>& target,
                          const std::string& description);
 

@@ -212,7 +212,7 @@ int program(int argc, char** argv) {
   app.set_version_flag("--version", "veskal-pattern " VESKAL_VERSION);
   Options o;
   cli::add_numbers(app, "--frequency", o.frequency,
-                   "frequency, GHz (cut, ffs, ffd: several, separated by commas)")
+                   "frequency, GHz (cut, ffs, ffd: several, separated by commas, or @FILE: one a line)")
       ->required();
   cli::add_horn_options(app, o.horn);
   auto* from = cli::add_number(app, "--from", o.from, "first angle from the axis, degrees (-90 ... 90)")

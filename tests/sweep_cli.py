@@ -162,6 +162,20 @@ def main():
         if r.stderr.decode().count('\n') != 1 or 'phase_centre_behind_apex: 1 of 2 rows, at 18 GHz' not in r.stderr.decode():
             fail('phase centre warning: %r' % r.stderr.decode())
 
+        # --frequencies @FILE: one a line, comments and blank lines passed over; the
+        # same table as the list; a bad line named.
+        with open(os.path.join(work, 'band.txt'), 'w') as f:
+            f.write('# the band\n8.2\n\n 10.5 \n12.4  # top\n')
+        listed = run(sweep, horn + ['--frequencies', '8.2,10.5,12.4'], work)
+        filed = run(sweep, horn + ['--frequencies', '@band.txt'], work)
+        if filed.returncode != 0 or filed.stdout != listed.stdout:
+            fail('--frequencies @FILE: status %d, %r' % (filed.returncode, filed.stderr))
+        with open(os.path.join(work, 'bad.txt'), 'w') as f:
+            f.write('10\n1O\n')
+        bad = run(sweep, horn + ['--frequencies', '@bad.txt'], work)
+        if bad.returncode != 2 or b"bad.txt: line 2: '1O' is not a number" not in bad.stderr:
+            fail('--frequencies @FILE with a bad line: status %d, %r' % (bad.returncode, bad.stderr))
+
         # Bad command lines: status 2, one line naming the option, nothing written.
         with open(os.path.join(work, 'kept.csv'), 'w') as kept:
             kept.write('old')
