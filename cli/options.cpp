@@ -8,9 +8,9 @@
 
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
-#include "numerics/fields.hpp"
 #include "horn/characteristics.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/fields.hpp"
 #include "text/warnings.hpp"
 
 namespace cli {
@@ -250,7 +250,11 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv, const std::functi
     std::cout << app.version() << "\n";
     return 0;
   } catch (const CLI::ParseError& e) {
-    std::cerr << name << ": " << option_words(e.what()) << " (see --help)\n";
+    // CLI11's words for an option given twice, in the programs' own.
+    std::string what = e.what();
+    if (const std::size_t at = what.find(": At Most 1 required but received"); at != std::string::npos)
+      what = what.substr(0, at) + ": given more than once";
+    std::cerr << name << ": " << option_words(what) << " (see --help)\n";
     return usage_status;
   } catch (const UsageError& e) {
     std::cerr << name << ": " << option_words(e.what()) << "\n";

@@ -39,7 +39,9 @@ HornWave Band::wave(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
-  return follow_wave(staircase_, wavenumber(frequency_ghz), ApertureLoad::free_space);
+  HornWave wave = follow_wave(staircase_, wavenumber(frequency_ghz), ApertureLoad::free_space);
+  wave.mouth_radius = aperture_radius();
+  return wave;
 }
 
 }  // namespace modal

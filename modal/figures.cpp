@@ -61,14 +61,14 @@ void check_radiation_domain(double aperture_radius, double k0) {
   if (radiation_holds(aperture_radius, k0)) return;
   char text[200];
   std::snprintf(text, sizeof text,
-                "ka = %.3g: the mode-matching engine radiates apertures of ka >= %g only (below, the rim and "
+                "ka = %.4g: the mode-matching engine radiates apertures of ka >= %g only (below, the rim and "
                 "the horn's outside shape the pattern)",
                 k0 * aperture_radius, min_ka);
   throw OutsideRadiationDomain(text);
 }
 
 Figures figures(const HornWave& wave, double k0) {
-  check_radiation_domain(wave.aperture.radius, k0);
+  check_radiation_domain(wave.radiating_radius(), k0);
   Figures f{};
   static_cast<Match&>(f) = match(wave, k0);
   const ModalRadiator radiator(wave, k0);

@@ -76,7 +76,8 @@ std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_
     std::string_view line = all[k];
     if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     const numerics::Fields f = numerics::number_fields(line, ",");
-    if (!f.bad.empty()) throw numerics::InputError("", k + 1, "'" + std::string(f.bad) + "' is not a number");
+    if (!f.bad.empty())
+      throw numerics::InputError("", k + 1, "'" + numerics::printable(f.bad) + "' is not a number");
     if (f.values.empty()) continue;
     if (f.values.size() != 2) throw numerics::InputError("", k + 1, "a point is z and radius, two numbers");
     points.push_back({f.values[0] * metres_per_unit, f.values[1] * metres_per_unit});

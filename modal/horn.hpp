@@ -116,6 +116,10 @@ struct HornWave {
   Guide aperture;                            // the last guide, with its modes
   std::vector<Complex> forward;              // each aperture mode's wave at the aperture plane, toward it
   std::vector<Complex> aperture_reflection;  // each mode's Gamma there (0 for a matched aperture)
+  // The wall's own aperture radius (m) where the wave knows its wall (a
+  // Band's); 0: the last section's. The radiation's domain is judged by it.
+  double mouth_radius = 0.0;
+  double radiating_radius() const { return mouth_radius > 0.0 ? mouth_radius : aperture.radius; }
 };
 // Each aperture mode's Gamma under a load.
 std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, ApertureLoad load);

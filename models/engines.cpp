@@ -58,7 +58,7 @@ Result ModalEngine::evaluate(const HornInput& horn, double frequency_ghz, const 
     const double k0 = modal::wavenumber(frequency_ghz);
     const modal::HornWave wave = horn.band->wave(frequency_ghz);
     if (asked.match) r.match = modal::match(wave, k0);
-    modal::check_radiation_domain(wave.aperture.radius, k0);
+    modal::check_radiation_domain(wave.radiating_radius(), k0);
     if (asked.figures) {
       modal::Figures f = modal::figures(wave, k0);
       r.directivity_db = f.directivity_db;

@@ -47,6 +47,26 @@ std::string worded(std::string_view message, Word word) {
 // A parameter's name in a message: "{name}".
 inline std::string parameter(std::string_view name) { return "{" + std::string(name) + "}"; }
 
+// Text from a file or a command line as a message quotes it: control bytes
+// (a NUL, a tab, an escape) written as \xNN, so that the message is one line
+// and whole.
+inline std::string printable(std::string_view text) {
+  static constexpr char hex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      out += "\\x";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 // A value the request cannot take; what() is the message with its
 // parameters in braces.
 class InvalidRequest : public std::invalid_argument {

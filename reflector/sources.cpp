@@ -55,7 +55,7 @@ HornPattern horn_pattern(float frequency, const horn::HornInInches& horn,
 }
 
 ModalPattern modal_pattern(const modal::HornWave& wave, double k0) {
-  modal::check_radiation_domain(wave.aperture.radius, k0);
+  modal::check_radiation_domain(wave.radiating_radius(), k0);
   auto radiator = std::make_shared<const modal::ModalRadiator>(wave, k0);
   RadiatorPattern p = radiator_pattern(radiator);
   return {std::move(p.pattern), p.panels, radiator};

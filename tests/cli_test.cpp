@@ -34,7 +34,7 @@ TEST(Numbers, ReadAsTheDialogueReadsThem) {
                          "2q-1",
                          "+.5",
                          "-3.",
-                         "1e-46",
+                         "0D5",
                          "3e38",
                          "15"};
   for (const char* text : texts) {
@@ -45,6 +45,14 @@ TEST(Numbers, ReadAsTheDialogueReadsThem) {
   EXPECT_EQ(text::read_float("--x", "7.5000002384185791015625000001"), 0x1.e00002p+2f);
   EXPECT_EQ(text::read_float("--x", "7.50000023841857910156249999"), 7.5f);
   EXPECT_EQ(text::read_double("--x", "0.1"), 0.1);
+  // A number that is not zero but rounds to zero is too small, not "not positive".
+  try {
+    (void)text::read_float("--frequencies", "1e-46");
+    ADD_FAILURE() << "1e-46 taken as 0";
+  } catch (const numerics::InvalidRequest& e) {
+    EXPECT_STREQ(e.what(), "--frequencies: '1e-46' is too small (it rounds to 0)");
+  }
+  EXPECT_EQ(text::read_float("--x", "0.000"), 0.0f);
 }
 
 TEST(Numbers, RefusedWithTheOptionsName) {

@@ -147,6 +147,22 @@ def check_refusals(pattern, work):
         r = run(pattern, args + ['--frequency', '10'], work)
         if r.returncode != 2 or message not in r.stderr.decode():
             fail('%s: status %d, %s' % (args, r.returncode, r.stderr.decode()))
+    # The radiation's domain is the wall's aperture, not its last step's: ka
+    # 8.006 is radiated, ka 7.985 refused with that ka; a wall ending in a
+    # step is refused with its line; a NUL byte is quoted whole.
+    r = run(pattern, ['--profile', write(work, 'k8.profile', '0 10\n20 10\n100 38.2\n'), '--unit', 'mm',
+                      '--frequency', '10'], work)
+    if r.returncode != 0:
+        fail('ka 8.006 refused: %s' % r.stderr.decode())
+    r = run(pattern, ['--profile', write(work, 'k7.profile', '0 10\n20 10\n100 38.1\n'), '--unit', 'mm',
+                      '--frequency', '10'], work)
+    if r.returncode != 1 or 'ka = 7.985' not in r.stderr.decode():
+        fail('ka 7.985: status %d, %s' % (r.returncode, r.stderr.decode()))
+    for text, words in [('0 10\n20 10\n100 40\n100 10\n', 'line 4: the last point is the aperture'),
+                        ('0 10\n20 10\n4\x000 40\n', "line 3: '4\\x000' is not a number")]:
+        r = run(pattern, ['--profile', write(work, 'odd.profile', text), '--unit', 'mm', '--frequency', '10'], work)
+        if r.returncode != 2 or words not in r.stderr.decode() or r.stderr.decode().count('\n') != 1:
+            fail('%r: status %d, %r' % (text, r.returncode, r.stderr.decode()))
     # A profile in mm read as inches: the limit's message says how wide the
     # aperture came out; a folder for a file; a wall has no report.
     r = run(pattern, ['--profile', write(work, 'mm.profile', CONE_WALL), '--frequency', '10'], work)

@@ -8,6 +8,7 @@
 
 #include "horn/units.hpp"
 #include "numerics/decimal.hpp"
+#include "numerics/errors.hpp"
 
 namespace text {
 namespace {
@@ -24,6 +25,12 @@ template <class T>
 T finite(std::string_view option, std::string_view text, T value) {
   if (!std::isfinite(value))
     throw numerics::InvalidRequest(std::string(option) + ": '" + shortened(text) + "' is too large");
+  // A number that is not zero but rounds to zero: too small, not "not positive".
+  const std::string_view mantissa =
+      text.substr(0, text.find_first_of("eEdDqQ"));  // the grammar's exponent letters
+  if (value == T(0) && mantissa.find_first_of("123456789") != std::string_view::npos)
+    throw numerics::InvalidRequest(std::string(option) + ": '" + shortened(text) +
+                                   "' is too small (it rounds to 0)");
   return value;
 }
 
@@ -61,7 +68,9 @@ std::string fixed(const std::optional<double>& value, int decimals) {
   return text;
 }
 
-std::string shortened(std::string_view argument) {
+std::string shortened(std::string_view text) {
+  const std::string printable = numerics::printable(text);
+  const std::string_view argument = printable;
   constexpr std::size_t limit = 80, keep = 38;
   if (argument.size() <= limit) return std::string(argument);
   // Cut between UTF-8 characters, not inside one.
