@@ -104,6 +104,38 @@ void write_all(int fd, std::string_view text, const std::string& path) {
   if (const int error = write_fd(fd, text); error != 0) fail(path, error);
 }
 
+// An unnamed file in `folder` (Linux's O_TMPFILE): it has no name until it
+// is linked in place, so that no kill, not even SIGKILL, leaves it behind;
+// -1 (errno set) where the file system or the kernel lacks it.
+int unnamed_file(const std::string& folder) {
+#ifdef O_TMPFILE
+  int fd = -1;
+  do fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+#else
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
+// Gives the unnamed file `fd` the name `name`: through /proc (any user), or
+// by AT_EMPTY_PATH (the superuser, where /proc is not mounted); errno on
+// failure (EEXIST where the name is taken).
+bool link_unnamed(int fd, const std::string& name) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno == EEXIST) return false;
+  return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// A fresh hidden name in `folder` for a file about to be renamed over its
+// target (it exists only between the link and the rename).
+std::string fresh_name(const std::string& folder) {
+  static std::atomic<unsigned> count{0};
+  return folder + "/.vsk" + std::to_string(::getpid()) + "-" + std::to_string(count.fetch_add(1));
+}
+
 }  // namespace
 
 // One output: standard output, a device written in place, or a regular file
@@ -137,22 +169,36 @@ class Output : public OutputStream {
       fail(path, errno);
     }
     install_handlers();
-    temporary_ = folder_of(target_) + "/.vsk" + "XXXXXX";
-    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
-    if (fd_ < 0 && existing_ && (errno == EACCES || errno == EROFS)) {
+    // Staged in an unnamed file where the file system has them, in a hidden
+    // named one (removed on SIGINT, SIGTERM and SIGHUP) elsewhere.
+    if (stage(folder_of(target_))) return;
+    if (existing_ && (errno == EACCES || errno == EROFS)) {
       // A file we may write in a folder we may not: staged in the temporary
       // folder, then copied over the file itself.
       const char* folder = std::getenv("TMPDIR");
-      temporary_ = std::string(folder && *folder ? folder : "/tmp") + "/.vsk" + "XXXXXX";
-      fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
       in_place_ = true;
+      if (stage(folder && *folder ? folder : "/tmp")) return;
     }
+    fail(path, errno);
+  }
+
+  // The staging file in `folder`; false (errno set) where none can be made.
+  bool stage(const std::string& folder) {
+    fd_ = unnamed_file(folder);
+    if (fd_ >= 0) {
+      unnamed_ = true;
+      return true;
+    }
+    temporary_ = folder + "/.vsk" + "XXXXXX";
+    fd_ = ::mkostemp(temporary_.data(), O_CLOEXEC);
     if (fd_ < 0) {
       const int error = errno;
       temporary_.clear();
-      fail(path, error);
+      errno = error;
+      return false;
     }
     slot_ = register_temporary(temporary_);
+    return true;
   }
 
   ~Output() override {
@@ -164,7 +210,7 @@ class Output : public OutputStream {
   Output& operator=(const Output&) = delete;
 
   const std::string& path() const override { return path_; }
-  bool staged() const { return !temporary_.empty(); }
+  bool staged() const { return unnamed_ || !temporary_.empty(); }
 
   void write(std::string_view text) override {
     if (buffer_.size() + text.size() > buffer_limit) flush();
@@ -192,6 +238,7 @@ class Output : public OutputStream {
       if (::fchmod(fd_, 0666 & ~mask) != 0) fail(path_, errno);
     }
     if (::fsync(fd_) != 0) fail(path_, errno);
+    if (unnamed_) return;  // kept open: install links it in place
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) fail(path_, errno);
@@ -202,6 +249,7 @@ class Output : public OutputStream {
   void install(bool keep_backup) {
     if (!staged()) return;
     if (in_place_ || (existing_ && existing_->st_nlink > 1)) return rewrite_in_place();
+    if (unnamed_ && name_unnamed()) return;
     if (keep_backup && existing_) {
       backup_ = folder_of(target_) + "/.vsk" + "XXXXXX";
       const int fd = ::mkostemp(backup_.data(), O_CLOEXEC);
@@ -216,11 +264,7 @@ class Output : public OutputStream {
     temporary_.clear();
     forget_temporary(slot_);
     slot_ = -1;
-    const int folder = ::open(folder_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-      (void)::fsync(folder);
-      ::close(folder);
-    }
+    sync_folder();
   }
 
   void undo() {
@@ -238,9 +282,57 @@ class Output : public OutputStream {
  private:
   static constexpr std::size_t buffer_limit = 1 << 16;
 
+  void sync_folder() const {
+    const int folder = ::open(folder_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+      (void)::fsync(folder);
+      ::close(folder);
+    }
+  }
+
+  // The unnamed file given its name: a new file linked as the target itself
+  // (true: done); over an existing one, linked under a fresh hidden name for
+  // install's rename (false).
+  bool name_unnamed() {
+    const int fd = fd_;
+    auto named = [&] {
+      fd_ = -1;
+      unnamed_ = false;
+      if (::close(fd) != 0) fail(path_, errno);
+    };
+    if (!existing_ && link_unnamed(fd, target_)) {
+      named();
+      sync_folder();
+      return true;
+    }
+    if (!existing_ && errno != EEXIST) fail(path_, errno);
+    for (int attempt = 0;; ++attempt) {
+      temporary_ = fresh_name(folder_of(target_));
+      if (link_unnamed(fd, temporary_)) break;
+      if (errno != EEXIST || attempt == 100) {
+        const int error = errno;
+        temporary_.clear();
+        fail(path_, error);
+      }
+    }
+    slot_ = register_temporary(temporary_);
+    named();
+    return false;
+  }
+
   // A file with several names: the finished text copied over the file itself.
   void rewrite_in_place() {
-    const int from = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
+    // The unnamed file is read through its own descriptor, from the start.
+    const int from = unnamed_ ? fd_ : ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (unnamed_) {
+      fd_ = -1;
+      unnamed_ = false;
+      if (::lseek(from, 0, SEEK_SET) != 0) {
+        const int error = errno;
+        ::close(from);
+        fail(path_, error);
+      }
+    }
     if (from < 0) fail(path_, errno);
     const int to = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (to < 0) {
@@ -270,6 +362,7 @@ class Output : public OutputStream {
   int fd_ = -1;
   int slot_ = -1;
   bool in_place_ = false;  // staged outside the file's folder
+  bool unnamed_ = false;   // staged in an unnamed file, open as fd_
 };
 
 Transaction::Transaction() = default;

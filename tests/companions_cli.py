@@ -17,6 +17,7 @@ import stat
 import subprocess
 import sys
 import tempfile
+import time
 
 from testkit import fail, finish, run
 
@@ -101,6 +102,18 @@ def main():
         if r.returncode != 0 or not os.path.islink(os.path.join(work, 'link.csv')) or \
                 not open(os.path.join(work, 'target.csv')).read().startswith('frequency_ghz'):
             fail('an output through a symbolic link')
+        # Killed outright in the middle of a long output (SIGKILL, which no
+        # handler sees), over an existing file and to a new one: the old file is
+        # kept and nothing else is left in the folder.
+        for name in ('target.csv', 'new.csv'):
+            long_run = subprocess.Popen([sweep] + HORN + ['--start', '8', '--stop', '12', '--step', '0.000004',
+                                                          '--output', name], cwd=work, stderr=subprocess.DEVNULL)
+            time.sleep(0.4)
+            long_run.kill()
+            long_run.wait()
+        if os.path.exists(os.path.join(work, 'new.csv')) or \
+                not open(os.path.join(work, 'target.csv')).read().startswith('frequency_ghz'):
+            fail('a killed run harmed or left its output')
         leftovers = [n for n in os.listdir(work) if n.startswith('.vsk')]
         if leftovers:
             fail('temporary files left behind: %r' % leftovers)
