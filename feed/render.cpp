@@ -118,8 +118,14 @@ std::string to_svg(FrequencyFeed& f, const std::vector<Row>& rows, const Picture
     s += text(width / 2, 40, title[1], "text-anchor=\"middle\" font-size=\"14\" font-weight=\"bold\"");
   s += text(width / 2, title.size() > 1 ? 56 : 48, p.subtitle, "text-anchor=\"middle\" fill=\"#555555\"");
   s += upper.axes("", "Efficiency (ratio)", 10, 5);
-  if (!p.verdict.empty())
-    s += text(upper.left + 8, upper.top + 16, p.verdict, "fill=\"#d62728\" font-size=\"12\"");
+  // The verdict in red below the upper legend, clear of the curves.
+  if (!p.verdict.empty()) {
+    const std::size_t colon = p.verdict.find(": ");
+    const double x = width - right + 18, y = upper.top + upper.height - 30;
+    const std::string style = "fill=\"#d62728\" font-size=\"12\"";
+    s += text(x, y, p.verdict.substr(0, colon + 1), style);
+    if (colon != std::string::npos) s += text(x, y + 16, p.verdict.substr(colon + 2), style);
+  }
   s += lower.axes("f/D of the paraboloid", "Level at the rim (dB)", 10, 6);
 
   const auto fd_of = [&](int i) {

@@ -22,10 +22,11 @@ ConvergedWave settled(const std::vector<ProfilePoint>& profile, double highest_f
 }  // namespace
 
 Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
-    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target)) {}
+    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target), target) {}
 
-Band::Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& c)
+Band::Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& c, double target)
     : profile_(std::move(profile)),
+      target_(target),
       staircase_(staircase(profile_, c.step_length, c.step_rise), c.largest_cutoff),
       change_(c.change),
       converged_(c.converged) {}
@@ -39,9 +40,11 @@ HornWave Band::wave(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
-  HornWave wave = follow_wave(staircase_, wavenumber(frequency_ghz), ApertureLoad::free_space);
-  wave.mouth_radius = aperture_radius();
-  return wave;
+  ConvergedWave c = converged_wave(profile_, wavenumber(frequency_ghz), target_, ApertureLoad::free_space);
+  c.wave.mouth_radius = aperture_radius();
+  c.wave.settled_change = c.change;
+  c.wave.settled = c.converged;
+  return std::move(c.wave);
 }
 
 }  // namespace modal

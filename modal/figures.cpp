@@ -42,8 +42,20 @@ Match match(const HornWave& wave, double k0) {
   Match f{};
   f.reflection = wave.reflection;
   const double r = std::abs(wave.reflection);
-  f.return_loss_db = -20.0 * std::log10(r);
+  f.te11_return_loss_db = -20.0 * std::log10(r);
   f.vswr = (1.0 + r) / (1.0 - r);
+  const auto in_guide = propagating(wave.input, k0);
+  double reflected = 0.0;
+  f.guide_modes = 0;
+  for (std::size_t i = 0; i < wave.reflected.size() && i < in_guide.size(); ++i)
+    if (in_guide[i]) {
+      reflected += std::norm(wave.reflected[i]);
+      ++f.guide_modes;
+    }
+  f.guide_modes = std::max<std::size_t>(f.guide_modes, 1);
+  f.return_loss_db = f.guide_modes > 1 ? -10.0 * std::log10(reflected) : f.te11_return_loss_db;
+  f.uncertainty = wave.settled_change;
+  f.settled = wave.settled;
   const auto propagates = propagating(wave.aperture, k0);
   const Complex te11 = wave.forward.front();
   f.modes.reserve(wave.aperture.modes.size());

@@ -119,6 +119,11 @@ struct HornWave {
   // The wall's own aperture radius (m) where the wave knows its wall (a
   // Band's); 0: the last section's. The radiation's domain is judged by it.
   double mouth_radius = 0.0;
+  // How the wave's steps and modes settled (a Band's wave): the last
+  // refinement's move of the waves (relative to the incident wave; the
+  // uncertainty of the reflection's magnitude), and whether it met the target.
+  double settled_change = 0.0;
+  bool settled = true;
   double radiating_radius() const { return mouth_radius > 0.0 ? mouth_radius : aperture.radius; }
 };
 // Each aperture mode's Gamma under a load.

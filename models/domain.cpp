@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <limits>
 
 #include "horn/characteristics.hpp"
 #include "models/classic.hpp"
@@ -75,6 +77,35 @@ Domain phase_centre_domain(double centre, double apex) {
   if (centre > apex) d.add(Cause::phase_centre_behind_apex);
   if (centre < 0.0) d.add(Cause::phase_centre_ahead_of_aperture);
   return d;
+}
+
+Domain match_domain(double return_loss_db, std::size_t guide_modes) {
+  Domain d;
+  if (return_loss_db > return_loss_bound_db) d.add(Cause::return_loss_bound);
+  if (guide_modes > 1) d.add(Cause::several_modes_in_guide);
+  return d;
+}
+
+double return_loss_uncertainty_db(const modal::Match& m) {
+  const double g = std::pow(10.0, -m.return_loss_db / 20.0), d = m.uncertainty;
+  if (!(d < g)) return std::numeric_limits<double>::infinity();
+  return std::max(20.0 * std::log10(g / (g - d)), 20.0 * std::log10((g + d) / g));
+}
+
+std::string unsettled_warning(double change, double target, const std::string& where) {
+  char text[320];
+  if (change > 0.0)
+    std::snprintf(
+        text, sizeof text,
+        "warning: the mode-matching engine's steps and modes settle only to %.3g of the incident wave "
+        "(target %.3g) at %s: those figures may be off by as much",
+        change, target, where.c_str());
+  else
+    std::snprintf(text, sizeof text,
+                  "warning: the mode-matching engine's steps and modes could not be refined within its work "
+                  "bounds at %s: those figures' accuracy is not known",
+                  where.c_str());
+  return text;
 }
 
 double apex_distance(const horn::Horn& horn) {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "horn/geometry.hpp"
+#include "modal/figures.hpp"
 #include "models/registry.hpp"
 
 namespace models {
@@ -73,6 +74,25 @@ Domain cone_domain(Model model, const horn::HornInInches& horn, double frequency
 // cone whose apex lies `apex` behind it (the same unit): behind the apex,
 // or in front of the aperture.
 Domain phase_centre_domain(double centre, double apex);
+
+// The return loss beyond which the model of the aperture (free space's
+// wave impedance, the rim left out) gives an upper bound rather than a
+// figure (doc/modal.md's full-wave comparison).
+inline constexpr double return_loss_bound_db = 32.0;
+
+// The verdicts on a mode-matching return loss (dB): beyond
+// return_loss_bound_db, and more than one mode propagating in the feeding
+// guide.
+Domain match_domain(double return_loss_db, std::size_t guide_modes);
+
+// The return loss's uncertainty (dB) from the wave's settled change d: the
+// larger of the moves to |G| - d and |G| + d; infinite where d >= |G| (a
+// lower bound only).
+double return_loss_uncertainty_db(const modal::Match& match);
+
+// The warning for waves whose steps and modes did not settle to the target
+// ("where": the frequencies), with the largest change.
+std::string unsettled_warning(double change, double target, const std::string& where);
 
 // The distance of a cone's apex behind its aperture plane, sqrt(R^2 - a^2),
 // in the horn's unit.

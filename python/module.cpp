@@ -251,8 +251,10 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
     if (c.kind == sweep::ColumnKind::engine) v.doubles.reserve(n);
     if (c.kind == sweep::ColumnKind::text) v.texts.reserve(n);
   }
+  sweep::Verdicts verdicts;
   const auto take = [&](const sweep::Row& row) {
     for (ColumnValues& c : columns) c.add(row);
+    verdicts.take(row);
   };
 
   if (modal) {
@@ -261,6 +263,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
       py::gil_scoped_release free;
       band.emplace(cli::settled_band(*wall, list.highest()));
     }
+    verdicts = sweep::Verdicts(band->target());
     const std::int32_t unit = cli::unit_code(h.options.unit);
     // Without the GIL but between batches, where Ctrl-C is looked for.
     py::gil_scoped_release free;
@@ -283,6 +286,7 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
       check_signals();
     }
   }
+  verdicts.warn(list.list.size());
   py::dict out;
   for (const ColumnValues& c : columns) out[c.column.name] = c.array();
   issue_warnings();

@@ -79,10 +79,11 @@ struct Tally {
   text::FrequencyList incomplete, not_finite, refused, beyond;
   std::string first_reason, first_refusal;
   float largest_phase_error = 0.0f;
-  // The rows of each cause of the domain column.
-  std::vector<text::FrequencyList> outside = std::vector<text::FrequencyList>(models::causes().size());
+
+  sweep::Verdicts verdicts;
 
   void take(const sweep::Row& row, const sweep::Layout& layout) {
+    verdicts.take(row);
     if (!row.classic_error.empty() && layout.classic) {
       if (incomplete.count() + not_finite.count() == 0) first_reason = row.classic_error;
       (row.classic ? not_finite : incomplete).add(row.frequency);
@@ -95,9 +96,6 @@ struct Tally {
       beyond.add(row.frequency);
       if (!(row.phase_error <= largest_phase_error)) largest_phase_error = row.phase_error;
     }
-    for (const models::CauseInfo& c : models::causes())
-      if (c.cause != models::Cause::beyond_classic_tables && row.domain.has(c.cause))
-        outside[std::size_t(c.cause)].add(row.frequency);
   }
 
   // One line on standard error for each kind of row; the exit status.
@@ -106,9 +104,7 @@ struct Tally {
     if (beyond.count() > 0)
       text::warn(models::beyond_tables_warning(largest_phase_error) + " (" + std::to_string(beyond.count()) +
                  of + ", at " + beyond.text() + ")");
-    for (const models::CauseInfo& c : models::causes())
-      if (const text::FrequencyList& l = outside[std::size_t(c.cause)]; l.count() > 0)
-        text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
+    verdicts.warn(rows);
     if (refused.count() > 0)
       std::cerr << "veskal-sweep: " << refused.count() << of
                 << " without the engine's figures: " << first_refusal << " (at " << refused.text() << ")\n";
@@ -179,6 +175,7 @@ int program(int argc, char** argv) {
       writer_for(o, horn, wall, layout, model, frequencies.count, sink);
 
   Tally tally;
+  if (band) tally.verdicts = sweep::Verdicts(band->target());
   auto take = [&](const sweep::Row& row) {
     writer->row(row);
     tally.take(row, layout);

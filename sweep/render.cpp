@@ -34,6 +34,7 @@ struct Series {
 struct PanelSpec {
   std::string title;  // the y axis
   std::vector<Series> series;
+  double least_span = 0.0;  // the y axis's least span (dB levels: 10 dB)
 };
 
 // A classic value, or an engine value, of a row through `get`; none where the row has none.
@@ -53,7 +54,7 @@ std::optional<double> engine(const Row& r, Get get) {
 struct Drawn {
   std::vector<Row> rows;
   bool checked = false;
-  bool markers = false;  // points drawn as markers: few rows, or repeated frequencies
+  bool markers = false;  // points drawn as markers: few rows
 };
 
 std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool last) {
@@ -69,6 +70,13 @@ std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool
         }
       }
   if (!(lo <= hi)) lo = 0.0, hi = 1.0;
+  // Levels never on less than a sensible span, so that a ripple of a few
+  // tenths of a dB does not fill the panel.
+  if (contents.least_span > 0.0 && hi - lo < contents.least_span) {
+    const double middle = (hi + lo) / 2.0;
+    lo = middle - contents.least_span / 2.0;
+    hi = middle + contents.least_span / 2.0;
+  }
   const double pad = hi > lo ? 0.06 * (hi - lo) : std::max(1.0, std::abs(hi) * 0.05);
   const double f0 = drawn.rows.front().frequency, f1 = drawn.rows.back().frequency;
   const double fpad = f1 > f0 ? 0.0 : std::max(0.05, 0.01 * f0);
@@ -116,12 +124,17 @@ std::string picture(const Drawn& drawn, const Picture& picture) {
   const std::string& unit = picture.unit;
   const bool checked = drawn.checked;
   using C = horn::Characteristics;
+  // A wall's sweep has the engine's directivity alone; a cone's the classic
+  // gain, with the engine's directivity when checked.
+  const bool classic_gain = picture.layout.classic;
   std::vector<PanelSpec> panels = {
-      {"Gain (dB)",
-       {{"gain", "#2ca02c", [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
+      {classic_gain ? (checked ? "Gain / directivity (dB)" : "Gain (dB)") : "Directivity (dB)",
+       {{classic_gain ? (checked ? "gain / directivity" : "gain") : "directivity", "#2ca02c",
+         [](const Row& r) { return classic(r, [](const C& c) { return c.gain; }); },
          [](const Row& r) {
            return engine(r, [](const Check& c) { return std::optional(c.figures->directivity_db); });
-         }}}},
+         }}},
+       10.0},
       {"Full beamwidth (degrees)",
        {{"E plane 3 dB", "#1f77b4",
          [](const Row& r) { return classic(r, [](const C& c) { return c.e_beamwidth_3db; }); },
@@ -146,13 +159,14 @@ std::string picture(const Drawn& drawn, const Picture& picture) {
          [](const Row& r) { return engine(r, [](const Check& c) { return c.h_phase_centre_length; }); }}}},
   };
   if (picture.layout.modal) {
-    panels.push_back({"Return loss (dB)", {{"input, TE-11", "#9467bd", nullptr, [](const Row& r) {
-                                              return r.check ? r.check->return_loss_db : std::nullopt;
-                                            }}}});
-    panels.push_back({"Cross-polar peak (dB)", {{"45\xC2\xB0 plane", "#8c564b", nullptr, [](const Row& r) {
-                                                   return r.check ? r.check->peak_cross_polar_db
-                                                                  : std::nullopt;
-                                                 }}}});
+    panels.push_back({"Return loss (dB)",
+                      {{"input", "#9467bd", nullptr,
+                        [](const Row& r) { return r.check ? r.check->return_loss_db : std::nullopt; }}},
+                      10.0});
+    panels.push_back({"Cross-polar peak (dB)",
+                      {{"45\xC2\xB0 plane", "#8c564b", nullptr,
+                        [](const Row& r) { return r.check ? r.check->peak_cross_polar_db : std::nullopt; }}},
+                      10.0});
   }
   // The title in one or two lines of at most 95 characters (bold 16 px).
   const std::vector<std::string> lines = plot::title_lines(picture.title, 95);
@@ -203,10 +217,12 @@ class SvgWriter : public Writer {
     if (drawn_.rows.empty()) return;
     std::stable_sort(drawn_.rows.begin(), drawn_.rows.end(),
                      [](const Row& a, const Row& b) { return a.frequency < b.frequency; });
-    bool repeated = false;
-    for (std::size_t i = 1; i < drawn_.rows.size(); ++i)
-      repeated = repeated || drawn_.rows[i].frequency == drawn_.rows[i - 1].frequency;
-    drawn_.markers = repeated || drawn_.rows.size() <= 30;
+    // A frequency listed twice has the same figures (each frequency's are its
+    // own): drawn once, so that a long curve stays a curve.
+    drawn_.rows.erase(std::unique(drawn_.rows.begin(), drawn_.rows.end(),
+                                  [](const Row& a, const Row& b) { return a.frequency == b.frequency; }),
+                      drawn_.rows.end());
+    drawn_.markers = drawn_.rows.size() <= 30;
     sink_(picture(drawn_, picture_));
   }
 

@@ -72,9 +72,12 @@ FrequencyFeed horn_feed(const horn::Horn& horn, float frequency, models::Model m
 
 FrequencyFeed wall_feed(models::Model model, const modal::Band& band, const std::optional<horn::Horn>& cone,
                         float frequency) {
-  const models::Result r =
-      models::info(model).engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = false});
+  const models::Result r = models::info(model).engine->evaluate(
+      {.band = &band}, frequency, {.fields = true, .figures = false, .match = true});
   if (!r.refused.empty()) throw std::runtime_error(r.refused);
+  if (r.match && !r.match->settled)
+    text::warn(
+        models::unsettled_warning(r.match->uncertainty, band.target(), text::shortest(frequency) + " GHz"));
   const reflector::RadiatorPattern p = reflector::radiator_pattern(r.radiator);
   FrequencyFeed f{double(frequency), numerics::wavelength_m(double(frequency)), p.feed(), {}, {}, {}};
   if (cone) {

@@ -9,9 +9,12 @@
 #include "horn/pattern.hpp"
 #include "horn/phase_centre.hpp"
 #include "modal/band.hpp"
+#include "models/domain.hpp"
 #include "models/engine.hpp"
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
+#include "text/numbers.hpp"
+#include "text/warnings.hpp"
 
 namespace pattern {
 
@@ -146,10 +149,13 @@ Pattern compute_modal_pattern(const modal::Band& band, double frequency, const s
   result.reference = reference;
   result.model = Model::modal;
   const bool figures = with_figures || reference == PhaseReference::phase_centre;
-  const models::Result r = models::info(Model::modal)
-                               .engine->evaluate({.band = &band}, frequency,
-                                                 {.fields = true, .figures = figures, .match = figures});
+  const models::Result r =
+      models::info(Model::modal)
+          .engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = figures, .match = true});
   if (!r.refused.empty()) throw std::domain_error(r.refused);
+  if (r.match && !r.match->settled)
+    text::warn(
+        models::unsettled_warning(r.match->uncertainty, band.target(), text::shortest(frequency) + " GHz"));
   const farfield::Radiator& radiator = *r.radiator;
   if (figures) {
     modal::Figures f{};

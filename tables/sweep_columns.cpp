@@ -13,6 +13,19 @@ Cell engine_value(const std::optional<double>& v) {
   return v && std::isfinite(*v) ? Cell(text::nine_digits(*v)) : Cell();
 }
 
+// A return loss to the hundredth of a dB: its accuracy supports no more
+// (the uncertainty stands beside it).
+Cell hundredths(const std::optional<double>& v) {
+  return v && std::isfinite(*v) ? Cell(std::round(*v * 100.0) / 100.0) : Cell();
+}
+
+// An uncertainty to three digits; infinite (written inf) where only a
+// bound is known.
+Cell uncertainty(const std::optional<double>& v) {
+  if (!v) return Cell();
+  return std::isinf(*v) ? Cell(*v) : Cell(text::nine_digits(std::ceil(*v * 1000.0) / 1000.0));
+}
+
 // An engine figure of a row, none where the engine refused the row.
 template <class Get>
 Cell engine_cell(const Row& r, Get get) {
@@ -63,9 +76,11 @@ constexpr Column check_columns[] = {
     {"engine_error", "", ColumnKind::text, [](const Row& r) { return r.check->figures ? Cell() : Cell(r.check->error); }},
 };
 constexpr Column modal_columns[] = {
-    {"engine_return_loss_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->return_loss_db); }},
+    {"engine_return_loss_db", "dB", ColumnKind::engine, [](const Row& r) { return hundredths(r.check->return_loss_db); }},
     {"engine_vswr", "", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->vswr); }},
     {"engine_peak_cross_polar_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->peak_cross_polar_db); }},
+    {"engine_return_loss_uncertainty_db", "dB", ColumnKind::engine, [](const Row& r) { return uncertainty(r.check->return_loss_uncertainty_db); }},
+    {"engine_te11_return_loss_db", "dB", ColumnKind::engine, [](const Row& r) { return hundredths(r.check->te11_return_loss_db); }},
 };
 // The model that made the engine's figures, last so that the columns before
 // it keep their places.

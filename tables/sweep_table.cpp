@@ -15,6 +15,7 @@
 #include "numerics/checked_math.hpp"
 #include "numerics/errors.hpp"
 #include "text/numbers.hpp"
+#include "text/warnings.hpp"
 
 namespace sweep {
 namespace {
@@ -37,8 +38,13 @@ Check engine_check(models::Model model, const models::HornInput& horn, const flo
   const models::Result r =
       engine.evaluate(horn, frequency, {.fields = false, .figures = true, .match = true});
   if (r.match) {
-    check.return_loss_db = r.match->return_loss_db;
-    check.vswr = r.match->vswr;
+    const modal::Match& m = *r.match;
+    check.return_loss_db = m.return_loss_db;
+    check.vswr = m.vswr;
+    check.te11_return_loss_db = m.te11_return_loss_db;
+    check.return_loss_uncertainty_db = models::return_loss_uncertainty_db(m);
+    check.guide_modes = m.guide_modes;
+    if (!m.settled) check.unsettled = m.uncertainty;
   }
   if (!r.refused.empty()) {
     check.error = std::string(engine.title()) + " refuses the row: " + r.refused;
@@ -140,7 +146,29 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   if (cone) engine_domain(row, models::Model::modal, *cone);
+  if (row.check->return_loss_db)
+    row.domain.add(models::match_domain(*row.check->return_loss_db, row.check->guide_modes));
   return row;
+}
+
+void Verdicts::take(const Row& row) {
+  if (row.check && row.check->unsettled) {
+    unsettled_.add(row.frequency);
+    largest_change_ = std::max(largest_change_, *row.check->unsettled);
+  }
+  for (const models::CauseInfo& c : models::causes())
+    if (c.cause != models::Cause::beyond_classic_tables && row.domain.has(c.cause))
+      outside_[std::size_t(c.cause)].add(row.frequency);
+}
+
+void Verdicts::warn(std::size_t rows) const {
+  const std::string of = " of " + std::to_string(rows) + " rows";
+  if (unsettled_.count() > 0)
+    text::warn(models::unsettled_warning(largest_change_, target_,
+                                         std::to_string(unsettled_.count()) + of + ", " + unsettled_.text()));
+  for (const models::CauseInfo& c : models::causes())
+    if (const text::FrequencyList& l = outside_[std::size_t(c.cause)]; l.count() > 0)
+      text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
 }
 
 unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }

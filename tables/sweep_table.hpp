@@ -19,6 +19,7 @@
 #include "modal/band.hpp"
 #include "models/domain.hpp"
 #include "models/registry.hpp"
+#include "text/frequency_list.hpp"
 
 namespace sweep {
 
@@ -37,6 +38,11 @@ struct Check {
   // The mode-matching engine's input match (at every ka, so also where it
   // gives no radiation figures) and cross-polar peak.
   std::optional<double> return_loss_db, vswr, peak_cross_polar_db;
+  // The return loss's uncertainty (dB) from the settled change; infinite
+  // where only a lower bound is known (the change exceeds the reflection).
+  std::optional<double> return_loss_uncertainty_db, te11_return_loss_db;
+  std::optional<double> unsettled;  // the settled change, where it missed the target
+  std::size_t guide_modes = 1;      // propagating in the feeding guide
 };
 
 struct Row {
@@ -48,6 +54,23 @@ struct Row {
   bool beyond_tables = false;                    // s beyond the classic tables
   std::optional<Check> check;
   models::Domain domain;  // the verdicts on the row's figures' models
+};
+
+// What a run's rows said of their models, warned of once per cause when the
+// run ends (text::warn), by the program and the Python module alike: the
+// rows whose mode-matching steps and modes missed the target (the largest
+// change), and each cause of the domain column but the classic tables' end
+// (said with its largest s by the caller).
+class Verdicts {
+ public:
+  explicit Verdicts(double target = 0.0) : target_(target) {}
+  void take(const Row& row);
+  void warn(std::size_t rows) const;
+
+ private:
+  double target_, largest_change_ = 0.0;
+  text::FrequencyList unsettled_;
+  std::vector<text::FrequencyList> outside_ = std::vector<text::FrequencyList>(models::causes().size());
 };
 
 // The row at `frequency`; with `check_model` (an engine's: an aperture

@@ -20,7 +20,8 @@ CONE = ['--model', 'modal', '--aperture-diameter', '90', '--waveguide-diameter',
         '300', '--unit', 'mm']
 # The same wall as the programs build it: one waveguide diameter of guide first.
 CONE_WALL = '# the cone of CONE\n0 11.9\n23.8 11.9\n323.8 45\n'
-MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_model', 'domain']
+MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_return_loss_uncertainty_db',
+                 'engine_te11_return_loss_db', 'engine_model', 'domain']
 
 
 def rows_of(result):
@@ -70,8 +71,8 @@ def check_routes(pattern, work):
 def check_sweep(sweep, examples, work):
     r = run(sweep, ['--check'] + CONE + ['--frequencies', '7.5,10'], work)
     rows = rows_of(r)
-    if len(rows) != 2 or list(rows[0].keys())[-5:] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
-        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-5:]))
+    if len(rows) != 2 or list(rows[0].keys())[-7:] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
+        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-7:]))
         return
     # 7.5 GHz: ka 7.1, below the radiation model's domain: the return loss
     # alone, the row's error saying why, exit 1.
@@ -92,6 +93,36 @@ def check_sweep(sweep, examples, work):
                work)
     if many.returncode != 2 or b'at most 10000 frequencies' not in many.stderr:
         fail('a modal sweep of 40001 frequencies: status %d, %s' % (many.returncode, many.stderr.decode()))
+    # A frequency's figures do not depend on the others asked: each settles at
+    # its own frequency (the corrugated example at 10 GHz alone, with 12 and
+    # with 16 GHz); the return loss to the hundredth, its uncertainty beside it.
+    alone = None
+    for listed in ['10', '10,12', '10,16', '8.6,10']:
+        r = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', listed], work)
+        row = next(x for x in rows_of(r) if x['frequency_ghz'] == '10')
+        alone = alone or row
+        if abs(float(row['engine_return_loss_db']) - float(alone['engine_return_loss_db'])) > 0.05 or \
+                row['engine_directivity_db'] != alone['engine_directivity_db']:
+            fail('10 GHz with %s: %s dB against %s alone' % (listed, row['engine_return_loss_db'],
+                                                             alone['engine_return_loss_db']))
+    if len(alone['engine_return_loss_db'].split('.')[-1]) > 2 or not 0 < float(alone['engine_return_loss_uncertainty_db']) < 5:
+        fail('return loss digits and uncertainty: %s, %s' % (alone['engine_return_loss_db'],
+                                                             alone['engine_return_loss_uncertainty_db']))
+    # Near the low band edge the steps and modes do not settle: said with the real figure.
+    r = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '8.6,10'], work)
+    if r.stderr.decode().count('settle only to 0.311 of the incident wave (target 0.005) at 1 of 2 rows, 8.6 GHz') != 1:
+        fail('unsettled 8.6 GHz: %r' % r.stderr.decode())
+    # Above TM-11's cut-off in the Potter horn's 16.8 mm guide (10.88 GHz) the
+    # return loss is the total reflected power, TE-11's beside it, with a word.
+    potter = os.path.join(examples, 'potter-x-band.profile')
+    r = run(sweep, ['--profile', potter, '--unit', 'mm', '--frequencies', '10,11'], work)
+    below, above = rows_of(r)
+    if (below['domain'] != 'ok' or below['engine_return_loss_db'] != below['engine_te11_return_loss_db']
+            or above['domain'] != 'several_modes_in_guide'
+            or not float(above['engine_return_loss_db']) < float(above['engine_te11_return_loss_db']) - 6
+            or r.stderr.decode().count('several_modes_in_guide: 1 of 2 rows, at 11 GHz') != 1):
+        fail('Potter horn above TM-11 cut-off: %s, %r' % ([(x['engine_return_loss_db'], x['engine_te11_return_loss_db'],
+                                                            x['domain']) for x in (below, above)], r.stderr.decode()))
     p = run(sweep, ['--profile', corrugated, '--unit', 'mm', '--frequencies', '9,10,11'], work)
     prows = rows_of(p)
     if p.returncode != 0 or len(prows) != 3 or list(prows[0].keys())[:3] != ['frequency_ghz', 'wavelength',
