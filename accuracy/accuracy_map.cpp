@@ -385,7 +385,9 @@ std::string table(const std::array<Grid, 2>& grids, const std::array<Differences
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   CLI::App app{
       "The accuracy map of the classic model against the aperture engine: a picture (SVG) and a table "
       "(Markdown), as doc/accuracy.md shows them",
@@ -428,3 +430,7 @@ int main(int argc, char** argv) {
   }
   return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cli::guarded_main("veskal-accuracy-map", run, argc, argv); }

@@ -195,7 +195,9 @@ std::string table(const Grid& grid) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   CLI::App app{
       "The aperture engine against the mode-matching engine over smooth cones: a picture (SVG) and a table "
       "(Markdown), as doc/accuracy.md shows them",
@@ -219,3 +221,7 @@ int main(int argc, char** argv) {
   }
   return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cli::guarded_main("veskal-modal-map", run, argc, argv); }

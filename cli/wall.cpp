@@ -17,7 +17,6 @@
 
 namespace cli {
 
-using text::fixed;
 using text::horn_description;
 using text::shortened;
 using text::shortest;

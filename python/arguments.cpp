@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/usage.hpp"
+#include "numerics/errors.hpp"
 #include "text/numbers.hpp"
 
 namespace python {
@@ -16,13 +17,28 @@ std::string shortest_text(double v) {
   return {text, end};
 }
 
+// A TypeError naming the argument as the module's messages name it.
+[[noreturn]] void type_error(const char* option, const std::string& what) {
+  throw py::type_error(
+      numerics::worded(std::string(option) + ": " + what, [](const std::string& name) { return name; }));
+}
+
+std::string type_name(const py::handle& value) { return py::str(value.get_type().attr("__name__")); }
+
+// True and False (Python's or numpy's) are not numbers of GHz or lengths.
+bool is_boolean(const py::handle& value) {
+  const std::string name = type_name(value);
+  return py::isinstance<py::bool_>(value) || name == "bool_" || name == "bool";
+}
+
 // The text a number stands for: a Python str as it is, a float (or anything
 // numbers.Real) by its shortest round-trip digits, which are Python's repr.
+// A boolean, a complex number or anything else is a TypeError.
 std::string text_of(const char* option, const py::handle& value) {
   if (py::isinstance<py::str>(value)) return value.cast<std::string>();
-  if (py::isinstance<py::bool_>(value) || !PyNumber_Check(value.ptr()))
-    throw cli::UsageError(std::string(option) + ": must be a number, not " +
-                          std::string(py::str(value.get_type().attr("__name__"))));
+  if (is_boolean(value) || PyComplex_Check(value.ptr()) || type_name(value).rfind("complex", 0) == 0 ||
+      !PyNumber_Check(value.ptr()))
+    type_error(option, "must be a real number, not " + type_name(value));
   const double v = PyFloat_AsDouble(value.ptr());
   if (v == -1.0 && PyErr_Occurred()) throw py::error_already_set();
   return shortest_text(v);
@@ -32,6 +48,9 @@ template <class T, class Read>
 std::vector<T> values(const char* option, const py::handle& values, Read read) {
   if (values.is_none()) throw cli::UsageError(std::string(option) + ": a value is needed");
   if (py::isinstance<py::str>(values) || !py::hasattr(values, "__len__")) return {read(option, values)};
+  // A masked array's mask would be dropped by the conversion: refused.
+  if (py::hasattr(values, "mask") && py::hasattr(values, "filled"))
+    type_error(option, "a masked array is not taken (fill or compress it first)");
   const auto array = py::array::ensure(values);
   if (!array) throw cli::UsageError(std::string(option) + ": must be a number or a sequence of numbers");
   if (array.ndim() > 1)
@@ -39,6 +58,12 @@ std::vector<T> values(const char* option, const py::handle& values, Read read) {
                           std::to_string(array.shape(0)) + " x " + std::to_string(array.shape(1)) +
                           (array.ndim() > 2 ? " x ..." : "") + " was given)");
   std::vector<T> out;
+  const char kind = array.dtype().kind();
+  if (kind == 'b' || kind == 'c')
+    type_error(option,
+               std::string("must hold real numbers, not ") + (kind == 'b' ? "booleans" : "complex numbers"));
+  if (kind == 'O' && py::isinstance<py::array>(values))
+    type_error(option, "an array of Python objects is not taken (give it a numeric dtype)");
   if (array.ndim() == 0) return {read(option, values)};
   out.reserve(static_cast<std::size_t>(array.size()));
   if constexpr (std::is_same_v<T, float>) {

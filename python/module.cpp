@@ -123,7 +123,13 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
   o.axial_length = float_option("{axial_length}", axial_length);
   o.cone_length = float_option("{cone_length}", cone_length);
   if (!profile.is_none()) {
-    o.profile = py::str(py::module_::import("os").attr("fspath")(profile)).cast<std::string>();
+    // str, bytes or os.PathLike, as the file system names it.
+    const py::object os = py::module_::import("os");
+    if (!py::isinstance<py::str>(profile) && !py::isinstance<py::bytes>(profile) &&
+        !py::hasattr(profile, "__fspath__"))
+      throw py::type_error("profile: must be a path (str, bytes or os.PathLike), not " +
+                           std::string(py::str(profile.get_type().attr("__name__"))));
+    o.profile = os.attr("fsdecode")(profile).cast<std::string>();
     cli::require(!o.profile.empty(), "{profile}: a file name is needed");
     for (const auto& [name, given] : {std::pair{"{aperture_diameter}", o.aperture_diameter.has_value()},
                                       {"{slant_radius}", o.slant_radius.has_value()},

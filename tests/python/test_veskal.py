@@ -246,9 +246,11 @@ def test_bad_frequencies_and_shapes():
         veskal.characteristics(h, [10, -1])
     assert str(raised.value) == program_message(
         'sweep', ['--aperture-diameter', '7.5', '--slant-radius', '15', '--frequencies', '10,-1'])
-    for bad in (np.ones((2, 3)), [10, float('nan')], [], 'ten', [10, None]):
+    for bad in (np.ones((2, 3)), [10, float('nan')], [], 'ten'):
         with pytest.raises(ValueError, match='frequencies'):
             veskal.characteristics(h, bad)
+    with pytest.raises(TypeError, match='^frequencies: must be a real number, not NoneType'):
+        veskal.characteristics(h, [10, None])
     with pytest.raises(ValueError, match='^model: must be quadratic, spherical or modal'):
         veskal.characteristics(h, 10, check=True, model='classic')
     with pytest.raises(ValueError, match='^waveguide_diameter: the modal model starts at the feeding waveguide'):
@@ -270,6 +272,25 @@ def test_bad_frequencies_and_shapes():
     b = veskal.characteristics(h, np.array([8, 10], dtype=np.int64))['gain_db']
     c = veskal.characteristics(h, [np.float64(8), np.float32(10)])['gain_db']
     assert np.array_equal(a, b) and np.array_equal(a, c)
+
+
+def test_arguments_of_the_wrong_kind_are_refused(tmp_path):
+    # Complex, boolean, object and masked arrays, and such scalars: a TypeError
+    # naming the argument, never a value quietly made of them.
+    h = veskal.Horn(aperture_diameter=7.5, slant_radius=15)
+    for bad in [np.array([10 + 1j]), np.array([True]), True, np.True_, 10j,
+                np.ma.array([10.0, 11.0], mask=[False, True]), np.array([10.0], dtype=object)]:
+        with pytest.raises(TypeError, match='^frequencies: '):
+            veskal.characteristics(h, bad)
+    # Paths as str, bytes or os.PathLike, named in messages as given.
+    wall = tmp_path / 'p.profile'
+    wall.write_text('0 10\n20 10\n100 40\n')
+    for path in (str(wall), os.fsencode(str(wall)), wall):
+        assert veskal.Horn(profile=path, unit='mm').profile == str(wall)
+    with pytest.raises(ValueError, match="^profile: cannot read nofile: "):
+        veskal.Horn(profile=b'nofile', unit='mm')
+    with pytest.raises(TypeError, match='^profile: must be a path'):
+        veskal.Horn(profile=3, unit='mm')
 
 
 def test_warnings_are_python_warnings(tmp_path):
