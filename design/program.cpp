@@ -75,7 +75,9 @@ Figures classic_figures(const horn::Horn& h, const float& f) {
            c.e_beamwidth_10db,
            c.h_beamwidth_10db,
            c.e_phase_centre_length,
-           c.h_phase_centre_length};
+           c.h_phase_centre_length,
+           {},
+           {}};
   } catch (const numerics::DomainError&) {
     float g = 0.0f;
     horn::CHNGN(f, inches.aperture_radius, inches.slant_radius, g);
@@ -415,7 +417,7 @@ void add_options(CLI::App& app, Options& o) {
 Design design_of(const Options& o, const design::Problem& p, const design::Request& request,
                  const std::vector<float>& band) {
   const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
-  Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}};
+  Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}, {}};
   const horn::HornInInches inches = d.horn.in_inches();
 
   // The TE-11 mode must propagate in the aperture and in the waveguide at

@@ -87,6 +87,8 @@ FrequencyFeed file_feed(const exchange::PlaneCuts& cuts, float frequency, std::o
   FrequencyFeed f{double(frequency),
                   numerics::wavelength_m(double(frequency)),
                   reflector::Feed(sampled, sampled.reach(), sampled.panels()),
+                  {},
+                  {},
                   {}};
   const auto last = sampled(sampled.reach()), axis = sampled(0.0);
   const double level =

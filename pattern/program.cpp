@@ -16,6 +16,7 @@
 #include "horn/characteristics.hpp"
 #include "modal/band.hpp"
 #include "models/classic.hpp"
+#include "models/domain.hpp"
 #include "numerics/checked_math.hpp"
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
@@ -63,6 +64,20 @@ void write_sources(const Options& o, const std::vector<exchange::Source>& source
   transaction.commit();
 }
 
+// The verdicts on a cone's model at `f` beyond the classic tables' end
+// (which has its own warning): one warning each; the causes' keys for the
+// picture, empty within the domain.
+std::string warn_of_domain(cli::Model model, const horn::Horn& horn, float f) {
+  const models::Domain d = models::cone_domain(model, horn.in_inches(), f);
+  std::string keys;
+  for (const models::CauseInfo& c : models::causes())
+    if (c.cause != models::Cause::beyond_classic_tables && d.has(c.cause)) {
+      text::warn(models::domain_warning(c.cause, "at " + text::shortest(f) + " GHz"));
+      keys += (keys.empty() ? "" : ";") + std::string(c.key);
+    }
+  return keys;
+}
+
 // The pattern of each frequency in the model, scaled to the square root of
 // its directivity, streamed into the file.
 int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model model) {
@@ -75,6 +90,7 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
     const float s = horn::phase_error(horn.in_inches(), f);
     if (model == cli::Model::classic && models::beyond_classic_tables(s))
       text::warn(models::beyond_tables_warning(s) + " (at " + text::shortest(f) + " GHz)");
+    (void)warn_of_domain(model, horn, f);
   }
   write_sources(
       o, sources,
@@ -193,6 +209,8 @@ int cone_program(const Options& o, const horn::Horn& horn, cli::Model model) {
       warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
                 " > 0.8): not to be trusted";
     }
+    if (const std::string keys = warn_of_domain(model, horn, frequency); !keys.empty())
+      warning += (warning.empty() ? "" : "; ") + std::string("outside the model's domain: ") + keys;
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {

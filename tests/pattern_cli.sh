@@ -54,6 +54,11 @@ for model in quadratic spherical; do
   "$tool" "${horn[@]}" --model $model --to 10 --phase-reference phase-centre > $model.csv || fail "--model $model csv"
   [ "$(wc -l < $model.csv)" -eq 22 ] || fail "--model $model csv rows"
 done
+# A small aperture (ka 3.2) is drawn with its verdict, and said once on standard error.
+"$tool" --frequency 12 --aperture-diameter 1 --slant-radius 1.5 --model spherical --format svg --output small-ka.svg 2> err \
+  || fail "small aperture picture"
+[ "$(grep -c 'small_aperture' err)" -eq 1 ] && grep -q "outside the model's domain: small_aperture" small-ka.svg \
+  || fail "small aperture without its verdict: $(cat err)"
 # Beyond the classic beamwidth model the engine still draws the horn.
 "$tool" --frequency 8 --aperture-diameter 1 --slant-radius 10 --model spherical --format svg --output engine-small.svg \
   || fail "engine picture of a small horn"
