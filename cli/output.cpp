@@ -32,20 +32,36 @@ constexpr std::size_t temporary_slots = 8;
 std::array<std::array<char, 4096>, temporary_slots> temporary_names{};
 std::array<std::atomic<bool>, temporary_slots> temporary_used{};
 
+// The handlers found before ours (an embedding interpreter's, such as
+// Python's SIGINT handler), called after the files are removed.
+constexpr std::array<int, 3> cleaned_signals = {SIGINT, SIGTERM, SIGHUP};
+std::array<struct sigaction, cleaned_signals.size()> previous_actions{};
+
 extern "C" void remove_temporaries(int signal) {
   for (std::size_t i = 0; i < temporary_slots; ++i)
     if (temporary_used[i].load()) ::unlink(temporary_names[i].data());
+  for (std::size_t i = 0; i < cleaned_signals.size(); ++i) {
+    if (cleaned_signals[i] != signal) continue;
+    const struct sigaction& before = previous_actions[i];
+    if ((before.sa_flags & SA_SIGINFO) == 0 && before.sa_handler == SIG_IGN) return;
+    if ((before.sa_flags & SA_SIGINFO) == 0 && before.sa_handler != SIG_DFL) {
+      before.sa_handler(signal);  // the embedder's own handling (it may return)
+      return;
+    }
+  }
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
+// Only where a named temporary file is staged (a file system without
+// O_TMPFILE): an unnamed one vanishes with the process by itself.
 void install_handlers() {
   static const bool installed = [] {
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    for (std::size_t i = 0; i < cleaned_signals.size(); ++i) {
       struct sigaction action {};
       action.sa_handler = remove_temporaries;
       sigemptyset(&action.sa_mask);
-      ::sigaction(s, &action, nullptr);
+      ::sigaction(cleaned_signals[i], &action, &previous_actions[i]);
     }
     return true;
   }();
@@ -53,6 +69,7 @@ void install_handlers() {
 }
 
 int register_temporary(const std::string& name) {
+  install_handlers();
   if (name.size() >= temporary_names[0].size()) return -1;
   for (std::size_t i = 0; i < temporary_slots; ++i) {
     if (temporary_used[i].load()) continue;
@@ -168,7 +185,6 @@ class Output : public OutputStream {
     } else if (errno != ENOENT) {
       fail(path, errno);
     }
-    install_handlers();
     // Staged in an unnamed file where the file system has them, in a hidden
     // named one (removed on SIGINT, SIGTERM and SIGHUP) elsewhere.
     if (stage(folder_of(target_))) return;

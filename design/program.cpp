@@ -350,7 +350,8 @@ std::optional<std::string> unreportable(const horn::Horn& h, const std::vector<R
         const horn::Characteristics c = horn::characteristics(h, f);
         for (const float x : {c.gain, c.e_beamwidth_3db, c.h_beamwidth_3db, c.e_beamwidth_10db,
                               c.h_beamwidth_10db, c.e_phase_centre_length, c.h_phase_centre_length})
-          if (!std::isfinite(x)) why = "a classic figure is not a number at " + text::shortest(f) + " GHz";
+          if (!std::isfinite(x))
+            why = std::string(models::classic_not_finite) + " at " + text::shortest(f) + " GHz";
       } catch (const numerics::DomainError&) {
         why = models::classic_failure(h.in_inches(), f);
       }

@@ -192,7 +192,11 @@ std::vector<PlaneCuts> read_grasp_cut(std::string_view text) {
     return grasp_cuts(lines_of(text), cuts);
   } catch (const FormatError& e) {
     if (cuts > 0) throw;
-    throw FormatError(std::string("neither a veskal-pattern table nor a GRASP cut file (") + e.what() + ")");
+    // The last format read_plane_cuts tries: a file of none of them.
+    throw FormatError(
+        std::string("not a pattern file that can be read (a veskal-pattern table, a GRASP .cut, a "
+                    "CST .ffs or an HFSS .ffd file): ") +
+        e.what());
   }
 }
 

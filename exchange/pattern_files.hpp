@@ -38,6 +38,7 @@
 //        fewer angles than pi / step).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -80,6 +81,10 @@ void write_grasp_cut(const Sink& out, const std::vector<Source>& sources, double
 void write_cst_ffs(const Sink& out, const std::vector<Source>& sources, double step);
 void write_hfss_ffd(const Sink& out, const std::vector<Source>& sources, double step);
 void write_cassbeam(const Sink& out, const Source& source, double step);
+
+// The largest pattern file the readers are given (a sphere at 0.25 degrees
+// in several frequencies stays well within it).
+inline constexpr std::uintmax_t max_file_bytes = 256u << 20;
 
 // A file that is not what its reader expects: the message names the line.
 class FormatError : public std::runtime_error {

@@ -30,8 +30,6 @@
 namespace feed {
 namespace {
 
-constexpr std::uintmax_t max_pattern_bytes = 256u << 20;
-
 struct Options {
   cli::HornOptions horn;
   cli::FrequencyOptions frequencies;
@@ -74,7 +72,7 @@ std::vector<double> values_of(const std::string& option, const std::string& text
 // The cuts of a pattern file: veskal-pattern's CSV, a GRASP cut file, a CST
 // or an HFSS far-field file.
 std::vector<exchange::PlaneCuts> read_cuts(const std::string& path) {
-  const std::string text = cli::read_text_file("--pattern", path, max_pattern_bytes);
+  const std::string text = cli::read_text_file("--pattern", path, exchange::max_file_bytes);
   try {
     return exchange::read_plane_cuts(text);
   } catch (const exchange::FormatError& e) {

@@ -51,6 +51,7 @@ Match match(const HornWave& wave, double k0) {
     if (in_guide[i]) {
       reflected += std::norm(wave.reflected[i]);
       ++f.guide_modes;
+      f.guide_reflections.push_back({wave.input.modes[i], -10.0 * std::log10(std::norm(wave.reflected[i]))});
     }
   f.guide_modes = std::max<std::size_t>(f.guide_modes, 1);
   f.return_loss_db = f.guide_modes > 1 ? -10.0 * std::log10(reflected) : f.te11_return_loss_db;

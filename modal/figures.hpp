@@ -51,13 +51,21 @@ struct ModeContent {
 // (TM-11 above k b = 3.83, ...), the return loss is the total reflected
 // power of every propagating mode (power-normalised waves), TE-11's own
 // beside it; the VSWR is TE-11's.
+// One mode propagating in the feeding guide and its reflection's return
+// loss: its reflected power against the incident TE-11 wave's, in dB.
+struct GuideReflection {
+  Mode mode;
+  double return_loss_db;
+};
+
 struct Match {
   Complex reflection;  // of TE-11 at the input reference plane
   double return_loss_db, vswr;
-  double te11_return_loss_db;   // TE-11's reflection alone
-  std::size_t guide_modes = 1;  // the modes propagating in the feeding guide
-  double uncertainty = 0.0;     // the wave's settled change: of |reflection|, relative to the incident wave
-  bool settled = true;          // whether it met the target
+  double te11_return_loss_db;                      // TE-11's reflection alone
+  std::size_t guide_modes = 1;                     // the modes propagating in the feeding guide
+  std::vector<GuideReflection> guide_reflections;  // each of them, TE-11 first
+  double uncertainty = 0.0;  // the wave's settled change: of |reflection|, relative to the incident wave
+  bool settled = true;       // whether it met the target
   std::vector<ModeContent> modes;  // at the aperture, in the order of the aperture guide's modes
 };
 Match match(const HornWave& wave, double k0);

@@ -9,6 +9,7 @@
 #include "horn/characteristics.hpp"
 #include "models/classic.hpp"
 #include "numerics/units.hpp"
+#include "text/warnings.hpp"
 
 namespace models {
 namespace {
@@ -90,6 +91,38 @@ double return_loss_uncertainty_db(const modal::Match& m) {
   const double g = std::pow(10.0, -m.return_loss_db / 20.0), d = m.uncertainty;
   if (!(d < g)) return std::numeric_limits<double>::infinity();
   return std::max(20.0 * std::log10(g / (g - d)), 20.0 * std::log10((g + d) / g));
+}
+
+double return_loss_lower_bound_db(const modal::Match& m) {
+  const double g = std::pow(10.0, -m.return_loss_db / 20.0);
+  return -20.0 * std::log10(g + m.uncertainty);
+}
+
+std::string return_loss_text(const modal::Match& m) {
+  char text[64];
+  const double u = return_loss_uncertainty_db(m);
+  if (!std::isfinite(u))
+    std::snprintf(text, sizeof text, "\xE2\x89\xA5 %.1f dB", return_loss_lower_bound_db(m));
+  else if (m.return_loss_db > return_loss_bound_db)
+    std::snprintf(text, sizeof text, "\xE2\x89\xA4 %.1f dB", m.return_loss_db);
+  else if (u >= 0.05)
+    std::snprintf(text, sizeof text, "%.1f \xC2\xB1 %.1f dB", m.return_loss_db, u);
+  else
+    std::snprintf(text, sizeof text, "%.1f dB", m.return_loss_db);
+  return text;
+}
+
+void CauseTally::take(const Domain& domain, float frequency) {
+  for (const CauseInfo& c : causes())
+    if (c.cause != Cause::beyond_classic_tables && domain.has(c.cause))
+      lists_[std::size_t(c.cause)].add(frequency);
+}
+
+void CauseTally::warn(std::size_t of, const char* things) const {
+  for (const CauseInfo& c : causes())
+    if (const text::FrequencyList& l = lists_[std::size_t(c.cause)]; l.count() > 0)
+      text::warn(domain_warning(c.cause, std::to_string(l.count()) + " of " + std::to_string(of) + " " +
+                                             things + ", at " + l.text()));
 }
 
 std::string unsettled_warning(double change, double target, const std::string& where) {

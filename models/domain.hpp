@@ -9,10 +9,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "horn/geometry.hpp"
 #include "modal/figures.hpp"
 #include "models/registry.hpp"
+#include "text/frequency_list.hpp"
 
 namespace models {
 
@@ -89,6 +91,29 @@ Domain match_domain(double return_loss_db, std::size_t guide_modes);
 // larger of the moves to |G| - d and |G| + d; infinite where d >= |G| (a
 // lower bound only).
 double return_loss_uncertainty_db(const modal::Match& match);
+
+// The least return loss the settled change allows, -20 log10(|G| + d) (dB).
+double return_loss_lower_bound_db(const modal::Match& match);
+
+// The return loss as a text or a picture says it, to 0.1 dB: "≥ X dB" where
+// the settled change bounds it from below only (X the lower bound), "≤ X dB"
+// beyond return_loss_bound_db (the rim left out: an upper bound), otherwise
+// "X dB" with " ± u" where the uncertainty reaches 0.05 dB.
+std::string return_loss_text(const modal::Match& match);
+
+// The frequencies of a run's rows outside their models' domains, one list
+// per cause but the classic tables' end (which its caller says with its
+// largest s): the sweep's rows and the feed's frequencies alike.
+class CauseTally {
+ public:
+  void take(const Domain& domain, float frequency);
+  // One warning (text::warn) for each cause met: "(key: N of M <things>, at
+  // F GHz)".
+  void warn(std::size_t of, const char* things) const;
+
+ private:
+  std::vector<text::FrequencyList> lists_ = std::vector<text::FrequencyList>(causes().size());
+};
 
 // The warning for waves whose steps and modes did not settle to the target
 // ("where": the frequencies), with the largest change.

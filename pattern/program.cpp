@@ -20,6 +20,7 @@
 #include "numerics/checked_math.hpp"
 #include "pattern/render.hpp"
 #include "reflector/sources.hpp"
+#include "tables/pattern_files.hpp"
 #include "tables/pattern_table.hpp"
 #include "text/warnings.hpp"
 
@@ -30,15 +31,6 @@ constexpr std::size_t max_angles = 1000000;
 
 // The models describe the forward half-space only.
 constexpr double widest_angle = 90.0;
-
-// Pattern files for reflector programs (exchange/pattern_files.hpp).
-constexpr std::array<const char*, 4> file_formats = {"cut", "ffs", "ffd", "cassbeam"};
-constexpr std::size_t max_file_samples = 2000000;  // directions, all frequencies together
-constexpr std::size_t max_file_frequencies = 100;
-
-bool file_format(const std::string& format) {
-  return std::find(file_formats.begin(), file_formats.end(), format) != file_formats.end();
-}
 
 struct Options {
   std::vector<float> frequency;
@@ -54,46 +46,15 @@ struct Options {
 void write_sources(const Options& o, const std::vector<exchange::Source>& sources, const std::string& horn) {
   cli::Transaction transaction;
   cli::OutputStream& out = transaction.open(o.output);
-  const exchange::Sink sink = [&out](std::string_view text) { out.write(text); };
-  const double step = *o.step;
-  if (o.format == "cut")
-    exchange::write_grasp_cut(sink, sources, step, "veskal-pattern " VESKAL_VERSION ", " + horn);
-  if (o.format == "ffs") exchange::write_cst_ffs(sink, sources, step);
-  if (o.format == "ffd") exchange::write_hfss_ffd(sink, sources, step);
-  if (o.format == "cassbeam") exchange::write_cassbeam(sink, sources.front(), step);
+  pattern_files::write([&out](std::string_view text) { out.write(text); }, o.format, sources, *o.step,
+                       "veskal-pattern " VESKAL_VERSION ", " + horn);
   transaction.commit();
 }
 
-// The verdicts on a cone's model at `f` beyond the classic tables' end
-// (which has its own warning): one warning each; the causes' keys for the
-// picture, empty within the domain.
-std::string warn_of_domain(cli::Model model, const horn::Horn& horn, float f) {
-  const models::Domain d = models::cone_domain(model, horn.in_inches(), f);
-  std::string keys;
-  for (const models::CauseInfo& c : models::causes())
-    if (c.cause != models::Cause::beyond_classic_tables && d.has(c.cause)) {
-      text::warn(models::domain_warning(c.cause, "at " + text::shortest(f) + " GHz"));
-      keys += (keys.empty() ? "" : ";") + std::string(c.key);
-    }
-  return keys;
-}
-
-// The pattern of each frequency in the model, scaled to the square root of
-// its directivity, streamed into the file.
+// The pattern file of a cone in the classic model or an aperture engine.
 int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model model) {
-  std::vector<exchange::Source> sources;
-  sources.reserve(o.frequency.size());
-  for (const float f : o.frequency) {
-    const auto p = reflector::horn_pattern(f, horn.in_inches(), cli::engine_phase(model));
-    reflector::Feed feed = p.feed();
-    sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
-    const float s = horn::phase_error(horn.in_inches(), f);
-    if (model == cli::Model::classic && models::beyond_classic_tables(s))
-      text::warn(models::beyond_tables_warning(s) + " (at " + text::shortest(f) + " GHz)");
-    (void)warn_of_domain(model, horn, f);
-  }
   write_sources(
-      o, sources,
+      o, pattern_files::cone_sources(horn, o.frequency, model),
       "TE-11 conical horn, " + text::horn_description(horn) + ", " + cli::model_name(model) + " model");
   return 0;
 }
@@ -103,27 +64,12 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
   throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
 }
 
-// The mode-matching engine's pattern files, as write_pattern_file's.
-void write_modal_pattern_file(const Options& o, const cli::Wall& wall, const modal::Band& band) {
-  std::vector<exchange::Source> sources;
-  sources.reserve(o.frequency.size());
-  for (const float f : o.frequency) {
-    try {
-      const double k0 = modal::wavenumber(f);
-      const auto p = reflector::modal_pattern(band.wave(f), k0);
-      sources.push_back({double(f), p.pattern, std::sqrt(2.0 / p.feed().total_power())});
-    } catch (const std::exception& e) {
-      modal_failure(f, e);
-    }
-  }
-  write_sources(o, sources, wall.kind + ", " + wall.description + ", modal model");
-}
-
 int modal_program(const Options& o, const cli::Wall& wall) {
   const float highest = *std::max_element(o.frequency.begin(), o.frequency.end());
   const modal::Band band = cli::settled_band(wall, highest);
-  if (file_format(o.format)) {
-    write_modal_pattern_file(o, wall, band);
+  if (pattern_files::is_format(o.format)) {
+    write_sources(o, pattern_files::modal_sources(band, o.frequency),
+                  wall.kind + ", " + wall.description + ", modal model");
     return 0;
   }
   const auto reference =
@@ -157,22 +103,8 @@ void check_file_request(Options& o, bool angles_given, bool step_given) {
   require(o.reference == "aperture",
           "--phase-reference: a pattern file refers its phases to the aperture centre (place that point "
           "in the reflector program)");
-  if (!step_given && (o.format == "ffs" || o.format == "ffd")) o.step = 1.0;
-  const double steps = 180.0 / *o.step;
-  require(*o.step > 0.0 && std::fabs(steps - std::round(steps)) < 1e-9 * steps,
-          "--step: must divide 180 degrees into whole steps");
-  // The directions of one frequency: the sphere's grid, four cuts, or
-  // one cut from 0.
-  const double samples = o.format == "ffs" || o.format == "ffd" ? (steps + 1) * (2 * steps + 1)
-                         : o.format == "cut"                    ? 4 * (2 * steps + 1)
-                                                                : steps;
-  require(o.frequency.size() <= max_file_frequencies, "--frequency: at most 100 frequencies in one file");
-  require(samples * double(o.frequency.size()) <= double(max_file_samples),
-          "--step: too small for a pattern file of " + std::to_string(o.frequency.size()) +
-              (o.frequency.size() == 1 ? " frequency (" : " frequencies (") +
-              std::to_string(max_file_samples) + " directions in all at most)");
-  require(o.frequency.size() == 1 || o.format != "cassbeam",
-          "--frequency: a cassbeam feed file holds one frequency");
+  if (!step_given) o.step = pattern_files::default_step(o.format);
+  pattern_files::check_request(o.format, *o.step, o.frequency.size());
 }
 
 // A table's or a picture's request: one frequency, angles in the forward
@@ -209,7 +141,7 @@ int cone_program(const Options& o, const horn::Horn& horn, cli::Model model) {
       warning = "classic figures beyond the tables (s = " + text::fixed(double(s), 3) +
                 " > 0.8): not to be trusted";
     }
-    if (const std::string keys = warn_of_domain(model, horn, frequency); !keys.empty())
+    if (const std::string keys = pattern_files::warn_of_domain(model, horn, frequency); !keys.empty())
       warning += (warning.empty() ? "" : "; ") + std::string("outside the model's domain: ") + keys;
     if (o.format == "csv") {
       text = pattern::to_csv(result);
@@ -266,7 +198,7 @@ int program(int argc, char** argv) {
     } else {
       horn = cli::horn_from(o.horn);
     }
-    if (file_format(o.format))
+    if (pattern_files::is_format(o.format))
       check_file_request(o, from->count() + to->count() > 0, step->count() > 0);
     else
       check_table_request(o);
@@ -275,7 +207,7 @@ int program(int argc, char** argv) {
 
   const cli::Model model = cli::model_from(o.model);
   if (wall) return modal_program(o, *wall);
-  if (file_format(o.format)) return write_pattern_file(o, horn, model);
+  if (pattern_files::is_format(o.format)) return write_pattern_file(o, horn, model);
   return cone_program(o, horn, model);
 }
 

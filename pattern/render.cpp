@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/usage.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "plot/svg.hpp"
 #include "text/numbers.hpp"
@@ -118,8 +119,7 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 8;
     std::snprintf(value, sizeof value, "directivity %.2f dBi", m.directivity_db);
     s += text(x, y, value, "font-size=\"12\"");
-    std::snprintf(value, sizeof value, "return loss %.1f dB", m.return_loss_db);
-    s += text(x, y + 17, value, "font-size=\"12\"");
+    s += text(x, y + 17, "return loss " + models::return_loss_text(m), "font-size=\"12\"");
     std::snprintf(value, sizeof value, "cross-polar %.1f dB", m.peak_cross_polar_db);
     s += text(x, y + 34, value, "font-size=\"12\"");
     std::snprintf(value, sizeof value, "(peak at %.1f\xC2\xB0)", m.peak_cross_polar_angle);

@@ -12,10 +12,13 @@
 #include <chrono>
 #include <cmath>
 #include <complex>
+#include <filesystem>
 #include <mutex>
 #include <numbers>
+#include <unordered_map>
 
 #include "cli/options.hpp"
+#include "cli/output.hpp"
 #include "cli/usage.hpp"
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
@@ -25,6 +28,7 @@
 #include "python/arguments.hpp"
 #include "solver/request.hpp"
 #include "tables/feed_table.hpp"
+#include "tables/pattern_files.hpp"
 #include "tables/pattern_table.hpp"
 #include "tables/sweep_columns.hpp"
 #include "tables/sweep_table.hpp"
@@ -109,6 +113,16 @@ struct Horn {
   }
 };
 
+// A path argument: str, bytes or os.PathLike, as the file system names it.
+std::string path_of(const char* name, const py::object& path) {
+  if (!py::isinstance<py::str>(path) && !py::isinstance<py::bytes>(path) && !py::hasattr(path, "__fspath__"))
+    throw py::type_error(std::string(name) + ": must be a path (str, bytes or os.PathLike), not " +
+                         std::string(py::str(path.get_type().attr("__name__"))));
+  std::string out = py::module_::import("os").attr("fsdecode")(path).cast<std::string>();
+  cli::require(!out.empty(), "{" + std::string(name) + "}: a file name is needed");
+  return out;
+}
+
 Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radius,
                const py::object& cone_angle, const py::object& waveguide_diameter,
                const py::object& axial_length, const py::object& cone_length, const py::object& unit,
@@ -123,14 +137,7 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
   o.axial_length = float_option("{axial_length}", axial_length);
   o.cone_length = float_option("{cone_length}", cone_length);
   if (!profile.is_none()) {
-    // str, bytes or os.PathLike, as the file system names it.
-    const py::object os = py::module_::import("os");
-    if (!py::isinstance<py::str>(profile) && !py::isinstance<py::bytes>(profile) &&
-        !py::hasattr(profile, "__fspath__"))
-      throw py::type_error("profile: must be a path (str, bytes or os.PathLike), not " +
-                           std::string(py::str(profile.get_type().attr("__name__"))));
-    o.profile = os.attr("fsdecode")(profile).cast<std::string>();
-    cli::require(!o.profile.empty(), "{profile}: a file name is needed");
+    o.profile = path_of("profile", profile);
     for (const auto& [name, given] : {std::pair{"{aperture_diameter}", o.aperture_diameter.has_value()},
                                       {"{slant_radius}", o.slant_radius.has_value()},
                                       {"{cone_angle}", o.cone_angle.has_value()},
@@ -168,28 +175,38 @@ py::array_t<T> array_of(const std::vector<T>& values) {
   return out;
 }
 
-// Text as a numpy str array, filled in place when it is ASCII (the usual
-// case: mostly empty cells), through Python's str otherwise.
-py::array text_array(const std::vector<std::string>& values) {
-  std::size_t width = 1;
-  bool ascii = true;
-  for (const std::string& v : values) {
-    width = std::max(width, v.size());
-    for (const char c : v) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+// A text column kept compactly: each distinct text once, the rows as codes
+// into them (a table's texts are mostly empty or repeat: a verdict, a model,
+// an error's reason). Given to Python as a numpy object array whose equal
+// cells are one shared str, so that a million rows of one reason cost a
+// pointer each, as a million empty cells do.
+class TextColumn {
+ public:
+  void reserve(std::size_t n) { codes_.reserve(n); }
+  void add(const std::string& text) {
+    const auto [at, fresh] = index_.try_emplace(text, std::uint32_t(distinct_.size()));
+    if (fresh) distinct_.push_back(&at->first);
+    codes_.push_back(at->second);
   }
-  if (!ascii) {
-    py::list list(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i) list[i] = py::str(values[i]);
-    return py::module_::import("numpy").attr("array")(list, py::arg("dtype") = "U");
+  py::array array() const {
+    py::list texts(distinct_.size());
+    for (std::size_t i = 0; i < distinct_.size(); ++i) texts[i] = py::str(*distinct_[i]);
+    const py::module_ np = py::module_::import("numpy");
+    return np.attr("take")(np.attr("array")(texts, py::arg("dtype") = "O"), array_of(codes_));
   }
-  // numpy's "U<width>": UCS-4 code points, padded with zeros.
-  py::array out(py::dtype("U" + std::to_string(width)),
-                std::vector<py::ssize_t>{static_cast<py::ssize_t>(values.size())});
-  auto* cells = static_cast<char32_t*>(out.mutable_data());
-  std::fill(cells, cells + values.size() * width, U'\0');
-  for (std::size_t i = 0; i < values.size(); ++i)
-    std::copy(values[i].begin(), values[i].end(), cells + i * width);
-  return out;
+
+ private:
+  std::unordered_map<std::string, std::uint32_t> index_;
+  std::vector<const std::string*> distinct_;  // keys of index_, in order of appearance
+  std::vector<std::uint32_t> codes_;
+};
+
+// A column of `n` equal texts.
+py::array repeated_text(const std::string& text, std::size_t n) {
+  TextColumn c;
+  c.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) c.add(text);
+  return c.array();
 }
 
 // ---- characteristics -----------------------------------------------------
@@ -200,7 +217,7 @@ struct ColumnValues {
   sweep::Column column;
   std::vector<float> floats;
   std::vector<double> doubles;
-  std::vector<std::string> texts;
+  TextColumn texts;
 
   void add(const sweep::Row& row) {
     const sweep::Cell cell = column.cell(row);
@@ -217,7 +234,7 @@ struct ColumnValues {
       }
       case sweep::ColumnKind::text: {
         const auto* v = std::get_if<std::string>(&cell);
-        texts.push_back(v ? *v : std::string());
+        texts.add(v ? *v : std::string());
         break;
       }
     }
@@ -228,7 +245,7 @@ struct ColumnValues {
       case sweep::ColumnKind::engine: return array_of(doubles);
       case sweep::ColumnKind::text: break;
     }
-    return text_array(texts);
+    return texts.array();
   }
 };
 
@@ -363,6 +380,84 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
   return out;
 }
 
+// ---- pattern files ---------------------------------------------------------
+
+// The pattern file veskal-pattern writes for the horn (its checks, sources
+// and writers), into `path` as the programs write their outputs.
+void write_pattern_file(const Horn& h, const py::object& path_arg, const py::object& frequency_arg,
+                        const py::object& format_arg, const py::object& step_arg,
+                        const py::object& model_arg) {
+  const std::string path = path_of("path", path_arg);
+  std::string format;
+  if (format_arg.is_none()) {
+    const std::string suffix = std::filesystem::path(path).extension().string();
+    for (const char* f : pattern_files::formats)
+      if (suffix == std::string(".") + f) format = f;
+    cli::require(!format.empty(),
+                 "{format}: not known from the file's suffix; give cut, ffs, ffd or cassbeam");
+  } else {
+    format = choice("{format}", format_arg, {"cut", "ffs", "ffd", "cassbeam"});
+  }
+  const std::string model = model_of(h, model_arg, models::all_models());
+  const std::vector<float> frequencies = float_values("{frequency}", frequency_arg);
+  for (const float f : frequencies) cli::require(f > 0.0f, "{frequency}: must be a positive number of GHz");
+  const std::optional<double> step = double_option("{step}", step_arg);
+  const double angle_step = step ? *step : pattern_files::default_step(format);
+  pattern_files::check_request(format, angle_step, frequencies.size());
+  cli::require_outputs_apart_from_inputs({{"{path}", path}}, {{"{profile}", h.options.profile}});
+  const std::string title = "veskal " VESKAL_VERSION " (Python), ";
+  std::vector<exchange::Source> sources;
+  std::string horn;
+  {
+    py::gil_scoped_release free;
+    if (models::describes_walls(cli::model_from(model))) {
+      const cli::Wall wall = h.modal_wall();
+      cli::require_wall_above_cut_off(wall, *std::max_element(frequencies.begin(), frequencies.end()));
+      const modal::Band band =
+          cli::settled_band(wall, *std::max_element(frequencies.begin(), frequencies.end()));
+      sources = pattern_files::modal_sources(band, frequencies);
+      horn = wall.kind + ", " + wall.description + ", modal model";
+    } else {
+      sources = pattern_files::cone_sources(*h.cone, frequencies, cli::model_from(model));
+      horn = "TE-11 conical horn, " + text::horn_description(*h.cone) + ", " + model + " model";
+    }
+    cli::Transaction transaction;
+    cli::OutputStream& out = transaction.open(path);
+    pattern_files::write([&out](std::string_view text) { out.write(text); }, format, sources, angle_step,
+                         title + horn);
+    transaction.commit();
+  }
+  issue_warnings();
+}
+
+// The E- and H-plane cuts of a pattern file, one dict per frequency.
+py::list read_pattern_file(const py::object& path_arg) {
+  const std::string path = path_of("path", path_arg);
+  std::vector<exchange::PlaneCuts> cuts;
+  {
+    py::gil_scoped_release free;
+    const std::string text = cli::read_text_file("{path}", path, exchange::max_file_bytes);
+    try {
+      cuts = exchange::read_plane_cuts(text);
+    } catch (const exchange::FormatError& e) {
+      throw numerics::InvalidRequest("{path}: " + text::shortened(path) + ": " + e.what());
+    }
+  }
+  py::list out;
+  for (const exchange::PlaneCuts& c : cuts) {
+    std::vector<double> degrees(c.angles.size());
+    std::transform(c.angles.begin(), c.angles.end(), degrees.begin(),
+                   [](double a) { return a * 180.0 / std::numbers::pi; });
+    py::dict d;
+    d["frequency_ghz"] = c.frequency_ghz ? py::object(py::float_(*c.frequency_ghz)) : py::none();
+    d["angle_deg"] = array_of(degrees);
+    d["e_field"] = array_of(c.e);
+    d["h_field"] = array_of(c.h);
+    out.append(d);
+  }
+  return out;
+}
+
 // ---- design --------------------------------------------------------------
 
 Horn designed_horn(const py::object& frequency, const py::object& gain, const py::object& beamwidth_3db,
@@ -445,7 +540,7 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
   // The given reflectors' rows and the optimum's, each a table.
   struct Table {
     std::vector<std::vector<double>> values = std::vector<std::vector<double>>(feed::columns().size());
-    std::vector<std::string> domains, errors;
+    TextColumn domains, errors;
 
     void add(const feed::Row& row, const std::string& domain) {
       const std::vector<feed::Column>& columns = feed::columns();
@@ -454,16 +549,16 @@ py::dict feed_arrays(const Horn& h, const py::object& frequencies, const py::obj
         values[c].push_back(v && std::isfinite(*v) ? text::nine_digits(*v)
                                                    : std::numeric_limits<double>::quiet_NaN());
       }
-      domains.push_back(domain);
-      errors.push_back(row.error);
+      domains.add(domain);
+      errors.add(row.error);
     }
     py::dict dict(const std::string& model) const {
       const std::vector<feed::Column>& columns = feed::columns();
       py::dict out;
       for (std::size_t c = 0; c < columns.size(); ++c) out[columns[c].name] = array_of(values[c]);
-      out["model"] = text_array(std::vector<std::string>(errors.size(), model));  // as veskal-feed's
-      out["domain"] = text_array(domains);
-      out["error"] = text_array(errors);
+      out["model"] = repeated_text(model, values.front().size());  // as veskal-feed's
+      out["domain"] = domains.array();
+      out["error"] = errors.array();
       return out;
     }
   };
@@ -613,6 +708,31 @@ e_field and h_field as complex128 arrays from them. model: )") +
           .c_str());
 }
 
+// write_pattern_file() and read_pattern_file().
+void define_pattern_files(py::module_& m) {
+  const auto none = py::none();
+  m.def("write_pattern_file", &write_pattern_file, py::arg("horn"), py::arg("path"), py::arg("frequency"),
+        py::kw_only(), py::arg("format") = none, py::arg("step") = none, py::arg("model") = none,
+        (std::string(R"(Write the pattern file veskal-pattern writes, over the whole sphere.
+
+frequency: GHz, a number or a list (at most 100; cassbeam one). format: cut
+(GRASP), ffs (CST far-field source), ffd (HFSS far-field data) or cassbeam;
+None takes it from the path's suffix. step: degrees, dividing 180 (1 for ffs
+and ffd, 0.5 otherwise). The file is written whole or not at all, as the
+programs write theirs. model: )") +
+         model_help(models::all_models()))
+            .c_str());
+  m.def("read_pattern_file", &read_pattern_file, py::arg("path"),
+        R"(The E- and H-plane cuts of a pattern file, as veskal-feed --pattern reads it.
+
+Any of veskal-pattern's CSV table, a GRASP .cut, a CST .ffs or an HFSS .ffd
+file (told by its content). A list with one dict per frequency in the file's
+order: frequency_ghz (None where the file names none), angle_deg from 0 up,
+and e_field and h_field, complex128: C_E = E_theta at phi = 0 and C_H =
+-E_phi at 90 degrees, x the reference polarisation, phases referred to the
+file's reference point.)");
+}
+
 // design(), feed() and frequencies().
 void define_design_and_feed(py::module_& m) {
   const auto none = py::none();
@@ -670,5 +790,6 @@ PYBIND11_MODULE(veskal, m) {
   m.attr("__version__") = VESKAL_VERSION;
   define_horn(m);
   define_tables(m);
+  define_pattern_files(m);
   define_design_and_feed(m);
 }

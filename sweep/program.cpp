@@ -85,7 +85,8 @@ struct Tally {
   void take(const sweep::Row& row, const sweep::Layout& layout) {
     verdicts.take(row);
     if (!row.classic_error.empty() && layout.classic) {
-      if (incomplete.count() + not_finite.count() == 0) first_reason = row.classic_error;
+      if (incomplete.count() + not_finite.count() == 0)
+        first_reason = row.classic_error + " at " + text::shortest(row.frequency) + " GHz";
       (row.classic ? not_finite : incomplete).add(row.frequency);
     }
     if (row.check && !row.check->figures) {

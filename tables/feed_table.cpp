@@ -165,17 +165,12 @@ void Tally::take(float frequency, const FrequencyRows& rows, bool judged) {
   if (!judged) return;
   models::Domain d;
   for (const Row& row : rows.rows) d.add(row.domain);
-  // The classic tables' end has its own warning, with the largest s.
-  for (const models::CauseInfo& c : models::causes())
-    if (c.cause != models::Cause::beyond_classic_tables && d.has(c.cause))
-      outside_[std::size_t(c.cause)].add(frequency);
+  outside_.take(d, frequency);  // the classic tables' end has its own warning, with the largest s
 }
 
 std::string Tally::finish(std::int64_t frequencies) const {
   const std::string of = " of " + std::to_string(frequencies) + " frequencies";
-  for (const models::CauseInfo& c : models::causes())
-    if (const text::FrequencyList& l = outside_[std::size_t(c.cause)]; l.count() > 0)
-      text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
+  outside_.warn(std::size_t(frequencies), "frequencies");
   if (failed_.count() == 0) return {};
   return std::to_string(failed_.count()) + of + " without figures: " + first_failure_ + " (at " +
          failed_.text() + ")";

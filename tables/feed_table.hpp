@@ -97,7 +97,7 @@ class Tally {
  private:
   text::FrequencyList failed_;
   std::string first_failure_;
-  std::vector<text::FrequencyList> outside_ = std::vector<text::FrequencyList>(models::causes().size());
+  models::CauseTally outside_;
 };
 
 // The largest distance of a phase centre from the aperture that

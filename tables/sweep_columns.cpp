@@ -81,12 +81,18 @@ constexpr Column modal_columns[] = {
     {"engine_peak_cross_polar_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->peak_cross_polar_db); }},
     {"engine_return_loss_uncertainty_db", "dB", ColumnKind::engine, [](const Row& r) { return uncertainty(r.check->return_loss_uncertainty_db); }},
     {"engine_te11_return_loss_db", "dB", ColumnKind::engine, [](const Row& r) { return hundredths(r.check->te11_return_loss_db); }},
+    // Each mode propagating in the feeding guide, MODE:dB joined by ';'.
+    {"engine_guide_return_losses_db", "", ColumnKind::text, [](const Row& r) { return r.check->guide_return_losses.empty() ? Cell() : Cell(r.check->guide_return_losses); }},
 };
 // The model that made the engine's figures, last so that the columns before
 // it keep their places.
 constexpr Column model_column = {"engine_model", "", ColumnKind::text, [](const Row& r) { return Cell(r.check->model); }};
-// The verdicts on the row's models, last of all: "ok" or the causes.
-constexpr Column domain_column = {"domain", "", ColumnKind::text, [](const Row& r) { return Cell(r.domain.cell()); }};
+// The verdicts on the row's models, last of all: "ok" or the causes; empty
+// where the row has no figure to judge.
+constexpr Column domain_column = {"domain", "", ColumnKind::text, [](const Row& r) {
+  const bool judged = classic_ok(r) || (r.check && (r.check->figures || r.check->return_loss_db));
+  return judged ? Cell(r.domain.cell()) : Cell();
+}};
 // clang-format on
 
 }  // namespace

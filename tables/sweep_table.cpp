@@ -43,7 +43,14 @@ Check engine_check(models::Model model, const models::HornInput& horn, const flo
     check.vswr = m.vswr;
     check.te11_return_loss_db = m.te11_return_loss_db;
     check.return_loss_uncertainty_db = models::return_loss_uncertainty_db(m);
+    if (!std::isfinite(*check.return_loss_uncertainty_db))
+      check.return_loss_lower_bound_db = models::return_loss_lower_bound_db(m);
     check.guide_modes = m.guide_modes;
+    for (const modal::GuideReflection& g : m.guide_reflections) {
+      if (!check.guide_return_losses.empty()) check.guide_return_losses += ';';
+      check.guide_return_losses += std::string(g.mode.kind == modal::Kind::te ? "TE-1" : "TM-1") +
+                                   std::to_string(g.mode.index) + ":" + text::fixed(g.return_loss_db, 2);
+    }
     if (!m.settled) check.unsettled = m.uncertainty;
   }
   if (!r.refused.empty()) {
@@ -113,7 +120,7 @@ Row classic_row(const horn::Horn& horn, const float& f) {
   try {
     row.classic = horn::characteristics(horn, f);
   } catch (const numerics::DomainError&) {
-    row.classic_error = models::classic_failure(inches, f);
+    row.classic_error = models::classic_reason(inches, f);
     return row;  // no classic figure to judge
   }
   row.domain = models::cone_domain(models::Model::classic, inches, f);
@@ -122,7 +129,7 @@ Row classic_row(const horn::Horn& horn, const float& f) {
   for (const float x : {c.gain, c.e_beamwidth_3db, c.h_beamwidth_3db, c.e_beamwidth_10db, c.h_beamwidth_10db,
                         c.e_phase_centre_length, c.h_phase_centre_length})
     if (!std::isfinite(x)) {
-      row.classic_error = "a classic figure is not finite at " + text::shortest(f) + " GHz";
+      row.classic_error = models::classic_not_finite;
       return row;
     }
   const double apex = models::apex_distance(horn);
@@ -156,9 +163,7 @@ void Verdicts::take(const Row& row) {
     unsettled_.add(row.frequency);
     largest_change_ = std::max(largest_change_, *row.check->unsettled);
   }
-  for (const models::CauseInfo& c : models::causes())
-    if (c.cause != models::Cause::beyond_classic_tables && row.domain.has(c.cause))
-      outside_[std::size_t(c.cause)].add(row.frequency);
+  outside_.take(row.domain, row.frequency);
 }
 
 void Verdicts::warn(std::size_t rows) const {
@@ -166,9 +171,7 @@ void Verdicts::warn(std::size_t rows) const {
   if (unsettled_.count() > 0)
     text::warn(models::unsettled_warning(largest_change_, target_,
                                          std::to_string(unsettled_.count()) + of + ", " + unsettled_.text()));
-  for (const models::CauseInfo& c : models::causes())
-    if (const text::FrequencyList& l = outside_[std::size_t(c.cause)]; l.count() > 0)
-      text::warn(models::domain_warning(c.cause, std::to_string(l.count()) + of + ", at " + l.text()));
+  outside_.warn(rows, "rows");
 }
 
 unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }

@@ -41,8 +41,11 @@ struct Check {
   // The return loss's uncertainty (dB) from the settled change; infinite
   // where only a lower bound is known (the change exceeds the reflection).
   std::optional<double> return_loss_uncertainty_db, te11_return_loss_db;
-  std::optional<double> unsettled;  // the settled change, where it missed the target
-  std::size_t guide_modes = 1;      // propagating in the feeding guide
+  std::optional<double> return_loss_lower_bound_db;  // where only that is known
+  std::optional<double> unsettled;                   // the settled change, where it missed the target
+  std::size_t guide_modes = 1;                       // propagating in the feeding guide
+  // Each of them with its return loss, "TE-11:32.28;TM-11:20.14" (0.01 dB).
+  std::string guide_return_losses;
 };
 
 struct Row {
@@ -70,7 +73,7 @@ class Verdicts {
  private:
   double target_, largest_change_ = 0.0;
   text::FrequencyList unsettled_;
-  std::vector<text::FrequencyList> outside_ = std::vector<text::FrequencyList>(models::causes().size());
+  models::CauseTally outside_;
 };
 
 // The row at `frequency`; with `check_model` (an engine's: an aperture

@@ -15,6 +15,8 @@
 #include "cli/json.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/constants.hpp"
+#include "models/classic.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "plot/svg.hpp"
 #include "report/blocks.hpp"
@@ -98,10 +100,31 @@ TEST(SweepRows, ClassicFailureNamesItsCause) {
   const sweep::Row narrow = sweep::compute_row(horn_of(1.0f, 10.0f), 8.0f, std::nullopt);  // ka 2.1
   EXPECT_FALSE(narrow.classic);
   EXPECT_NE(narrow.classic_error.find("too small in wavelengths"), std::string::npos) << narrow.classic_error;
+  // A row's reason leaves out its frequency, so that rows of one reason
+  // share one text (the row has the frequency); a message alone names it.
+  EXPECT_EQ(small.classic_error.find("GHz"), std::string::npos) << small.classic_error;
+  EXPECT_EQ(models::classic_failure(h.in_inches(), 0.5f), small.classic_error + " at 0.5 GHz");
   const sweep::Row refused = sweep::compute_row(h, 2000.0f, models::Model::quadratic);
   ASSERT_TRUE(refused.check);
   EXPECT_FALSE(refused.check->figures);
   EXPECT_NE(refused.check->error.find("ka <= 600"), std::string::npos) << refused.check->error;
+}
+
+// The return loss said with its bounds: the settled change d against the
+// reflection |G|.
+TEST(SweepRows, ReturnLossSaysItsBounds) {
+  modal::Match m{};
+  m.return_loss_db = 20.0;  // |G| = 0.1
+  m.uncertainty = 0.001;
+  EXPECT_EQ(models::return_loss_text(m), "20.0 \xC2\xB1 0.1 dB");
+  m.uncertainty = 1e-5;
+  EXPECT_EQ(models::return_loss_text(m), "20.0 dB");
+  m.uncertainty = 0.2;  // beyond |G|: |G| <= 0.3, the return loss >= 10.5 dB
+  EXPECT_FALSE(std::isfinite(models::return_loss_uncertainty_db(m)));
+  EXPECT_EQ(models::return_loss_text(m), "\xE2\x89\xA5 10.5 dB");
+  m.return_loss_db = 44.26;  // the rim left out: an upper bound
+  m.uncertainty = 1e-4;
+  EXPECT_EQ(models::return_loss_text(m), "\xE2\x89\xA4 44.3 dB");
 }
 
 std::string written(const std::function<std::unique_ptr<sweep::Writer>(sweep::Sink)>& make,
@@ -173,6 +196,25 @@ TEST(SweepWriters, PictureDrawsInFrequencyOrder) {
   ASSERT_EQ(xs.size(), 3u);
   EXPECT_TRUE(std::is_sorted(xs.begin(), xs.end()));
   EXPECT_NE(svg.find("markers: the computed frequencies"), std::string::npos);
+  // The classic H-plane centre behind the apex at 18 GHz, named once.
+  EXPECT_NE(svg.find(">phase_centre_behind_apex<"), std::string::npos);
+}
+
+// Rows outside their model's domain are shaded and their causes named.
+TEST(SweepWriters, PictureMarksTheVerdicts) {
+  const horn::Horn small = horn_of(1.2f, 3.0f);  // ka 1.92 at 6 GHz, 3.8 at 12 GHz
+  std::vector<sweep::Row> rows;
+  for (const float f : {6.0f, 12.0f, 18.0f})
+    rows.push_back(sweep::compute_row(small, f, models::Model::spherical));
+  const std::string svg = written(
+      [&](sweep::Sink s) {
+        return sweep::svg_writer(std::move(s), {"title", "engine", "in", {}}, 3);
+      },
+      rows);
+  EXPECT_NE(svg.find("outside the model's"), std::string::npos);
+  EXPECT_NE(svg.find(">small_aperture<"), std::string::npos);
+  EXPECT_NE(svg.find(">near_cut_off<"), std::string::npos);
+  EXPECT_NE(svg.find("#fbe3a6"), std::string::npos);
 }
 
 TEST(Plot, TickLabelsNeverRepeat) {

@@ -10,6 +10,7 @@ refused with the file and line.
 import csv
 import io
 import os
+import re
 import sys
 import tempfile
 
@@ -21,7 +22,7 @@ CONE = ['--model', 'modal', '--aperture-diameter', '90', '--waveguide-diameter',
 # The same wall as the programs build it: one waveguide diameter of guide first.
 CONE_WALL = '# the cone of CONE\n0 11.9\n23.8 11.9\n323.8 45\n'
 MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_return_loss_uncertainty_db',
-                 'engine_te11_return_loss_db', 'engine_model', 'domain']
+                 'engine_te11_return_loss_db', 'engine_guide_return_losses_db', 'engine_model', 'domain']
 
 
 def rows_of(result):
@@ -71,8 +72,8 @@ def check_routes(pattern, work):
 def check_sweep(sweep, examples, work):
     r = run(sweep, ['--check'] + CONE + ['--frequencies', '7.5,10'], work)
     rows = rows_of(r)
-    if len(rows) != 2 or list(rows[0].keys())[-7:] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
-        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-7:]))
+    if len(rows) != 2 or list(rows[0].keys())[-len(MODAL_COLUMNS):] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
+        fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-len(MODAL_COLUMNS):]))
         return
     # 7.5 GHz: ka 7.1, below the radiation model's domain: the return loss
     # alone, the row's error saying why, exit 1.
@@ -120,6 +121,8 @@ def check_sweep(sweep, examples, work):
     if (below['domain'] != 'ok' or below['engine_return_loss_db'] != below['engine_te11_return_loss_db']
             or above['domain'] != 'several_modes_in_guide'
             or not float(above['engine_return_loss_db']) < float(above['engine_te11_return_loss_db']) - 6
+            or below['engine_guide_return_losses_db'] != 'TE-11:' + below['engine_te11_return_loss_db']
+            or not re.fullmatch(r'TE-11:32\.28;TM-11:20\.\d\d', above['engine_guide_return_losses_db'])
             or r.stderr.decode().count('several_modes_in_guide: 1 of 2 rows, at 11 GHz') != 1):
         fail('Potter horn above TM-11 cut-off: %s, %r' % ([(x['engine_return_loss_db'], x['engine_te11_return_loss_db'],
                                                             x['domain']) for x in (below, above)], r.stderr.decode()))
