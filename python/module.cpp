@@ -686,8 +686,9 @@ void define_tables(py::module_& m) {
 frequencies: a number, a list or a 1-D array of GHz (a float32 array is taken
 as it is; other numbers as their shortest digits would be typed). The classic
 columns are float32, bit for bit the values of veskal's report; the engine's
-(check=True) float64, rounded to nine significant digits as in the CSV; an
-empty cell is NaN (numbers) or '' (text); modal adds engine_return_loss_db,
+(check=True) float64, rounded to nine significant digits as in the CSV; text
+columns object arrays of str, equal cells one shared str; an empty cell is
+NaN (numbers) or '' (text); modal adds engine_return_loss_db,
 engine_vswr and engine_peak_cross_polar_db; a profile's horn is always
 modal. At most 1,000,000 frequencies (10,000 with modal). model: the engine
 checked, )") +
