@@ -1,0 +1,321 @@
+#include "bor/mom.hpp"
+
+#include <boost/math/special_functions/bessel.hpp>
+#include <boost/math/special_functions/bessel_prime.hpp>
+#include <boost/math/special_functions/ellint_rd.hpp>
+#include <boost/math/special_functions/ellint_rf.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace bor {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+constexpr Complex j{0.0, 1.0};
+
+// n-point Gauss-Legendre nodes and weights on [0, 1] (Newton's iteration on
+// P_n from Chebyshev's estimates; to rounding).
+struct Rule {
+  std::vector<double> u, w;
+};
+Rule gauss(int n) {
+  Rule r;
+  for (int i = 0; i < n; ++i) {
+    double x = std::cos(pi * (i + 0.75) / (n + 0.5)), dp = 1.0;
+    for (int it = 0; it < 100; ++it) {
+      double p0 = 1.0, p1 = x;
+      for (int k = 2; k <= n; ++k) {
+        const double p2 = ((2.0 * k - 1.0) * x * p1 - (k - 1.0) * p0) / k;
+        p0 = p1;
+        p1 = p2;
+      }
+      dp = n * (x * p1 - p0) / (x * x - 1.0);
+      const double dx = p1 / dp;
+      x -= dx;
+      if (std::fabs(dx) < 1e-15) break;
+    }
+    r.u.push_back(0.5 * (1.0 - x));
+    r.w.push_back(1.0 / ((1.0 - x * x) * dp * dp));
+  }
+  return r;
+}
+
+// A point of a segment: its place, the curve's tangent and arc length, and
+// the two triangles over the segment (the falling one of its first node,
+// the rising one of its second) with their slopes.
+struct Sample {
+  double rho, z, drho, dz, s;
+  double t_fall, t_rise, slope;  // T values; dT/dt of the rising one (the falling one's is -slope)
+};
+
+// The three phi integrals of order m = 1 between two points.
+struct Kernels {
+  Complex c1, cc, ss;  // of g against cos a, cos^2 a, sin^2 a
+};
+
+// g = e^{-jkR} / (4 pi R) against the three weights, R^2 = d^2 + 4 rho rho'
+// sin^2(a / 2). With `extract` the kernels c1 and cc lack, for D = `log_distance`,
+// -ln D / (pi A) (`extract`), A^2 = d^2 + 4 rho rho', which the caller integrates
+// along the curve analytically. Static part: by Carlson's R_F and R_D
+// (K and E of k^2 = 4 rho rho' / A^2, k' = d / A keeping its digits) for
+// k^2 >= 1/2, by the trapezoidal rule with the rest otherwise; the rest,
+// (e^{-jkR} - 1) / (4 pi R), bounded and periodic, by the trapezoidal rule
+// on `samples` points.
+Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool extract, double log_distance) {
+  const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
+  const double q = 4.0 * a.rho * b.rho;
+  const double big_a = std::sqrt(d2 + q);
+  const double k2 = q / (d2 + q);
+  const bool closed = k2 >= 0.5;
+  Kernels out{};
+  const double h = 2.0 * pi / samples;
+  for (int l = 0; l < samples; ++l) {
+    const double alpha = h * l, c = std::cos(alpha), s2 = 1.0 - c * c;
+    const double sh = std::sin(0.5 * alpha);
+    const double r = std::sqrt(d2 + q * sh * sh);
+    Complex g;
+    if (closed)
+      g = r > 0.0 ? (std::exp(-j * (k * r)) - 1.0) / (4.0 * pi * r) : Complex(0.0, -k / (4.0 * pi));
+    else
+      g = std::exp(-j * (k * r)) / (4.0 * pi * r);
+    out.c1 += g * c;
+    out.cc += g * (c * c);
+    out.ss += g * s2;
+  }
+  out.c1 *= h;
+  out.cc *= h;
+  out.ss *= h;
+  const double inv = 1.0 / (pi * big_a);
+  if (closed) {
+    const double kp2 = d2 / (d2 + q);
+    const double rf = kp2 > 0.0 ? boost::math::ellint_rf(0.0, kp2, 1.0) : 0.0;
+    const double e = kp2 > 0.0 ? rf - k2 / 3.0 * boost::math::ellint_rd(0.0, kp2, 1.0) : 1.0;
+    const double kp2k = kp2 * rf;  // (1 - k^2) K, which vanishes as k' -> 0
+    // K, or K + ln D with the logarithm taken out: K - ln(4 / k') -> 0.
+    double kk;
+    if (extract) {
+      const double kr = kp2 > 1e-30 ? rf - std::log(4.0 / std::sqrt(kp2)) : 0.0;
+      kk = kr + std::log(4.0 * big_a) + (kp2 > 1e-30 ? std::log(log_distance / std::sqrt(d2)) : 0.0);
+    } else {
+      kk = rf;
+    }
+    // int_0^{pi/2} cos^{2n} u / Delta: K, (E - k'^2 K) / k^2,
+    // ((2 - 3k^2) k'^2 K + (4 k^2 - 2) E) / (3 k^4).
+    const double j1 = (e - kp2k) / k2;
+    const double j2 = ((2.0 - 3.0 * k2) * kp2k + (4.0 * k2 - 2.0) * e) / (3.0 * k2 * k2);
+    // int dalpha / R times 1, sin^2(a/2), sin^4(a/2) = (4 / A) (K, J1, J2);
+    // cos a = 1 - 2 sin^2, cos^2 a = 1 - 4 sin^2 + 4 sin^4, sin^2 a = 4 sin^2 - 4 sin^4.
+    const double c = 1.0 / (pi * big_a);  // (4 / A) / (4 pi)
+    out.c1 += c * (kk - 2.0 * j1);
+    out.cc += c * (kk - 4.0 * j1 + 4.0 * j2);
+    out.ss += c * (4.0 * j1 - 4.0 * j2);
+  } else if (extract) {
+    out.c1 += inv * std::log(log_distance);
+    out.cc += inv * std::log(log_distance);
+  }
+  return out;
+}
+
+// The trapezoidal samples the dynamic part needs: its bandwidth grows with
+// k times the ring's radius.
+int samples_for(double k, double rho) { return 64 + 8 * static_cast<int>(std::ceil(2.0 * k * rho)); }
+
+// int_a^b -ln|x| dx.
+double minus_log_integral(double a, double b) {
+  const auto l = [](double x) { return x == 0.0 ? 0.0 : x * std::log(std::fabs(x)) - x; };
+  return -(l(b) - l(a));
+}
+
+}  // namespace
+
+Curve::Curve(const std::vector<Point>& corners, double max_segment) {
+  if (corners.size() < 2) throw std::invalid_argument("a generating curve needs two points");
+  if (!(max_segment > 0.0)) throw std::invalid_argument("the segments need a positive length");
+  nodes_.push_back(corners.front());
+  for (std::size_t i = 1; i < corners.size(); ++i) {
+    const Point a = corners[i - 1], b = corners[i];
+    const double length = std::hypot(b.rho - a.rho, b.z - a.z);
+    if (!(length > 0.0)) throw std::invalid_argument("two equal points on the generating curve");
+    const int n = std::max(1, static_cast<int>(std::ceil(length / max_segment)));
+    for (int s = 1; s <= n; ++s) {
+      const double u = double(s) / n;
+      nodes_.push_back({a.rho + u * (b.rho - a.rho), a.z + u * (b.z - a.z)});
+    }
+  }
+  if (nodes_.size() < 3) throw std::invalid_argument("a generating curve needs an interior node");
+}
+
+namespace {
+
+// Every Gauss point of every segment.
+std::vector<std::vector<Sample>> samples_of(const Curve& curve, const Rule& rule) {
+  const auto& nodes = curve.nodes();
+  std::vector<std::vector<Sample>> out(curve.segments());
+  double s0 = 0.0;
+  for (std::size_t p = 0; p < curve.segments(); ++p) {
+    const Point a = nodes[p], b = nodes[p + 1];
+    const double length = std::hypot(b.rho - a.rho, b.z - a.z);
+    for (const double u : rule.u)
+      out[p].push_back({a.rho + u * (b.rho - a.rho), a.z + u * (b.z - a.z), (b.rho - a.rho) / length,
+                        (b.z - a.z) / length, s0 + u * length, 1.0 - u, u, 1.0 / length});
+    s0 += length;
+  }
+  return out;
+}
+
+double segment_length(const Curve& curve, std::size_t p) {
+  const Point a = curve.nodes()[p], b = curve.nodes()[p + 1];
+  return std::hypot(b.rho - a.rho, b.z - a.z);
+}
+
+// Adds w times the kernels' share between the triangles over segments p
+// (test, at sample a) and q (basis, at sample b) into Z.
+void add(modal::Matrix& z, std::size_t interior, std::size_t p, std::size_t q, const Sample& a,
+         const Sample& b, const Kernels& g, double k, double w) {
+  const Complex jk = j * (k * eta0), jk_inv = j * (eta0 / k);
+  for (int ti = 0; ti < 2; ++ti) {
+    const std::size_t node_i = p + std::size_t(ti);  // falling triangle of node p, rising of p + 1
+    if (node_i == 0 || node_i > interior) continue;
+    const double t_i = ti == 0 ? a.t_fall : a.t_rise, dt_i = ti == 0 ? -a.slope : a.slope;
+    for (int tj = 0; tj < 2; ++tj) {
+      const std::size_t node_j = q + std::size_t(tj);
+      if (node_j == 0 || node_j > interior) continue;
+      const double t_j = tj == 0 ? b.t_fall : b.t_rise, dt_j = tj == 0 ? -b.slope : b.slope;
+      const std::size_t i = node_i - 1, jj = node_j - 1, n = interior;
+      const double tt = t_i * t_j;
+      const Complex f = 2.0 * pi * w;
+      z(i, jj) +=
+          f * (jk * tt * (a.drho * b.drho * g.cc + a.dz * b.dz * g.c1) - jk_inv * (dt_i * dt_j) * g.c1);
+      z(i, n + jj) += f * (jk * tt * a.drho * (-j * g.ss) - jk_inv * dt_i * (j * t_j / b.rho) * g.c1);
+      z(n + i, jj) += f * (jk * tt * (j * b.drho * g.ss) - jk_inv * (-j * t_i / a.rho) * dt_j * g.c1);
+      z(n + i, n + jj) += f * (jk * tt * g.cc - jk_inv * (tt / (a.rho * b.rho)) * g.c1);
+    }
+  }
+}
+
+// The curve's point at arc length s within segment q (its triangles there).
+Sample at_arc(const Curve& curve, std::size_t q, double s_start, double s) {
+  const Point a = curve.nodes()[q], b = curve.nodes()[q + 1];
+  const double length = segment_length(curve, q), u = (s - s_start) / length;
+  return {a.rho + u * (b.rho - a.rho),
+          a.z + u * (b.z - a.z),
+          (b.rho - a.rho) / length,
+          (b.z - a.z) / length,
+          s,
+          1.0 - u,
+          u,
+          1.0 / length};
+}
+
+}  // namespace
+
+Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
+  const std::size_t interior = curve.nodes().size() - 2, segments = curve.segments();
+  z_ = modal::Matrix(2 * interior, 2 * interior);
+  const Rule far = gauss(4), near = gauss(10);
+  const auto far_samples = samples_of(curve, far), near_samples = samples_of(curve, near);
+  std::vector<double> starts(segments + 1, 0.0);
+  for (std::size_t p = 0; p < segments; ++p) starts[p + 1] = starts[p] + segment_length(curve, p);
+  for (std::size_t p = 0; p < segments; ++p)
+    for (std::size_t q = 0; q < segments; ++q) {
+      const bool close = (p > q ? p - q : q - p) <= 1;
+      const Rule& rule = close ? near : far;
+      const auto& sp = close ? near_samples[p] : far_samples[p];
+      const auto& sq = close ? near_samples[q] : far_samples[q];
+      const double lp = segment_length(curve, p), lq = segment_length(curve, q);
+      for (std::size_t ia = 0; ia < sp.size(); ++ia) {
+        const Sample& a = sp[ia];
+        const double wa = rule.w[ia] * lp;
+        const int m = samples_for(k, a.rho) * (close ? 4 : 1);
+        double log_sum = 0.0;
+        for (std::size_t ib = 0; ib < sq.size(); ++ib) {
+          const Sample& b = sq[ib];
+          const double wb = rule.w[ib] * lq;
+          const double distance = std::fabs(a.s - b.s);
+          add(z_, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho)), close, distance),
+              k, wa * wb);
+          if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
+          // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
+          // times the analytic integral below.
+          const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
+          const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * b.rho));
+          const double weight = wa * wb * -std::log(distance);
+          add(z_, interior, p, q, a, b, {inv, inv, 0.0}, k, weight);
+          log_sum += wb * -std::log(distance);
+        }
+        if (!close) continue;
+        // t* = t on the same segment, the shared node on a neighbour.
+        const double s_star = p == q ? a.s : (q < p ? starts[q + 1] : starts[q]);
+        const Sample star = at_arc(curve, q, starts[q], s_star);
+        const double d2 = (a.rho - star.rho) * (a.rho - star.rho) + (a.z - star.z) * (a.z - star.z);
+        const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * star.rho));
+        const double analytic = minus_log_integral(starts[q] - a.s, starts[q + 1] - a.s);
+        add(z_, interior, p, q, a, star, {inv, inv, 0.0}, k, wa * (analytic - log_sum));
+      }
+    }
+}
+
+Currents Solver::plane_wave() const {
+  const std::size_t interior = curve_.nodes().size() - 2;
+  const Rule rule = gauss(6);
+  const auto samples = samples_of(curve_, rule);
+  modal::Matrix v(2 * interior, 1);
+  for (std::size_t p = 0; p < curve_.segments(); ++p) {
+    const double lp = segment_length(curve_, p);
+    for (std::size_t ia = 0; ia < samples[p].size(); ++ia) {
+      const Sample& a = samples[p][ia];
+      const Complex wave = std::exp(-j * (k_ * a.z)) * (rule.w[ia] * lp);
+      for (int ti = 0; ti < 2; ++ti) {
+        const std::size_t node = p + std::size_t(ti);
+        if (node == 0 || node > interior) continue;
+        const double t = ti == 0 ? a.t_fall : a.t_rise;
+        // int e^{-j phi} x^ . t^ dphi = pi rho', and x^ . phi^: j pi.
+        v(node - 1, 0) += pi * a.drho * t * wave;
+        v(interior + node - 1, 0) += j * pi * t * wave;
+      }
+    }
+  }
+  const modal::Matrix x = modal::solve(z_, v);
+  Currents c;
+  for (std::size_t i = 0; i < interior; ++i) {
+    c.t.push_back(x(i, 0));
+    c.phi.push_back(x(interior + i, 0));
+  }
+  return c;
+}
+
+FarField Solver::far_field(const Currents& currents, double theta) const {
+  const std::size_t interior = curve_.nodes().size() - 2;
+  const Rule rule = gauss(6);
+  const auto samples = samples_of(curve_, rule);
+  const double ct = std::cos(theta), st = std::sin(theta);
+  Complex n_e, n_h;
+  for (std::size_t p = 0; p < curve_.segments(); ++p) {
+    const double lp = segment_length(curve_, p);
+    for (std::size_t ia = 0; ia < samples[p].size(); ++ia) {
+      const Sample& a = samples[p][ia];
+      const double x = k_ * a.rho * st;
+      const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
+      const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
+      // Orders +1 and -1 together: B = 2 pi j J1, C = 2 pi J1', S = 2 pi j J1 / x.
+      const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
+      const Complex phase = std::exp(j * (k_ * a.z * ct)) * (rule.w[ia] * lp);
+      for (int ti = 0; ti < 2; ++ti) {
+        const std::size_t node = p + std::size_t(ti);
+        if (node == 0 || node > interior) continue;
+        const double t = ti == 0 ? a.t_fall : a.t_rise;
+        const Complex at = currents.t[node - 1], bp = currents.phi[node - 1];
+        n_e += phase * t * (at * (a.drho * ct * big_c - a.dz * st * big_b) - bp * ct * big_s);
+        n_h += phase * t * (at * a.drho * big_s + bp * big_c);
+      }
+    }
+  }
+  // E = -j k eta e^{-jkr} / (4 pi r) N; N_theta = 2 cos(phi) n_e, N_phi = 2 j sin(phi) n_h.
+  const Complex factor = -j * (k_ * eta0) / (4.0 * pi);
+  return {factor * 2.0 * n_e, -factor * 2.0 * j * n_h};
+}
+
+}  // namespace bor
