@@ -119,6 +119,55 @@ Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool ex
   return out;
 }
 
+// The phi integrals of h = g'(R) / R = -(1 + jkR) e^{-jkR} / (4 pi R^3),
+// the kernel of a magnetic current's electric field (E = -grad G x M),
+// against cos a, cos^2 a and sin^2 a. For k^2 >= 1/2 its two singular
+// parts, -1 / (4 pi R^3) and -k^2 / (8 pi R), in closed form: int dalpha /
+// R^3 times 1, sin^2(a/2), sin^4(a/2) = (4 / A^3) (E / k'^2, (K - E) / k^2,
+// (E (1 + k'^2) - 2 k'^2 K) / k^4); the rest, bounded, by the trapezoidal
+// rule (by its series where kR < 0.01, which the difference would cancel).
+Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples) {
+  const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
+  const double q = 4.0 * a.rho * b.rho;
+  const double k2 = q / (d2 + q);
+  const bool closed = k2 >= 0.5;
+  Kernels out{};
+  const double h = 2.0 * pi / samples;
+  for (int l = 0; l < samples; ++l) {
+    const double alpha = h * l, c = std::cos(alpha), s2 = 1.0 - c * c;
+    const double sh = std::sin(0.5 * alpha);
+    const double r = std::sqrt(d2 + q * sh * sh), x = k * r;
+    Complex g;
+    if (!closed)
+      g = -(1.0 + j * x) * std::exp(-j * x) / (4.0 * pi * r * r * r);
+    else if (x < 0.01)
+      g = j * (k * k * k) / (12.0 * pi) + k * k * k * k * r / (32.0 * pi);
+    else
+      g = (1.0 - (1.0 + j * x) * std::exp(-j * x)) / (4.0 * pi * r * r * r) + k * k / (8.0 * pi * r);
+    out.c1 += g * c;
+    out.cc += g * (c * c);
+    out.ss += g * s2;
+  }
+  out.c1 *= h;
+  out.cc *= h;
+  out.ss *= h;
+  if (closed) {
+    const double big_a = std::sqrt(d2 + q), kp2 = d2 / (d2 + q);
+    const double kk = boost::math::ellint_rf(0.0, kp2, 1.0);
+    const double e = kk - k2 / 3.0 * boost::math::ellint_rd(0.0, kp2, 1.0);
+    // 1 / R: (4 / A) (K, (E - k'^2 K) / k^2, ((2 - 3k^2) k'^2 K + (4k^2 - 2) E) / (3k^4)).
+    const double i0 = kk, i1 = (e - kp2 * kk) / k2,
+                 i2 = ((2.0 - 3.0 * k2) * kp2 * kk + (4.0 * k2 - 2.0) * e) / (3.0 * k2 * k2);
+    const double l0 = e / kp2, l1 = (kk - e) / k2, l2 = (e * (1.0 + kp2) - 2.0 * kp2 * kk) / (k2 * k2);
+    const double c3 = -4.0 / (big_a * big_a * big_a) / (4.0 * pi),
+                 c1 = -k * k / 2.0 * 4.0 / big_a / (4.0 * pi);
+    out.c1 += c3 * (l0 - 2.0 * l1) + c1 * (i0 - 2.0 * i1);
+    out.cc += c3 * (l0 - 4.0 * l1 + 4.0 * l2) + c1 * (i0 - 4.0 * i1 + 4.0 * i2);
+    out.ss += c3 * (4.0 * l1 - 4.0 * l2) + c1 * (4.0 * i1 - 4.0 * i2);
+  }
+  return out;
+}
+
 // The trapezoidal samples the dynamic part needs: its bandwidth grows with
 // k times the ring's radius.
 int samples_for(double k, double rho) { return 64 + 8 * static_cast<int>(std::ceil(2.0 * k * rho)); }
@@ -258,6 +307,103 @@ Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
     }
 }
 
+ApertureField te11_aperture(double radius, double z) {
+  constexpr double root = 1.8411837813406593;  // j'_11
+  return {radius, z, [radius](double rho) {
+            const double x = root * rho / radius;
+            const double j1_over_x = x < 1e-8 ? 0.5 : boost::math::cyl_bessel_j(1, x) / x;
+            // 1 V/m on the axis, where J1(x) / x and J1'(x) are both 1/2.
+            return std::pair<Complex, Complex>(2.0 * j1_over_x, 2.0 * boost::math::cyl_bessel_j_prime(1, x));
+          }};
+}
+
+namespace {
+
+// Whether segment p lies on the aperture's disc.
+bool on_disc(const Curve& curve, std::size_t p, const ApertureField& ap) {
+  const Point a = curve.nodes()[p], b = curve.nodes()[p + 1];
+  const double tol = 1e-9 * ap.radius;
+  return std::fabs(a.z - ap.z) <= tol && std::fabs(b.z - ap.z) <= tol &&
+         std::max(a.rho, b.rho) <= ap.radius + tol;
+}
+
+// The magnetic current of order +1 at a disc sample: (M_t, M_phi), M_t
+// along the curve's tangent (rho^ times its direction).
+std::pair<Complex, Complex> magnetic_current(const ApertureField& ap, const Sample& b) {
+  const auto [e_rho, e_phi] = ap.field(b.rho);
+  // M = E x z^: M_rho = E_phi = -e_phi sin phi, M_phi = -E_rho = -e_rho cos phi;
+  // of e^{j phi}: sin phi -> 1 / (2j), cos phi -> 1/2.
+  return {b.drho * (j * e_phi / 2.0), -e_rho / 2.0};
+}
+
+}  // namespace
+
+Currents Solver::aperture(const ApertureField& ap) const {
+  const std::size_t interior = curve_.nodes().size() - 2, segments = curve_.segments();
+  double disc_length = 0.0;
+  for (std::size_t p = 0; p < segments; ++p)
+    if (on_disc(curve_, p, ap)) disc_length += segment_length(curve_, p);
+  if (std::fabs(disc_length - ap.radius) > 1e-9 * ap.radius)
+    throw std::invalid_argument("the aperture's disc, from the axis to its rim, must be part of the curve");
+  const Rule far = gauss(8), near = gauss(20);
+  const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
+  modal::Matrix v(2 * interior, 1);
+  const auto add_test = [&](std::size_t p, const Sample& a, double w, Complex vt, Complex vphi) {
+    for (int ti = 0; ti < 2; ++ti) {
+      const std::size_t node = p + std::size_t(ti);
+      if (node == 0 || node > interior) continue;
+      const double t = ti == 0 ? a.t_fall : a.t_rise;
+      v(node - 1, 0) += w * t * vt;
+      v(interior + node - 1, 0) += w * t * vphi;
+    }
+  };
+  for (std::size_t p = 0; p < segments; ++p) {
+    const double lp = segment_length(curve_, p);
+    if (on_disc(curve_, p, ap)) {
+      // Just inside the closed disc the tangential field of M is -E / 2 (its
+      // own field is odd across a flat sheet): L(J) = -E / 2 there.
+      for (std::size_t ia = 0; ia < far.u.size(); ++ia) {
+        const Sample& a = far_samples[p][ia];
+        const auto [e_rho, e_phi] = ap.field(a.rho);
+        add_test(p, a, far.w[ia] * lp, -0.5 * pi * a.drho * e_rho, -0.5 * j * pi * e_phi);
+      }
+      continue;
+    }
+    for (std::size_t q = 0; q < segments; ++q) {
+      if (!on_disc(curve_, q, ap)) continue;
+      const bool close = (p > q ? p - q : q - p) <= 1;
+      const Rule& rule = close ? near : far;
+      const auto& sp = close ? near_samples[p] : far_samples[p];
+      const auto& sq = close ? near_samples[q] : far_samples[q];
+      const double lq = segment_length(curve_, q);
+      for (std::size_t ia = 0; ia < sp.size(); ++ia) {
+        const Sample& a = sp[ia];
+        Complex vt, vphi;
+        for (std::size_t ib = 0; ib < sq.size(); ++ib) {
+          const Sample& b = sq[ib];
+          const Kernels h = magnetic_kernels(
+              a, b, k_, std::max(samples_for(k_, a.rho), samples_for(k_, b.rho)) * (close ? 4 : 1));
+          const auto [m_t, m_phi] = magnetic_current(ap, b);
+          const double dz = a.z - b.z;
+          const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
+          // <f, E^M> = -int int h (r - r') . (M x f), by the four pairs of directions.
+          const Complex tt = -j * big_q * h.ss;
+          const Complex t_phi = (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1;
+          const Complex phi_t = (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1;
+          const Complex phi_phi = -j * dz * h.ss;
+          const double w = -2.0 * pi * rule.w[ib] * lq * b.rho;
+          vt += w * (m_t * tt + m_phi * t_phi);
+          vphi += w * (m_t * phi_t + m_phi * phi_phi);
+        }
+        add_test(p, a, rule.w[ia] * lp, vt, vphi);
+      }
+    }
+  }
+  Currents c = solved(v);
+  c.aperture = ap;
+  return c;
+}
+
 Currents Solver::plane_wave() const {
   const std::size_t interior = curve_.nodes().size() - 2;
   const Rule rule = gauss(6);
@@ -278,7 +424,12 @@ Currents Solver::plane_wave() const {
       }
     }
   }
-  const modal::Matrix x = modal::solve(z_, v);
+  return solved(v);
+}
+
+Currents Solver::solved(const modal::Matrix& excitation) const {
+  const std::size_t interior = curve_.nodes().size() - 2;
+  const modal::Matrix x = modal::solve(z_, excitation);
   Currents c;
   for (std::size_t i = 0; i < interior; ++i) {
     c.t.push_back(x(i, 0));
@@ -313,9 +464,30 @@ FarField Solver::far_field(const Currents& currents, double theta) const {
       }
     }
   }
-  // E = -j k eta e^{-jkr} / (4 pi r) N; N_theta = 2 cos(phi) n_e, N_phi = 2 j sin(phi) n_h.
-  const Complex factor = -j * (k_ * eta0) / (4.0 * pi);
-  return {factor * 2.0 * n_e, -factor * 2.0 * j * n_h};
+  // The aperture's magnetic current: L_theta = 2 j sin(phi) l_theta,
+  // L_phi = 2 cos(phi) l_phi (its orders' parities are the electric ones'
+  // swapped).
+  Complex l_theta, l_phi;
+  if (currents.aperture)
+    for (std::size_t p = 0; p < curve_.segments(); ++p) {
+      if (!on_disc(curve_, p, *currents.aperture)) continue;
+      const double lp = segment_length(curve_, p);
+      for (std::size_t ia = 0; ia < samples[p].size(); ++ia) {
+        const Sample& a = samples[p][ia];
+        const double x = k_ * a.rho * st;
+        const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
+        const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
+        const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
+        const Complex phase = std::exp(j * (k_ * a.z * ct)) * (rule.w[ia] * lp * a.rho);
+        const auto [m_t, m_phi] = magnetic_current(*currents.aperture, a);
+        l_theta += phase * (m_t * (a.drho * ct * big_c - a.dz * st * big_b) - m_phi * ct * big_s);
+        l_phi += phase * (m_t * a.drho * big_s + m_phi * big_c);
+      }
+    }
+  // E_theta = -jk e^{-jkr} / (4 pi r) (eta N_theta + L_phi), E_phi = -jk ... (eta N_phi - L_theta);
+  // N_theta = 2 cos(phi) n_e, N_phi = 2 j sin(phi) n_h.
+  const Complex factor = -j * k_ / (4.0 * pi);
+  return {factor * 2.0 * (eta0 * n_e + l_phi), -factor * 2.0 * j * (eta0 * n_h - l_theta)};
 }
 
 }  // namespace bor

@@ -35,6 +35,9 @@
 
 #include <complex>
 #include <cstddef>
+#include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "modal/matrix.hpp"
@@ -64,8 +67,23 @@ class Curve {
 
 // The solved currents of order m = +1 (those of m = -1 follow by symmetry
 // for the x-polarised excitations: a_n(-1) = a_n(+1), b_n(-1) = -b_n(+1)).
+struct Currents;
+
+// An aperture closed by metal (the equivalence principle): a disc of the
+// curve, from the axis to `radius` in the plane z = `z`, carrying the
+// magnetic current M = E x z^ of the field E that the horn's inside puts
+// there, x-polarised: E_rho = e_rho(rho) cos phi, E_phi = -e_phi(rho) sin phi
+// (V/m). Outside, the field is that of M beside the closed body.
+struct ApertureField {
+  double radius, z;
+  std::function<std::pair<Complex, Complex>(double rho)> field;  // e_rho, e_phi
+};
+// The TE-11 mode's field of a guide of that radius, 1 V/m on the axis.
+ApertureField te11_aperture(double radius, double z);
+
 struct Currents {
-  std::vector<Complex> t, phi;  // a_n, b_n of the interior nodes, amperes
+  std::vector<Complex> t, phi;            // a_n, b_n of the interior nodes, amperes
+  std::optional<ApertureField> aperture;  // the magnetic current's, radiating too
 };
 
 // The far field r e^{jkr} E of an x-polarised current of orders +1 and -1
@@ -81,11 +99,15 @@ class Solver {
   Solver(const Curve& curve, double k);
   // The currents for the incident plane wave x^ E0 e^{-jkz}, E0 = 1 V/m.
   Currents plane_wave() const;
+  // The currents that the aperture's magnetic current drives on the body.
+  // The disc must be part of the curve; std::invalid_argument otherwise.
+  Currents aperture(const ApertureField& aperture) const;
   // The far-field amplitudes of both orders' currents together.
   FarField far_field(const Currents& currents, double theta) const;
   double wavenumber() const { return k_; }
 
  private:
+  Currents solved(const modal::Matrix& excitation) const;
   const Curve& curve_;
   double k_;
   modal::Matrix z_;  // t-unknowns first, then phi

@@ -96,3 +96,42 @@ TEST(BodyOfRevolution, CurvesWithoutAnUnknownAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The TE-11 aperture in a flat flange: closed by metal and carrying the
+// magnetic current of its field, it radiates forward as twice that current
+// in free space (the image in an infinite plane), up to the flange edge's
+// diffraction, which shrinks as the flange grows.
+TEST(BodyOfRevolution, ApertureInAFlangeRadiatesAsItsImage) {
+  const double k = 2.0 * pi, a = 0.6;  // wavelengths: ka = 3.77
+  const bor::ApertureField aperture = bor::te11_aperture(a, 0.0);
+  const auto forward = [&](double flange, double segment) {
+    const bor::Curve curve({{0.0, 0.0}, {a, 0.0}, {flange, 0.0}}, segment);
+    const bor::Solver solver(curve, k);
+    const bor::Currents currents = solver.aperture(aperture);
+    bor::Currents image{std::vector<bor::Complex>(currents.t.size()),
+                        std::vector<bor::Complex>(currents.phi.size()), aperture};
+    std::vector<double> ratios;
+    for (const double degrees : {0.0, 20.0, 40.0}) {
+      const double theta = degrees * pi / 180.0;
+      const bor::FarField f = solver.far_field(currents, theta), g = solver.far_field(image, theta);
+      ratios.push_back(std::abs(f.e) / (2.0 * std::abs(g.e)));
+      ratios.push_back(std::abs(f.h) / (2.0 * std::abs(g.h)));
+    }
+    return ratios;
+  };
+  const std::vector<double> coarse = forward(3.0, 0.1), fine = forward(3.0, 0.05);
+  for (std::size_t i = 0; i < fine.size(); ++i) {
+    EXPECT_NEAR(fine[i], 1.0, 0.01) << i;        // the image, within the edge's ripple
+    EXPECT_NEAR(fine[i], coarse[i], 2e-3) << i;  // settled in the segments
+  }
+}
+
+TEST(BodyOfRevolution, ApertureMustBePartOfTheCurve) {
+  const bor::Curve curve({{0.0, 0.0}, {1.0, 0.0}}, 0.1);
+  const bor::Solver solver(curve, 2.0);
+  EXPECT_THROW((void)solver.aperture(bor::te11_aperture(0.5, 1.0)), std::invalid_argument);
+}
+
+}  // namespace
