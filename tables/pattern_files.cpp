@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "horn/characteristics.hpp"
@@ -59,9 +60,14 @@ std::vector<exchange::Source> cone_sources(const horn::Horn& horn, const std::ve
   std::vector<exchange::Source> sources;
   sources.reserve(frequencies.size());
   for (const float f : frequencies) {
-    const auto p = reflector::horn_pattern(f, horn.in_inches(), models::info(model).aperture_phase);
-    reflector::Feed feed = p.feed();
-    sources.push_back({double(f), p.pattern, std::sqrt(2.0 / feed.total_power())});
+    std::optional<reflector::HornPattern> p;
+    try {
+      p.emplace(reflector::horn_pattern(f, horn.in_inches(), models::info(model).aperture_phase));
+    } catch (const aperture::InvalidHorn& e) {
+      throw aperture::InvalidHorn("at " + text::shortest(f) + " GHz: " + e.what());
+    }
+    reflector::Feed feed = p->feed();
+    sources.push_back({double(f), p->pattern, std::sqrt(2.0 / feed.total_power())});
     const float s = horn::phase_error(horn.in_inches(), f);
     if (model == models::Model::classic && models::beyond_classic_tables(s))
       text::warn(models::beyond_tables_warning(s) + " (at " + text::shortest(f) + " GHz)");

@@ -36,7 +36,8 @@ std::string warn_of_domain(models::Model model, const horn::Horn& horn, float f)
 
 // Each frequency's pattern scaled to the square root of its directivity:
 // of a cone in the classic model or an aperture engine (warning of figures
-// beyond the classic tables and of the model's domain), and of a wall in the
+// beyond the classic tables and of the model's domain; a horn it refuses
+// throws aperture::InvalidHorn "at F GHz: ..."), and of a wall in the
 // mode-matching engine (a frequency it refuses throws std::runtime_error
 // "at F GHz: ...").
 std::vector<exchange::Source> cone_sources(const horn::Horn& horn, const std::vector<float>& frequencies,
