@@ -261,15 +261,21 @@ Sample at_arc(const Curve& curve, std::size_t q, double s_start, double s) {
 
 }  // namespace
 
-Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
+namespace {
+
+// The electric equation's moment matrix, of the basis functions' parts over
+// the segments `source` picks (all of them for the equation itself; the
+// aperture's disc for the field of its magnetic current, by duality).
+modal::Matrix electric_matrix(const Curve& curve, double k, const std::function<bool(std::size_t)>& source) {
   const std::size_t interior = curve.nodes().size() - 2, segments = curve.segments();
-  z_ = modal::Matrix(2 * interior, 2 * interior);
+  modal::Matrix z(2 * interior, 2 * interior);
   const Rule far = gauss(4), near = gauss(10);
   const auto far_samples = samples_of(curve, far), near_samples = samples_of(curve, near);
   std::vector<double> starts(segments + 1, 0.0);
   for (std::size_t p = 0; p < segments; ++p) starts[p + 1] = starts[p] + segment_length(curve, p);
   for (std::size_t p = 0; p < segments; ++p)
     for (std::size_t q = 0; q < segments; ++q) {
+      if (!source(q)) continue;
       const bool close = (p > q ? p - q : q - p) <= 1;
       const Rule& rule = close ? near : far;
       const auto& sp = close ? near_samples[p] : far_samples[p];
@@ -284,7 +290,7 @@ Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
           const Sample& b = sq[ib];
           const double wb = rule.w[ib] * lq;
           const double distance = std::fabs(a.s - b.s);
-          add(z_, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho)), close, distance),
+          add(z, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho)), close, distance),
               k, wa * wb);
           if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
           // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
@@ -292,7 +298,7 @@ Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
           const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
           const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * b.rho));
           const double weight = wa * wb * -std::log(distance);
-          add(z_, interior, p, q, a, b, {inv, inv, 0.0}, k, weight);
+          add(z, interior, p, q, a, b, {inv, inv, 0.0}, k, weight);
           log_sum += wb * -std::log(distance);
         }
         if (!close) continue;
@@ -302,9 +308,17 @@ Solver::Solver(const Curve& curve, double k) : curve_(curve), k_(k) {
         const double d2 = (a.rho - star.rho) * (a.rho - star.rho) + (a.z - star.z) * (a.z - star.z);
         const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * star.rho));
         const double analytic = minus_log_integral(starts[q] - a.s, starts[q + 1] - a.s);
-        add(z_, interior, p, q, a, star, {inv, inv, 0.0}, k, wa * (analytic - log_sum));
+        add(z, interior, p, q, a, star, {inv, inv, 0.0}, k, wa * (analytic - log_sum));
       }
     }
+  return z;
+}
+
+}  // namespace
+
+Solver::Solver(const Curve& curve, double k, Equation equation) : curve_(curve), k_(k), equation_(equation) {
+  z_ = electric_matrix(curve, k, [](std::size_t) { return true; });
+  if (equation == Equation::combined) add_magnetic_equation();
 }
 
 ApertureField te11_aperture(double radius, double z) {
@@ -399,9 +413,115 @@ Currents Solver::aperture(const ApertureField& ap) const {
       }
     }
   }
+  if (equation_ == Equation::combined) {
+    // n^ x H of M, by duality H_M = -L(M) / eta^2 with L the electric
+    // operator: M interpolated at the disc's nodes by the triangles (rho M
+    // linear between them; M_t vanishes at the rim, where E_phi does), the
+    // rim's triangle over the disc alone. n^ x turns t^ into phi^ and phi^
+    // into -t^.
+    const modal::Matrix zd =
+        electric_matrix(curve_, k_, [&](std::size_t q) { return on_disc(curve_, q, ap); });
+    modal::Matrix m(2 * interior, 1);
+    for (std::size_t p = 0; p < segments; ++p) {
+      if (!on_disc(curve_, p, ap)) continue;
+      const auto& nodes = curve_.nodes();
+      const double drho = nodes[p + 1].rho > nodes[p].rho ? 1.0 : -1.0;
+      for (const std::size_t node : {p, p + 1}) {
+        if (node == 0 || node > interior) continue;
+        Sample at{};
+        at.rho = nodes[node].rho;
+        at.drho = drho;
+        const auto [m_t, m_phi] = magnetic_current(ap, at);
+        m(node - 1, 0) = at.rho * m_t;
+        m(interior + node - 1, 0) = at.rho * m_phi;
+      }
+    }
+    const modal::Matrix l = zd * m;
+    const double f = normal_sign_ / (eta0 * eta0) * (0.5 * eta0);
+    for (std::size_t i = 0; i < interior; ++i) {
+      v(i, 0) = 0.5 * v(i, 0) - f * l(interior + i, 0);
+      v(interior + i, 0) = 0.5 * v(interior + i, 0) + f * l(i, 0);
+    }
+  }
   Currents c = solved(v);
   c.aperture = ap;
   return c;
+}
+
+// The magnetic field's equation, n^ x H_inc = J / 2 - n^ x PV int grad G x J',
+// tested with the same functions: n^ x turns the test's t^ into phi^ and
+// phi^ into -t^ (n^ = phi^ x t^), so that its kernels are the magnetic
+// current's of Solver::aperture. Added to the electric equation's half with
+// weight eta / 2.
+void Solver::add_magnetic_equation() {
+  const auto& nodes = curve_.nodes();
+  if (nodes.front().rho != 0.0 || nodes.back().rho != 0.0)
+    throw std::invalid_argument(
+        "the combined-field equation needs a closed body: a curve from the axis to the axis");
+  double area = 0.0;
+  for (std::size_t i = 0; i + 1 < nodes.size(); ++i)
+    area += nodes[i].rho * nodes[i + 1].z - nodes[i + 1].rho * nodes[i].z;
+  normal_sign_ = area > 0.0 ? 1.0 : -1.0;
+  const double sign = normal_sign_;
+  const std::size_t interior = nodes.size() - 2, segments = curve_.segments(), n = interior;
+  z_ *= 0.5;
+  const double weight = 0.5 * eta0;
+  const Rule far = gauss(4), near = gauss(10);
+  const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
+  const auto add = [&](std::size_t p, std::size_t q, const Sample& a, const Sample& b,
+                       const Complex(&m)[2][2], double w) {
+    for (int ti = 0; ti < 2; ++ti) {
+      const std::size_t node_i = p + std::size_t(ti);
+      if (node_i == 0 || node_i > interior) continue;
+      const double t_i = ti == 0 ? a.t_fall : a.t_rise;
+      for (int tj = 0; tj < 2; ++tj) {
+        const std::size_t node_j = q + std::size_t(tj);
+        if (node_j == 0 || node_j > interior) continue;
+        const double t_j = tj == 0 ? b.t_fall : b.t_rise;
+        const std::size_t i = node_i - 1, jj = node_j - 1;
+        const double f = weight * w * t_i * t_j;
+        z_(i, jj) += f * m[0][0];
+        z_(i, n + jj) += f * m[0][1];
+        z_(n + i, jj) += f * m[1][0];
+        z_(n + i, n + jj) += f * m[1][1];
+      }
+    }
+  };
+  for (std::size_t p = 0; p < segments; ++p) {
+    const double lp = segment_length(curve_, p);
+    // J / 2: the Gram matrix 2 pi int T_i T_j / rho dt.
+    for (std::size_t ia = 0; ia < near.u.size(); ++ia) {
+      const Sample& a = near_samples[p][ia];
+      const double g = pi * near.w[ia] * lp / a.rho;
+      const Complex m[2][2] = {{g, 0.0}, {0.0, g}};
+      add(p, p, a, a, m, 1.0);
+    }
+    for (std::size_t q = 0; q < segments; ++q) {
+      const bool close = (p > q ? p - q : q - p) <= 1;
+      const Rule& rule = close ? near : far;
+      const auto& sp = close ? near_samples[p] : far_samples[p];
+      const auto& sq = close ? near_samples[q] : far_samples[q];
+      const double lq = segment_length(curve_, q);
+      for (std::size_t ia = 0; ia < sp.size(); ++ia)
+        for (std::size_t ib = 0; ib < sq.size(); ++ib) {
+          const Sample& a = sp[ia];
+          const Sample& b = sq[ib];
+          if (p == q && ia == ib) continue;  // the principal value's centre
+          const Kernels h = magnetic_kernels(
+              a, b, k_, std::max(samples_for(k_, a.rho), samples_for(k_, b.rho)) * (close ? 4 : 1));
+          const double dz = a.z - b.z;
+          const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
+          // h (r - r') . (J' x f) for J' along t^', phi^' and f along t^, phi^.
+          const Complex t_t = -j * big_q * h.ss;
+          const Complex phi_t = (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1;
+          const Complex t_phi = (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1;
+          const Complex phi_phi = -j * dz * h.ss;
+          // - <f, n^ x K J'>: the t-test takes J' x phi^, the phi-test -(J' x t^).
+          const Complex m[2][2] = {{-sign * t_phi, -sign * phi_phi}, {sign * t_t, sign * phi_t}};
+          add(p, q, a, b, m, 2.0 * pi * rule.w[ia] * lp * rule.w[ib] * lq);
+        }
+    }
+  }
 }
 
 Currents Solver::plane_wave() const {
@@ -419,8 +539,15 @@ Currents Solver::plane_wave() const {
         if (node == 0 || node > interior) continue;
         const double t = ti == 0 ? a.t_fall : a.t_rise;
         // int e^{-j phi} x^ . t^ dphi = pi rho', and x^ . phi^: j pi.
-        v(node - 1, 0) += pi * a.drho * t * wave;
-        v(interior + node - 1, 0) += j * pi * t * wave;
+        Complex vt = pi * a.drho * t * wave, vphi = j * pi * t * wave;
+        if (equation_ == Equation::combined) {
+          // Half of it, and eta / 2 times <f, n^ x H_inc>, H_inc = y^ e^{-jkz} / eta:
+          // y^ . phi^ -> pi, -y^ . t^ -> j pi rho'.
+          vt = 0.5 * vt + 0.5 * normal_sign_ * pi * t * wave;
+          vphi = 0.5 * vphi + 0.5 * normal_sign_ * j * pi * a.drho * t * wave;
+        }
+        v(node - 1, 0) += vt;
+        v(interior + node - 1, 0) += vphi;
       }
     }
   }

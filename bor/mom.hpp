@@ -92,11 +92,18 @@ struct FarField {
   Complex e, h;  // volts
 };
 
+// The integral equation: the electric field's (any body, open sheets
+// included), or the combined field's, half the electric and eta times half
+// the magnetic (a closed body only: a curve from the axis back to the axis),
+// which has no interior resonance (J. R. Mautz and R. F. Harrington, AEU
+// 32, 1978).
+enum class Equation { electric, combined };
+
 // The moment matrix of order m = 1 at wavenumber k (1/m), and its solution
 // for an excitation.
 class Solver {
  public:
-  Solver(const Curve& curve, double k);
+  Solver(const Curve& curve, double k, Equation equation = Equation::electric);
   // The currents for the incident plane wave x^ E0 e^{-jkz}, E0 = 1 V/m.
   Currents plane_wave() const;
   // The currents that the aperture's magnetic current drives on the body.
@@ -108,9 +115,12 @@ class Solver {
 
  private:
   Currents solved(const modal::Matrix& excitation) const;
+  void add_magnetic_equation();
   const Curve& curve_;
   double k_;
-  modal::Matrix z_;  // t-unknowns first, then phi
+  Equation equation_;
+  double normal_sign_ = 1.0;  // n^ = sign phi^ x t^, outward
+  modal::Matrix z_;           // t-unknowns first, then phi
 };
 
 // The impedance of free space (ohm, CODATA 2018).
