@@ -185,19 +185,20 @@ class TextColumn {
   void reserve(std::size_t n) { codes_.reserve(n); }
   void add(const std::string& text) {
     const auto [at, fresh] = index_.try_emplace(text, std::uint32_t(distinct_.size()));
-    if (fresh) distinct_.push_back(&at->first);
+    if (fresh) distinct_.push_back(text);
     codes_.push_back(at->second);
   }
   py::array array() const {
     py::list texts(distinct_.size());
-    for (std::size_t i = 0; i < distinct_.size(); ++i) texts[i] = py::str(*distinct_[i]);
+    for (std::size_t i = 0; i < distinct_.size(); ++i) texts[i] = py::str(distinct_[i]);
     const py::module_ np = py::module_::import("numpy");
     return np.attr("take")(np.attr("array")(texts, py::arg("dtype") = "O"), array_of(codes_));
   }
 
  private:
   std::unordered_map<std::string, std::uint32_t> index_;
-  std::vector<const std::string*> distinct_;  // keys of index_, in order of appearance
+  std::vector<std::string> distinct_;  // the keys of index_ in order of appearance (copies: the
+                                       // column may be copied)
   std::vector<std::uint32_t> codes_;
 };
 
