@@ -353,7 +353,18 @@ std::pair<Complex, Complex> magnetic_current(const ApertureField& ap, const Samp
 }  // namespace
 
 Currents Solver::aperture(const ApertureField& ap) const {
-  const std::size_t interior = curve_.nodes().size() - 2, segments = curve_.segments();
+  Currents c = solved(excitations({ap}));
+  c.aperture = ap;
+  return c;
+}
+
+modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) const {
+  if (fields.empty()) throw std::invalid_argument("no aperture field");
+  const ApertureField& ap = fields.front();
+  for (const ApertureField& f : fields)
+    if (f.radius != ap.radius || f.z != ap.z)
+      throw std::invalid_argument("the aperture fields need one disc");
+  const std::size_t interior = curve_.nodes().size() - 2, segments = curve_.segments(), count = fields.size();
   double disc_length = 0.0;
   for (std::size_t p = 0; p < segments; ++p)
     if (on_disc(curve_, p, ap)) disc_length += segment_length(curve_, p);
@@ -361,16 +372,18 @@ Currents Solver::aperture(const ApertureField& ap) const {
     throw std::invalid_argument("the aperture's disc, from the axis to its rim, must be part of the curve");
   const Rule far = gauss(8), near = gauss(20);
   const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
-  modal::Matrix v(2 * interior, 1);
-  const auto add_test = [&](std::size_t p, const Sample& a, double w, Complex vt, Complex vphi) {
+  modal::Matrix v(2 * interior, count);
+  const auto add_test = [&](std::size_t p, const Sample& a, double w, std::size_t f, Complex vt,
+                            Complex vphi) {
     for (int ti = 0; ti < 2; ++ti) {
       const std::size_t node = p + std::size_t(ti);
       if (node == 0 || node > interior) continue;
       const double t = ti == 0 ? a.t_fall : a.t_rise;
-      v(node - 1, 0) += w * t * vt;
-      v(interior + node - 1, 0) += w * t * vphi;
+      v(node - 1, f) += w * t * vt;
+      v(interior + node - 1, f) += w * t * vphi;
     }
   };
+  std::vector<Complex> vt(count), vphi(count);
   for (std::size_t p = 0; p < segments; ++p) {
     const double lp = segment_length(curve_, p);
     if (on_disc(curve_, p, ap)) {
@@ -378,8 +391,10 @@ Currents Solver::aperture(const ApertureField& ap) const {
       // own field is odd across a flat sheet): L(J) = -E / 2 there.
       for (std::size_t ia = 0; ia < far.u.size(); ++ia) {
         const Sample& a = far_samples[p][ia];
-        const auto [e_rho, e_phi] = ap.field(a.rho);
-        add_test(p, a, far.w[ia] * lp, -0.5 * pi * a.drho * e_rho, -0.5 * j * pi * e_phi);
+        for (std::size_t f = 0; f < count; ++f) {
+          const auto [e_rho, e_phi] = fields[f].field(a.rho);
+          add_test(p, a, far.w[ia] * lp, f, -0.5 * pi * a.drho * e_rho, -0.5 * j * pi * e_phi);
+        }
       }
       continue;
     }
@@ -392,12 +407,12 @@ Currents Solver::aperture(const ApertureField& ap) const {
       const double lq = segment_length(curve_, q);
       for (std::size_t ia = 0; ia < sp.size(); ++ia) {
         const Sample& a = sp[ia];
-        Complex vt, vphi;
+        std::fill(vt.begin(), vt.end(), Complex());
+        std::fill(vphi.begin(), vphi.end(), Complex());
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
           const Sample& b = sq[ib];
           const Kernels h = magnetic_kernels(
               a, b, k_, std::max(samples_for(k_, a.rho), samples_for(k_, b.rho)) * (close ? 4 : 1));
-          const auto [m_t, m_phi] = magnetic_current(ap, b);
           const double dz = a.z - b.z;
           const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
           // <f, E^M> = -int int h (r - r') . (M x f), by the four pairs of directions.
@@ -406,10 +421,13 @@ Currents Solver::aperture(const ApertureField& ap) const {
           const Complex phi_t = (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1;
           const Complex phi_phi = -j * dz * h.ss;
           const double w = -2.0 * pi * rule.w[ib] * lq * b.rho;
-          vt += w * (m_t * tt + m_phi * t_phi);
-          vphi += w * (m_t * phi_t + m_phi * phi_phi);
+          for (std::size_t f = 0; f < count; ++f) {
+            const auto [m_t, m_phi] = magnetic_current(fields[f], b);
+            vt[f] += w * (m_t * tt + m_phi * t_phi);
+            vphi[f] += w * (m_t * phi_t + m_phi * phi_phi);
+          }
         }
-        add_test(p, a, rule.w[ia] * lp, vt, vphi);
+        for (std::size_t f = 0; f < count; ++f) add_test(p, a, rule.w[ia] * lp, f, vt[f], vphi[f]);
       }
     }
   }
@@ -421,7 +439,7 @@ Currents Solver::aperture(const ApertureField& ap) const {
     // into -t^.
     const modal::Matrix zd =
         electric_matrix(curve_, k_, [&](std::size_t q) { return on_disc(curve_, q, ap); });
-    modal::Matrix m(2 * interior, 1);
+    modal::Matrix m(2 * interior, count);
     for (std::size_t p = 0; p < segments; ++p) {
       if (!on_disc(curve_, p, ap)) continue;
       const auto& nodes = curve_.nodes();
@@ -431,21 +449,60 @@ Currents Solver::aperture(const ApertureField& ap) const {
         Sample at{};
         at.rho = nodes[node].rho;
         at.drho = drho;
-        const auto [m_t, m_phi] = magnetic_current(ap, at);
-        m(node - 1, 0) = at.rho * m_t;
-        m(interior + node - 1, 0) = at.rho * m_phi;
+        for (std::size_t f = 0; f < count; ++f) {
+          const auto [m_t, m_phi] = magnetic_current(fields[f], at);
+          m(node - 1, f) = at.rho * m_t;
+          m(interior + node - 1, f) = at.rho * m_phi;
+        }
       }
     }
     const modal::Matrix l = zd * m;
-    const double f = normal_sign_ / (eta0 * eta0) * (0.5 * eta0);
-    for (std::size_t i = 0; i < interior; ++i) {
-      v(i, 0) = 0.5 * v(i, 0) - f * l(interior + i, 0);
-      v(interior + i, 0) = 0.5 * v(interior + i, 0) + f * l(i, 0);
+    const double w = normal_sign_ / (eta0 * eta0) * (0.5 * eta0);
+    for (std::size_t f = 0; f < count; ++f)
+      for (std::size_t i = 0; i < interior; ++i) {
+        const Complex t = v(i, f), phi = v(interior + i, f);
+        v(i, f) = 0.5 * t - w * l(interior + i, f);
+        v(interior + i, f) = 0.5 * phi + w * l(i, f);
+      }
+  }
+  return v;
+}
+
+modal::Matrix Solver::aperture_admittance(const std::vector<modal::Mode>& modes, double radius,
+                                          double z) const {
+  std::vector<ApertureField> fields;
+  for (const modal::Mode& mode : modes)
+    fields.push_back({radius, z, [mode, radius](double rho) {
+                        const modal::Radial r = modal::field(mode, radius, std::min(rho, radius));
+                        return std::pair<Complex, Complex>(r.f, -r.g);  // E_phi = g sin phi
+                      }});
+  const modal::Matrix x = modal::solve(z_, excitations(fields));
+  // I_m = eta int H . (z^ x e_m) over the disc, H = J x z^ just outside the
+  // closed disc: -eta int J . e_m = -eta 2 pi int (rho' sum a T f_m + j sum b T g_m) dt.
+  const std::size_t interior = curve_.nodes().size() - 2, n = modes.size();
+  const Rule rule = gauss(8);
+  const auto samples = samples_of(curve_, rule);
+  modal::Matrix y(n, n);
+  for (std::size_t p = 0; p < curve_.segments(); ++p) {
+    if (!on_disc(curve_, p, fields.front())) continue;
+    const double lp = segment_length(curve_, p);
+    for (std::size_t ia = 0; ia < rule.u.size(); ++ia) {
+      const Sample& a = samples[p][ia];
+      std::vector<modal::Radial> e(n);
+      for (std::size_t mi = 0; mi < n; ++mi) e[mi] = modal::field(modes[mi], radius, std::min(a.rho, radius));
+      for (int ti = 0; ti < 2; ++ti) {
+        const std::size_t node = p + std::size_t(ti);
+        if (node == 0 || node > interior) continue;
+        const double t = (ti == 0 ? a.t_fall : a.t_rise) * rule.w[ia] * lp;
+        for (std::size_t col = 0; col < n; ++col) {
+          const Complex at = x(node - 1, col), bp = x(interior + node - 1, col);
+          for (std::size_t mi = 0; mi < n; ++mi)
+            y(mi, col) += -eta0 * 2.0 * pi * t * (a.drho * at * e[mi].f + j * bp * e[mi].g);
+        }
+      }
     }
   }
-  Currents c = solved(v);
-  c.aperture = ap;
-  return c;
+  return y;
 }
 
 // The magnetic field's equation, n^ x H_inc = J / 2 - n^ x PV int grad G x J',

@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "modal/matrix.hpp"
+#include "modal/modes.hpp"
 
 namespace bor {
 
@@ -109,12 +110,20 @@ class Solver {
   // The currents that the aperture's magnetic current drives on the body.
   // The disc must be part of the curve; std::invalid_argument otherwise.
   Currents aperture(const ApertureField& aperture) const;
+  // The generalised admittance the outside presents to the aperture guide's
+  // modes (modal/modes.hpp's, of the guide of `radius` ending in the disc at
+  // `z`): I = Y V in the mode-matching engine's waves (modal/radiation.hpp:
+  // E = sum V_n e_n, H = sum I_n z^ x e_n / eta). Y(m, n) = -eta int J_n .
+  // e_m over the disc, J_n the currents mode n's field drives there (just
+  // outside the closed disc H = J x z^). Reciprocity makes it symmetric.
+  modal::Matrix aperture_admittance(const std::vector<modal::Mode>& modes, double radius, double z) const;
   // The far-field amplitudes of both orders' currents together.
   FarField far_field(const Currents& currents, double theta) const;
   double wavenumber() const { return k_; }
 
  private:
   Currents solved(const modal::Matrix& excitation) const;
+  modal::Matrix excitations(const std::vector<ApertureField>& fields) const;
   void add_magnetic_equation();
   const Curve& curve_;
   double k_;

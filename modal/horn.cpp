@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numbers>
@@ -330,15 +331,21 @@ class Passes {
 
 }  // namespace
 
-HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
+namespace {
+
+// The wave through the staircase with the aperture's reflection matrix
+// `load` gives for its guide.
+HornWave follow(const Staircase& staircase, double k0, const std::function<Matrix(const Guide&)>& load) {
   Passes passes(staircase, k0);
   std::vector<Piece> pieces = pieces_of(staircase.sections());
 
   // Back from the aperture's load.
   const GuideAt& aperture = passes.at(staircase.sections().size() - 1);
-  const auto gamma = aperture_reflection(aperture.guide, k0, load);
-  Matrix g(gamma.size(), gamma.size());
-  for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
+  Matrix g = load(aperture.guide);
+  if (g.rows() != aperture.guide.modes.size() || g.cols() != g.rows())
+    throw std::invalid_argument("the aperture's reflection matrix does not match its modes");
+  std::vector<Complex> gamma(g.rows());
+  for (std::size_t m = 0; m < gamma.size(); ++m) gamma[m] = g(m, m);
   for (std::size_t k = pieces.size(); k-- > 0;) passes.back(pieces[k], g);
 
   HornWave wave;
@@ -353,8 +360,37 @@ HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
   for (const Piece& piece : pieces) passes.forward(piece, a);
   wave.aperture = aperture.guide;
   wave.forward = std::move(a);
-  wave.aperture_reflection = gamma;
+  wave.aperture_reflection = gamma;  // the diagonal, which the radiation's sources take
   return wave;
+}
+
+}  // namespace
+
+HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load) {
+  return follow(staircase, k0, [&](const Guide& aperture) {
+    const auto gamma = aperture_reflection(aperture, k0, load);
+    Matrix g(gamma.size(), gamma.size());
+    for (std::size_t m = 0; m < gamma.size(); ++m) g(m, m) = gamma[m];
+    return g;
+  });
+}
+
+HornWave follow_wave(const Staircase& staircase, double k0, const Matrix& aperture_gamma) {
+  return follow(staircase, k0, [&](const Guide&) { return aperture_gamma; });
+}
+
+Matrix aperture_reflection(const Guide& aperture, double k0, const Matrix& admittance) {
+  const std::size_t n = aperture.modes.size();
+  if (admittance.rows() != n || admittance.cols() != n)
+    throw std::invalid_argument("the admittance does not match the aperture's modes");
+  const auto root = root_impedance(aperture, k0);
+  Matrix y(n, n);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t k = 0; k < n; ++k) y(i, k) = root[i] * admittance(i, k) * root[k];
+  Matrix plus = Matrix::identity(n), minus = Matrix::identity(n);
+  plus += y;
+  minus -= y;
+  return solve(plus, minus);
 }
 
 namespace {

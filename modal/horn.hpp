@@ -128,6 +128,11 @@ struct HornWave {
 };
 // Each aperture mode's Gamma under a load.
 std::vector<Complex> aperture_reflection(const Guide& aperture, double k0, ApertureLoad load);
+
+// The aperture's reflection matrix from a generalised admittance Y of its
+// modes (I = Y V, modal/radiation.hpp's waves; the identity is free space's
+// Huygens load): Gamma = (1 + y)^-1 (1 - y), y = S Y S, S = diag(sqrt(Z_n / eta)).
+Matrix aperture_reflection(const Guide& aperture, double k0, const Matrix& admittance);
 // Bounded work: the matrices kept for the forward pass (complex numbers) and
 // the multiply-adds of the junctions' solves are counted before any is
 // built; WorkLimit beyond max_kept or max_operations (a few hundred
@@ -163,6 +168,7 @@ class Staircase {
   std::vector<std::size_t> guide_;  // each section's
   std::vector<std::vector<double>> couplings_;
 };
+HornWave follow_wave(const Staircase& staircase, double k0, const Matrix& aperture_gamma);
 HornWave follow_wave(const Staircase& staircase, double k0, ApertureLoad load = ApertureLoad::matched);
 HornWave follow_wave(const std::vector<Section>& sections, double k0, double largest_cutoff,
                      ApertureLoad load = ApertureLoad::matched);

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "bor/mom.hpp"
+#include "modal/horn.hpp"
+#include "modal/junction.hpp"
 
 namespace {
 
@@ -213,6 +215,47 @@ TEST(BodyOfRevolution, MagneticCurrentRadiatesTheGroundPlanePattern) {
     EXPECT_NEAR(std::abs(f.e / axis.e), std::fabs(e), 1e-6) << degrees;
     EXPECT_NEAR(std::abs(f.h / axis.h), std::fabs(h), 1e-6) << degrees;
   }
+}
+
+// The outside's admittance to the aperture guide's modes: reciprocal
+// (symmetric), and its real part the power the field radiates (a mode's
+// field of unit V radiates Re Y_nn / (2 eta)). The identity is free
+// space's Huygens load, which the mode matching's own free-space
+// reflection must reproduce.
+TEST(BodyOfRevolution, ApertureAdmittanceIsReciprocalAndRadiatesItsPower) {
+  const double k = 2.0 * pi, a = 0.6;
+  const bor::Curve curve({{0.0, 0.0}, {a, 0.0}, {a, -1.0}, {0.0, -1.0}}, 0.1);
+  const bor::Solver solver(curve, k);  // off the can's resonances
+  const std::vector<modal::Mode> modes = modal::modes_below(1.5 * k * a);
+  ASSERT_GE(modes.size(), 3u);
+  const modal::Matrix y = solver.aperture_admittance(modes, a, 0.0);
+  for (std::size_t m = 0; m < modes.size(); ++m)
+    for (std::size_t n = 0; n < m; ++n) EXPECT_NEAR(std::abs(y(m, n) - y(n, m)), 0.0, 0.01) << m << " " << n;
+  const modal::Mode te11 = modes.front();
+  const bor::ApertureField field{a, 0.0, [&](double rho) {
+                                   const modal::Radial r = modal::field(te11, a, std::min(rho, a));
+                                   return std::pair<bor::Complex, bor::Complex>(r.f, -r.g);
+                                 }};
+  const bor::Currents currents = solver.aperture(field);
+  double power = 0.0;
+  const int steps = 240;
+  for (int i = 0; i < steps; ++i) {
+    const double theta = pi * (i + 0.5) / steps;
+    const bor::FarField f = solver.far_field(currents, theta);
+    power += (std::norm(f.e) + std::norm(f.h)) * pi * std::sin(theta) * (pi / steps) / (2.0 * bor::eta0);
+  }
+  EXPECT_NEAR(power, y(0, 0).real() / (2.0 * bor::eta0), 2e-3 * power);
+  // The Huygens load through the same reflection formula.
+  const modal::Guide guide = modal::guide(a, 1.5 * k);
+  const modal::Matrix gamma =
+      modal::aperture_reflection(guide, k, modal::Matrix::identity(guide.modes.size()));
+  const std::vector<modal::Complex> huygens =
+      modal::aperture_reflection(guide, k, modal::ApertureLoad::free_space);
+  const std::vector<bool> propagates = modal::propagating(guide, k);
+  for (std::size_t m = 0; m < guide.modes.size(); ++m)
+    if (propagates[m]) {
+      EXPECT_NEAR(std::abs(gamma(m, m) - huygens[m]), 0.0, 1e-12) << m;
+    }
 }
 
 TEST(BodyOfRevolution, ApertureMustBePartOfTheCurve) {

@@ -382,6 +382,17 @@ TEST(ModalHorn, OpenGuideMeetsFreeSpace) {
     const auto p = modal::transform(w.aperture.modes[0], a, x_band_k0 * std::sin(t));
     EXPECT_NEAR(std::abs(f.e / f.h), std::abs(p.e / p.h), 1e-12) << t;
   }
+  // The same load as a matrix (the admittance of free space's Huygens
+  // source, the identity), through the path an outside's admittance takes:
+  // the same wave.
+  const modal::Staircase stair(modal::staircase({{0.0, a}, {0.12, a}}, 1e-3, 1e-4), 3.0 * x_band_k0);
+  const modal::Guide& mouth = w.aperture;
+  const modal::Matrix gamma =
+      modal::aperture_reflection(mouth, x_band_k0, modal::Matrix::identity(mouth.modes.size()));
+  const auto by_matrix = modal::follow_wave(stair, x_band_k0, gamma);
+  EXPECT_NEAR(std::abs(by_matrix.reflection - w.reflection), 0.0, 1e-12);
+  EXPECT_THROW(modal::follow_wave(stair, x_band_k0, modal::Matrix::identity(mouth.modes.size() + 1)),
+               std::invalid_argument);
 }
 
 // A cone from an X-band guide (radius 11.9 mm, TE-11 cut-off 7.4 GHz) to a
