@@ -471,6 +471,7 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
 modal::Matrix Solver::aperture_admittance(const std::vector<modal::Mode>& modes, double radius,
                                           double z) const {
   std::vector<ApertureField> fields;
+  fields.reserve(modes.size());
   for (const modal::Mode& mode : modes)
     fields.push_back({radius, z, [mode, radius](double rho) {
                         const modal::Radial r = modal::field(mode, radius, std::min(rho, radius));
