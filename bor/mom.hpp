@@ -29,8 +29,9 @@
 // the scattered power equals the extinction (optical theorem) to 2e-5
 // (tests/bor_test.cpp). 40 chords take 0.4 s.
 // Domain: the electric-field equation of a closed body fails at its
-// interior resonances (a sphere at ka = 2.744, 3.870, 4.493, ...); open
-// sheets, the horns' walls, have none.
+// interior resonances (a sphere at ka = 2.744, 3.870, 4.493, ...), the
+// combined-field one (Equation::combined) does not; open sheets, the horns'
+// thin walls, have none and take the electric equation.
 #pragma once
 
 #include <complex>
