@@ -168,9 +168,27 @@ Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples
   return out;
 }
 
+// The phi integrals of h (r - r') . (s' x f) between a test point a and a
+// source point b, for the source's direction s' (t^' or phi^') and the
+// test's f (t^ or phi^), order 1: the kernel of grad G x (a current), which
+// a magnetic current's electric field and an electric current's magnetic
+// field share. t^ x t^' makes sin(alpha) (odd: -j int h sin^2); the mixed
+// pairs are even (int h cos).
+struct CurlKernels {
+  Complex t_to_t, t_to_phi, phi_to_t, phi_to_phi;  // source direction _to_ test direction
+};
 // The trapezoidal samples the dynamic part needs: its bandwidth grows with
 // k times the ring's radius.
 int samples_for(double k, double rho) { return 64 + 8 * static_cast<int>(std::ceil(2.0 * k * rho)); }
+
+CurlKernels curl_kernels(const Sample& a, const Sample& b, double k, bool close) {
+  const Kernels h =
+      magnetic_kernels(a, b, k, std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1));
+  const double dz = a.z - b.z;
+  const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
+  return {-j * big_q * h.ss, (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1,
+          (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1, -j * dz * h.ss};
+}
 
 // int_a^b -ln|x| dx.
 double minus_log_integral(double a, double b) {
@@ -411,20 +429,13 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
         std::fill(vphi.begin(), vphi.end(), Complex());
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
           const Sample& b = sq[ib];
-          const Kernels h = magnetic_kernels(
-              a, b, k_, std::max(samples_for(k_, a.rho), samples_for(k_, b.rho)) * (close ? 4 : 1));
-          const double dz = a.z - b.z;
-          const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
           // <f, E^M> = -int int h (r - r') . (M x f), by the four pairs of directions.
-          const Complex tt = -j * big_q * h.ss;
-          const Complex t_phi = (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1;
-          const Complex phi_t = (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1;
-          const Complex phi_phi = -j * dz * h.ss;
+          const CurlKernels c = curl_kernels(a, b, k_, close);
           const double w = -2.0 * pi * rule.w[ib] * lq * b.rho;
           for (std::size_t f = 0; f < count; ++f) {
             const auto [m_t, m_phi] = magnetic_current(fields[f], b);
-            vt[f] += w * (m_t * tt + m_phi * t_phi);
-            vphi[f] += w * (m_t * phi_t + m_phi * phi_phi);
+            vt[f] += w * (m_t * c.t_to_t + m_phi * c.phi_to_t);
+            vphi[f] += w * (m_t * c.t_to_phi + m_phi * c.phi_to_phi);
           }
         }
         for (std::size_t f = 0; f < count; ++f) add_test(p, a, rule.w[ia] * lp, f, vt[f], vphi[f]);
@@ -565,17 +576,10 @@ void Solver::add_magnetic_equation() {
           const Sample& a = sp[ia];
           const Sample& b = sq[ib];
           if (p == q && ia == ib) continue;  // the principal value's centre
-          const Kernels h = magnetic_kernels(
-              a, b, k_, std::max(samples_for(k_, a.rho), samples_for(k_, b.rho)) * (close ? 4 : 1));
-          const double dz = a.z - b.z;
-          const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
-          // h (r - r') . (J' x f) for J' along t^', phi^' and f along t^, phi^.
-          const Complex t_t = -j * big_q * h.ss;
-          const Complex phi_t = (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1;
-          const Complex t_phi = (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1;
-          const Complex phi_phi = -j * dz * h.ss;
+          const CurlKernels c = curl_kernels(a, b, k_, close);
           // - <f, n^ x K J'>: the t-test takes J' x phi^, the phi-test -(J' x t^).
-          const Complex m[2][2] = {{-sign * t_phi, -sign * phi_phi}, {sign * t_t, sign * phi_t}};
+          const Complex m[2][2] = {{-sign * c.t_to_phi, -sign * c.phi_to_phi},
+                                   {sign * c.t_to_t, sign * c.phi_to_t}};
           add(p, q, a, b, m, 2.0 * pi * rule.w[ia] * lp * rule.w[ib] * lq);
         }
     }
