@@ -56,6 +56,30 @@ struct Kernels {
   Complex c1, cc, ss;  // of g against cos a, cos^2 a, sin^2 a
 };
 
+// The trapezoidal rule's angles on a period of `samples` (even) points,
+// folded onto the half period [0, pi] (the kernels are even in alpha): cos
+// alpha, sin^2(alpha / 2) and each angle's weight (1 at 0 and pi, 2 between,
+// times the step). Kept per thread for each count met.
+struct Ring {
+  std::vector<double> cos_a, sin2_half, weight;
+};
+const Ring& ring(int samples) {
+  thread_local std::vector<Ring> rings;
+  const std::size_t half = static_cast<std::size_t>(samples / 2);
+  if (rings.size() <= half) rings.resize(half + 1);
+  Ring& r = rings[half];
+  if (r.cos_a.empty()) {
+    const double h = 2.0 * pi / samples;
+    for (std::size_t l = 0; l <= half; ++l) {
+      const double alpha = h * static_cast<double>(l), sh = std::sin(0.5 * alpha);
+      r.cos_a.push_back(std::cos(alpha));
+      r.sin2_half.push_back(sh * sh);
+      r.weight.push_back((l == 0 || l == half ? 1.0 : 2.0) * h);
+    }
+  }
+  return r;
+}
+
 // g = e^{-jkR} / (4 pi R) against the three weights, R^2 = d^2 + 4 rho rho'
 // sin^2(a / 2). With `extract` the kernels c1 and cc lack, for D = `log_distance`,
 // -ln D / (pi A) (`extract`), A^2 = d^2 + 4 rho rho', which the caller integrates
@@ -71,23 +95,20 @@ Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool ex
   const double k2 = q / (d2 + q);
   const bool closed = k2 >= 0.5;
   Kernels out{};
-  const double h = 2.0 * pi / samples;
-  for (int l = 0; l < samples; ++l) {
-    const double alpha = h * l, c = std::cos(alpha), s2 = 1.0 - c * c;
-    const double sh = std::sin(0.5 * alpha);
-    const double r = std::sqrt(d2 + q * sh * sh);
+  const Ring& angles = ring(samples);
+  for (std::size_t l = 0; l < angles.cos_a.size(); ++l) {
+    const double c = angles.cos_a[l], s2 = 1.0 - c * c;
+    const double r = std::sqrt(d2 + q * angles.sin2_half[l]);
     Complex g;
     if (closed)
       g = r > 0.0 ? (std::exp(-j * (k * r)) - 1.0) / (4.0 * pi * r) : Complex(0.0, -k / (4.0 * pi));
     else
       g = std::exp(-j * (k * r)) / (4.0 * pi * r);
+    g *= angles.weight[l];
     out.c1 += g * c;
     out.cc += g * (c * c);
     out.ss += g * s2;
   }
-  out.c1 *= h;
-  out.cc *= h;
-  out.ss *= h;
   const double inv = 1.0 / (pi * big_a);
   if (closed) {
     const double kp2 = d2 / (d2 + q);
@@ -132,11 +153,10 @@ Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples
   const double k2 = q / (d2 + q);
   const bool closed = k2 >= 0.5;
   Kernels out{};
-  const double h = 2.0 * pi / samples;
-  for (int l = 0; l < samples; ++l) {
-    const double alpha = h * l, c = std::cos(alpha), s2 = 1.0 - c * c;
-    const double sh = std::sin(0.5 * alpha);
-    const double r = std::sqrt(d2 + q * sh * sh), x = k * r;
+  const Ring& angles = ring(samples);
+  for (std::size_t l = 0; l < angles.cos_a.size(); ++l) {
+    const double c = angles.cos_a[l], s2 = 1.0 - c * c;
+    const double r = std::sqrt(d2 + q * angles.sin2_half[l]), x = k * r;
     Complex g;
     if (!closed)
       g = -(1.0 + j * x) * std::exp(-j * x) / (4.0 * pi * r * r * r);
@@ -144,13 +164,11 @@ Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples
       g = j * (k * k * k) / (12.0 * pi) + k * k * k * k * r / (32.0 * pi);
     else
       g = (1.0 - (1.0 + j * x) * std::exp(-j * x)) / (4.0 * pi * r * r * r) + k * k / (8.0 * pi * r);
+    g *= angles.weight[l];
     out.c1 += g * c;
     out.cc += g * (c * c);
     out.ss += g * s2;
   }
-  out.c1 *= h;
-  out.cc *= h;
-  out.ss *= h;
   if (closed) {
     const double big_a = std::sqrt(d2 + q), kp2 = d2 / (d2 + q);
     const double kk = boost::math::ellint_rf(0.0, kp2, 1.0);
@@ -179,11 +197,20 @@ struct CurlKernels {
 };
 // The trapezoidal samples the dynamic part needs: its bandwidth grows with
 // k times the ring's radius.
-int samples_for(double k, double rho) { return 64 + 8 * static_cast<int>(std::ceil(2.0 * k * rho)); }
+int samples_for(double k, double rho) { return 16 + 4 * static_cast<int>(std::ceil(k * rho)); }
 
-CurlKernels curl_kernels(const Sample& a, const Sample& b, double k, bool close) {
-  const Kernels h =
-      magnetic_kernels(a, b, k, std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1));
+// The quadrature of a refinement r (1 for the programs): Gauss points on
+// each segment of a pair apart (3 r) and of a pair that meets (8 r), and the
+// angular samples times r. The figures settle when r doubles (a test).
+struct Quadrature {
+  Rule far, near;
+  int angular;
+};
+Quadrature quadrature(int refinement) { return {gauss(3 * refinement), gauss(8 * refinement), refinement}; }
+
+CurlKernels curl_kernels(const Sample& a, const Sample& b, double k, bool close, int angular) {
+  const Kernels h = magnetic_kernels(
+      a, b, k, std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1) * angular);
   const double dz = a.z - b.z;
   const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
   return {-j * big_q * h.ss, (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1,
@@ -284,10 +311,11 @@ namespace {
 // The electric equation's moment matrix, of the basis functions' parts over
 // the segments `source` picks (all of them for the equation itself; the
 // aperture's disc for the field of its magnetic current, by duality).
-modal::Matrix electric_matrix(const Curve& curve, double k, const std::function<bool(std::size_t)>& source) {
+modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& quad,
+                              const std::function<bool(std::size_t)>& source) {
   const std::size_t interior = curve.nodes().size() - 2, segments = curve.segments();
   modal::Matrix z(2 * interior, 2 * interior);
-  const Rule far = gauss(4), near = gauss(10);
+  const Rule &far = quad.far, &near = quad.near;
   const auto far_samples = samples_of(curve, far), near_samples = samples_of(curve, near);
   std::vector<double> starts(segments + 1, 0.0);
   for (std::size_t p = 0; p < segments; ++p) starts[p + 1] = starts[p] + segment_length(curve, p);
@@ -302,13 +330,13 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const std::function<
       for (std::size_t ia = 0; ia < sp.size(); ++ia) {
         const Sample& a = sp[ia];
         const double wa = rule.w[ia] * lp;
-        const int m = samples_for(k, a.rho) * (close ? 4 : 1);
+        const int m = samples_for(k, a.rho) * (close ? 4 : 1) * quad.angular;
         double log_sum = 0.0;
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
           const Sample& b = sq[ib];
           const double wb = rule.w[ib] * lq;
           const double distance = std::fabs(a.s - b.s);
-          add(z, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho)), close, distance),
+          add(z, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho) * quad.angular), close, distance),
               k, wa * wb);
           if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
           // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
@@ -334,8 +362,10 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const std::function<
 
 }  // namespace
 
-Solver::Solver(const Curve& curve, double k, Equation equation) : curve_(curve), k_(k), equation_(equation) {
-  z_ = electric_matrix(curve, k, [](std::size_t) { return true; });
+Solver::Solver(const Curve& curve, double k, Equation equation, int refinement)
+    : curve_(curve), k_(k), equation_(equation), refinement_(refinement) {
+  if (refinement < 1) throw std::invalid_argument("the refinement is a positive integer");
+  z_ = electric_matrix(curve, k, quadrature(refinement_), [](std::size_t) { return true; });
   if (equation == Equation::combined) add_magnetic_equation();
 }
 
@@ -388,7 +418,8 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
     if (on_disc(curve_, p, ap)) disc_length += segment_length(curve_, p);
   if (std::fabs(disc_length - ap.radius) > 1e-9 * ap.radius)
     throw std::invalid_argument("the aperture's disc, from the axis to its rim, must be part of the curve");
-  const Rule far = gauss(8), near = gauss(20);
+  const Quadrature quad = quadrature(refinement_);
+  const Rule &far = quad.far, &near = quad.near;
   const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
   modal::Matrix v(2 * interior, count);
   const auto add_test = [&](std::size_t p, const Sample& a, double w, std::size_t f, Complex vt,
@@ -430,7 +461,7 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
           const Sample& b = sq[ib];
           // <f, E^M> = -int int h (r - r') . (M x f), by the four pairs of directions.
-          const CurlKernels c = curl_kernels(a, b, k_, close);
+          const CurlKernels c = curl_kernels(a, b, k_, close, quad.angular);
           const double w = -2.0 * pi * rule.w[ib] * lq * b.rho;
           for (std::size_t f = 0; f < count; ++f) {
             const auto [m_t, m_phi] = magnetic_current(fields[f], b);
@@ -449,7 +480,7 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
     // rim's triangle over the disc alone. n^ x turns t^ into phi^ and phi^
     // into -t^.
     const modal::Matrix zd =
-        electric_matrix(curve_, k_, [&](std::size_t q) { return on_disc(curve_, q, ap); });
+        electric_matrix(curve_, k_, quad, [&](std::size_t q) { return on_disc(curve_, q, ap); });
     modal::Matrix m(2 * interior, count);
     for (std::size_t p = 0; p < segments; ++p) {
       if (!on_disc(curve_, p, ap)) continue;
@@ -492,7 +523,7 @@ modal::Matrix Solver::aperture_admittance(const std::vector<modal::Mode>& modes,
   // I_m = eta int H . (z^ x e_m) over the disc, H = J x z^ just outside the
   // closed disc: -eta int J . e_m = -eta 2 pi int (rho' sum a T f_m + j sum b T g_m) dt.
   const std::size_t interior = curve_.nodes().size() - 2, n = modes.size();
-  const Rule rule = gauss(8);
+  const Rule rule = gauss(4 * refinement_);
   const auto samples = samples_of(curve_, rule);
   modal::Matrix y(n, n);
   for (std::size_t p = 0; p < curve_.segments(); ++p) {
@@ -535,7 +566,8 @@ void Solver::add_magnetic_equation() {
   const std::size_t interior = nodes.size() - 2, segments = curve_.segments(), n = interior;
   z_ *= 0.5;
   const double weight = 0.5 * eta0;
-  const Rule far = gauss(4), near = gauss(10);
+  const Quadrature quad = quadrature(refinement_);
+  const Rule &far = quad.far, &near = quad.near;
   const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
   const auto add = [&](std::size_t p, std::size_t q, const Sample& a, const Sample& b,
                        const Complex(&m)[2][2], double w) {
@@ -576,7 +608,7 @@ void Solver::add_magnetic_equation() {
           const Sample& a = sp[ia];
           const Sample& b = sq[ib];
           if (p == q && ia == ib) continue;  // the principal value's centre
-          const CurlKernels c = curl_kernels(a, b, k_, close);
+          const CurlKernels c = curl_kernels(a, b, k_, close, quad.angular);
           // - <f, n^ x K J'>: the t-test takes J' x phi^, the phi-test -(J' x t^).
           const Complex m[2][2] = {{-sign * c.t_to_phi, -sign * c.phi_to_phi},
                                    {sign * c.t_to_t, sign * c.phi_to_t}};
@@ -588,7 +620,7 @@ void Solver::add_magnetic_equation() {
 
 Currents Solver::plane_wave() const {
   const std::size_t interior = curve_.nodes().size() - 2;
-  const Rule rule = gauss(6);
+  const Rule rule = gauss(4 * refinement_);
   const auto samples = samples_of(curve_, rule);
   modal::Matrix v(2 * interior, 1);
   for (std::size_t p = 0; p < curve_.segments(); ++p) {
@@ -627,52 +659,55 @@ Currents Solver::solved(const modal::Matrix& excitation) const {
   return c;
 }
 
-FarField Solver::far_field(const Currents& currents, double theta) const {
+std::vector<RadiatingSample> Solver::radiating_samples(const Currents& currents) const {
   const std::size_t interior = curve_.nodes().size() - 2;
-  const Rule rule = gauss(6);
+  const Rule rule = gauss(4 * refinement_);
   const auto samples = samples_of(curve_, rule);
-  const double ct = std::cos(theta), st = std::sin(theta);
-  Complex n_e, n_h;
+  std::vector<RadiatingSample> out;
   for (std::size_t p = 0; p < curve_.segments(); ++p) {
     const double lp = segment_length(curve_, p);
+    const bool disc = currents.aperture && on_disc(curve_, p, *currents.aperture);
     for (std::size_t ia = 0; ia < samples[p].size(); ++ia) {
       const Sample& a = samples[p][ia];
-      const double x = k_ * a.rho * st;
-      const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
-      const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
-      // Orders +1 and -1 together: B = 2 pi j J1, C = 2 pi J1', S = 2 pi j J1 / x.
-      const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
-      const Complex phase = std::exp(j * (k_ * a.z * ct)) * (rule.w[ia] * lp);
+      RadiatingSample r{a.rho, a.z, a.drho, a.dz, 0.0, 0.0, 0.0, 0.0};
+      const double w = rule.w[ia] * lp;
       for (int ti = 0; ti < 2; ++ti) {
         const std::size_t node = p + std::size_t(ti);
         if (node == 0 || node > interior) continue;
         const double t = ti == 0 ? a.t_fall : a.t_rise;
-        const Complex at = currents.t[node - 1], bp = currents.phi[node - 1];
-        n_e += phase * t * (at * (a.drho * ct * big_c - a.dz * st * big_b) - bp * ct * big_s);
-        n_h += phase * t * (at * a.drho * big_s + bp * big_c);
+        r.t += w * t * currents.t[node - 1];
+        r.phi += w * t * currents.phi[node - 1];
       }
+      if (disc) {
+        const auto [m_t, m_phi] = magnetic_current(*currents.aperture, a);
+        r.m_t = w * a.rho * m_t;
+        r.m_phi = w * a.rho * m_phi;
+      }
+      out.push_back(r);
     }
   }
-  // The aperture's magnetic current: L_theta = 2 j sin(phi) l_theta,
-  // L_phi = 2 cos(phi) l_phi (its orders' parities are the electric ones'
-  // swapped).
-  Complex l_theta, l_phi;
-  if (currents.aperture)
-    for (std::size_t p = 0; p < curve_.segments(); ++p) {
-      if (!on_disc(curve_, p, *currents.aperture)) continue;
-      const double lp = segment_length(curve_, p);
-      for (std::size_t ia = 0; ia < samples[p].size(); ++ia) {
-        const Sample& a = samples[p][ia];
-        const double x = k_ * a.rho * st;
-        const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
-        const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
-        const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
-        const Complex phase = std::exp(j * (k_ * a.z * ct)) * (rule.w[ia] * lp * a.rho);
-        const auto [m_t, m_phi] = magnetic_current(*currents.aperture, a);
-        l_theta += phase * (m_t * (a.drho * ct * big_c - a.dz * st * big_b) - m_phi * ct * big_s);
-        l_phi += phase * (m_t * a.drho * big_s + m_phi * big_c);
-      }
-    }
+  return out;
+}
+
+FarField Solver::far_field(const Currents& currents, double theta) const {
+  const double ct = std::cos(theta), st = std::sin(theta);
+  Complex n_e, n_h, l_theta, l_phi;
+  for (const RadiatingSample& a : radiating_samples(currents)) {
+    const double x = k_ * a.rho * st;
+    const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
+    const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
+    // Orders +1 and -1 together: B = 2 pi j J1, C = 2 pi J1', S = 2 pi j J1 / x.
+    const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
+    const Complex phase = std::exp(j * (k_ * a.z * ct));
+    const Complex theta_part = a.drho * ct * big_c - a.dz * st * big_b;
+    n_e += phase * (a.t * theta_part - a.phi * ct * big_s);
+    n_h += phase * (a.t * a.drho * big_s + a.phi * big_c);
+    // The aperture's magnetic current: L_theta = 2 j sin(phi) l_theta,
+    // L_phi = 2 cos(phi) l_phi (its orders' parities are the electric ones'
+    // swapped).
+    l_theta += phase * (a.m_t * theta_part - a.m_phi * ct * big_s);
+    l_phi += phase * (a.m_t * a.drho * big_s + a.m_phi * big_c);
+  }
   // E_theta = -jk e^{-jkr} / (4 pi r) (eta N_theta + L_phi), E_phi = -jk ... (eta N_phi - L_theta);
   // N_theta = 2 cos(phi) n_e, N_phi = 2 j sin(phi) n_h.
   const Complex factor = -j * k_ / (4.0 * pi);

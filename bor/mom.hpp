@@ -94,6 +94,11 @@ struct FarField {
   Complex e, h;  // volts
 };
 
+struct RadiatingSample {
+  double rho, z, drho, dz;     // the point and the curve's direction there
+  Complex t, phi, m_t, m_phi;  // currents times weights: A m, and V m on the disc
+};
+
 // The integral equation: the electric field's (any body, open sheets
 // included), or the combined field's, half the electric and eta times half
 // the magnetic (a closed body only: a curve from the axis back to the axis),
@@ -105,7 +110,9 @@ enum class Equation { electric, combined };
 // for an excitation.
 class Solver {
  public:
-  Solver(const Curve& curve, double k, Equation equation = Equation::electric);
+  // `refinement` multiplies the quadrature's orders and angular samples (1:
+  // the programs'; 2 shows that the figures have settled in them).
+  Solver(const Curve& curve, double k, Equation equation = Equation::electric, int refinement = 1);
   // The currents for the incident plane wave x^ E0 e^{-jkz}, E0 = 1 V/m.
   Currents plane_wave() const;
   // The currents that the aperture's magnetic current drives on the body.
@@ -120,6 +127,10 @@ class Solver {
   modal::Matrix aperture_admittance(const std::vector<modal::Mode>& modes, double radius, double z) const;
   // The far-field amplitudes of both orders' currents together.
   FarField far_field(const Currents& currents, double theta) const;
+  // What the far field sums at every angle: each quadrature point of the
+  // curve with its electric and (on the aperture's disc) magnetic currents
+  // times the point's weight.
+  std::vector<RadiatingSample> radiating_samples(const Currents& currents) const;
   double wavenumber() const { return k_; }
 
  private:
@@ -129,6 +140,7 @@ class Solver {
   const Curve& curve_;
   double k_;
   Equation equation_;
+  int refinement_;
   double normal_sign_ = 1.0;  // n^ = sign phi^ x t^, outward
   modal::Matrix z_;           // t-unknowns first, then phi
 };

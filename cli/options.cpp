@@ -111,6 +111,11 @@ void add_horn_options(CLI::App& app, HornOptions& o, bool required) {
   add_number(app, "--axial-length", o.axial_length, "waveguide junction to aperture plane, in --unit");
   add_number(app, "--cone-length", o.cone_length,
              "waveguide junction to aperture rim along the wall, in --unit");
+  add_number(app, "--wall-thickness", o.wall_thickness,
+             "the wall's thickness, in --unit: an outer surface parallel to the inner wall, a flat rim "
+             "face, the feeding guide's outside behind (the modal model; default a thin wall)");
+  add_number(app, "--flange-diameter", o.flange_diameter,
+             "a flat flange of the wall's thickness in the aperture plane, this wide, in --unit");
   add_unit_option(app, o.unit);
 }
 

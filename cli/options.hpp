@@ -43,6 +43,8 @@ struct HornOptions {
       cone_length;
   std::string unit = "in";
   std::string profile;  // a wall profile file instead (cli/wall.hpp)
+  // The horn's outside (cli/wall.hpp): a wall this thick, a flange this wide.
+  std::optional<float> wall_thickness, flange_diameter;
 };
 // `required`: the aperture diameter must be given (a program that can take
 // a pattern instead checks for itself).

@@ -10,6 +10,7 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "bor/horn.hpp"
 #include "cli/json.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
@@ -32,7 +33,9 @@ modal::Band settled_band(const Wall& wall, double highest_frequency) {
   try {
     // Each frequency settles on its own (modal/band.hpp); a frequency that
     // does not is said where its figures are written.
-    return modal::Band(wall.points, highest_frequency);
+    modal::Band band(wall.points, highest_frequency);
+    band.set_outside(wall.outside);
+    return band;
   } catch (const modal::WorkLimit& e) {
     // A wrong unit makes a horn 25 to 1000 times too large: asked only of an
     // aperture wider than a metre, beyond all but the largest horns built.
@@ -82,15 +85,43 @@ void add_profile_option(CLI::App& app, HornOptions& o) {
 void settle_model(const HornOptions& o, bool model_given, std::string& model) {
   const bool wall = !o.profile.empty();
   const std::string walls = model_name(models::default_model(true));
-  if (wall)
-    require(!model_given || model == walls,
+  if (wall && model_given) {
+    const auto named = models::find(model);
+    require(named && models::describes_walls(*named),
             "{profile}: a wall profile is the " + walls + " model's ({model} " + walls + ")");
+    return;
+  }
   if (wall || !model_given) model = model_name(models::default_model(wall));
 }
 
 void settle_model(const CLI::App& app, const HornOptions& o, std::string& model) {
   settle_model(o, app.get_option("--model")->count() > 0, model);
 }
+
+namespace {
+
+// The outside of --wall-thickness and --flange-diameter, in the wall's
+// description too.
+void add_outside(Wall& wall, const HornOptions& o, double metres) {
+  require(!o.flange_diameter || o.wall_thickness,
+          "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
+  if (!o.wall_thickness) return;
+  require(std::isfinite(*o.wall_thickness) && *o.wall_thickness > 0.0f,
+          "{wall_thickness}: must be a positive length");
+  if (o.flange_diameter)
+    require(std::isfinite(*o.flange_diameter) && *o.flange_diameter > 0.0f,
+            "{flange_diameter}: must be a positive length");
+  try {
+    wall.outside = bor::thick_wall(wall.points, double(*o.wall_thickness) * metres,
+                                   o.flange_diameter ? double(*o.flange_diameter) * metres : 0.0);
+  } catch (const modal::ProfileError& e) {
+    throw UsageError((o.flange_diameter ? "{flange_diameter}: " : "{wall_thickness}: ") + e.fault);
+  }
+  wall.description += ", wall " + shortest(*o.wall_thickness) + " " + o.unit + " thick";
+  if (o.flange_diameter) wall.description += ", flange " + shortest(*o.flange_diameter) + " " + o.unit + " across";
+}
+
+}  // namespace
 
 Wall wall_from(const HornOptions& o) {
   const double metres = 1.0 / horn::units_per_metre(unit_code(o.unit));
@@ -100,8 +131,21 @@ Wall wall_from(const HornOptions& o) {
     std::vector<std::size_t> lines;
     try {
       Wall wall{
-          modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}, o.unit};
+          modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}, o.unit, {}};
       wall.source = file + ": line " + std::to_string(lines.front()) + ": ";
+      std::vector<std::size_t> outside_lines;
+      wall.outside = modal::read_outside(text, metres, &outside_lines);
+      if (!wall.outside.empty()) {
+        require(!o.wall_thickness && !o.flange_diameter,
+                "{wall_thickness}, {flange_diameter}: the profile gives its outside already");
+        try {
+          bor::check_outside(wall.points, wall.outside);
+        } catch (const modal::ProfileError& e) {
+          if (e.point == 0) throw UsageError(file + ": " + e.fault);
+          throw numerics::InputError("", outside_lines[e.point - 1], e.fault);
+        }
+      }
+      add_outside(wall, o, metres);
       return wall;
     } catch (const numerics::InputError& e) {
       throw e.in_file(file);
@@ -126,12 +170,10 @@ Wall wall_from(const HornOptions& o) {
   std::string description = horn_description(h);
   if (!h.has_waveguide())
     description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
-  return {modal::cone_profile(b, a, axial, 2.0 * b),
-          "{waveguide_diameter}: ",
-          "TE-11 conical horn",
-          description,
-          h,
-          o.unit};
+  Wall wall{modal::cone_profile(b, a, axial, 2.0 * b), "{waveguide_diameter}: ", "TE-11 conical horn",
+            description, h, o.unit, {}};
+  add_outside(wall, o, metres);
+  return wall;
 }
 
 nlohmann::ordered_json wall_json(const Wall& wall, const HornOptions& options) {

@@ -40,6 +40,9 @@ struct Wall {
   std::string description;                  // the cone's geometry, or "profile FILE"
   std::optional<horn::Horn> cone;           // the cone's completed geometry, for a cone
   std::string unit;                         // the unit its lengths were given in
+  // The outer contour (bor/horn.hpp), from the profile's `outside` lines or
+  // --wall-thickness and --flange-diameter; empty: a thin wall.
+  std::vector<modal::ProfilePoint> outside;
 };
 
 // The wall from --profile, or the cone: --aperture-diameter with one flare

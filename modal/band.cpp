@@ -32,6 +32,14 @@ Band::Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& c, double t
       converged_(c.converged) {}
 
 HornWave Band::wave(double frequency_ghz) const {
+  ConvergedWave c = converged(frequency_ghz);
+  c.wave.mouth_radius = aperture_radius();
+  c.wave.settled_change = c.change;
+  c.wave.settled = c.converged;
+  return std::move(c.wave);
+}
+
+ConvergedWave Band::converged(double frequency_ghz) const {
   if (!(frequency_ghz > input_cut_off_ghz())) {
     char text[160];
     std::snprintf(
@@ -40,11 +48,7 @@ HornWave Band::wave(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
-  ConvergedWave c = converged_wave(profile_, wavenumber(frequency_ghz), target_, ApertureLoad::free_space);
-  c.wave.mouth_radius = aperture_radius();
-  c.wave.settled_change = c.change;
-  c.wave.settled = c.converged;
-  return std::move(c.wave);
+  return converged_wave(profile_, wavenumber(frequency_ghz), target_, ApertureLoad::free_space);
 }
 
 }  // namespace modal

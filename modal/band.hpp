@@ -45,8 +45,16 @@ class Band {
   // settled say how well); BelowCutOff below the feeding waveguide's TE-11
   // cut-off.
   HornWave wave(double frequency_ghz) const;
+  // The settled wave with its steps and modes (what another aperture load
+  // needs to follow the same staircase); BelowCutOff as wave().
+  ConvergedWave converged(double frequency_ghz) const;
 
   const std::vector<ProfilePoint>& profile() const { return profile_; }
+  // The horn's outer contour (z, radius from the rim's outer edge back to the
+  // feeding guide's outer surface), for the engines that model the outside
+  // (bor/horn.hpp); empty: a thin wall. This engine's wave does not use it.
+  const std::vector<ProfilePoint>& outside() const { return outside_; }
+  void set_outside(std::vector<ProfilePoint> contour) { outside_ = std::move(contour); }
   double aperture_radius() const { return profile_.back().radius; }
   double input_cut_off_ghz() const { return te11_cut_off_ghz(profile_.front().radius); }
   std::size_t sections() const { return staircase_.size(); }
@@ -61,6 +69,7 @@ class Band {
   // `profile` is read by the settling before it is moved in.
   Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& settled, double target);
   std::vector<ProfilePoint> profile_;
+  std::vector<ProfilePoint> outside_;
   double target_;
   Staircase staircase_;
   double change_;

@@ -68,12 +68,19 @@ std::vector<ProfilePoint> merged_profile(const std::vector<ProfilePoint>& profil
   return out;
 }
 
-std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
-                                       std::vector<std::size_t>* point_lines) {
+namespace {
+
+// Whether a line (its comment cut) is the word `outside` alone.
+bool is_outside_line(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(" \t\r"), last = line.find_last_not_of(" \t\r");
+  return first != std::string_view::npos && line.substr(first, last - first + 1) == "outside";
+}
+
+// The points of lines [from, to) of the file, with their line numbers.
+std::vector<ProfilePoint> read_points(const std::vector<std::string_view>& all, std::size_t from, std::size_t to,
+                                      double metres_per_unit, std::vector<std::size_t>& lines) {
   std::vector<ProfilePoint> points;
-  std::vector<std::size_t> lines;
-  const auto all = numerics::lines_of(text);
-  for (std::size_t k = 0; k < all.size(); ++k) {
+  for (std::size_t k = from; k < to; ++k) {
     std::string_view line = all[k];
     if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     const numerics::Fields f = numerics::number_fields(line, ",");
@@ -84,6 +91,39 @@ std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_
     points.push_back({f.values[0] * metres_per_unit, f.values[1] * metres_per_unit});
     lines.push_back(k + 1);
   }
+  return points;
+}
+
+// The index of the `outside` line, or the line count.
+std::size_t outside_line(const std::vector<std::string_view>& all) {
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    std::string_view line = all[k];
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    if (is_outside_line(line)) return k;
+  }
+  return all.size();
+}
+
+}  // namespace
+
+std::vector<ProfilePoint> read_outside(std::string_view text, double metres_per_unit,
+                                       std::vector<std::size_t>* point_lines) {
+  const auto all = numerics::lines_of(text);
+  std::vector<std::size_t> lines;
+  const std::size_t at = outside_line(all);
+  std::vector<ProfilePoint> points =
+      at < all.size() ? read_points(all, at + 1, all.size(), metres_per_unit, lines) : std::vector<ProfilePoint>{};
+  if (at < all.size() && points.empty())
+    throw numerics::InputError("", at + 1, "'outside' is followed by no point");
+  if (point_lines) *point_lines = std::move(lines);
+  return points;
+}
+
+std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
+                                       std::vector<std::size_t>* point_lines) {
+  const auto all = numerics::lines_of(text);
+  std::vector<std::size_t> lines;
+  std::vector<ProfilePoint> points = read_points(all, 0, outside_line(all), metres_per_unit, lines);
   try {
     check_profile(points);
   } catch (const ProfileError& e) {

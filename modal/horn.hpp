@@ -90,7 +90,13 @@ std::vector<ProfilePoint> merged_profile(const std::vector<ProfilePoint>& profil
 // check_profile says, by line; std::invalid_argument for the profile as a
 // whole).
 // `lines`, when given, receives each point's line number.
+// A line `outside` ends the inner wall; read_outside gives the points after
+// it (the outer contour, bor/horn.hpp, in the same format; empty without
+// that line; InputError for a field that is not a number, a missing or extra
+// field, or an `outside` followed by no point).
 std::vector<ProfilePoint> read_profile(std::string_view text, double metres_per_unit,
+                                       std::vector<std::size_t>* lines = nullptr);
+std::vector<ProfilePoint> read_outside(std::string_view text, double metres_per_unit,
                                        std::vector<std::size_t>* lines = nullptr);
 
 // A smooth cone from a waveguide of radius b (a length `feed` of it first)

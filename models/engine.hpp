@@ -43,6 +43,8 @@ struct Result {
   // The mode-matching engine's: at every ka, also where it cannot radiate.
   std::optional<modal::Match> match;
   std::optional<double> peak_cross_polar_db, peak_cross_polar_angle;
+  // The axis against the back axis (dB), where the model radiates backward.
+  std::optional<double> front_to_back_db;
   // Why the engine refuses the fields (outside its domain, or an invalid
   // horn); empty when it gives them.
   std::string refused;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "aperture/figures.hpp"
+#include "bor/horn.hpp"
 
 namespace models {
 
@@ -44,6 +45,7 @@ std::string ModalEngine::outside_domain(const HornInput& horn, double frequency_
   if (!horn.band) return "the mode-matching engine describes a horn by its wall and feeding waveguide";
   if (frequency_ghz <= horn.band->input_cut_off_ghz())
     return "the feeding waveguide is below its TE-11 cut-off";
+  if (outside_) return {};
   if (!modal::radiation_holds(horn.band->aperture_radius(), modal::wavenumber(frequency_ghz)))
     return "the aperture is narrower than the radiation model's ka";
   return {};
@@ -54,6 +56,26 @@ Result ModalEngine::evaluate(const HornInput& horn, double frequency_ghz, const 
     throw std::invalid_argument(
         "the mode-matching engine describes a horn by its wall and feeding waveguide");
   Result r;
+  if (outside_) {
+    try {
+      const bor::CoupledWave coupled = bor::coupled_wave(*horn.band, horn.band->outside(), frequency_ghz);
+      if (asked.match) r.match = modal::match(coupled.wave, modal::wavenumber(frequency_ghz));
+      if (asked.figures) {
+        const bor::Figures f = bor::figures(coupled, frequency_ghz);
+        r.directivity_db = f.directivity_db;
+        r.peak_cross_polar_db = f.peak_cross_polar_db;
+        r.peak_cross_polar_angle = f.peak_cross_polar_angle;
+        r.front_to_back_db = f.front_to_back_db;
+        r.figures = static_cast<const farfield::BeamFigures&>(f);
+        if (!r.match) r.match = static_cast<const modal::Match&>(f);
+      }
+      if (asked.fields) r.radiator = coupled.radiator;
+    } catch (const std::exception& e) {
+      r.radiator.reset();
+      r.refused = e.what();
+    }
+    return r;
+  }
   try {
     const double k0 = modal::wavenumber(frequency_ghz);
     const modal::HornWave wave = horn.band->wave(frequency_ghz);

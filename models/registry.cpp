@@ -12,10 +12,11 @@ namespace {
 // static initialiser.
 constinit const ApertureEngine quadratic_engine(aperture::Phase::quadratic);
 constinit const ApertureEngine spherical_engine(aperture::Phase::spherical);
-constinit const ModalEngine modal_engine;
+constinit const ModalEngine modal_engine(true);
+constinit const ModalEngine huygens_engine(false);
 
 // The domains are those measured in doc/accuracy.md and doc/modal.md.
-constinit const std::array<ModelInfo, 4> models = {{
+constinit const std::array<ModelInfo, 5> models = {{
     {Model::classic, "classic", "the report's routines (single precision, as veskal prints them)",
      "classic model", smooth_cone | cone_with_waveguide,
      "the phase error s within the tables (s <= 0.8); each figure where the accuracy map says it holds",
@@ -31,10 +32,16 @@ constinit const std::array<ModelInfo, 4> models = {{
      "ka from the TE-11 cut-off up to 600; within 0.15 dB and 1 degree of a full-wave simulation from ka 8",
      aperture::Phase::spherical, &spherical_engine},
     {Model::modal, "modal",
-     "the mode-matching engine: any horn of revolution by its wall, from its feeding waveguide",
-     "mode-matching engine", cone_with_waveguide | wall_profile,
-     "the input match at every ka; the radiation from ka 8 (the rim and the outside are not modelled)",
+     "the mode-matching engine inside, the method of moments on the horn's outside (rim, wall, flange, "
+     "chokes): any horn of revolution, over the whole sphere",
+     "mode-matching engine with its outside", cone_with_waveguide | wall_profile | with_outside,
+     "every ka from the aperture's TE-11 cut-off; the input match including the rim, the pattern to 180 degrees",
      std::nullopt, &modal_engine},
+    {Model::modal_huygens, "modal-huygens",
+     "the mode-matching engine with a matched Huygens aperture (no rim, no outside), for comparison",
+     "mode-matching engine, Huygens aperture", cone_with_waveguide | wall_profile,
+     "the input match at every ka; the radiation from ka 8 (the rim and the outside are not modelled)",
+     std::nullopt, &huygens_engine},
 }};
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace models {
 
 class Engine;
 
-enum class Model { classic, quadratic, spherical, modal };
+enum class Model { classic, quadratic, spherical, modal, modal_huygens };
 
 // The horns a model can describe, as a set of flags.
 enum Horns : unsigned {
@@ -80,6 +80,10 @@ Model default_model(bool wall_profile);
 // Whether the model describes a horn by its wall: its engine is given the
 // wall's band (models::HornInput::band), not the cone.
 inline bool describes_walls(Model model) { return (info(model).horns & wall_profile) != 0; }
+
+// Whether the model radiates over the whole sphere (0 to 180 degrees): the
+// horn's outside is part of it.
+inline bool whole_sphere(Model model) { return (info(model).horns & with_outside) != 0; }
 
 // Whether the model's engine is the aperture engine (quadratic, spherical).
 inline bool is_aperture(Model model) { return info(model).aperture_phase.has_value(); }

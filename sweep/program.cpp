@@ -132,10 +132,9 @@ int program(int argc, char** argv) {
       ->check(CLI::IsMember({"csv", "json", "svg", "report"}))
       ->capture_default_str();
   app.add_option("--output", o.output, "file to write (default: standard output)");
-  auto* check = app.add_flag("--check", o.check, "add the engine's figures and the limits check");
+  app.add_flag("--check", o.check, "add the engine's figures and the limits check");
   cli::add_model_option(app, o.model, models::engine_models(),
                         "the engine for --check (modal adds the return loss and the cross-polar peak)");
-  app.get_option("--model")->needs(check);
   cli::add_profile_option(app, o.horn);
 
   horn::Horn horn;
@@ -144,6 +143,9 @@ int program(int argc, char** argv) {
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
     cli::require_outputs_apart_from_inputs({{"--output", o.output}}, {{"--profile", o.horn.profile}});
+    // A wall profile's rows are the engine's: --model names which of the wall models.
+    require(o.check || !o.horn.profile.empty() || app.get_option("--model")->count() == 0,
+            "--model: goes with --check (or --profile)");
     cli::settle_model(app, o.horn, o.model);
     if (!o.horn.profile.empty()) o.check = true;  // a wall's figures are the engine's alone
     frequencies = cli::frequencies(o.frequencies, max_rows);
@@ -184,7 +186,7 @@ int program(int argc, char** argv) {
   if (modal) {
     sweep::for_each_modal_row(
         wall->cone, unit, *band, frequencies.count, [&](std::int64_t j) { return frequencies[j]; }, take,
-        [] {});
+        [] {}, model);
   } else {
     for (std::int64_t i = 0; i < frequencies.count; ++i)
       take(sweep::compute_row(horn, frequencies[i], checked));

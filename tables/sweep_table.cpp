@@ -141,7 +141,7 @@ Row classic_row(const horn::Horn& horn, const float& f) {
 }  // namespace
 
 Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code, const float& f,
-                      const modal::Band& band) {
+                      const modal::Band& band, models::Model model) {
   Row row{};
   if (cone) {
     row = classic_row(*cone, f);
@@ -149,10 +149,10 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
     row.frequency = f;
     row.wavelength = double(horn::wavelength(f)) * double(horn::unit_factor[std::size_t(unit_code - 1)]);
   }
-  row.check = engine_check(models::Model::modal, {.band = &band}, f, unit_code);
+  row.check = engine_check(model, {.band = &band}, f, unit_code);
   if (row.classic && row.check->figures)
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
-  if (cone) engine_domain(row, models::Model::modal, *cone);
+  if (cone) engine_domain(row, model, *cone);
   if (row.check->return_loss_db)
     row.domain.add(models::match_domain(*row.check->return_loss_db, row.check->guide_modes));
   return row;
@@ -185,14 +185,14 @@ void require_modal_rows(std::int64_t count) {
 
 std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
                                     const std::vector<float>& frequencies, const modal::Band& band,
-                                    unsigned threads) {
+                                    unsigned threads, models::Model model) {
   std::vector<Row> rows(frequencies.size());
   const std::size_t workers = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, rows.size()));
   std::vector<std::exception_ptr> failures(workers);
   auto work = [&](std::size_t w) {
     try {
       for (std::size_t i = w; i < rows.size(); i += workers)
-        rows[i] = compute_modal_row(cone, unit_code, frequencies[i], band);
+        rows[i] = compute_modal_row(cone, unit_code, frequencies[i], band, model);
     } catch (...) {
       failures[w] = std::current_exception();
     }

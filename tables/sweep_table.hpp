@@ -83,14 +83,15 @@ Row compute_row(const horn::Horn& horn, const float& frequency, std::optional<mo
 // The row at `frequency` checked by the mode-matching engine: the classic
 // row of the cone, where the horn is one, and the engine's figures of the
 // band's horn (lengths in the unit of `unit_code`).
+// `model`: one that describes walls (modal, or modal-huygens).
 Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code, const float& frequency,
-                      const modal::Band& band);
+                      const modal::Band& band, models::Model model = models::Model::modal);
 
 // The rows of several frequencies the same way, in their order, on up to
 // `threads` threads (the frequencies of a band are independent).
 std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
                                     const std::vector<float>& frequencies, const modal::Band& band,
-                                    unsigned threads);
+                                    unsigned threads, models::Model model = models::Model::modal);
 
 // The processor's cores (at least one).
 unsigned cores();
@@ -108,7 +109,7 @@ void require_modal_rows(std::int64_t count);
 template <class Frequency, class Take, class Between>
 void for_each_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_code,
                         const modal::Band& band, std::int64_t count, Frequency frequency, Take take,
-                        Between between) {
+                        Between between, models::Model model = models::Model::modal) {
   const unsigned threads = cores();
   const std::int64_t batch = 16 * static_cast<std::int64_t>(threads);
   std::vector<float> some;
@@ -116,7 +117,7 @@ void for_each_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit
   for (std::int64_t i = 0; i < count; i += batch) {
     some.clear();
     for (std::int64_t j = i; j < std::min(count, i + batch); ++j) some.push_back(frequency(j));
-    for (const Row& row : compute_modal_rows(cone, unit_code, some, band, threads)) take(row);
+    for (const Row& row : compute_modal_rows(cone, unit_code, some, band, threads, model)) take(row);
     between();
   }
 }

@@ -20,8 +20,11 @@ from testkit import fail, finish, run
 # reflects more than the wave-impedance estimate): Meep may then read less,
 # but the engine never reads less than Meep by more than the tolerance.
 RETURN_LOSS = {
-    'small': ([8.85, 9.2, 9.55, 9.9, 10.25, 10.6, 10.95, 11.3, 11.65], 4.5, None),
-    'potter': ([9.4, 9.6, 9.8, 10.0, 10.2, 10.4, 10.6], 3.0, None),
+    # Both put a null near 8.8 GHz (Meep 34.6 dB at 8.76 GHz, the engine 41 dB
+    # at 8.78 GHz), where a shift of 1 % moves the figure by 10 dB: 8.85 GHz
+    # is left out. The Potter horn's Meep grids differ by up to 3.5 dB here.
+    'small': ([9.2, 9.55, 9.9, 10.25, 10.6, 10.95, 11.3, 11.65], 4.5, None),
+    'potter': ([9.4, 9.6, 9.8, 10.0, 10.2, 10.4, 10.6], 4.0, None),
     'conical': ([8.85, 9.2, 9.55, 9.9, 10.25, 10.6, 10.95, 11.3, 11.65], 4.5, 32.0),
 }
 # Patterns at 10 GHz: directivity from the pattern over 0-90 degrees (dB),
@@ -30,6 +33,7 @@ RETURN_LOSS = {
 PATTERN = {
     'conical': dict(directivity=0.2, e_3db=1.0, h_3db=1.0, e_10db=1.5, h_10db=1.5),
     'potter': dict(directivity=0.3, e_3db=None, h_3db=0.75, e_10db=None, h_10db=None),
+    'small': dict(directivity=0.2, e_3db=1.0, h_3db=1.0, e_10db=1.5, h_10db=1.5),
 }
 
 
@@ -74,7 +78,8 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         for horn, (frequencies, tolerance, bound_above) in RETURN_LOSS.items():
             profile = os.path.join(doc, horn + '.profile')
-            done = run(sweep, ['--profile', profile, '--unit', 'mm', '--format', 'csv', '--frequencies',
+            done = run(sweep, ['--profile', profile, '--unit', 'mm', '--wall-thickness', '2', '--format', 'csv',
+                               '--frequencies',
                                ','.join(map(str, frequencies))], work)
             # Below ka 8 the rows have the return loss alone (exit 1: no radiation figures).
             if done.returncode not in (0, 1) or not done.stdout:
@@ -89,12 +94,14 @@ def main():
                     ok = ours >= theirs - tolerance
                 else:
                     ok = abs(ours - theirs) <= tolerance
+                print('%s at %g GHz: return loss %.2f dB, Meep %.2f dB' % (horn, f, ours, theirs))
                 if not ok:
                     fail('%s at %g GHz: return loss %.2f dB, Meep %.2f dB (tolerance %g dB)' %
                          (horn, f, ours, theirs, tolerance))
         for horn, tolerances in PATTERN.items():
             profile = os.path.join(doc, horn + '.profile')
-            done = run(pattern, ['--profile', profile, '--unit', 'mm', '--frequency', '10', '--from', '0', '--to', '90',
+            done = run(pattern, ['--profile', profile, '--unit', 'mm', '--wall-thickness', '2', '--frequency', '10',
+                                 '--from', '0', '--to', '90',
                                  '--step', '1', '--format', 'csv'], work)
             if done.returncode != 0:
                 fail('%s: veskal-pattern status %d: %r' % (horn, done.returncode, done.stderr))
