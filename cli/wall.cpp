@@ -89,9 +89,13 @@ void settle_model(const HornOptions& o, bool model_given, std::string& model) {
     const auto named = models::find(model);
     require(named && models::describes_walls(*named),
             "{profile}: a wall profile is the " + walls + " model's ({model} " + walls + ")");
-    return;
+  } else if (wall || !model_given) {
+    model = model_name(models::default_model(wall));
   }
-  if (wall || !model_given) model = model_name(models::default_model(wall));
+  const auto settled = models::find(model);
+  if ((o.wall_thickness || o.flange_diameter) && settled && !models::whole_sphere(*settled))
+    text::warn(std::string(o.wall_thickness ? "--wall-thickness" : "--flange-diameter") + ": the " + model +
+               " model leaves the horn's outside out (the " + walls + " model takes it)");
 }
 
 void settle_model(const CLI::App& app, const HornOptions& o, std::string& model) {

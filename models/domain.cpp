@@ -80,9 +80,9 @@ Domain phase_centre_domain(double centre, double apex) {
   return d;
 }
 
-Domain match_domain(double return_loss_db, std::size_t guide_modes) {
+Domain match_domain(Model model, double return_loss_db, std::size_t guide_modes) {
   Domain d;
-  if (return_loss_db > return_loss_bound_db) d.add(Cause::return_loss_bound);
+  if (!whole_sphere(model) && return_loss_db > return_loss_bound_db) d.add(Cause::return_loss_bound);
   if (guide_modes > 1) d.add(Cause::several_modes_in_guide);
   return d;
 }
@@ -98,12 +98,12 @@ double return_loss_lower_bound_db(const modal::Match& m) {
   return -20.0 * std::log10(g + m.uncertainty);
 }
 
-std::string return_loss_text(const modal::Match& m) {
+std::string return_loss_text(const modal::Match& m, bool rim_left_out) {
   char text[64];
   const double u = return_loss_uncertainty_db(m);
   if (!std::isfinite(u))
     std::snprintf(text, sizeof text, "\xE2\x89\xA5 %.1f dB", return_loss_lower_bound_db(m));
-  else if (m.return_loss_db > return_loss_bound_db)
+  else if (rim_left_out && m.return_loss_db > return_loss_bound_db)
     std::snprintf(text, sizeof text, "\xE2\x89\xA4 %.1f dB", m.return_loss_db);
   else if (u >= 0.05)
     std::snprintf(text, sizeof text, "%.1f \xC2\xB1 %.1f dB", m.return_loss_db, u);

@@ -82,10 +82,11 @@ Domain phase_centre_domain(double centre, double apex);
 // figure (doc/modal.md's full-wave comparison).
 inline constexpr double return_loss_bound_db = 32.0;
 
-// The verdicts on a mode-matching return loss (dB): beyond
-// return_loss_bound_db, and more than one mode propagating in the feeding
-// guide.
-Domain match_domain(double return_loss_db, std::size_t guide_modes);
+// The verdicts on a mode-matching return loss (dB) of a model: beyond
+// return_loss_bound_db where the model leaves the rim out (not the modal
+// model, which has the horn's outside), and more than one mode propagating
+// in the feeding guide.
+Domain match_domain(Model model, double return_loss_db, std::size_t guide_modes);
 
 // The return loss's uncertainty (dB) from the wave's settled change d: the
 // larger of the moves to |G| - d and |G| + d; infinite where d >= |G| (a
@@ -97,9 +98,9 @@ double return_loss_lower_bound_db(const modal::Match& match);
 
 // The return loss as a text or a picture says it, to 0.1 dB: "≥ X dB" where
 // the settled change bounds it from below only (X the lower bound), "≤ X dB"
-// beyond return_loss_bound_db (the rim left out: an upper bound), otherwise
-// "X dB" with " ± u" where the uncertainty reaches 0.05 dB.
-std::string return_loss_text(const modal::Match& match);
+// beyond return_loss_bound_db where `rim_left_out` (an upper bound),
+// otherwise "X dB" with " ± u" where the uncertainty reaches 0.05 dB.
+std::string return_loss_text(const modal::Match& match, bool rim_left_out = true);
 
 // The frequencies of a run's rows outside their models' domains, one list
 // per cause but the classic tables' end (which its caller says with its

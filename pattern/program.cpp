@@ -29,8 +29,9 @@ namespace {
 
 constexpr std::size_t max_angles = 1000000;
 
-// The models describe the forward half-space only.
-constexpr double widest_angle = 90.0;
+// The aperture models describe the forward half-space only; the modal
+// model, with the horn's outside, the whole sphere.
+double widest_angle(cli::Model model) { return models::whole_sphere(model) ? 180.0 : 90.0; }
 
 struct Options {
   std::vector<float> frequency;
@@ -64,12 +65,12 @@ int write_pattern_file(const Options& o, const horn::Horn& horn, cli::Model mode
   throw std::runtime_error("at " + text::shortest(frequency) + " GHz: " + e.what());
 }
 
-int modal_program(const Options& o, const cli::Wall& wall) {
+int modal_program(const Options& o, const cli::Wall& wall, cli::Model model) {
   const float highest = *std::max_element(o.frequency.begin(), o.frequency.end());
   const modal::Band band = cli::settled_band(wall, highest);
   if (pattern_files::is_format(o.format)) {
-    write_sources(o, pattern_files::modal_sources(band, o.frequency),
-                  wall.kind + ", " + wall.description + ", modal model");
+    write_sources(o, pattern_files::modal_sources(band, o.frequency, model),
+                  wall.kind + ", " + wall.description + ", " + cli::model_name(model) + " model");
     return 0;
   }
   const auto reference =
@@ -78,7 +79,7 @@ int modal_program(const Options& o, const cli::Wall& wall) {
   std::string text;
   try {
     const auto result = pattern::compute_modal_pattern(
-        band, frequency, pattern::angles(*o.from, *o.to, *o.step), reference, o.format == "svg");
+        band, frequency, pattern::angles(*o.from, *o.to, *o.step), reference, o.format == "svg", model);
     if (o.format == "csv") {
       text = pattern::to_csv(result);
     } else {
@@ -108,14 +109,20 @@ void check_file_request(Options& o, bool angles_given, bool step_given) {
 }
 
 // A table's or a picture's request: one frequency, angles in the forward
-// half-space.
-void check_table_request(const Options& o) {
+// half-space (the whole sphere for the modal model).
+void check_table_request(const Options& o, cli::Model model) {
   using cli::require;
   require(o.frequency.size() == 1, "--frequency: csv and svg show one frequency");
-  require(*o.from >= -widest_angle && *o.from <= widest_angle,
-          "--from: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
-  require(*o.to >= *o.from && *o.to <= widest_angle,
-          "--to: must lie within --from ... 90 degrees (the models describe the forward half-space only)");
+  const double widest = widest_angle(model);
+  if (widest < 180.0) {
+    require(*o.from >= -widest && *o.from <= widest,
+            "--from: must lie within -90 ... 90 degrees (the model describes the forward half-space only)");
+    require(*o.to >= *o.from && *o.to <= widest,
+            "--to: must lie within --from ... 90 degrees (the model describes the forward half-space only)");
+  } else {
+    require(*o.from >= -widest && *o.from <= widest, "--from: must lie within -180 ... 180 degrees");
+    require(*o.to >= *o.from && *o.to <= widest, "--to: must lie within --from ... 180 degrees");
+  }
   require(*o.step > 0.0, "--step: must be a positive number of degrees");
   require((*o.to - *o.from) / *o.step < double(max_angles),
           "--step: too small for the range (a million angles at most)");
@@ -165,9 +172,11 @@ int program(int argc, char** argv) {
                    "frequency, GHz (cut, ffs, ffd: several, separated by commas, or @FILE: one a line)")
       ->required();
   cli::add_horn_options(app, o.horn);
-  auto* from = cli::add_number(app, "--from", o.from, "first angle from the axis, degrees (-90 ... 90)")
+  auto* from = cli::add_number(app, "--from", o.from,
+                               "first angle from the axis, degrees (-90 ... 90; the modal model -180 ... 180)")
                    ->default_str("0");
-  auto* to = cli::add_number(app, "--to", o.to, "last angle from the axis, degrees (--from ... 90)")
+  auto* to = cli::add_number(app, "--to", o.to,
+                             "last angle from the axis, degrees (--from ... 90; the modal model ... 180)")
                  ->default_str("90");
   auto* step = cli::add_number(app, "--step", o.step,
                                "angle step, degrees (ffs and ffd: 1 unless given; the files: dividing 180)")
@@ -201,12 +210,12 @@ int program(int argc, char** argv) {
     if (pattern_files::is_format(o.format))
       check_file_request(o, from->count() + to->count() > 0, step->count() > 0);
     else
-      check_table_request(o);
+      check_table_request(o, cli::model_from(o.model));
   });
   if (usage) return *usage;
 
   const cli::Model model = cli::model_from(o.model);
-  if (wall) return modal_program(o, *wall);
+  if (wall) return modal_program(o, *wall, model);
   if (pattern_files::is_format(o.format)) return write_pattern_file(o, horn, model);
   return cone_program(o, horn, model);
 }

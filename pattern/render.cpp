@@ -18,7 +18,7 @@ std::string round_trip(float value) { return text::shortest(value); }
 
 std::string to_csv(const Pattern& pattern) {
   // The mode-matching engine adds the 45-degree plane's cross-polar field.
-  const bool cross = pattern.model == Model::modal;
+  const bool cross = models::describes_walls(pattern.model);
   std::string out;
   for (const std::string& name : column_names(pattern)) out += (out.empty() ? "" : ",") + name;
   out += "\r\n";
@@ -119,7 +119,7 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 8;
     std::snprintf(value, sizeof value, "directivity %.2f dBi", m.directivity_db);
     s += text(x, y, value, "font-size=\"12\"");
-    s += text(x, y + 17, "return loss " + models::return_loss_text(m), "font-size=\"12\"");
+    s += text(x, y + 17, "return loss " + models::return_loss_text(m, !models::whole_sphere(pattern.model)), "font-size=\"12\"");
     std::snprintf(value, sizeof value, "cross-polar %.1f dB", m.peak_cross_polar_db);
     s += text(x, y + 34, value, "font-size=\"12\"");
     std::snprintf(value, sizeof value, "(peak at %.1f\xC2\xB0)", m.peak_cross_polar_angle);
@@ -266,7 +266,7 @@ std::string to_svg(const Pattern& pattern, const Description& d) {
   bool clipped = false;
   s += clipped_curve(f, e_points, e_colour, clipped);
   s += clipped_curve(f, h_points, h_colour, clipped);
-  const bool cross = pattern.model == Model::modal;
+  const bool cross = models::describes_walls(pattern.model);
   if (cross) {
     std::vector<std::pair<double, double>> x_points;
     x_points.reserve(pattern.rows.size());

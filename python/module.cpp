@@ -126,7 +126,7 @@ std::string path_of(const char* name, const py::object& path) {
 Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radius,
                const py::object& cone_angle, const py::object& waveguide_diameter,
                const py::object& axial_length, const py::object& cone_length, const py::object& unit,
-               const py::object& profile) {
+               const py::object& profile, const py::object& wall_thickness, const py::object& flange_diameter) {
   Horn h;
   cli::HornOptions& o = h.options;
   o.unit = choice("{unit}", unit, text::unit_choices());
@@ -136,6 +136,8 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
   o.waveguide_diameter = float_option("{waveguide_diameter}", waveguide_diameter);
   o.axial_length = float_option("{axial_length}", axial_length);
   o.cone_length = float_option("{cone_length}", cone_length);
+  o.wall_thickness = float_option("{wall_thickness}", wall_thickness);
+  o.flange_diameter = float_option("{flange_diameter}", flange_diameter);
   if (!profile.is_none()) {
     o.profile = path_of("profile", profile);
     for (const auto& [name, given] : {std::pair{"{aperture_diameter}", o.aperture_diameter.has_value()},
@@ -150,6 +152,8 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
   } else {
     cli::require(o.aperture_diameter.has_value(), "{aperture_diameter} or {profile}: a horn is needed");
     h.cone = cli::horn_from(o);
+    // The outside's options are checked at once, where a wall is made.
+    if (o.wall_thickness || o.flange_diameter) (void)cli::wall_from(o);
   }
   return h;
 }
@@ -296,7 +300,8 @@ py::dict characteristics(const Horn& h, const py::object& frequencies, bool chec
         [] {
           py::gil_scoped_acquire hold;
           check_signals();
-        });
+        },
+        cli::model_from(model));
   } else {
     const auto checked = check ? std::optional(cli::model_from(model)) : std::nullopt;
     for (std::size_t i = 0; i < list.list.size();) {
@@ -331,10 +336,14 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
   const std::vector<float> angles = float_values("angles", angles_arg);
   cli::require(!angles.empty(), "angles: at least one angle is needed");
   cli::require(angles.size() <= max_angles, "angles: a million at most");
-  for (const float a : angles)
-    cli::require(
-        a >= -90.0f && a <= 90.0f,
-        "angles: must lie within -90 ... 90 degrees (the models describe the forward half-space only)");
+  if (models::whole_sphere(cli::model_from(model)))
+    for (const float a : angles)
+      cli::require(a >= -180.0f && a <= 180.0f, "angles: must lie within -180 ... 180 degrees");
+  else
+    for (const float a : angles)
+      cli::require(
+          a >= -90.0f && a <= 90.0f,
+          "angles: must lie within -90 ... 90 degrees (the model describes the forward half-space only)");
 
   pattern::Pattern result;
   if (models::describes_walls(cli::model_from(model))) {
@@ -343,7 +352,7 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
     py::gil_scoped_release free;
     const modal::Band band = cli::settled_band(wall, *frequency);
     try {
-      result = pattern::compute_modal_pattern(band, *frequency, angles, reference, false);
+      result = pattern::compute_modal_pattern(band, *frequency, angles, reference, false, cli::model_from(model));
     } catch (const pattern::NoPhaseCentre&) {
       throw;
     } catch (const std::exception& e) {
@@ -416,8 +425,8 @@ void write_pattern_file(const Horn& h, const py::object& path_arg, const py::obj
       cli::require_wall_above_cut_off(wall, *std::max_element(frequencies.begin(), frequencies.end()));
       const modal::Band band =
           cli::settled_band(wall, *std::max_element(frequencies.begin(), frequencies.end()));
-      sources = pattern_files::modal_sources(band, frequencies);
-      horn = wall.kind + ", " + wall.description + ", modal model";
+      sources = pattern_files::modal_sources(band, frequencies, cli::model_from(model));
+      horn = wall.kind + ", " + wall.description + ", " + model + " model";
     } else {
       sources = pattern_files::cone_sources(*h.cone, frequencies, cli::model_from(model));
       horn = "TE-11 conical horn, " + text::horn_description(*h.cone) + ", " + model + " model";
@@ -634,13 +643,16 @@ A smooth conical horn from one of four descriptions (lengths in `unit`):
 aperture_diameter with slant_radius, or with cone_angle (degrees), or with
 waveguide_diameter and axial_length, or with waveguide_diameter and
 cone_length. Or a horn of revolution from a wall profile file (`profile`:
-z and radius a line, in `unit`, '#' comments), for the modal model.
+z and radius a line, in `unit`, '#' comments; a line `outside` then the
+outer contour), for the modal model. wall_thickness and flange_diameter
+(in `unit`) give the modal model the horn's outside, as the programs'
+--wall-thickness and --flange-diameter; without them the wall is thin.
 A missing, conflicting or impossible description raises ValueError with
 veskal's message.)")
       .def(py::init(&make_horn), py::kw_only(), py::arg("aperture_diameter") = none,
            py::arg("slant_radius") = none, py::arg("cone_angle") = none, py::arg("waveguide_diameter") = none,
            py::arg("axial_length") = none, py::arg("cone_length") = none, py::arg("unit") = "in",
-           py::arg("profile") = none)
+           py::arg("profile") = none, py::arg("wall_thickness") = none, py::arg("flange_diameter") = none)
       .def_property_readonly(
           "aperture_diameter",
           [](const Horn& h) { return length_of(h, &horn::Horn::aperture_diameter, false); },

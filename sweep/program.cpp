@@ -145,7 +145,7 @@ int program(int argc, char** argv) {
     cli::require_outputs_apart_from_inputs({{"--output", o.output}}, {{"--profile", o.horn.profile}});
     // A wall profile's rows are the engine's: --model names which of the wall models.
     require(o.check || !o.horn.profile.empty() || app.get_option("--model")->count() == 0,
-            "--model: goes with --check (or --profile)");
+            "--model requires --check");
     cli::settle_model(app, o.horn, o.model);
     if (!o.horn.profile.empty()) o.check = true;  // a wall's figures are the engine's alone
     frequencies = cli::frequencies(o.frequencies, max_rows);

@@ -176,7 +176,12 @@ std::string panel(const PanelSpec& contents, const Drawn& drawn, double y0, bool
   }
   // Above the rim's bound the figures are upper bounds: a dotted line there,
   // said under the legend.
-  if (contents.return_loss && hi > models::return_loss_bound_db) {
+  // (A model with the horn's outside has the rim: no such bound.)
+  const bool rim_left_out = std::any_of(drawn.rows.begin(), drawn.rows.end(), [](const Row& r) {
+    const auto model = r.check ? models::find(r.check->model) : std::nullopt;
+    return model && !models::whole_sphere(*model);
+  });
+  if (contents.return_loss && rim_left_out && hi > models::return_loss_bound_db) {
     const double y = p.y(models::return_loss_bound_db);
     s += plot::line(p.left, y, p.left + p.width, y, "stroke=\"#555555\" stroke-dasharray=\"2,3\"");
     s += plot::line(width - right + 18, y0 + 40, width - right + 44, y0 + 40,

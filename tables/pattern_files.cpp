@@ -8,6 +8,7 @@
 #include "horn/characteristics.hpp"
 #include "models/classic.hpp"
 #include "models/domain.hpp"
+#include "models/engine.hpp"
 #include "numerics/errors.hpp"
 #include "reflector/sources.hpp"
 #include "text/numbers.hpp"
@@ -76,12 +77,16 @@ std::vector<exchange::Source> cone_sources(const horn::Horn& horn, const std::ve
   return sources;
 }
 
-std::vector<exchange::Source> modal_sources(const modal::Band& band, const std::vector<float>& frequencies) {
+std::vector<exchange::Source> modal_sources(const modal::Band& band, const std::vector<float>& frequencies,
+                                           models::Model model) {
   std::vector<exchange::Source> sources;
   sources.reserve(frequencies.size());
   for (const float f : frequencies) {
     try {
-      const auto p = reflector::modal_pattern(band.wave(f), modal::wavenumber(f));
+      const models::Result r =
+          models::info(model).engine->evaluate({.band = &band}, f, {.fields = true, .figures = false});
+      if (!r.refused.empty()) throw std::domain_error(r.refused);
+      const reflector::RadiatorPattern p = reflector::radiator_pattern(r.radiator);
       sources.push_back({double(f), p.pattern, std::sqrt(2.0 / p.feed().total_power())});
     } catch (const std::exception& e) {
       throw std::runtime_error("at " + text::shortest(f) + " GHz: " + e.what());

@@ -26,7 +26,7 @@ std::vector<std::string> column_names(const Pattern& pattern) {
   std::vector<std::string> names = {
       "angle_deg",     "e_amplitude_db",           "h_amplitude_db",          "e_relative_db",
       "h_relative_db", "e_phase_deg_" + reference, "h_phase_deg_" + reference};
-  if (pattern.model == Model::modal) names.emplace_back("cross_polar_45_relative_db");
+  if (models::describes_walls(pattern.model)) names.emplace_back("cross_polar_45_relative_db");
   return names;
 }
 
@@ -144,13 +144,13 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
 }
 
 Pattern compute_modal_pattern(const modal::Band& band, double frequency, const std::vector<float>& angle_list,
-                              PhaseReference reference, bool with_figures) {
+                              PhaseReference reference, bool with_figures, Model model) {
   Pattern result;
   result.reference = reference;
-  result.model = Model::modal;
+  result.model = model;
   const bool figures = with_figures || reference == PhaseReference::phase_centre;
   const models::Result r =
-      models::info(Model::modal)
+      models::info(model)
           .engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = figures, .match = true});
   if (!r.refused.empty()) throw std::domain_error(r.refused);
   if (r.match && !r.match->settled)

@@ -77,11 +77,12 @@ Pattern compute_pattern(const float& frequency, const horn::HornInInches& horn,
                         const std::vector<float>& angles, PhaseReference reference, bool with_beamwidths,
                         Model model = Model::classic);
 
-// The mode-matching engine's pattern of a band's horn at `frequency` (GHz):
+// The pattern of a band's horn at `frequency` (GHz) by a model that
+// describes walls (modal, with the outside, to 180 degrees; modal-huygens):
 // std::domain_error with the engine's reason where it refuses (below its ka,
 // below the feeding guide's cut-off).
 Pattern compute_modal_pattern(const modal::Band& band, double frequency, const std::vector<float>& angles,
-                              PhaseReference reference, bool with_figures);
+                              PhaseReference reference, bool with_figures, Model model = Model::modal);
 
 // The phase change of a point source `centre` wavelengths behind the
 // reference point, between the axis and `angle` (degrees): 360 centre (1 - cos).

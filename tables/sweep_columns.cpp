@@ -83,6 +83,8 @@ constexpr Column modal_columns[] = {
     {"engine_te11_return_loss_db", "dB", ColumnKind::engine, [](const Row& r) { return hundredths(r.check->te11_return_loss_db); }},
     // Each mode propagating in the feeding guide, MODE:dB joined by ';'.
     {"engine_guide_return_losses_db", "", ColumnKind::text, [](const Row& r) { return r.check->guide_return_losses.empty() ? Cell() : Cell(r.check->guide_return_losses); }},
+    // The axis against the back axis, where the model radiates backward.
+    {"engine_front_to_back_db", "dB", ColumnKind::engine, [](const Row& r) { return engine_value(r.check->front_to_back_db); }},
 };
 // The model that made the engine's figures, last so that the columns before
 // it keep their places.

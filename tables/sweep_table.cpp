@@ -59,6 +59,7 @@ Check engine_check(models::Model model, const models::HornInput& horn, const flo
   }
   check.figures = EngineFigures{*r.figures, *r.directivity_db};
   check.peak_cross_polar_db = r.peak_cross_polar_db;
+  check.front_to_back_db = r.front_to_back_db;
   centre_lengths(check, unit_code);
   // A non-finite figure fails the row as a refusal does.
   const EngineFigures& g = *check.figures;
@@ -154,7 +155,7 @@ Row compute_modal_row(const std::optional<horn::Horn>& cone, std::int32_t unit_c
     row.check->outside_limits = outside_limits(*row.classic, *row.check->figures);
   if (cone) engine_domain(row, model, *cone);
   if (row.check->return_loss_db)
-    row.domain.add(models::match_domain(*row.check->return_loss_db, row.check->guide_modes));
+    row.domain.add(models::match_domain(model, *row.check->return_loss_db, row.check->guide_modes));
   return row;
 }
 

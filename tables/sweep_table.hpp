@@ -46,6 +46,7 @@ struct Check {
   std::size_t guide_modes = 1;                       // propagating in the feeding guide
   // Each of them with its return loss, "TE-11:32.28;TM-11:20.14" (0.01 dB).
   std::string guide_return_losses;
+  std::optional<double> front_to_back_db;  // where the model radiates backward
 };
 
 struct Row {

@@ -22,7 +22,8 @@ CONE = ['--model', 'modal', '--aperture-diameter', '90', '--waveguide-diameter',
 # The same wall as the programs build it: one waveguide diameter of guide first.
 CONE_WALL = '# the cone of CONE\n0 11.9\n23.8 11.9\n323.8 45\n'
 MODAL_COLUMNS = ['engine_return_loss_db', 'engine_vswr', 'engine_peak_cross_polar_db', 'engine_return_loss_uncertainty_db',
-                 'engine_te11_return_loss_db', 'engine_guide_return_losses_db', 'engine_model', 'domain']
+                 'engine_te11_return_loss_db', 'engine_guide_return_losses_db', 'engine_front_to_back_db', 'engine_model',
+                 'domain']
 
 
 def rows_of(result):
@@ -75,12 +76,18 @@ def check_sweep(sweep, examples, work):
     if len(rows) != 2 or list(rows[0].keys())[-len(MODAL_COLUMNS):] != MODAL_COLUMNS or rows[0]['engine_model'] != 'modal':
         fail('sweep --check --model modal: status %d, columns %s' % (r.returncode, list(rows[0].keys())[-len(MODAL_COLUMNS):]))
         return
-    # 7.5 GHz: ka 7.1, below the radiation model's domain: the return loss
-    # alone, the row's error saying why, exit 1.
+    # 7.5 GHz: ka 7.1. The modal model radiates it with the horn's outside,
+    # backward too; the Huygens aperture's model refuses to radiate below ka 8:
+    # the return loss alone, the row's error saying why, exit 1.
     low, high = rows
-    if r.returncode != 1 or low['engine_directivity_db'] or not low['engine_return_loss_db'] \
-            or 'ka >= 8' not in low['engine_error']:
+    if r.returncode != 0 or not low['engine_directivity_db'] or low['engine_error'] \
+            or not float(low['engine_front_to_back_db']) > 10:
         fail('sweep below ka 8: status %d, %s' % (r.returncode, low))
+    r = run(sweep, ['--check', '--model', 'modal-huygens'] + CONE[2:] + ['--frequencies', '7.5'], work)
+    low = rows_of(r)[0]
+    if r.returncode != 1 or low['engine_directivity_db'] or not low['engine_return_loss_db'] \
+            or 'ka >= 8' not in low['engine_error'] or low['engine_front_to_back_db']:
+        fail('modal-huygens below ka 8: status %d, %s' % (r.returncode, low))
     if not (float(high['engine_return_loss_db']) > 25 and float(high['engine_peak_cross_polar_db']) < -10):
         fail('sweep at 10 GHz: %s' % high)
     # The waveguide with a slant radius: the same cone's classic rows and the engine's.
@@ -122,7 +129,7 @@ def check_sweep(sweep, examples, work):
             or above['domain'] != 'several_modes_in_guide'
             or not float(above['engine_return_loss_db']) < float(above['engine_te11_return_loss_db']) - 6
             or below['engine_guide_return_losses_db'] != 'TE-11:' + below['engine_te11_return_loss_db']
-            or not re.fullmatch(r'TE-11:32\.28;TM-11:20\.\d\d', above['engine_guide_return_losses_db'])
+            or not re.fullmatch(r'TE-11:\d\d\.\d\d;TM-11:\d\d\.\d\d', above['engine_guide_return_losses_db'])
             or r.stderr.decode().count('several_modes_in_guide: 1 of 2 rows, at 11 GHz') != 1):
         fail('Potter horn above TM-11 cut-off: %s, %r' % ([(x['engine_return_loss_db'], x['engine_te11_return_loss_db'],
                                                             x['domain']) for x in (below, above)], r.stderr.decode()))
@@ -185,11 +192,11 @@ def check_refusals(pattern, work):
     # 8.006 is radiated, ka 7.985 refused with that ka; a wall ending in a
     # step is refused with its line; a NUL byte is quoted whole.
     r = run(pattern, ['--profile', write(work, 'k8.profile', '0 10\n20 10\n100 38.2\n'), '--unit', 'mm',
-                      '--frequency', '10'], work)
+                      '--model', 'modal-huygens', '--frequency', '10'], work)
     if r.returncode != 0:
         fail('ka 8.006 refused: %s' % r.stderr.decode())
     r = run(pattern, ['--profile', write(work, 'k7.profile', '0 10\n20 10\n100 38.1\n'), '--unit', 'mm',
-                      '--frequency', '10'], work)
+                      '--model', 'modal-huygens', '--frequency', '10'], work)
     if r.returncode != 1 or 'ka = 7.985' not in r.stderr.decode():
         fail('ka 7.985: status %d, %s' % (r.returncode, r.stderr.decode()))
     for text, words in [('0 10\n20 10\n100 40\n100 10\n', 'line 4: the last point is the aperture'),

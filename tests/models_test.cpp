@@ -52,13 +52,13 @@ TEST(Models, NamesDefaultRuleAndChoices) {
     cli::model_from("exact");
     FAIL();
   } catch (const cli::UsageError& e) {
-    EXPECT_STREQ(e.what(), "--model: must be classic, quadratic, spherical or modal");
+    EXPECT_STREQ(e.what(), "--model: must be classic, quadratic, spherical, modal or modal-huygens");
   }
   // The default for each horn describes it.
   const auto cones = models::describing(models::smooth_cone);
   EXPECT_NE(std::ranges::find(cones, models::default_model(false)), cones.end());
   EXPECT_TRUE(models::info(models::default_model(true)).horns & models::wall_profile);
-  EXPECT_EQ(models::names_joined(models::engine_models()), "quadratic, spherical or modal");
+  EXPECT_EQ(models::names_joined(models::engine_models()), "quadratic, spherical, modal or modal-huygens");
   EXPECT_THROW(cli::engine_phase(models::Model::modal), std::logic_error);
   EXPECT_FALSE(cli::engine_phase(models::Model::classic));
 }

@@ -310,7 +310,7 @@ def test_bad_frequencies_and_shapes():
             veskal.characteristics(h, bad)
     with pytest.raises(TypeError, match='^frequencies: must be a real number, not NoneType'):
         veskal.characteristics(h, [10, None])
-    with pytest.raises(ValueError, match='^model: must be quadratic, spherical or modal'):
+    with pytest.raises(ValueError, match='^model: must be quadratic, spherical, modal or modal-huygens'):
         veskal.characteristics(h, 10, check=True, model='classic')
     with pytest.raises(ValueError, match='^waveguide_diameter: the modal model starts at the feeding waveguide'):
         veskal.characteristics(h, 10, check=True, model='modal')
