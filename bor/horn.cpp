@@ -172,7 +172,7 @@ void check_outside(const std::vector<ProfilePoint>& wall, const Contour& outside
 }
 
 std::vector<Point> body_outline(const std::vector<ProfilePoint>& wall, const Contour& outside, double disc_radius,
-                                double wavelength) {
+                                double wavelength, double behind) {
   const double za = wall.back().z, z0 = wall.front().z;
   std::vector<Point> out = {{0.0, 0.0}, {disc_radius, 0.0}};
   const auto push = [&](double rho, double z) {
@@ -190,8 +190,39 @@ std::vector<Point> body_outline(const std::vector<ProfilePoint>& wall, const Con
     guide_radius = outside.back().radius;
     guide_end = std::min(outside.back().z, z0);
   }
-  push(guide_radius, guide_end - guide_behind * wavelength);
-  push(0.0, guide_end - guide_behind * wavelength);
+  push(guide_radius, guide_end - behind * wavelength);
+  push(0.0, guide_end - behind * wavelength);
+  return out;
+}
+
+std::vector<Point> graded_near_rim(const std::vector<Point>& outline, double segment) {
+  // The corners at the aperture's edge (the disc's rim, where the aperture
+  // field's magnetic current ends, and the rim face's outer edge): the
+  // fields there are singular, so the segments within `segment` of them
+  // halve three times toward them.
+  std::vector<Point> out;
+  const auto towards = [](Point from, Point to, double d) {
+    const double l = std::hypot(to.rho - from.rho, to.z - from.z), u = d / l;
+    return Point{from.rho + u * (to.rho - from.rho), from.z + u * (to.z - from.z)};
+  };
+  const std::size_t last_graded = std::min<std::size_t>(2, outline.size() - 2);
+  for (std::size_t i = 0; i < outline.size(); ++i) {
+    const bool graded = i >= 1 && i <= last_graded;
+    if (graded && i > 0) {
+      const Point prev = outline[i - 1], here = outline[i];
+      const double l = std::hypot(here.rho - prev.rho, here.z - prev.z);
+      for (const double d : {segment, segment / 2.0, segment / 4.0, segment / 8.0})
+        if (d < 0.75 * l && !(i == 2 && l < 2.0 * segment)) out.push_back(towards(here, prev, d));
+    }
+    if (out.empty() || std::hypot(outline[i].rho - out.back().rho, outline[i].z - out.back().z) > 0.0)
+      out.push_back(outline[i]);
+    if (graded && i + 1 < outline.size()) {
+      const Point here = outline[i], next = outline[i + 1];
+      const double l = std::hypot(next.rho - here.rho, next.z - here.z);
+      for (const double d : {segment / 8.0, segment / 4.0, segment / 2.0, segment})
+        if (d < 0.75 * l && !(i == 1 && last_graded == 2 && l < 2.0 * segment)) out.push_back(towards(here, next, d));
+    }
+  }
   return out;
 }
 
@@ -234,15 +265,28 @@ farfield::PlaneFields CoupledRadiator::far_fields(double theta) const {
 }
 
 CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double frequency_ghz, double segments,
-                         int refinement) {
+                         int refinement, double behind) {
   const double k0 = modal::wavenumber(frequency_ghz), wavelength = 2.0 * pi / k0;
   const modal::ConvergedWave settled = band.converged(frequency_ghz);
   const modal::Staircase stair(modal::staircase(band.profile(), settled.step_length, settled.step_rise),
                                settled.largest_cutoff);
   const double disc = stair.sections().back().radius;
   const modal::Guide aperture = modal::guide(disc, settled.largest_cutoff);
-  const std::vector<Point> outline = body_outline(band.profile(), outside, disc, wavelength);
-  const Curve curve(outline, wavelength / segments);
+  const std::vector<Point> outline = body_outline(band.profile(), outside, disc, wavelength, behind);
+  // The disc carries the fields of modes up to K_max: its segments resolve
+  // the shortest of them, disc_segments_per_cutoff_wavelength to 2 pi / K_max.
+  std::vector<Point> graded = graded_near_rim(outline, wavelength / segments);
+  const double disc_segment = 2.0 * pi / settled.largest_cutoff / disc_segments_per_cutoff_wavelength;
+  std::vector<Point> split = {graded.front()};
+  for (std::size_t i = 1; i < graded.size(); ++i) {
+    const Point a = graded[i - 1], b = graded[i];
+    if (a.z == 0.0 && b.z == 0.0 && b.rho <= disc) {
+      const int n = static_cast<int>(std::ceil((b.rho - a.rho) / disc_segment));
+      for (int s = 1; s < n; ++s) split.push_back({a.rho + (b.rho - a.rho) * s / n, 0.0});
+    }
+    split.push_back(b);
+  }
+  const Curve curve(split, wavelength / segments);
   if (curve.unknowns() > max_unknowns) {
     char text[200];
     std::snprintf(text, sizeof text,
@@ -251,6 +295,8 @@ CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double
     throw modal::WorkLimit("moment-method unknowns", double(curve.unknowns()), double(max_unknowns), text);
   }
   const Solver solver(curve, k0, Equation::combined, refinement);
+  // Every aperture mode is coupled: leaving those above 2.5 k0 matched moved
+  // the return loss by 0.2 dB.
   const modal::Matrix gamma =
       modal::aperture_reflection(aperture, k0, solver.aperture_admittance(aperture.modes, disc, 0.0));
   CoupledWave c{modal::follow_wave(stair, k0, gamma), nullptr, curve.unknowns()};

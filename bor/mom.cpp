@@ -88,7 +88,35 @@ const Ring& ring(int samples) {
 // k^2 >= 1/2, by the trapezoidal rule with the rest otherwise; the rest,
 // (e^{-jkR} - 1) / (4 pi R), bounded and periodic, by the trapezoidal rule
 // on `samples` points.
-Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool extract, double log_distance) {
+Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool extract, double log_distance,
+                Kernels* magnetic = nullptr);
+Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples);
+
+// The magnetic kernels' closed-form static parts for k^2 >= 1/2 (see
+// magnetic_kernels), from K and E of the pair.
+void add_magnetic_static(Kernels& out, double k, double big_a, double k2, double kp2, double kk, double e) {
+  const double i0 = kk, i1 = (e - kp2 * kk) / k2,
+               i2 = ((2.0 - 3.0 * k2) * kp2 * kk + (4.0 * k2 - 2.0) * e) / (3.0 * k2 * k2);
+  const double l0 = e / kp2, l1 = (kk - e) / k2, l2 = (e * (1.0 + kp2) - 2.0 * kp2 * kk) / (k2 * k2);
+  const double c3 = -4.0 / (big_a * big_a * big_a) / (4.0 * pi), c1 = -k * k / 2.0 * 4.0 / big_a / (4.0 * pi);
+  out.c1 += c3 * (l0 - 2.0 * l1) + c1 * (i0 - 2.0 * i1);
+  out.cc += c3 * (l0 - 4.0 * l1 + 4.0 * l2) + c1 * (i0 - 4.0 * i1 + 4.0 * i2);
+  out.ss += c3 * (4.0 * l1 - 4.0 * l2) + c1 * (4.0 * i1 - 4.0 * i2);
+}
+
+// The magnetic kernel's value at one angle's distance r (x = k r), its
+// singular parts taken out where the pair is close.
+Complex magnetic_sample(double k, double r, Complex wave, bool closed) {
+  const double x = k * r;
+  if (!closed) return -(1.0 + j * x) * wave / (4.0 * pi * r * r * r);
+  if (x < 0.01) return j * (k * k * k) / (12.0 * pi) + k * k * k * k * r / (32.0 * pi);
+  return (1.0 - (1.0 + j * x) * wave) / (4.0 * pi * r * r * r) + k * k / (8.0 * pi * r);
+}
+
+// With `magnetic`, the magnetic kernels of the pair too (magnetic_kernels),
+// from the same samples of e^{-jkR}; the pair must not be one point.
+Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool extract, double log_distance,
+                Kernels* magnetic) {
   const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
   const double q = 4.0 * a.rho * b.rho;
   const double big_a = std::sqrt(d2 + q);
@@ -99,15 +127,22 @@ Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool ex
   for (std::size_t l = 0; l < angles.cos_a.size(); ++l) {
     const double c = angles.cos_a[l], s2 = 1.0 - c * c;
     const double r = std::sqrt(d2 + q * angles.sin2_half[l]);
+    const Complex wave = std::exp(-j * (k * r));
     Complex g;
     if (closed)
-      g = r > 0.0 ? (std::exp(-j * (k * r)) - 1.0) / (4.0 * pi * r) : Complex(0.0, -k / (4.0 * pi));
+      g = r > 0.0 ? (wave - 1.0) / (4.0 * pi * r) : Complex(0.0, -k / (4.0 * pi));
     else
-      g = std::exp(-j * (k * r)) / (4.0 * pi * r);
+      g = wave / (4.0 * pi * r);
     g *= angles.weight[l];
     out.c1 += g * c;
     out.cc += g * (c * c);
     out.ss += g * s2;
+    if (magnetic) {
+      const Complex h = magnetic_sample(k, r, wave, closed) * angles.weight[l];
+      magnetic->c1 += h * c;
+      magnetic->cc += h * (c * c);
+      magnetic->ss += h * s2;
+    }
   }
   const double inv = 1.0 / (pi * big_a);
   if (closed) {
@@ -133,6 +168,7 @@ Kernels kernels(const Sample& a, const Sample& b, double k, int samples, bool ex
     out.c1 += c * (kk - 2.0 * j1);
     out.cc += c * (kk - 4.0 * j1 + 4.0 * j2);
     out.ss += c * (4.0 * j1 - 4.0 * j2);
+    if (magnetic) add_magnetic_static(*magnetic, k, big_a, k2, kp2, rf, e);
   } else if (extract) {
     out.c1 += inv * std::log(log_distance);
     out.cc += inv * std::log(log_distance);
@@ -157,31 +193,17 @@ Kernels magnetic_kernels(const Sample& a, const Sample& b, double k, int samples
   for (std::size_t l = 0; l < angles.cos_a.size(); ++l) {
     const double c = angles.cos_a[l], s2 = 1.0 - c * c;
     const double r = std::sqrt(d2 + q * angles.sin2_half[l]), x = k * r;
-    Complex g;
-    if (!closed)
-      g = -(1.0 + j * x) * std::exp(-j * x) / (4.0 * pi * r * r * r);
-    else if (x < 0.01)
-      g = j * (k * k * k) / (12.0 * pi) + k * k * k * k * r / (32.0 * pi);
-    else
-      g = (1.0 - (1.0 + j * x) * std::exp(-j * x)) / (4.0 * pi * r * r * r) + k * k / (8.0 * pi * r);
-    g *= angles.weight[l];
+    const Complex g = magnetic_sample(k, r, std::exp(-j * x), closed) * angles.weight[l];
     out.c1 += g * c;
     out.cc += g * (c * c);
     out.ss += g * s2;
   }
   if (closed) {
+    // 1 / R: (4 / A) (K, (E - k'^2 K) / k^2, ((2 - 3k^2) k'^2 K + (4k^2 - 2) E) / (3k^4)).
     const double big_a = std::sqrt(d2 + q), kp2 = d2 / (d2 + q);
     const double kk = boost::math::ellint_rf(0.0, kp2, 1.0);
     const double e = kk - k2 / 3.0 * boost::math::ellint_rd(0.0, kp2, 1.0);
-    // 1 / R: (4 / A) (K, (E - k'^2 K) / k^2, ((2 - 3k^2) k'^2 K + (4k^2 - 2) E) / (3k^4)).
-    const double i0 = kk, i1 = (e - kp2 * kk) / k2,
-                 i2 = ((2.0 - 3.0 * k2) * kp2 * kk + (4.0 * k2 - 2.0) * e) / (3.0 * k2 * k2);
-    const double l0 = e / kp2, l1 = (kk - e) / k2, l2 = (e * (1.0 + kp2) - 2.0 * kp2 * kk) / (k2 * k2);
-    const double c3 = -4.0 / (big_a * big_a * big_a) / (4.0 * pi),
-                 c1 = -k * k / 2.0 * 4.0 / big_a / (4.0 * pi);
-    out.c1 += c3 * (l0 - 2.0 * l1) + c1 * (i0 - 2.0 * i1);
-    out.cc += c3 * (l0 - 4.0 * l1 + 4.0 * l2) + c1 * (i0 - 4.0 * i1 + 4.0 * i2);
-    out.ss += c3 * (4.0 * l1 - 4.0 * l2) + c1 * (4.0 * i1 - 4.0 * i2);
+    add_magnetic_static(out, k, big_a, k2, kp2, kk, e);
   }
   return out;
 }
@@ -208,13 +230,22 @@ struct Quadrature {
 };
 Quadrature quadrature(int refinement) { return {gauss(3 * refinement), gauss(8 * refinement), refinement}; }
 
-CurlKernels curl_kernels(const Sample& a, const Sample& b, double k, bool close, int angular) {
-  const Kernels h = magnetic_kernels(
-      a, b, k, std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1) * angular);
+// The angular samples of a pair: of the wider ring, four times as many for
+// a pair of segments that meet.
+int pair_samples(double k, const Sample& a, const Sample& b, bool close, int angular) {
+  return std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1) * angular;
+}
+
+// The four pairs of directions from the magnetic kernels h of a pair.
+CurlKernels curl_of(const Sample& a, const Sample& b, const Kernels& h) {
   const double dz = a.z - b.z;
   const double big_q = b.dz * a.drho * b.rho - a.rho * b.drho * a.dz + dz * b.drho * a.drho;
   return {-j * big_q * h.ss, (dz * b.drho + b.dz * b.rho) * h.cc - b.dz * a.rho * h.c1,
           (a.dz * a.rho - a.drho * dz) * h.cc - a.dz * b.rho * h.c1, -j * dz * h.ss};
+}
+
+CurlKernels curl_kernels(const Sample& a, const Sample& b, double k, bool close, int angular) {
+  return curl_of(a, b, magnetic_kernels(a, b, k, pair_samples(k, a, b, close, angular)));
 }
 
 // int_a^b -ln|x| dx.
@@ -311,8 +342,13 @@ namespace {
 // The electric equation's moment matrix, of the basis functions' parts over
 // the segments `source` picks (all of them for the equation itself; the
 // aperture's disc for the field of its magnetic current, by duality).
+// With `magnetic`, each sample pair's magnetic kernels (not of a point with
+// itself) are handed to it with the pair's weight, from the same samples of
+// the wave.
+using MagneticAdd = std::function<void(std::size_t p, std::size_t q, const Sample& a, const Sample& b,
+                                       const Kernels& h, double w)>;
 modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& quad,
-                              const std::function<bool(std::size_t)>& source) {
+                              const std::function<bool(std::size_t)>& source, const MagneticAdd& magnetic = {}) {
   const std::size_t interior = curve.nodes().size() - 2, segments = curve.segments();
   modal::Matrix z(2 * interior, 2 * interior);
   const Rule &far = quad.far, &near = quad.near;
@@ -330,14 +366,18 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& qu
       for (std::size_t ia = 0; ia < sp.size(); ++ia) {
         const Sample& a = sp[ia];
         const double wa = rule.w[ia] * lp;
-        const int m = samples_for(k, a.rho) * (close ? 4 : 1) * quad.angular;
         double log_sum = 0.0;
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
           const Sample& b = sq[ib];
           const double wb = rule.w[ib] * lq;
           const double distance = std::fabs(a.s - b.s);
-          add(z, interior, p, q, a, b, kernels(a, b, k, std::max(m, samples_for(k, b.rho) * quad.angular), close, distance),
+          const bool with_magnetic = magnetic && !(p == q && ia == ib);  // the principal value's centre
+          Kernels h{};
+          add(z, interior, p, q, a, b,
+              kernels(a, b, k, pair_samples(k, a, b, close, quad.angular), close, distance,
+                      with_magnetic ? &h : nullptr),
               k, wa * wb);
+          if (with_magnetic) magnetic(p, q, a, b, h, wa * wb);
           if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
           // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
           // times the analytic integral below.
@@ -365,8 +405,10 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& qu
 Solver::Solver(const Curve& curve, double k, Equation equation, int refinement)
     : curve_(curve), k_(k), equation_(equation), refinement_(refinement) {
   if (refinement < 1) throw std::invalid_argument("the refinement is a positive integer");
-  z_ = electric_matrix(curve, k, quadrature(refinement_), [](std::size_t) { return true; });
-  if (equation == Equation::combined) add_magnetic_equation();
+  if (equation == Equation::combined)
+    assemble_combined();
+  else
+    z_ = electric_matrix(curve, k, quadrature(refinement_), [](std::size_t) { return true; });
 }
 
 ApertureField te11_aperture(double radius, double z) {
@@ -433,6 +475,20 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
     }
   };
   std::vector<Complex> vt(count), vphi(count);
+  // Each field's magnetic current at the disc's samples, once.
+  using Currents2 = std::vector<std::vector<std::pair<Complex, Complex>>>;  // [sample][field]
+  const auto currents_at = [&](const std::vector<Sample>& samples) {
+    Currents2 out(samples.size(), std::vector<std::pair<Complex, Complex>>(count));
+    for (std::size_t ib = 0; ib < samples.size(); ++ib)
+      for (std::size_t f = 0; f < count; ++f) out[ib][f] = magnetic_current(fields[f], samples[ib]);
+    return out;
+  };
+  std::vector<Currents2> far_m(segments), near_m(segments);
+  for (std::size_t q = 0; q < segments; ++q)
+    if (on_disc(curve_, q, ap)) {
+      far_m[q] = currents_at(far_samples[q]);
+      near_m[q] = currents_at(near_samples[q]);
+    }
   for (std::size_t p = 0; p < segments; ++p) {
     const double lp = segment_length(curve_, p);
     if (on_disc(curve_, p, ap)) {
@@ -453,6 +509,7 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
       const Rule& rule = close ? near : far;
       const auto& sp = close ? near_samples[p] : far_samples[p];
       const auto& sq = close ? near_samples[q] : far_samples[q];
+      const Currents2& mq = close ? near_m[q] : far_m[q];
       const double lq = segment_length(curve_, q);
       for (std::size_t ia = 0; ia < sp.size(); ++ia) {
         const Sample& a = sp[ia];
@@ -464,7 +521,7 @@ modal::Matrix Solver::excitations(const std::vector<ApertureField>& fields) cons
           const CurlKernels c = curl_kernels(a, b, k_, close, quad.angular);
           const double w = -2.0 * pi * rule.w[ib] * lq * b.rho;
           for (std::size_t f = 0; f < count; ++f) {
-            const auto [m_t, m_phi] = magnetic_current(fields[f], b);
+            const auto [m_t, m_phi] = mq[ib][f];
             vt[f] += w * (m_t * c.t_to_t + m_phi * c.phi_to_t);
             vphi[f] += w * (m_t * c.t_to_phi + m_phi * c.phi_to_phi);
           }
@@ -552,8 +609,8 @@ modal::Matrix Solver::aperture_admittance(const std::vector<modal::Mode>& modes,
 // tested with the same functions: n^ x turns the test's t^ into phi^ and
 // phi^ into -t^ (n^ = phi^ x t^), so that its kernels are the magnetic
 // current's of Solver::aperture. Added to the electric equation's half with
-// weight eta / 2.
-void Solver::add_magnetic_equation() {
+// weight eta / 2, its kernels from the electric ones' samples of the wave.
+void Solver::assemble_combined() {
   const auto& nodes = curve_.nodes();
   if (nodes.front().rho != 0.0 || nodes.back().rho != 0.0)
     throw std::invalid_argument(
@@ -564,11 +621,8 @@ void Solver::add_magnetic_equation() {
   normal_sign_ = area > 0.0 ? 1.0 : -1.0;
   const double sign = normal_sign_;
   const std::size_t interior = nodes.size() - 2, segments = curve_.segments(), n = interior;
-  z_ *= 0.5;
   const double weight = 0.5 * eta0;
-  const Quadrature quad = quadrature(refinement_);
-  const Rule &far = quad.far, &near = quad.near;
-  const auto far_samples = samples_of(curve_, far), near_samples = samples_of(curve_, near);
+  modal::Matrix zm(2 * n, 2 * n);
   const auto add = [&](std::size_t p, std::size_t q, const Sample& a, const Sample& b,
                        const Complex(&m)[2][2], double w) {
     for (int ti = 0; ti < 2; ++ti) {
@@ -581,41 +635,36 @@ void Solver::add_magnetic_equation() {
         const double t_j = tj == 0 ? b.t_fall : b.t_rise;
         const std::size_t i = node_i - 1, jj = node_j - 1;
         const double f = weight * w * t_i * t_j;
-        z_(i, jj) += f * m[0][0];
-        z_(i, n + jj) += f * m[0][1];
-        z_(n + i, jj) += f * m[1][0];
-        z_(n + i, n + jj) += f * m[1][1];
+        zm(i, jj) += f * m[0][0];
+        zm(i, n + jj) += f * m[0][1];
+        zm(n + i, jj) += f * m[1][0];
+        zm(n + i, n + jj) += f * m[1][1];
       }
     }
   };
+  const Quadrature quad = quadrature(refinement_);
+  // - <f, n^ x K J'>: the t-test takes J' x phi^, the phi-test -(J' x t^).
+  z_ = electric_matrix(
+      curve_, k_, quad, [](std::size_t) { return true; },
+      [&](std::size_t p, std::size_t q, const Sample& a, const Sample& b, const Kernels& h, double w) {
+        const CurlKernels c = curl_of(a, b, h);
+        const Complex m[2][2] = {{-sign * c.t_to_phi, -sign * c.phi_to_phi},
+                                 {sign * c.t_to_t, sign * c.phi_to_t}};
+        add(p, q, a, b, m, 2.0 * pi * w);
+      });
+  // J / 2: the Gram matrix 2 pi int T_i T_j / rho dt.
+  const auto samples = samples_of(curve_, quad.near);
   for (std::size_t p = 0; p < segments; ++p) {
     const double lp = segment_length(curve_, p);
-    // J / 2: the Gram matrix 2 pi int T_i T_j / rho dt.
-    for (std::size_t ia = 0; ia < near.u.size(); ++ia) {
-      const Sample& a = near_samples[p][ia];
-      const double g = pi * near.w[ia] * lp / a.rho;
+    for (std::size_t ia = 0; ia < quad.near.u.size(); ++ia) {
+      const Sample& a = samples[p][ia];
+      const double g = pi * quad.near.w[ia] * lp / a.rho;
       const Complex m[2][2] = {{g, 0.0}, {0.0, g}};
       add(p, p, a, a, m, 1.0);
     }
-    for (std::size_t q = 0; q < segments; ++q) {
-      const bool close = (p > q ? p - q : q - p) <= 1;
-      const Rule& rule = close ? near : far;
-      const auto& sp = close ? near_samples[p] : far_samples[p];
-      const auto& sq = close ? near_samples[q] : far_samples[q];
-      const double lq = segment_length(curve_, q);
-      for (std::size_t ia = 0; ia < sp.size(); ++ia)
-        for (std::size_t ib = 0; ib < sq.size(); ++ib) {
-          const Sample& a = sp[ia];
-          const Sample& b = sq[ib];
-          if (p == q && ia == ib) continue;  // the principal value's centre
-          const CurlKernels c = curl_kernels(a, b, k_, close, quad.angular);
-          // - <f, n^ x K J'>: the t-test takes J' x phi^, the phi-test -(J' x t^).
-          const Complex m[2][2] = {{-sign * c.t_to_phi, -sign * c.phi_to_phi},
-                                   {sign * c.t_to_t, sign * c.phi_to_t}};
-          add(p, q, a, b, m, 2.0 * pi * rule.w[ia] * lp * rule.w[ib] * lq);
-        }
-    }
   }
+  z_ *= 0.5;
+  z_ += zm;
 }
 
 Currents Solver::plane_wave() const {
@@ -661,7 +710,7 @@ Currents Solver::solved(const modal::Matrix& excitation) const {
 
 std::vector<RadiatingSample> Solver::radiating_samples(const Currents& currents) const {
   const std::size_t interior = curve_.nodes().size() - 2;
-  const Rule rule = gauss(4 * refinement_);
+  const Rule rule = gauss(3 * refinement_);
   const auto samples = samples_of(curve_, rule);
   std::vector<RadiatingSample> out;
   for (std::size_t p = 0; p < curve_.segments(); ++p) {

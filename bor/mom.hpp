@@ -136,7 +136,8 @@ class Solver {
  private:
   Currents solved(const modal::Matrix& excitation) const;
   modal::Matrix excitations(const std::vector<ApertureField>& fields) const;
-  void add_magnetic_equation();
+  // The combined equation: half the electric, eta / 2 times the magnetic.
+  void assemble_combined();
   const Curve& curve_;
   double k_;
   Equation equation_;
