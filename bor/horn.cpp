@@ -151,23 +151,20 @@ void check_outside(const std::vector<ProfilePoint>& wall, const Contour& outside
     throw ProfileError(outside.size(), "the outside ends inside the feeding guide's wall");
   std::vector<ProfilePoint> path = outside;
   path.push_back(behind);
-  // The rim face joins the aperture's last point to the first outside point.
+  // A run that folds back on the one before: a groove of no width.
+  for (std::size_t i = 0; i + 2 < path.size(); ++i) {
+    const double ax = path[i + 1].z - path[i].z, ay = path[i + 1].radius - path[i].radius;
+    const double bx = path[i + 2].z - path[i + 1].z, by = path[i + 2].radius - path[i + 1].radius;
+    if (std::fabs(ax * by - ay * bx) <= 1e-12 * std::hypot(ax, ay) * std::hypot(bx, by) && ax * bx + ay * by < 0.0)
+      throw ProfileError(std::min(i + 2, outside.size()), "the outside folds back on itself (a groove of no width)");
+  }
   for (std::size_t i = 0; i + 1 < path.size(); ++i) {
-    for (std::size_t w = 0; w + 1 < wall.size(); ++w) {
-      const bool rim_touch = i == 0 && w + 2 == wall.size();
-      if (segments_meet(path[i], path[i + 1], wall[w], wall[w + 1]) && !rim_touch)
+    for (std::size_t w = 0; w + 1 < wall.size(); ++w)
+      if (segments_meet(path[i], path[i + 1], wall[w], wall[w + 1]))
         throw ProfileError(std::min(i + 2, outside.size()), "the outside crosses the inner wall");
-    }
     for (std::size_t k = i + 2; k + 1 < path.size(); ++k)
       if (segments_meet(path[i], path[i + 1], path[k], path[k + 1]))
         throw ProfileError(std::min(k + 1, outside.size()), "the outside crosses itself");
-    if (i + 2 < path.size()) {
-      // Folding back on itself: a groove of no width.
-      const double ax = path[i + 1].z - path[i].z, ay = path[i + 1].radius - path[i].radius;
-      const double bx = path[i + 2].z - path[i + 1].z, by = path[i + 2].radius - path[i + 1].radius;
-      if (std::fabs(ax * by - ay * bx) <= 1e-12 * std::hypot(ax, ay) * std::hypot(bx, by) && ax * bx + ay * by < 0.0)
-        throw ProfileError(std::min(i + 2, outside.size()), "the outside folds back on itself (a groove of no width)");
-    }
   }
 }
 
