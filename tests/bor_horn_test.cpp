@@ -104,12 +104,11 @@ TEST(CoupledHorn, GuideBehindSettlesInItsLength) {
 TEST(CoupledHorn, ConservesPower) {
   const modal::Band band(small_cone, 11.0);
   const bor::Contour wall = bor::thick_wall(small_cone, 2 * mm);
-  for (const double f : {9.2, 10.0, 11.0}) {
+  for (const double f : {9.2, 10.0, 11.0})
     EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, wall, f), f)), 1e-3) << f;
-    EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, wall, f, 4.0 * bor::segments_per_wavelength), f)),
-              1e-4)
-        << f;
-  }
+  // 9.2 GHz lost the most (9.7e-4; 3.7e-4 at twice the segments).
+  EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, wall, 9.2, 4.0 * bor::segments_per_wavelength), 9.2)),
+            1e-4);
   // A thin wall alike.
   EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, {}, 10.0), 10.0)), 1e-3);
 }

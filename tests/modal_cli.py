@@ -219,6 +219,63 @@ def check_refusals(pattern, work):
         fail('a horn beyond the limits: status %d, %s' % (r.returncode, r.stderr.decode()))
 
 
+# The small feeds of examples/horns at 11.7 GHz, as their headers state
+# them: return loss, directivity, E and H 10 dB widths (to their digits).
+SMALL_FEEDS = {
+    'open-guide-ku.profile': (17.2, 8.1, 156, 138),
+    'open-guide-flange-ku.profile': (19.5, 8.9, 152, 119),
+    'choke-ring-ku.profile': (29.0, 9.5, 118, 126),
+    'dual-mode-small-ku.profile': (16.4, 14.3, 66, 69),
+}
+
+
+def check_outside(pattern, sweep, examples, work):
+    for name, (rl, d, e10, h10) in SMALL_FEEDS.items():
+        r = run(sweep, ['--profile', os.path.join(examples, name), '--unit', 'mm', '--frequencies', '11.7'], work)
+        rows = rows_of(r)
+        if r.returncode != 0 or len(rows) != 1:
+            fail('%s: status %d, %s' % (name, r.returncode, r.stderr.decode()))
+            continue
+        row = rows[0]
+        got = (float(row['engine_return_loss_db']), float(row['engine_directivity_db']),
+               float(row['engine_e_beamwidth_10db_deg']), float(row['engine_h_beamwidth_10db_deg']))
+        if any(abs(g - w) > (0.051 if k < 2 else 0.51) for k, (g, w) in enumerate(zip(got, (rl, d, e10, h10)))):
+            fail('%s at 11.7 GHz: %s, its header %s' % (name, got, (rl, d, e10, h10)))
+    # The choke ring makes the E-plane as broad as the H-plane, and cuts the
+    # back lobe, against the same guide without it.
+    plain = rows_of(run(sweep, ['--profile', os.path.join(examples, 'open-guide-ku.profile'), '--unit', 'mm',
+                                '--frequencies', '11.7'], work))[0]
+    choke = rows_of(run(sweep, ['--profile', os.path.join(examples, 'choke-ring-ku.profile'), '--unit', 'mm',
+                                '--frequencies', '11.7'], work))[0]
+    if not float(choke['engine_front_to_back_db']) > float(plain['engine_front_to_back_db']) + 10:
+        fail('choke ring: front-to-back %s against %s' % (choke['engine_front_to_back_db'],
+                                                          plain['engine_front_to_back_db']))
+    # The whole sphere: to 180 degrees, where the back lobe is.
+    r = run(pattern, ['--profile', os.path.join(examples, 'choke-ring-ku.profile'), '--unit', 'mm',
+                      '--frequency', '11.7', '--from', '-180', '--to', '180', '--step', '90'], work)
+    rows = rows_of(r)
+    if r.returncode != 0 or [row['angle_deg'] for row in rows] != ['-180', '-90', '0', '90', '180']:
+        fail('pattern to 180 degrees: status %d, %s' % (r.returncode, r.stderr.decode()))
+    r = run(pattern, ['--profile', os.path.join(examples, 'choke-ring-ku.profile'), '--unit', 'mm',
+                      '--frequency', '11.7', '--to', '120', '--model', 'modal-huygens'], work)
+    if r.returncode != 2 or 'within --from ... 90 degrees' not in r.stderr.decode():
+        fail('modal-huygens beyond 90 degrees: status %d, %s' % (r.returncode, r.stderr.decode()))
+    # The outside's faults: the file's line, or the option.
+    for text, words in [('0 10\n40 10\noutside\n40 11\n20 9\n0 12\n', 'line 5: the outside crosses the inner wall'),
+                        ('0 10\n40 10\noutside\n30 11\n0 11\n', 'line 4: the outside begins in the aperture'),
+                        ('0 10\n40 10\noutside\n', "line 3: 'outside' is followed by no point")]:
+        r = run(sweep, ['--profile', write(work, 'out.profile', text), '--unit', 'mm', '--frequencies', '11.7'], work)
+        if r.returncode != 2 or words not in r.stderr.decode() or r.stderr.decode().count('\n') != 1:
+            fail('%r: status %d, %r' % (text, r.returncode, r.stderr.decode()))
+    for args, words in [(['--wall-thickness', '-1'], '--wall-thickness: must be a positive length'),
+                        (['--wall-thickness', '1', '--flange-diameter', '15'], '--flange-diameter: the flange'),
+                        (['--flange-diameter', '50'], '--flange-diameter: goes with --wall-thickness')]:
+        r = run(sweep, ['--profile', write(work, 'g.profile', '0 9\n40 9\n'), '--unit', 'mm', '--frequencies',
+                        '11.7'] + args, work)
+        if r.returncode != 2 or words not in r.stderr.decode() or r.stderr.decode().count('\n') != 1:
+            fail('%s: status %d, %r' % (args, r.returncode, r.stderr.decode()))
+
+
 def main():
     pattern, sweep, feed, examples = sys.argv[1:5]
     with tempfile.TemporaryDirectory() as work:
@@ -226,6 +283,7 @@ def main():
         check_sweep(sweep, examples, work)
         check_feed(pattern, feed, examples, work)
         check_refusals(pattern, work)
+        check_outside(pattern, sweep, examples, work)
     return finish()
 
 

@@ -42,14 +42,22 @@ GAP = 24.0             # free space around the horn before the PML
 FULLWAVE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'doc', 'fullwave')
 
 
-def wall_of(name):
-    points = []
+def read_profile(name):
+    """The inner wall and, after a line `outside`, the outer contour."""
+    points, outside, now = [], [], None
+    now = points
     with open(os.path.join(FULLWAVE, name + '.profile')) as f:
         for line in f:
             line = line.split('#')[0].split()
-            if line:
-                points.append((float(line[0]), float(line[1])))
-    return points
+            if line == ['outside']:
+                now = outside
+            elif line:
+                now.append((float(line[0]), float(line[1])))
+    return points, outside
+
+
+def wall_of(name):
+    return read_profile(name)[0]
 
 
 HORNS = {
@@ -57,7 +65,21 @@ HORNS = {
     'conical': (wall_of('conical'), (8.5, 12.0), 10.0),
     'potter': (wall_of('potter'), (9.0, 11.0), 10.0),
     'small': (wall_of('small'), (8.5, 12.0), 10.0),
+    # with their outer contours: metal between the inner wall and it
+    'openguide': (read_profile('openguide'), (10.0, 13.5), 11.7),
+    'choke': (read_profile('choke'), (10.0, 13.5), 11.7),
 }
+
+
+def inside(polygon, z, r):
+    """Whether (z, r) lies inside the closed polygon (ray casting along r)."""
+    hit = False
+    for (z0, r0), (z1, r1) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (z0 > z) != (z1 > z):
+            rc = r0 + (r1 - r0) * (z - z0) / (z1 - z0)
+            if r < rc:
+                hit = not hit
+    return hit
 
 
 def wall_radius(profile, z):
@@ -71,12 +93,16 @@ def wall_radius(profile, z):
 
 class Layout:
     def __init__(self, profile, feed_length):
+        self.outside = []
+        if isinstance(profile, tuple):  # (inner wall, outer contour)
+            profile, self.outside = profile
         self.profile = profile
         self.z_throat = 0.0
         self.length = profile[-1][0]
         self.a = profile[-1][1]
         self.b = profile[0][1]
-        self.sr = self.a + WALL + GAP + PML
+        self.widest = max([r for _, r in self.outside] + [self.a + WALL])
+        self.sr = self.widest + GAP + PML
         self.z0 = -feed_length - PML          # cell bottom
         self.z1 = self.length + GAP + PML      # cell top
         self.sz = self.z1 - self.z0
@@ -92,6 +118,18 @@ class Layout:
         # widest inner radius within WALL along z, so that a step's face (and
         # a slot's) is closed: a wall of constant thickness alone would leave
         # an annular opening behind every step out.
+        if self.outside and not straight:
+            # The cross-section: the guide's inner radius from the cell's
+            # bottom, the inner wall, the rim face, the outer contour, the
+            # guide's outer surface back to the bottom.
+            bottom = self.z0 - 1.0
+            polygon = ([(bottom, self.b)] + list(self.profile) + list(self.outside)
+                       + [(bottom, self.outside[-1][1])])
+            def metal_in(p):
+                z = p.z + (self.z0 + self.z1) / 2.0
+                return mp.metal if inside(polygon, z, p.x) else mp.air
+            return metal_in
+
         def metal_at(p):
             z = p.z + (self.z0 + self.z1) / 2.0
             r = p.x
@@ -133,7 +171,7 @@ def simulate(profile, band, pattern_ghz, straight=None):
     fp = pattern_ghz / C_MM_GHZ
     if straight is not None:
         top = lay.length + GAP / 2
-        rn = lay.a + WALL + GAP / 2
+        rn = lay.widest + GAP / 2
         n2f = sim.add_near2far(fp, 0, 1,
                                mp.Near2FarRegion(center=mp.Vector3(rn / 2, 0, lay.centre(top)),
                                                  size=mp.Vector3(rn, 0, 0), weight=+1),
@@ -183,11 +221,12 @@ def main():
     os.makedirs(out_dir, exist_ok=True)
     for name in names:
         profile, band, pattern_ghz = HORNS[name]
+        inner = profile[0] if isinstance(profile, tuple) else profile
         straight = simulate(profile, band, pattern_ghz)
         horn = simulate(profile, band, pattern_ghz, straight)
         with open(os.path.join(out_dir, name + '-return-loss.csv'), 'w') as f:
             f.write('# resolution %g/mm; straight guide of radius %g mm behaves as radius %.3f mm\n'
-                    % (RES, profile[0][1], straight['radius_seen']))
+                    % (RES, inner[0][1], straight['radius_seen']))
             f.write('frequency_ghz,return_loss_db\n')
             for fr, r in zip(horn['freqs'], horn['reflection']):
                 f.write('%.4f,%.3f\n' % (fr, -20 * math.log10(max(r, 1e-12))))
