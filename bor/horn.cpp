@@ -1,7 +1,5 @@
 #include "bor/horn.hpp"
 
-#include <boost/math/special_functions/bessel.hpp>
-#include <boost/math/special_functions/bessel_prime.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -225,10 +223,9 @@ std::vector<Point> graded_near_rim(const std::vector<Point>& outline, double seg
 
 CoupledRadiator::CoupledRadiator(const Solver& solver, const Currents& currents, double aperture_radius)
     : k_(solver.wavenumber()) {
-  const auto samples = solver.radiating_samples(currents);
+  samples_ = solver.radiating_samples(currents);
   double reach = aperture_radius, bound = 0.0;
-  for (const RadiatingSample& s : samples) {
-    sources_.push_back({s.rho, s.z, s.drho, s.dz, s.t, s.phi, s.m_t, s.m_phi});
+  for (const RadiatingSample& s : samples_) {
     reach = std::max(reach, std::hypot(s.rho, s.z));
     // |d/dtheta| of a sample's terms: the phase's k |z|, the Bessel
     // functions' k rho (|J1|, |J1'|, |J1'' |, |J1 / x|, |J2 / x| <= 1), the
@@ -243,22 +240,8 @@ CoupledRadiator::CoupledRadiator(const Solver& solver, const Currents& currents,
 double CoupledRadiator::wavelength() const { return 2.0 * pi / k_; }
 
 farfield::PlaneFields CoupledRadiator::far_fields(double theta) const {
-  const double ct = std::cos(theta), st = std::sin(theta);
-  Complex n_e, n_h, l_theta, l_phi;
-  for (const Source& s : sources_) {
-    const double x = k_ * s.rho * st;
-    const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
-    const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
-    const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
-    const Complex phase = std::exp(j * (k_ * s.z * ct));
-    const Complex theta_part = s.drho * ct * big_c - s.dz * st * big_b;
-    n_e += phase * (s.t * theta_part - s.phi * ct * big_s);
-    n_h += phase * (s.t * s.drho * big_s + s.phi * big_c);
-    l_theta += phase * (s.m_t * theta_part - s.m_phi * ct * big_s);
-    l_phi += phase * (s.m_t * s.drho * big_s + s.m_phi * big_c);
-  }
-  const Complex factor = -j * k_ / (4.0 * pi);
-  return {factor * 2.0 * (eta0 * n_e + l_phi), -factor * 2.0 * j * (eta0 * n_h - l_theta)};
+  const FarField f = radiate(samples_, k_, theta);
+  return {f.e, f.h};
 }
 
 CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double frequency_ghz, double segments,

@@ -98,11 +98,7 @@ class CoupledRadiator : public farfield::Radiator {
   double slope_bound() const override { return slope_bound_; }
 
  private:
-  struct Source {
-    double rho, z, drho, dz;
-    Complex t, phi, m_t, m_phi;  // the electric and magnetic currents' weights
-  };
-  std::vector<Source> sources_;
+  std::vector<RadiatingSample> samples_;
   double k_, ka_, slope_bound_;
 };
 

@@ -15,6 +15,9 @@ namespace {
 
 constexpr double pi = std::numbers::pi;
 constexpr Complex j{0.0, 1.0};
+// Bessel functions in double precision, without Boost's promotion to long
+// double (its asymptotic forms' long sines cost as much as the rest).
+constexpr boost::math::policies::policy<boost::math::policies::promote_double<false>> no_promotion;
 
 // n-point Gauss-Legendre nodes and weights on [0, 1] (Newton's iteration on
 // P_n from Chebyshev's estimates; to rounding).
@@ -218,8 +221,15 @@ struct CurlKernels {
   Complex t_to_t, t_to_phi, phi_to_t, phi_to_phi;  // source direction _to_ test direction
 };
 // The trapezoidal samples the dynamic part needs: its bandwidth grows with
-// k times the ring's radius.
-int samples_for(double k, double rho) { return 16 + 4 * static_cast<int>(std::ceil(k * rho)); }
+// k times the ring's radius; for a pair whose static part is not taken out
+// (k^2 < 1/2: the ring is seen from afar), with the wave's phase swing over
+// the ring, k (A - d), A^2 = d^2 + 4 rho rho', which is smaller.
+int samples_for(double k, const Sample& a, const Sample& b) {
+  const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
+  const double q = 4.0 * a.rho * b.rho;
+  if (q >= d2) return 16 + 4 * static_cast<int>(std::ceil(k * std::max(a.rho, b.rho)));
+  return 24 + 4 * static_cast<int>(std::ceil(k * (std::sqrt(d2 + q) - std::sqrt(d2))));
+}
 
 // The quadrature of a refinement r (1 for the programs): Gauss points on
 // each segment of a pair apart (3 r) and of a pair that meets (8 r), and the
@@ -233,7 +243,7 @@ Quadrature quadrature(int refinement) { return {gauss(3 * refinement), gauss(8 *
 // The angular samples of a pair: of the wider ring, four times as many for
 // a pair of segments that meet.
 int pair_samples(double k, const Sample& a, const Sample& b, bool close, int angular) {
-  return std::max(samples_for(k, a.rho), samples_for(k, b.rho)) * (close ? 4 : 1) * angular;
+  return samples_for(k, a, b) * (close ? 4 : 1) * angular;
 }
 
 // The four pairs of directions from the magnetic kernels h of a pair.
@@ -738,16 +748,17 @@ std::vector<RadiatingSample> Solver::radiating_samples(const Currents& currents)
   return out;
 }
 
-FarField Solver::far_field(const Currents& currents, double theta) const {
+FarField radiate(const std::vector<RadiatingSample>& samples, double k, double theta) {
   const double ct = std::cos(theta), st = std::sin(theta);
   Complex n_e, n_h, l_theta, l_phi;
-  for (const RadiatingSample& a : radiating_samples(currents)) {
-    const double x = k_ * a.rho * st;
-    const double j1 = boost::math::cyl_bessel_j(1, x), dj1 = boost::math::cyl_bessel_j_prime(1, x);
+  for (const RadiatingSample& a : samples) {
+    const double x = k * a.rho * st;
+    const double j1 = boost::math::cyl_bessel_j(1, x, no_promotion);
     const double j1_over_x = std::fabs(x) < 1e-8 ? 0.5 : j1 / x;
+    const double dj1 = std::fabs(x) < 1e-8 ? 0.5 : boost::math::cyl_bessel_j(0, x, no_promotion) - j1_over_x;
     // Orders +1 and -1 together: B = 2 pi j J1, C = 2 pi J1', S = 2 pi j J1 / x.
     const Complex big_b = 2.0 * pi * j * j1, big_c = 2.0 * pi * dj1, big_s = 2.0 * pi * j * j1_over_x;
-    const Complex phase = std::exp(j * (k_ * a.z * ct));
+    const Complex phase = std::exp(j * (k * a.z * ct));
     const Complex theta_part = a.drho * ct * big_c - a.dz * st * big_b;
     n_e += phase * (a.t * theta_part - a.phi * ct * big_s);
     n_h += phase * (a.t * a.drho * big_s + a.phi * big_c);
@@ -759,8 +770,12 @@ FarField Solver::far_field(const Currents& currents, double theta) const {
   }
   // E_theta = -jk e^{-jkr} / (4 pi r) (eta N_theta + L_phi), E_phi = -jk ... (eta N_phi - L_theta);
   // N_theta = 2 cos(phi) n_e, N_phi = 2 j sin(phi) n_h.
-  const Complex factor = -j * k_ / (4.0 * pi);
+  const Complex factor = -j * k / (4.0 * pi);
   return {factor * 2.0 * (eta0 * n_e + l_phi), -factor * 2.0 * j * (eta0 * n_h - l_theta)};
+}
+
+FarField Solver::far_field(const Currents& currents, double theta) const {
+  return radiate(radiating_samples(currents), k_, theta);
 }
 
 }  // namespace bor

@@ -146,6 +146,9 @@ class Solver {
   modal::Matrix z_;           // t-unknowns first, then phi
 };
 
+// The far field of the samples' currents at wavenumber k (1/m).
+FarField radiate(const std::vector<RadiatingSample>& samples, double k, double theta);
+
 // The impedance of free space (ohm, CODATA 2018).
 inline constexpr double eta0 = 376.730313412;
 
