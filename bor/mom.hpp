@@ -27,7 +27,7 @@
 // sphere of ka = 1 back-scatters within 0.5 % of the Mie series with 20
 // chords, 0.12 % with 40, and the extrapolation of the two within 5e-4;
 // the scattered power equals the extinction (optical theorem) to 2e-5
-// (tests/bor_test.cpp). 40 chords take 0.4 s.
+// (tests/bor_test.cpp). 40 chords take 15 ms.
 // Domain: the electric-field equation of a closed body fails at its
 // interior resonances (a sphere at ka = 2.744, 3.870, 4.493, ...), the
 // combined-field one (Equation::combined) does not; open sheets, the horns'

@@ -28,7 +28,15 @@ RETURN_LOSS = {
     # The cone's null: Meep's at 9.99 GHz (51.6 dB), the engine's at 10.07 GHz;
     # 9.9 GHz on its flank is left out as 8.85 GHz is for the small cone.
     'conical': ([8.85, 9.2, 9.55, 10.25, 10.6, 10.95, 11.3, 11.65], 4.5, 32.0),
+    # With their outer contours in the profile (examples/horns' open guide and
+    # choke-ring feed); Meep's grids still move by up to 3 dB beyond 11.5 GHz.
+    'openguide': ([10.44, 10.88, 11.31, 11.75, 12.19, 12.62, 13.06, 13.5], 3.0, None),
+    'choke': ([10.0, 10.44, 10.88, 11.31, 11.75], 3.0, None),
 }
+# The frequency of each horn's pattern.
+PATTERN_GHZ = {'conical': 10, 'potter': 10, 'small': 10, 'openguide': 11.7, 'choke': 11.7}
+# The walls whose outside the profile gives (no --wall-thickness then).
+WITH_OUTSIDE = {'openguide', 'choke'}
 # Patterns at 10 GHz: directivity from the pattern over 0-90 degrees (dB),
 # 3 dB and 10 dB full widths (degrees), each plane; None where doc/modal.md
 # states no agreement.
@@ -36,6 +44,12 @@ PATTERN = {
     'conical': dict(directivity=0.2, e_3db=1.0, h_3db=1.0, e_10db=1.5, h_10db=1.5),
     'potter': dict(directivity=0.3, e_3db=None, h_3db=0.75, e_10db=None, h_10db=None),
     'small': dict(directivity=0.2, e_3db=1.0, h_3db=1.0, e_10db=1.5, h_10db=1.5),
+    # Meep's near-to-far surface is open behind the horn: for the open guide,
+    # which sends a quarter of its power backward (front-to-back 12 dB), its
+    # pattern is not a reference (3 dB widths 6 degrees wider than the
+    # engine's, doc/modal.md); the choke-ring feed sends less back.
+    'openguide': dict(directivity=None, e_3db=None, h_3db=None, e_10db=None, h_10db=None),
+    'choke': dict(directivity=0.3, e_3db=1.5, h_3db=1.5, e_10db=6.0, h_10db=2.0),
 }
 
 
@@ -80,7 +94,8 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         for horn, (frequencies, tolerance, bound_above) in RETURN_LOSS.items():
             profile = os.path.join(doc, horn + '.profile')
-            done = run(sweep, ['--profile', profile, '--unit', 'mm', '--wall-thickness', '2', '--format', 'csv',
+            wall = [] if horn in WITH_OUTSIDE else ['--wall-thickness', '2']
+            done = run(sweep, ['--profile', profile, '--unit', 'mm'] + wall + ['--format', 'csv',
                                '--frequencies',
                                ','.join(map(str, frequencies))], work)
             # Below ka 8 the rows have the return loss alone (exit 1: no radiation figures).
@@ -102,7 +117,8 @@ def main():
                          (horn, f, ours, theirs, tolerance))
         for horn, tolerances in PATTERN.items():
             profile = os.path.join(doc, horn + '.profile')
-            done = run(pattern, ['--profile', profile, '--unit', 'mm', '--wall-thickness', '2', '--frequency', '10',
+            wall = [] if horn in WITH_OUTSIDE else ['--wall-thickness', '2']
+            done = run(pattern, ['--profile', profile, '--unit', 'mm'] + wall + ['--frequency', str(PATTERN_GHZ[horn]),
                                  '--from', '0', '--to', '90',
                                  '--step', '1', '--format', 'csv'], work)
             if done.returncode != 0:
@@ -114,9 +130,9 @@ def main():
                 if tolerance is None:
                     continue
                 if ours[name] is None or theirs[name] is None or abs(ours[name] - theirs[name]) > tolerance:
-                    fail('%s at 10 GHz: %s %s, Meep %s (tolerance %g)' % (horn, name, ours[name], theirs[name],
-                                                                           tolerance))
-            print('%s at 10 GHz: engine %s; Meep %s' % (horn, {k: round(v, 2) for k, v in ours.items() if v},
+                    fail('%s at %g GHz: %s %s, Meep %s (tolerance %g)' % (horn, PATTERN_GHZ[horn], name, ours[name],
+                                                                           theirs[name], tolerance))
+            print('%s at %g GHz: engine %s; Meep %s' % (horn, PATTERN_GHZ[horn], {k: round(v, 2) for k, v in ours.items() if v},
                                                         {k: round(v, 2) for k, v in theirs.items() if v}))
     return finish()
 
