@@ -1,6 +1,5 @@
 #include "bor/horn.hpp"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,9 +27,11 @@ bool segments_meet(ProfilePoint a, ProfilePoint b, ProfilePoint c, ProfilePoint 
   const double d1 = cross(c, d, a), d2 = cross(c, d, b), d3 = cross(a, b, c), d4 = cross(a, b, d);
   const auto within = [](ProfilePoint p, ProfilePoint q, ProfilePoint r) {
     return std::min(p.z, q.z) - 1e-15 <= r.z && r.z <= std::max(p.z, q.z) + 1e-15 &&
-           std::min(p.radius, q.radius) - 1e-15 <= r.radius && r.radius <= std::max(p.radius, q.radius) + 1e-15;
+           std::min(p.radius, q.radius) - 1e-15 <= r.radius &&
+           r.radius <= std::max(p.radius, q.radius) + 1e-15;
   };
-  if (((d1 > tol && d2 < -tol) || (d1 < -tol && d2 > tol)) && ((d3 > tol && d4 < -tol) || (d3 < -tol && d4 > tol)))
+  if (((d1 > tol && d2 < -tol) || (d1 < -tol && d2 > tol)) &&
+      ((d3 > tol && d4 < -tol) || (d3 < -tol && d4 > tol)))
     return true;
   return (std::fabs(d1) <= tol && within(c, d, a)) || (std::fabs(d2) <= tol && within(c, d, b)) ||
          (std::fabs(d3) <= tol && within(a, b, c)) || (std::fabs(d4) <= tol && within(a, b, d));
@@ -43,8 +44,8 @@ double wall_radius(const std::vector<ProfilePoint>& wall, double z) {
   for (std::size_t i = 1; i < wall.size(); ++i) {
     const ProfilePoint a = wall[i - 1], b = wall[i];
     if (z < a.z || z > b.z) continue;
-    const double here = b.z > a.z ? a.radius + (z - a.z) / (b.z - a.z) * (b.radius - a.radius)
-                                  : std::max(a.radius, b.radius);
+    const double here =
+        b.z > a.z ? a.radius + (z - a.z) / (b.z - a.z) * (b.radius - a.radius) : std::max(a.radius, b.radius);
     r = std::max(r, here);
   }
   return r;
@@ -61,9 +62,10 @@ void simplify(const std::vector<ProfilePoint>& line, std::size_t first, std::siz
   std::size_t at = first;
   for (std::size_t i = first + 1; i < last; ++i) {
     const ProfilePoint p = line[i];
-    const double d = length > 0.0
-                         ? std::fabs((b.z - a.z) * (p.radius - a.radius) - (b.radius - a.radius) * (p.z - a.z)) / length
-                         : std::hypot(p.z - a.z, p.radius - a.radius);
+    const double d =
+        length > 0.0
+            ? std::fabs((b.z - a.z) * (p.radius - a.radius) - (b.radius - a.radius) * (p.z - a.z)) / length
+            : std::hypot(p.z - a.z, p.radius - a.radius);
     if (d > worst) worst = d, at = i;
   }
   if (worst <= tolerance) return;
@@ -76,7 +78,8 @@ void simplify(const std::vector<ProfilePoint>& line, std::size_t first, std::siz
 
 Contour thick_wall(const std::vector<ProfilePoint>& wall, double thickness, double flange_diameter) {
   modal::check_profile(wall);
-  if (!(thickness > 0.0) || !std::isfinite(thickness)) throw ProfileError(0, "the wall's thickness must be positive");
+  if (!(thickness > 0.0) || !std::isfinite(thickness))
+    throw ProfileError(0, "the wall's thickness must be positive");
   const double t = thickness, z0 = wall.front().z, za = wall.back().z;
   // The upper edge of every point within t of the wall, the guide's
   // cylinder continuing behind the first point and the last segment's
@@ -98,13 +101,15 @@ Contour thick_wall(const std::vector<ProfilePoint>& wall, double thickness, doub
       }
       // The discs about its ends.
       for (const ProfilePoint p : {a, b})
-        if (std::fabs(z - p.z) <= t) best = std::max(best, p.radius + std::sqrt(t * t - (z - p.z) * (z - p.z)));
+        if (std::fabs(z - p.z) <= t)
+          best = std::max(best, p.radius + std::sqrt(t * t - (z - p.z) * (z - p.z)));
     }
     return best;
   };
   const double h = t / 16.0;
   const std::size_t n = static_cast<std::size_t>(std::ceil((za - z0) / h));
-  if (n > 1000000) throw ProfileError(0, "the wall is too thin for its length: at most 62500 thicknesses long");
+  if (n > 1000000)
+    throw ProfileError(0, "the wall is too thin for its length: at most 62500 thicknesses long");
   std::vector<ProfilePoint> line;
   for (std::size_t i = 0; i <= n; ++i) {
     const double z = za - (za - z0) * double(i) / double(n);
@@ -153,8 +158,10 @@ void check_outside(const std::vector<ProfilePoint>& wall, const Contour& outside
   for (std::size_t i = 0; i + 2 < path.size(); ++i) {
     const double ax = path[i + 1].z - path[i].z, ay = path[i + 1].radius - path[i].radius;
     const double bx = path[i + 2].z - path[i + 1].z, by = path[i + 2].radius - path[i + 1].radius;
-    if (std::fabs(ax * by - ay * bx) <= 1e-12 * std::hypot(ax, ay) * std::hypot(bx, by) && ax * bx + ay * by < 0.0)
-      throw ProfileError(std::min(i + 2, outside.size()), "the outside folds back on itself (a groove of no width)");
+    if (std::fabs(ax * by - ay * bx) <= 1e-12 * std::hypot(ax, ay) * std::hypot(bx, by) &&
+        ax * bx + ay * by < 0.0)
+      throw ProfileError(std::min(i + 2, outside.size()),
+                         "the outside folds back on itself (a groove of no width)");
   }
   for (std::size_t i = 0; i + 1 < path.size(); ++i) {
     for (std::size_t w = 0; w + 1 < wall.size(); ++w)
@@ -166,8 +173,8 @@ void check_outside(const std::vector<ProfilePoint>& wall, const Contour& outside
   }
 }
 
-std::vector<Point> body_outline(const std::vector<ProfilePoint>& wall, const Contour& outside, double disc_radius,
-                                double wavelength, double behind) {
+std::vector<Point> body_outline(const std::vector<ProfilePoint>& wall, const Contour& outside,
+                                double disc_radius, double wavelength, double behind) {
   const double za = wall.back().z, z0 = wall.front().z;
   std::vector<Point> out = {{0.0, 0.0}, {disc_radius, 0.0}};
   const auto push = [&](double rho, double z) {
@@ -215,7 +222,8 @@ std::vector<Point> graded_near_rim(const std::vector<Point>& outline, double seg
       const Point here = outline[i], next = outline[i + 1];
       const double l = std::hypot(next.rho - here.rho, next.z - here.z);
       for (const double d : {segment / 8.0, segment / 4.0, segment / 2.0, segment})
-        if (d < 0.75 * l && !(i == 1 && last_graded == 2 && l < 2.0 * segment)) out.push_back(towards(here, next, d));
+        if (d < 0.75 * l && !(i == 1 && last_graded == 2 && l < 2.0 * segment))
+          out.push_back(towards(here, next, d));
     }
   }
   return out;
@@ -231,7 +239,9 @@ CoupledRadiator::CoupledRadiator(const Solver& solver, const Currents& currents,
     // functions' k rho (|J1|, |J1'|, |J1'' |, |J1 / x|, |J2 / x| <= 1), the
     // trigonometric factors' 1, each of the terms' sizes.
     const double rate = k_ * std::fabs(s.z) + k_ * s.rho + 1.0;
-    bound += 2.0 * pi * rate * ((eta0 * std::abs(s.t) + std::abs(s.m_t)) * 2.0 + (eta0 * std::abs(s.phi) + std::abs(s.m_phi)) * 2.0);
+    bound +=
+        2.0 * pi * rate *
+        ((eta0 * std::abs(s.t) + std::abs(s.m_t)) * 2.0 + (eta0 * std::abs(s.phi) + std::abs(s.m_phi)) * 2.0);
   }
   ka_ = k_ * reach;
   slope_bound_ = 2.0 * k_ / (4.0 * pi) * bound;
@@ -244,8 +254,8 @@ farfield::PlaneFields CoupledRadiator::far_fields(double theta) const {
   return {f.e, f.h};
 }
 
-CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double frequency_ghz, double segments,
-                         int refinement, double behind) {
+CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double frequency_ghz,
+                         double segments, int refinement, double behind) {
   const double k0 = modal::wavenumber(frequency_ghz), wavelength = 2.0 * pi / k0;
   const modal::ConvergedWave settled = band.converged(frequency_ghz);
   const modal::Staircase stair(modal::staircase(band.profile(), settled.step_length, settled.step_rise),
@@ -269,9 +279,10 @@ CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double
   const Curve curve(split, wavelength / segments);
   if (curve.unknowns() > max_unknowns) {
     char text[200];
-    std::snprintf(text, sizeof text,
-                  "the horn's outside at %.6g GHz needs %zu moment-method unknowns; the engine solves at most %zu",
-                  frequency_ghz, curve.unknowns(), max_unknowns);
+    std::snprintf(
+        text, sizeof text,
+        "the horn's outside at %.6g GHz needs %zu moment-method unknowns; the engine solves at most %zu",
+        frequency_ghz, curve.unknowns(), max_unknowns);
     throw modal::WorkLimit("moment-method unknowns", double(curve.unknowns()), double(max_unknowns), text);
   }
   const Solver solver(curve, k0, Equation::combined, refinement);
@@ -302,7 +313,8 @@ CoupledWave coupled_wave(const modal::Band& band, const Contour& outside, double
                               }
                               return std::pair<Complex, Complex>(e_rho, e_phi);
                             }};
-  c.radiator = std::make_shared<const CoupledRadiator>(solver, solver.aperture(field), band.aperture_radius());
+  c.radiator =
+      std::make_shared<const CoupledRadiator>(solver, solver.aperture(field), band.aperture_radius());
   return c;
 }
 

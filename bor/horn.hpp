@@ -43,7 +43,7 @@
 
 namespace bor {
 
-inline constexpr double guide_behind = 1.0;               // wavelengths
+inline constexpr double guide_behind = 1.0;              // wavelengths
 inline constexpr double segments_per_wavelength = 10.0;  // the programs' segments
 // The aperture's disc carries the fields of every aperture mode up to the
 // cascade's K_max: its segments are 2 pi / K_max over this (without it the
@@ -66,7 +66,8 @@ using Contour = std::vector<modal::ProfilePoint>;
 // with `flange_diameter` > 0 a flat plate of the same thickness in the
 // aperture plane out to that diameter. ProfileError for a wall whose offset
 // would cross itself, a flange no wider than the rim.
-Contour thick_wall(const std::vector<modal::ProfilePoint>& wall, double thickness, double flange_diameter = 0.0);
+Contour thick_wall(const std::vector<modal::ProfilePoint>& wall, double thickness,
+                   double flange_diameter = 0.0);
 
 // Throws ProfileError (point numbers of the contour, from 1) for an outside
 // that does not begin in the aperture plane beyond the rim, crosses the

@@ -358,7 +358,8 @@ namespace {
 using MagneticAdd = std::function<void(std::size_t p, std::size_t q, const Sample& a, const Sample& b,
                                        const Kernels& h, double w)>;
 modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& quad,
-                              const std::function<bool(std::size_t)>& source, const MagneticAdd& magnetic = {}) {
+                              const std::function<bool(std::size_t)>& source,
+                              const MagneticAdd& magnetic = {}) {
   const std::size_t interior = curve.nodes().size() - 2, segments = curve.segments();
   modal::Matrix z(2 * interior, 2 * interior);
   const Rule &far = quad.far, &near = quad.near;

@@ -122,7 +122,8 @@ void add_outside(Wall& wall, const HornOptions& o, double metres) {
     throw UsageError((o.flange_diameter ? "{flange_diameter}: " : "{wall_thickness}: ") + e.fault);
   }
   wall.description += ", wall " + shortest(*o.wall_thickness) + " " + o.unit + " thick";
-  if (o.flange_diameter) wall.description += ", flange " + shortest(*o.flange_diameter) + " " + o.unit + " across";
+  if (o.flange_diameter)
+    wall.description += ", flange " + shortest(*o.flange_diameter) + " " + o.unit + " across";
 }
 
 }  // namespace
@@ -134,8 +135,13 @@ Wall wall_from(const HornOptions& o) {
     const std::string file = shortened(o.profile);
     std::vector<std::size_t> lines;
     try {
-      Wall wall{
-          modal::read_profile(text, metres, &lines), "", "Horn of revolution", "profile " + file, {}, o.unit, {}};
+      Wall wall{modal::read_profile(text, metres, &lines),
+                "",
+                "Horn of revolution",
+                "profile " + file,
+                {},
+                o.unit,
+                {}};
       wall.source = file + ": line " + std::to_string(lines.front()) + ": ";
       std::vector<std::size_t> outside_lines;
       wall.outside = modal::read_outside(text, metres, &outside_lines);
@@ -174,8 +180,13 @@ Wall wall_from(const HornOptions& o) {
   std::string description = horn_description(h);
   if (!h.has_waveguide())
     description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
-  Wall wall{modal::cone_profile(b, a, axial, 2.0 * b), "{waveguide_diameter}: ", "TE-11 conical horn",
-            description, h, o.unit, {}};
+  Wall wall{modal::cone_profile(b, a, axial, 2.0 * b),
+            "{waveguide_diameter}: ",
+            "TE-11 conical horn",
+            description,
+            h,
+            o.unit,
+            {}};
   add_outside(wall, o, metres);
   return wall;
 }

@@ -77,8 +77,9 @@ bool is_outside_line(std::string_view line) {
 }
 
 // The points of lines [from, to) of the file, with their line numbers.
-std::vector<ProfilePoint> read_points(const std::vector<std::string_view>& all, std::size_t from, std::size_t to,
-                                      double metres_per_unit, std::vector<std::size_t>& lines) {
+std::vector<ProfilePoint> read_points(const std::vector<std::string_view>& all, std::size_t from,
+                                      std::size_t to, double metres_per_unit,
+                                      std::vector<std::size_t>& lines) {
   std::vector<ProfilePoint> points;
   for (std::size_t k = from; k < to; ++k) {
     std::string_view line = all[k];
@@ -111,8 +112,9 @@ std::vector<ProfilePoint> read_outside(std::string_view text, double metres_per_
   const auto all = numerics::lines_of(text);
   std::vector<std::size_t> lines;
   const std::size_t at = outside_line(all);
-  std::vector<ProfilePoint> points =
-      at < all.size() ? read_points(all, at + 1, all.size(), metres_per_unit, lines) : std::vector<ProfilePoint>{};
+  std::vector<ProfilePoint> points = at < all.size()
+                                         ? read_points(all, at + 1, all.size(), metres_per_unit, lines)
+                                         : std::vector<ProfilePoint>{};
   if (at < all.size() && points.empty())
     throw numerics::InputError("", at + 1, "'outside' is followed by no point");
   if (point_lines) *point_lines = std::move(lines);

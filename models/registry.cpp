@@ -35,7 +35,8 @@ constinit const std::array<ModelInfo, 5> models = {{
      "the mode-matching engine inside, the method of moments on the horn's outside (rim, wall, flange, "
      "chokes): any horn of revolution, over the whole sphere",
      "mode-matching engine with its outside", cone_with_waveguide | wall_profile | with_outside,
-     "every ka from the aperture's TE-11 cut-off; the input match including the rim, the pattern to 180 degrees",
+     "every ka from the aperture's TE-11 cut-off; the input match including the rim, the pattern to 180 "
+     "degrees",
      std::nullopt, &modal_engine},
     {Model::modal_huygens, "modal-huygens",
      "the mode-matching engine with a matched Huygens aperture (no rim, no outside), for comparison",

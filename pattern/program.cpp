@@ -172,9 +172,10 @@ int program(int argc, char** argv) {
                    "frequency, GHz (cut, ffs, ffd: several, separated by commas, or @FILE: one a line)")
       ->required();
   cli::add_horn_options(app, o.horn);
-  auto* from = cli::add_number(app, "--from", o.from,
-                               "first angle from the axis, degrees (-90 ... 90; the modal model -180 ... 180)")
-                   ->default_str("0");
+  auto* from =
+      cli::add_number(app, "--from", o.from,
+                      "first angle from the axis, degrees (-90 ... 90; the modal model -180 ... 180)")
+          ->default_str("0");
   auto* to = cli::add_number(app, "--to", o.to,
                              "last angle from the axis, degrees (--from ... 90; the modal model ... 180)")
                  ->default_str("90");

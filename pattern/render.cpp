@@ -119,7 +119,8 @@ std::string legend_figures(const Pattern& pattern, double x, double y) {
     y += 8;
     std::snprintf(value, sizeof value, "directivity %.2f dBi", m.directivity_db);
     s += text(x, y, value, "font-size=\"12\"");
-    s += text(x, y + 17, "return loss " + models::return_loss_text(m, !models::whole_sphere(pattern.model)), "font-size=\"12\"");
+    s += text(x, y + 17, "return loss " + models::return_loss_text(m, !models::whole_sphere(pattern.model)),
+              "font-size=\"12\"");
     std::snprintf(value, sizeof value, "cross-polar %.1f dB", m.peak_cross_polar_db);
     s += text(x, y + 34, value, "font-size=\"12\"");
     std::snprintf(value, sizeof value, "(peak at %.1f\xC2\xB0)", m.peak_cross_polar_angle);

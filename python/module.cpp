@@ -126,7 +126,8 @@ std::string path_of(const char* name, const py::object& path) {
 Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radius,
                const py::object& cone_angle, const py::object& waveguide_diameter,
                const py::object& axial_length, const py::object& cone_length, const py::object& unit,
-               const py::object& profile, const py::object& wall_thickness, const py::object& flange_diameter) {
+               const py::object& profile, const py::object& wall_thickness,
+               const py::object& flange_diameter) {
   Horn h;
   cli::HornOptions& o = h.options;
   o.unit = choice("{unit}", unit, text::unit_choices());
@@ -352,7 +353,8 @@ py::dict pattern_arrays(const Horn& h, const py::object& frequency_arg, const py
     py::gil_scoped_release free;
     const modal::Band band = cli::settled_band(wall, *frequency);
     try {
-      result = pattern::compute_modal_pattern(band, *frequency, angles, reference, false, cli::model_from(model));
+      result =
+          pattern::compute_modal_pattern(band, *frequency, angles, reference, false, cli::model_from(model));
     } catch (const pattern::NoPhaseCentre&) {
       throw;
     } catch (const std::exception& e) {

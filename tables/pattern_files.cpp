@@ -78,7 +78,7 @@ std::vector<exchange::Source> cone_sources(const horn::Horn& horn, const std::ve
 }
 
 std::vector<exchange::Source> modal_sources(const modal::Band& band, const std::vector<float>& frequencies,
-                                           models::Model model) {
+                                            models::Model model) {
   std::vector<exchange::Source> sources;
   sources.reserve(frequencies.size());
   for (const float f : frequencies) {

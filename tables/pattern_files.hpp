@@ -43,7 +43,7 @@ std::string warn_of_domain(models::Model model, const horn::Horn& horn, float f)
 std::vector<exchange::Source> cone_sources(const horn::Horn& horn, const std::vector<float>& frequencies,
                                            models::Model model);
 std::vector<exchange::Source> modal_sources(const modal::Band& band, const std::vector<float>& frequencies,
-                                           models::Model model = models::Model::modal);
+                                            models::Model model = models::Model::modal);
 
 // The file of `format`; `title` heads a GRASP cut (the program and the horn).
 void write(const exchange::Sink& out, const std::string& format, const std::vector<exchange::Source>& sources,

@@ -149,9 +149,8 @@ Pattern compute_modal_pattern(const modal::Band& band, double frequency, const s
   result.reference = reference;
   result.model = model;
   const bool figures = with_figures || reference == PhaseReference::phase_centre;
-  const models::Result r =
-      models::info(model)
-          .engine->evaluate({.band = &band}, frequency, {.fields = true, .figures = figures, .match = true});
+  const models::Result r = models::info(model).engine->evaluate(
+      {.band = &band}, frequency, {.fields = true, .figures = figures, .match = true});
   if (!r.refused.empty()) throw std::domain_error(r.refused);
   if (r.match && !r.match->settled)
     text::warn(

@@ -39,7 +39,8 @@ std::vector<double> pattern_db(const farfield::Radiator& r, int last) {
 double power_lost(const bor::CoupledWave& c, double frequency_ghz) {
   const modal::Match m = modal::match(c.wave, modal::wavenumber(frequency_ghz));
   double reflected = 0.0;
-  for (const modal::GuideReflection& g : m.guide_reflections) reflected += std::pow(10.0, -g.return_loss_db / 10.0);
+  for (const modal::GuideReflection& g : m.guide_reflections)
+    reflected += std::pow(10.0, -g.return_loss_db / 10.0);
   // The incident unit wave carries 1 / (2 eta); the far field r E radiates
   // (1 / 2 eta) pi int (|F_e|^2 + |F_h|^2) sin theta dtheta (midpoints, 4000).
   double radiated = 0.0;
@@ -107,8 +108,9 @@ TEST(CoupledHorn, ConservesPower) {
   for (const double f : {9.2, 10.0, 11.0})
     EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, wall, f), f)), 1e-3) << f;
   // 9.2 GHz lost the most (9.7e-4; 3.7e-4 at twice the segments).
-  EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, wall, 9.2, 4.0 * bor::segments_per_wavelength), 9.2)),
-            1e-4);
+  EXPECT_LT(
+      std::fabs(power_lost(bor::coupled_wave(band, wall, 9.2, 4.0 * bor::segments_per_wavelength), 9.2)),
+      1e-4);
   // A thin wall alike.
   EXPECT_LT(std::fabs(power_lost(bor::coupled_wave(band, {}, 10.0), 10.0)), 1e-3);
 }
@@ -142,22 +144,38 @@ TEST(CoupledHorn, OutsidesAreCheckedAndMade) {
     return std::string("accepted");
   };
   // A choke ring: a groove in a flange, in, down, out and up again.
-  EXPECT_EQ(fault({{80 * mm, 26 * mm}, {80 * mm, 30 * mm}, {70 * mm, 30 * mm}, {70 * mm, 36 * mm},
-                   {80 * mm, 36 * mm}, {80 * mm, 40 * mm}, {68 * mm, 40 * mm}, {68 * mm, 26 * mm},
+  EXPECT_EQ(fault({{80 * mm, 26 * mm},
+                   {80 * mm, 30 * mm},
+                   {70 * mm, 30 * mm},
+                   {70 * mm, 36 * mm},
+                   {80 * mm, 36 * mm},
+                   {80 * mm, 40 * mm},
+                   {68 * mm, 40 * mm},
+                   {68 * mm, 26 * mm},
                    {20 * mm, 14 * mm}}),
             "accepted");
-  EXPECT_EQ(fault({{70 * mm, 30 * mm}, {20 * mm, 14 * mm}}), "1: the outside begins in the aperture plane (z = the aperture's)");
+  EXPECT_EQ(fault({{70 * mm, 30 * mm}, {20 * mm, 14 * mm}}),
+            "1: the outside begins in the aperture plane (z = the aperture's)");
   EXPECT_EQ(fault({{80 * mm, 20 * mm}, {20 * mm, 14 * mm}}), "1: the outside begins beyond the rim");
   EXPECT_EQ(fault({{80 * mm, 26 * mm}, {60 * mm, 10 * mm}, {20 * mm, 14 * mm}}),
             "2: the outside crosses the inner wall");
-  EXPECT_EQ(fault({{80 * mm, 26 * mm}, {50 * mm, 30 * mm}, {60 * mm, 20 * mm}, {50 * mm, 20 * mm},
-                   {60 * mm, 30 * mm}, {20 * mm, 14 * mm}}),
+  EXPECT_EQ(fault({{80 * mm, 26 * mm},
+                   {50 * mm, 30 * mm},
+                   {60 * mm, 20 * mm},
+                   {50 * mm, 20 * mm},
+                   {60 * mm, 30 * mm},
+                   {20 * mm, 14 * mm}}),
             "4: the outside crosses itself");
-  EXPECT_EQ(fault({{80 * mm, 26 * mm}, {80 * mm, 30 * mm}, {70 * mm, 30 * mm}, {80 * mm, 30 * mm},
+  EXPECT_EQ(fault({{80 * mm, 26 * mm},
+                   {80 * mm, 30 * mm},
+                   {70 * mm, 30 * mm},
+                   {80 * mm, 30 * mm},
                    {20 * mm, 14 * mm}}),
             "3: the outside folds back on itself (a groove of no width)");
-  EXPECT_EQ(fault({{80 * mm, 26 * mm}, {20 * mm, 11 * mm}}), "2: the outside ends inside the feeding guide's wall");
+  EXPECT_EQ(fault({{80 * mm, 26 * mm}, {20 * mm, 11 * mm}}),
+            "2: the outside ends inside the feeding guide's wall");
   // A problem beyond the moment method's bound is refused before any work.
-  const std::vector<modal::ProfilePoint> long_horn = {{0.0, 12 * mm}, {20 * mm, 12 * mm}, {4000 * mm, 24 * mm}};
+  const std::vector<modal::ProfilePoint> long_horn = {
+      {0.0, 12 * mm}, {20 * mm, 12 * mm}, {4000 * mm, 24 * mm}};
   EXPECT_THROW((void)bor::coupled_wave(modal::Band(long_horn, 10.0), {}, 10.0), modal::WorkLimit);
 }

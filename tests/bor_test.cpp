@@ -290,7 +290,8 @@ Complex flanged_admittance(const modal::Mode& mode, double a, double k) {
   for (int i = 0; i < m; ++i) {
     const double u = top * (i + 0.5) / m, w = k * std::cosh(u), kappa = k * std::sinh(u);
     const modal::Transform p = modal::transform(mode, a, w);
-    y += Complex(0.0, 1.0) * w * (k * k * p.e * p.e - kappa * kappa * p.h * p.h) * (top / m);  // dw / kappa = du
+    y += Complex(0.0, 1.0) * w * (k * k * p.e * p.e - kappa * kappa * p.h * p.h) *
+         (top / m);  // dw / kappa = du
   }
   return y / (4.0 * pi * k);
 }
@@ -313,7 +314,8 @@ TEST(BodyOfRevolution, WideFlangeApproachesTheInfiniteFlangesAdmittance) {
       const Complex y = bor::Solver(curve, k).aperture_admittance({te11}, a, 0.0)(0, 0);
       EXPECT_NEAR(y.real(), exact.real(), 1e-3) << a << " " << flange;
       EXPECT_LT(std::abs(y - exact), 0.015) << a << " " << flange;
-      EXPECT_LE(std::abs(y - exact), previous + 1e-3) << a << " " << flange;  // shrinking to the discretisation's 5e-4
+      EXPECT_LE(std::abs(y - exact), previous + 1e-3)
+          << a << " " << flange;  // shrinking to the discretisation's 5e-4
       previous = std::abs(y - exact);
     }
   }
