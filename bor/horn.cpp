@@ -85,7 +85,6 @@ Contour thick_wall(const std::vector<ProfilePoint>& wall, double thickness, doub
   // cylinder continuing behind the first point and the last segment's
   // offset line carried to the aperture plane (a flat rim face), on a grid of
   // t / 16, then reduced to chords within t / 50 of it.
-  std::vector<ProfilePoint> segments_wall = wall;
   const auto offset_at = [&](double z) {
     double best = wall.front().radius + t;  // the guide's outer surface behind
     if (z > z0 + t) best = 0.0;
@@ -124,8 +123,7 @@ Contour thick_wall(const std::vector<ProfilePoint>& wall, double thickness, doub
   if (!(flange_diameter > 0.0)) return outer;
   const double rim = outer.front().radius;
   if (!(flange_diameter / 2.0 > rim))
-    throw ProfileError(0, "the flange (diameter " + std::to_string(flange_diameter) +
-                              " m) is no wider than the rim's outer edge");
+    throw ProfileError(0, "the flange is no wider than the rim's outer edge");
   // The plate: out in the aperture plane, back by t, in to the wall.
   Contour flanged = {{za, rim}, {za, flange_diameter / 2.0}, {za - t, flange_diameter / 2.0}};
   const double back_radius = offset_at(za - t);
