@@ -94,12 +94,23 @@ void settle_model(const HornOptions& o, bool model_given, std::string& model) {
   }
   const auto settled = models::find(model);
   if ((o.wall_thickness || o.flange_diameter) && settled && !models::whole_sphere(*settled))
-    text::warn(std::string(o.wall_thickness ? "--wall-thickness" : "--flange-diameter") + ": the " + model +
-               " model leaves the horn's outside out (the " + walls + " model takes it)");
+    text::warn(std::string("warning: ") + (o.wall_thickness ? "--wall-thickness" : "--flange-diameter") +
+               ": the " + model + " model leaves the horn's outside out (the " + walls + " model takes it)");
 }
 
 void settle_model(const CLI::App& app, const HornOptions& o, std::string& model) {
   settle_model(o, app.get_option("--model")->count() > 0, model);
+}
+
+void require_outside_options(const HornOptions& o) {
+  require(!o.flange_diameter || o.wall_thickness,
+          "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
+  if (o.wall_thickness)
+    require(std::isfinite(*o.wall_thickness) && *o.wall_thickness > 0.0f,
+            "{wall_thickness}: must be a positive length");
+  if (o.flange_diameter)
+    require(std::isfinite(*o.flange_diameter) && *o.flange_diameter > 0.0f,
+            "{flange_diameter}: must be a positive length");
 }
 
 namespace {
@@ -107,14 +118,8 @@ namespace {
 // The outside of --wall-thickness and --flange-diameter, in the wall's
 // description too.
 void add_outside(Wall& wall, const HornOptions& o, double metres) {
-  require(!o.flange_diameter || o.wall_thickness,
-          "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
+  require_outside_options(o);
   if (!o.wall_thickness) return;
-  require(std::isfinite(*o.wall_thickness) && *o.wall_thickness > 0.0f,
-          "{wall_thickness}: must be a positive length");
-  if (o.flange_diameter)
-    require(std::isfinite(*o.flange_diameter) && *o.flange_diameter > 0.0f,
-            "{flange_diameter}: must be a positive length");
   try {
     wall.outside = bor::thick_wall(wall.points, double(*o.wall_thickness) * metres,
                                    o.flange_diameter ? double(*o.flange_diameter) * metres : 0.0);
@@ -131,6 +136,7 @@ void add_outside(Wall& wall, const HornOptions& o, double metres) {
 Wall wall_from(const HornOptions& o) {
   const double metres = 1.0 / horn::units_per_metre(unit_code(o.unit));
   if (!o.profile.empty()) {
+    std::optional<Wall> profile_wall;
     const std::string text = read_text_file("{profile}", o.profile, max_profile_bytes);
     const std::string file = shortened(o.profile);
     std::vector<std::size_t> lines;
@@ -146,8 +152,6 @@ Wall wall_from(const HornOptions& o) {
       std::vector<std::size_t> outside_lines;
       wall.outside = modal::read_outside(text, metres, &outside_lines);
       if (!wall.outside.empty()) {
-        require(!o.wall_thickness && !o.flange_diameter,
-                "{wall_thickness}, {flange_diameter}: the profile gives its outside already");
         try {
           bor::check_outside(wall.points, wall.outside);
         } catch (const modal::ProfileError& e) {
@@ -155,13 +159,18 @@ Wall wall_from(const HornOptions& o) {
           throw numerics::InputError("", outside_lines[e.point - 1], e.fault);
         }
       }
-      add_outside(wall, o, metres);
-      return wall;
+      profile_wall = std::move(wall);
     } catch (const numerics::InputError& e) {
       throw e.in_file(file);
     } catch (const std::invalid_argument& e) {
       throw UsageError(file + ": " + e.what());
     }
+    if (!profile_wall->outside.empty()) {
+      require(!o.wall_thickness, "{wall_thickness}: the profile gives its outside already");
+      require(!o.flange_diameter, "{flange_diameter}: the profile gives its outside already");
+    }
+    add_outside(*profile_wall, o, metres);
+    return std::move(*profile_wall);
   }
   require(o.waveguide_diameter.has_value(),
           "{waveguide_diameter}: the modal model starts at the feeding waveguide (give it, or {profile})");

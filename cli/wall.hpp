@@ -60,6 +60,10 @@ nlohmann::ordered_json wall_json(const Wall& wall, const HornOptions& options);
 // the frequencies (GHz).
 void require_wall_above_cut_off(const Wall& wall, double highest_frequency);
 
+// UsageError for --wall-thickness or --flange-diameter that is not a
+// positive length, or a flange without the wall's thickness.
+void require_outside_options(const HornOptions& options);
+
 // The wall's band settled at the highest frequency (GHz), as every program
 // settles it: a failure becomes "at F GHz: why" (for a limit, with the
 // aperture's size in the unit, the likely slip being a wrong --unit); a

@@ -153,8 +153,10 @@ Horn make_horn(const py::object& aperture_diameter, const py::object& slant_radi
   } else {
     cli::require(o.aperture_diameter.has_value(), "{aperture_diameter} or {profile}: a horn is needed");
     h.cone = cli::horn_from(o);
-    // The outside's options are checked at once, where a wall is made.
-    if (o.wall_thickness || o.flange_diameter) (void)cli::wall_from(o);
+    // The outside's options are checked at once, with the wall when the
+    // cone has its waveguide.
+    cli::require_outside_options(o);
+    if ((o.wall_thickness || o.flange_diameter) && o.waveguide_diameter) (void)cli::wall_from(o);
   }
   return h;
 }

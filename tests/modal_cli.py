@@ -267,6 +267,10 @@ def check_outside(pattern, sweep, examples, work):
         r = run(sweep, ['--profile', write(work, 'out.profile', text), '--unit', 'mm', '--frequencies', '11.7'], work)
         if r.returncode != 2 or words not in r.stderr.decode() or r.stderr.decode().count('\n') != 1:
             fail('%r: status %d, %r' % (text, r.returncode, r.stderr.decode()))
+    r = run(sweep, ['--profile', os.path.join(examples, 'choke-ring-ku.profile'), '--unit', 'mm', '--frequencies',
+                    '11.7', '--wall-thickness', '1'], work)
+    if r.returncode != 2 or r.stderr.decode() != 'veskal-sweep: --wall-thickness: the profile gives its outside already\n':
+        fail('a thickness beside the outside: status %d, %r' % (r.returncode, r.stderr.decode()))
     for args, words in [(['--wall-thickness', '-1'], '--wall-thickness: must be a positive length'),
                         (['--wall-thickness', '1', '--flange-diameter', '15'], '--flange-diameter: the flange'),
                         (['--flange-diameter', '50'], '--flange-diameter: goes with --wall-thickness')]:

@@ -400,3 +400,22 @@ def test_example_script_runs(tmp_path):
     picture = tmp_path / 'sweep.png'
     assert picture.stat().st_size > 10000
     assert 'designed horn' in done.stdout
+
+
+def test_outside_is_the_programs():
+    """The horn's outside from Python: wall_thickness as --wall-thickness,
+    angles over the whole sphere, the front-to-back column, the faults."""
+    profile = SOURCE / 'examples/horns/open-guide-ku.profile'
+    args = ['--profile', str(SOURCE / 'examples/horns/potter-x-band.profile'), '--unit', 'mm',
+            '--wall-thickness', '2', '--frequencies', '10', '--format', 'csv']
+    rows = table(run('sweep', args).stdout)
+    got = veskal.characteristics(veskal.Horn(profile=SOURCE / 'examples/horns/potter-x-band.profile', unit='mm',
+                                             wall_thickness=2), [10.0])
+    for name in ('engine_return_loss_db', 'engine_front_to_back_db', 'engine_directivity_db'):
+        same_column(name, got[name], [r[name] for r in rows])
+    back = veskal.pattern(veskal.Horn(profile=profile, unit='mm'), 11.7, np.array([0.0, 180.0]))
+    assert back['e_relative_db'][0] == 0 and back['e_relative_db'][1] < -5
+    with pytest.raises(ValueError, match='^wall_thickness: must be a positive length'):
+        veskal.Horn(aperture_diameter=2, slant_radius=5, wall_thickness=-1)
+    with pytest.raises(ValueError, match='^angles: must lie within -90 ... 90 degrees'):
+        veskal.pattern(veskal.Horn(profile=profile, unit='mm'), 11.7, np.array([120.0]), model='modal-huygens')
