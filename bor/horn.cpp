@@ -11,7 +11,6 @@ namespace bor {
 namespace {
 
 constexpr double pi = std::numbers::pi;
-constexpr Complex j{0.0, 1.0};
 
 using modal::ProfileError;
 using modal::ProfilePoint;
