@@ -68,7 +68,7 @@ Cell compare(double ka, double s) {
   const aperture::Figures e =
       aperture::figures(aperture::Aperture({a, R, frequency}, aperture::Phase::spherical));
   c.aperture = values(e.directivity_db, e);
-  const auto w = modal::converged_wave(modal::cone_profile(b, a, axial, 2.0 * b), k0, modal::band_target,
+  const auto w = modal::converged_wave(modal::cone_from_guide(b, a, axial), k0, modal::band_target,
                                        modal::ApertureLoad::free_space);
   const modal::Figures m = modal::figures(w.wave, k0);
   c.modal = values(m.directivity_db, m);

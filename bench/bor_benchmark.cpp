@@ -50,7 +50,7 @@ void ReadmeHornFrequency(benchmark::State& state) {
   // 7.5 in aperture, 15 in slant radius: axial length from the 1 in guide.
   const double a = 3.75 * in, b = 0.5 * in, slant = 15.0 * in;
   const double half_angle = std::asin(a / slant), axial = (a - b) / std::tan(half_angle);
-  figures_at(state, modal::cone_profile(b, a, axial, 2.0 * b), {}, 10.0);
+  figures_at(state, modal::cone_from_guide(b, a, axial), {}, 10.0);
 }
 BENCHMARK(ReadmeHornFrequency)->Unit(benchmark::kMillisecond);
 

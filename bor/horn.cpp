@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "modal/junction.hpp"
+#include "numerics/errors.hpp"
 
 namespace bor {
 namespace {
@@ -74,6 +75,18 @@ void simplify(const std::vector<ProfilePoint>& line, std::size_t first, std::siz
 }
 
 }  // namespace
+
+void require_outside_lengths(const std::optional<float>& wall_thickness,
+                             const std::optional<float>& flange_diameter) {
+  using numerics::require;
+  require(!flange_diameter || wall_thickness,
+          "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
+  if (wall_thickness)
+    require(std::isfinite(*wall_thickness) && *wall_thickness > 0.0f, "{wall_thickness}: must be a positive length");
+  if (flange_diameter)
+    require(std::isfinite(*flange_diameter) && *flange_diameter > 0.0f,
+            "{flange_diameter}: must be a positive length");
+}
 
 Contour thick_wall(const std::vector<ProfilePoint>& wall, double thickness, double flange_diameter) {
   modal::check_profile(wall);

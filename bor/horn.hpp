@@ -36,6 +36,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ using Contour = std::vector<modal::ProfilePoint>;
 // would cross itself, a flange no wider than the rim.
 Contour thick_wall(const std::vector<modal::ProfilePoint>& wall, double thickness,
                    double flange_diameter = 0.0);
+
+// numerics::InvalidRequest naming {wall_thickness} or {flange_diameter} for
+// a length that is not positive, or a flange without the wall's thickness.
+void require_outside_lengths(const std::optional<float>& wall_thickness,
+                             const std::optional<float>& flange_diameter);
 
 // Throws ProfileError (point numbers of the contour, from 1) for an outside
 // that does not begin in the aperture plane beyond the rim, crosses the

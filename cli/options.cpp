@@ -111,12 +111,17 @@ void add_horn_options(CLI::App& app, HornOptions& o, bool required) {
   add_number(app, "--axial-length", o.axial_length, "waveguide junction to aperture plane, in --unit");
   add_number(app, "--cone-length", o.cone_length,
              "waveguide junction to aperture rim along the wall, in --unit");
-  add_number(app, "--wall-thickness", o.wall_thickness,
+  add_outside_options(app, o.wall_thickness, o.flange_diameter);
+  add_unit_option(app, o.unit);
+}
+
+void add_outside_options(CLI::App& app, std::optional<float>& wall_thickness,
+                         std::optional<float>& flange_diameter) {
+  add_number(app, "--wall-thickness", wall_thickness,
              "the wall's thickness, in --unit: an outer surface parallel to the inner wall, a flat rim "
              "face, the feeding guide's outside behind (the modal model; default a thin wall)");
-  add_number(app, "--flange-diameter", o.flange_diameter,
+  add_number(app, "--flange-diameter", flange_diameter,
              "a flat flange of the wall's thickness in the aperture plane, this wide, in --unit");
-  add_unit_option(app, o.unit);
 }
 
 void add_unit_option(CLI::App& app, std::string& unit) {

@@ -49,6 +49,9 @@ struct HornOptions {
 // `required`: the aperture diameter must be given (a program that can take
 // a pattern instead checks for itself).
 void add_horn_options(CLI::App& app, HornOptions& options, bool required = true);
+// --wall-thickness and --flange-diameter alone (part of the horn options).
+void add_outside_options(CLI::App& app, std::optional<float>& wall_thickness,
+                         std::optional<float>& flange_diameter);
 // The completed geometry, as the dialogue completes it. UsageError for a
 // missing, conflicting or impossible description.
 horn::Horn horn_from(const HornOptions& options);

@@ -92,25 +92,21 @@ void settle_model(const HornOptions& o, bool model_given, std::string& model) {
   } else if (wall || !model_given) {
     model = model_name(models::default_model(wall));
   }
-  const auto settled = models::find(model);
-  if ((o.wall_thickness || o.flange_diameter) && settled && !models::whole_sphere(*settled))
-    text::warn(std::string("warning: ") + (o.wall_thickness ? "--wall-thickness" : "--flange-diameter") +
-               ": the " + model + " model leaves the horn's outside out (the " + walls + " model takes it)");
+  warn_of_outside_left_out(o.wall_thickness.has_value(), o.flange_diameter.has_value(), model);
 }
 
 void settle_model(const CLI::App& app, const HornOptions& o, std::string& model) {
   settle_model(o, app.get_option("--model")->count() > 0, model);
 }
 
-void require_outside_options(const HornOptions& o) {
-  require(!o.flange_diameter || o.wall_thickness,
-          "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
-  if (o.wall_thickness)
-    require(std::isfinite(*o.wall_thickness) && *o.wall_thickness > 0.0f,
-            "{wall_thickness}: must be a positive length");
-  if (o.flange_diameter)
-    require(std::isfinite(*o.flange_diameter) && *o.flange_diameter > 0.0f,
-            "{flange_diameter}: must be a positive length");
+void require_outside_options(const HornOptions& o) { bor::require_outside_lengths(o.wall_thickness, o.flange_diameter); }
+
+void warn_of_outside_left_out(bool wall_thickness, bool flange_diameter, const std::string& model) {
+  const auto named = models::find(model);
+  if (!(wall_thickness || flange_diameter) || !named || models::whole_sphere(*named)) return;
+  text::warn(std::string("warning: ") + (wall_thickness ? "--wall-thickness" : "--flange-diameter") + ": the " +
+             model + " model leaves the horn's outside out (the " + model_name(models::default_model(true)) +
+             " model takes it)");
 }
 
 namespace {
@@ -189,7 +185,7 @@ Wall wall_from(const HornOptions& o) {
   std::string description = horn_description(h);
   if (!h.has_waveguide())
     description += ", from a " + shortest(*o.waveguide_diameter) + " " + unit_name(h) + " waveguide";
-  Wall wall{modal::cone_profile(b, a, axial, 2.0 * b),
+  Wall wall{modal::cone_from_guide(b, a, axial),
             "{waveguide_diameter}: ",
             "TE-11 conical horn",
             description,

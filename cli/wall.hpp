@@ -64,6 +64,10 @@ void require_wall_above_cut_off(const Wall& wall, double highest_frequency);
 // positive length, or a flange without the wall's thickness.
 void require_outside_options(const HornOptions& options);
 
+// The warning (text::warn) for --wall-thickness or --flange-diameter given
+// with a model that leaves the horn's outside out; nothing otherwise.
+void warn_of_outside_left_out(bool wall_thickness, bool flange_diameter, const std::string& model);
+
 // The wall's band settled at the highest frequency (GHz), as every program
 // settles it: a failure becomes "at F GHz: why" (for a limit, with the
 // aperture's size in the unit, the likely slip being a wrong --unit); a

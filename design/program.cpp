@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,11 +20,13 @@
 #include "cli/json.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
+#include "cli/wall.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
 #include "models/classic.hpp"
 #include "models/domain.hpp"
+#include "models/engine.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "reflector/sources.hpp"
@@ -40,6 +45,7 @@ struct Options {
   std::string plane = "mean";
   bool shortest = false;
   std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
+  std::optional<float> wall_thickness, flange_diameter;
   std::string unit = "in";
   std::string model;
   bool check = false;
@@ -51,6 +57,9 @@ struct Options {
 // The figures of the designed horn in one model; none where it cannot compute them.
 struct Figures {
   std::optional<double> gain, e_3db, h_3db, e_10db, h_10db, e_centre, h_centre;  // dB, degrees, horn's unit
+  // The wall's models' (dB): the input match, the peak cross-polar level
+  // below the axis' co-polar, the axis over the back axis.
+  std::optional<double> return_loss, cross_polar, front_to_back;
   models::Domain domain;  // the verdicts on the model's figures of this horn
   std::string failure;    // why the classic model gives only the gain
 };
@@ -76,6 +85,9 @@ Figures classic_figures(const horn::Horn& h, const float& f) {
            c.h_beamwidth_10db,
            c.e_phase_centre_length,
            c.h_phase_centre_length,
+           {},
+           {},
+           {},
            {},
            {}};
   } catch (const numerics::DomainError&) {
@@ -106,9 +118,48 @@ Figures engine_figures(const horn::Horn& h, const float& f, models::Model model)
               centre(g.e_phase_centre),
               centre(g.h_phase_centre),
               {},
+              {},
+              {},
+              {},
               {}};
   out.domain = domain_of(model, h, f, out);
   return out;
+}
+
+// The figures in a model of the wall (the designed cone with its guide and
+// outside), and its far field for the reflector's figures.
+std::pair<Figures, std::shared_ptr<const farfield::Radiator>> wall_figures(const horn::Horn& h,
+                                                                           const design::Problem& p) {
+  const horn::HornInInches inches = h.in_inches();
+  const auto band = design::cone_band(p, inches.aperture_radius, inches.slant_radius);
+  if (!band) throw std::runtime_error("the designed horn has no wall for the " + models::name(p.model) + " model");
+  const models::Result r = models::info(p.model).engine->evaluate(
+      {.band = &*band}, p.frequency, {.fields = true, .figures = true, .match = true});
+  if (!r.refused.empty())
+    throw std::runtime_error("the " + models::name(p.model) + " model refuses the designed horn: " + r.refused);
+  const double units_per_metre = horn::units_per_metre(h.unit_code);
+  auto centre = [&](const std::optional<farfield::PhaseCentreFit>& fit) {
+    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
+  };
+  const farfield::BeamFigures& g = *r.figures;
+  Figures out{r.directivity_db,
+              g.e_beamwidth_3db,
+              g.h_beamwidth_3db,
+              g.e_beamwidth_10db,
+              g.h_beamwidth_10db,
+              centre(g.e_phase_centre),
+              centre(g.h_phase_centre),
+              r.match->return_loss_db,
+              r.peak_cross_polar_db,
+              r.front_to_back_db,
+              {},
+              {}};
+  out.domain = domain_of(p.model, h, p.frequency, out);
+  out.domain.add(models::match_domain(p.model, r.match->return_loss_db, r.match->guide_modes));
+  if (!r.match->settled)
+    text::warn(models::unsettled_warning(r.match->uncertainty, band->target(),
+                                         text::shortest(p.frequency) + " GHz"));
+  return {out, r.radiator};
 }
 
 using text::fixed;
@@ -126,6 +177,7 @@ struct Design {
   float phase_error;
   Figures classic;
   std::optional<Figures> quadratic, spherical;     // the engine's, where shown
+  std::optional<Figures> walls;                    // a wall's model's (modal), where designed in it
   std::optional<reflector::Figures> on_reflector;  // in the design's model, for a reflector requirement
   models::Domain bounds;                           // the solver's own bounds the design lies at
 
@@ -133,6 +185,7 @@ struct Design {
   const Figures& own() const {
     return problem.model == models::Model::quadratic   ? *quadratic
            : problem.model == models::Model::spherical ? *spherical
+           : walls                                     ? *walls
                                                        : classic;
   }
   // The verdicts on the design: its model's, and the solver's bounds.
@@ -156,6 +209,7 @@ std::vector<std::pair<models::Model, const Figures*>> shown_figures(const Design
   std::vector<std::pair<models::Model, const Figures*>> out{{models::Model::classic, &d.classic}};
   if (d.quadratic) out.emplace_back(models::Model::quadratic, &*d.quadratic);
   if (d.spherical) out.emplace_back(models::Model::spherical, &*d.spherical);
+  if (d.walls) out.emplace_back(d.problem.model, &*d.walls);
   return out;
 }
 
@@ -219,7 +273,7 @@ std::string text_of(const Design& d, const Options& o) {
   t += "\n  " + padded("", 30, false) + padded(models::name(Model::classic) + mark(d.classic), 10) +
        (d.quadratic ? padded("engine, " + models::name(Model::quadratic) + mark(*d.quadratic), 20) : "") +
        (d.spherical ? padded("engine, " + models::name(Model::spherical) + mark(*d.spherical), 20) : "") +
-       "\n";
+       (d.walls ? padded("engine, " + models::name(d.problem.model) + mark(*d.walls), 20) : "") + "\n";
   struct Row {
     std::string label;
     std::optional<double> (*get)(const Figures&);
@@ -232,11 +286,19 @@ std::string text_of(const Design& d, const Options& o) {
       {"E-plane 10 dB width (deg)", [](const Figures& f) { return f.e_10db; }, 1},
       {"H-plane 10 dB width (deg)", [](const Figures& f) { return f.h_10db; }, 1},
       {"E-plane phase centre (" + unit + ")", [](const Figures& f) { return f.e_centre; }, 3},
-      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3}};
-  for (const Row& r : rows)
+      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3},
+      {"return loss (dB)", [](const Figures& f) { return f.return_loss; }, 2},
+      {"peak cross-polar (dB)", [](const Figures& f) { return f.cross_polar; }, 2},
+      {"front-to-back (dB)", [](const Figures& f) { return f.front_to_back; }, 2}};
+  // The last three rows are the wall's models' alone.
+  const std::size_t shown_rows = d.walls ? std::size(rows) : std::size(rows) - 3;
+  for (std::size_t i = 0; i < shown_rows; ++i) {
+    const Row& r = rows[i];
     t += "  " + padded(r.label, 30, false) + padded(fixed(r.get(d.classic), r.decimals), 10) +
          (d.quadratic ? padded(fixed(r.get(*d.quadratic), r.decimals), 20) : "") +
-         (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") + "\n";
+         (d.spherical ? padded(fixed(r.get(*d.spherical), r.decimals), 20) : "") +
+         (d.walls ? padded(fixed(r.get(*d.walls), r.decimals), 20) : "") + "\n";
+  }
   for (const auto& [model, f] : shown_figures(d))
     if (!f->domain.ok())
       t += "  * " + models::name(model) + ": outside the model's domain: " + f->domain.cell() + "\n";
@@ -256,22 +318,28 @@ std::string text_of(const Design& d, const Options& o) {
     line("best phase centre", fixed(r.phase_centre, 3), "wavelengths behind the aperture");
   }
   t += "\n  Phase centres: behind the aperture plane, toward the apex";
-  t += d.quadratic || d.spherical
+  t += d.quadratic || d.spherical || d.walls
            ? "; the engine's are least-squares fits over each plane's 10 dB half-angle.\n"
            : ".\n";
   return t;
 }
 
 nlohmann::ordered_json json_of(const Design& d, const Options& o) {
-  auto figures = [](const Figures& f) {
+  auto figures = [](const Figures& f, bool walls = false) {
     auto v = [](const std::optional<double>& x) {
       return x && std::isfinite(*x) ? nlohmann::ordered_json(*x) : nullptr;
     };
-    return nlohmann::ordered_json{
+    nlohmann::ordered_json j{
         {"domain", f.domain.cell()},           {"gain_db", v(f.gain)},
         {"e_beamwidth_3db_deg", v(f.e_3db)},   {"h_beamwidth_3db_deg", v(f.h_3db)},
         {"e_beamwidth_10db_deg", v(f.e_10db)}, {"h_beamwidth_10db_deg", v(f.h_10db)},
         {"e_phase_centre", v(f.e_centre)},     {"h_phase_centre", v(f.h_centre)}};
+    if (walls) {
+      j["return_loss_db"] = v(f.return_loss);
+      j["peak_cross_polar_db"] = v(f.cross_polar);
+      j["front_to_back_db"] = v(f.front_to_back);
+    }
+    return j;
   };
   const design::Problem& p = d.problem;
   nlohmann::ordered_json requirement = {
@@ -294,6 +362,7 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
   nlohmann::ordered_json all = {{models::name(Model::classic), figures(d.classic)}};
   if (d.quadratic) all[models::name(Model::quadratic)] = figures(*d.quadratic);
   if (d.spherical) all[models::name(Model::spherical)] = figures(*d.spherical);
+  if (d.walls) all[models::name(p.model)] = figures(*d.walls, true);
   nlohmann::ordered_json out = {
       {"program", "veskal-design"},     {"requirement", requirement},
       {"horn", cli::horn_json(d.horn)}, {"phase_error", cli::json_number(d.phase_error)},
@@ -382,10 +451,10 @@ void add_options(CLI::App& app, Options& o) {
   auto* slant = cli::add_number(app, "--slant-radius", o.slant_radius,
                                 "a fixed slant radius, in --unit (solve for the aperture)");
   cli::add_number(app, "--waveguide-diameter", o.waveguide_diameter,
-                  "the feeding waveguide's inner diameter, in --unit");
+                  "the feeding waveguide's inner diameter, in --unit (the modal model needs it)");
+  cli::add_outside_options(app, o.wall_thickness, o.flange_diameter);
   cli::add_unit_option(app, o.unit);
-  cli::add_model_option(app, o.model, models::describing(models::smooth_cone),
-                        "the model the design is made in");
+  cli::add_model_option(app, o.model, design::design_models(), "the model the design is made in");
   app.add_flag("--check", o.check,
                "show the aperture engine's figures of the horn with both aperture phases");
   app.add_option("--format", o.format, "text or json")
@@ -417,16 +486,16 @@ void add_options(CLI::App& app, Options& o) {
 // The horn for the problem and the figures the output shows of it.
 Design design_of(const Options& o, const design::Problem& p, const design::Request& request,
                  const std::vector<float>& band) {
-  const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
-  Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}, {}};
-  const horn::HornInInches inches = d.horn.in_inches();
-
   // The TE-11 mode must propagate in the aperture and in the waveguide at
-  // every frequency the design is for.
+  // every frequency the design is for: the waveguide's before the search.
   std::vector<float> design_frequencies = band;
   design_frequencies.push_back(o.frequency);
-  design::require_propagating(d.horn,
-                              *std::min_element(design_frequencies.begin(), design_frequencies.end()));
+  const float lowest = *std::min_element(design_frequencies.begin(), design_frequencies.end());
+  design::require_waveguide_propagating(request, lowest);
+  const design::Solution s = design::solve(p);  // Infeasible: one line from guarded_main
+  Design d{p, design::horn_of(s, p, request), 0.0f, {}, {}, {}, {}, {}, {}};
+  const horn::HornInInches inches = d.horn.in_inches();
+  design::require_propagating(d.horn, lowest);
 
   d.phase_error = horn::phase_error(inches, o.frequency);
   d.bounds = solver_bounds(d.horn, d.phase_error);
@@ -437,7 +506,11 @@ Design design_of(const Options& o, const design::Problem& p, const design::Reque
 
   const bool reflector_design =
       p.quantity == design::Quantity::edge_taper || p.quantity == design::Quantity::aperture_efficiency;
-  if (reflector_design) {
+  std::shared_ptr<const farfield::Radiator> wall_radiator;
+  if (models::describes_walls(p.model)) std::tie(d.walls, wall_radiator) = wall_figures(d.horn, p);
+  if (reflector_design && wall_radiator) {
+    d.on_reflector = reflector::radiator_pattern(wall_radiator).feed().figures(p.half_angle);
+  } else if (reflector_design) {
     const auto pattern = reflector::horn_pattern(o.frequency, inches, cli::engine_phase(p.model));
     d.on_reflector = pattern.feed().figures(p.half_angle);
   }
@@ -464,12 +537,13 @@ int program(int argc, char** argv) {
     request = {
         o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,
         o.edge_taper, o.plane, o.model,         o.aperture_diameter, o.slant_radius, o.waveguide_diameter,
-        o.unit};
+        o.unit,       o.wall_thickness, o.flange_diameter};
     p = design::problem_from(request);
     if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
       band = cli::frequencies(o.band, 10000).all();
   });
   if (usage) return *usage;
+  cli::warn_of_outside_left_out(o.wall_thickness.has_value(), o.flange_diameter.has_value(), o.model);
 
   const Design d = design_of(o, p, request, band);
   // The horn as written must meet the requirement to its printed digits.

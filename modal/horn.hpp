@@ -104,6 +104,14 @@ std::vector<ProfilePoint> read_outside(std::string_view text, double metres_per_
 std::vector<ProfilePoint> cone_profile(double waveguide_radius, double aperture_radius, double axial_length,
                                        double feed_length);
 
+// The smooth cone of a description by its feeding guide, as the programs
+// build it: the guide one diameter long before the flare, where the input
+// reference plane lies.
+inline std::vector<ProfilePoint> cone_from_guide(double waveguide_radius, double aperture_radius,
+                                                 double axial_length) {
+  return cone_profile(waveguide_radius, aperture_radius, axial_length, 2.0 * waveguide_radius);
+}
+
 struct Section {
   double radius, length;  // m
 };

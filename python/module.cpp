@@ -478,7 +478,8 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
                    const py::object& beamwidth_10db, const py::object& f_over_d, const py::object& half_angle,
                    const py::object& edge_taper, const py::object& plane, const py::object& model,
                    const py::object& aperture_diameter, const py::object& slant_radius,
-                   const py::object& waveguide_diameter, const py::object& unit) {
+                   const py::object& waveguide_diameter, const py::object& unit,
+                   const py::object& wall_thickness, const py::object& flange_diameter) {
   design::Request r;
   const std::optional<float> f = float_option("{frequency}", frequency);
   cli::require(f.has_value(), "{frequency}: the design frequency is needed");
@@ -490,11 +491,13 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
   r.half_angle = double_option("{half_angle}", half_angle);
   r.edge_taper = double_option("{edge_taper}", edge_taper);
   r.plane = choice("{plane}", plane, {"e", "h", "mean"});
-  if (!model.is_none()) r.model = choice("{model}", model, names_of(models::describing(models::smooth_cone)));
+  if (!model.is_none()) r.model = choice("{model}", model, names_of(design::design_models()));
   r.aperture_diameter = float_option("{aperture_diameter}", aperture_diameter);
   r.slant_radius = float_option("{slant_radius}", slant_radius);
   r.waveguide_diameter = float_option("{waveguide_diameter}", waveguide_diameter);
   r.unit = choice("{unit}", unit, text::unit_choices());
+  r.wall_thickness = float_option("{wall_thickness}", wall_thickness);
+  r.flange_diameter = float_option("{flange_diameter}", flange_diameter);
   horn::Horn designed;
   {
     py::gil_scoped_release free;
@@ -510,6 +513,8 @@ Horn designed_horn(const py::object& frequency, const py::object& gain, const py
   } else {
     h.options.slant_radius = designed.slant_radius;
   }
+  h.options.wall_thickness = r.wall_thickness;  // the outside designed with, for the modal model
+  h.options.flange_diameter = r.flange_diameter;
   h.cone = designed;
   return h;
 }
@@ -758,7 +763,8 @@ void define_design_and_feed(py::module_& m) {
         py::arg("beamwidth_3db") = none, py::arg("beamwidth_10db") = none, py::arg("f_over_d") = none,
         py::arg("half_angle") = none, py::arg("edge_taper") = none, py::arg("plane") = "mean",
         py::arg("model") = none, py::arg("aperture_diameter") = none, py::arg("slant_radius") = none,
-        py::arg("waveguide_diameter") = none, py::arg("unit") = "in",
+        py::arg("waveguide_diameter") = none, py::arg("unit") = "in", py::arg("wall_thickness") = none,
+        py::arg("flange_diameter") = none,
         (std::string(R"(The horn veskal-design finds: a Horn, lengths rounded as veskal reads them.
 
 One requirement at `frequency` (GHz): gain (dB), beamwidth_3db or
@@ -766,10 +772,12 @@ beamwidth_10db (full width, degrees, in plane 'e', 'h' or 'mean'), or a
 prime-focus paraboloid by f_over_d or half_angle (degrees): the highest
 aperture efficiency, or with edge_taper (dB below the axis) that taper.
 Constraints in `unit`: aperture_diameter or slant_radius fixed (the shortest
-horn otherwise), waveguide_diameter for the shortest axial length.
+horn otherwise), waveguide_diameter for the shortest axial length (the
+modal models need it), wall_thickness and flange_diameter for the modal
+model's horn (kept in the Horn returned).
 ValueError for a bad request,
 RuntimeError when no horn meets it. model: )") +
-         model_help(models::describing(models::smooth_cone)))
+         model_help(design::design_models()))
             .c_str());
 
   m.def("feed", &feed_arrays, py::arg("horn"), py::arg("frequencies"), py::kw_only(),

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "aperture/field.hpp"
+#include "bor/horn.hpp"
 #include "horn/units.hpp"
 #include "models/domain.hpp"
 #include "numerics/errors.hpp"
@@ -12,6 +13,8 @@
 #include "text/numbers.hpp"
 
 namespace design {
+
+std::vector<Model> design_models() { return models::describing(models::cone_with_waveguide); }
 
 Problem problem_from(const Request& o) {
   using numerics::require;
@@ -59,7 +62,7 @@ Problem problem_from(const Request& o) {
     p.value = *bw;
     p.plane = o.plane == "e" ? Plane::e : o.plane == "h" ? Plane::h : Plane::mean;
   }
-  const std::vector<Model> cones = models::describing(models::smooth_cone);
+  const std::vector<Model> cones = design_models();
   const std::optional<Model> named = models::find(o.model);
   require(o.model.empty() || named, "{model}: must be " + models::names_joined(cones));
   p.model = o.model.empty() ? models::default_model(false) : *named;
@@ -85,6 +88,21 @@ Problem problem_from(const Request& o) {
             "{waveguide_diameter}: must be below the aperture diameter");
     p.waveguide_radius = double(*o.waveguide_diameter) / 2.0 / factor;
   }
+  if (models::describes_walls(p.model))
+    require(o.waveguide_diameter.has_value(),
+            "{waveguide_diameter}: the " + models::name(p.model) + " model starts at the feeding waveguide");
+  bor::require_outside_lengths(o.wall_thickness, o.flange_diameter);
+  // The outside counts where the model has it (the program warns otherwise).
+  if (o.flange_diameter && o.wall_thickness) {
+    const std::optional<float>& inner = o.aperture_diameter ? o.aperture_diameter : o.waveguide_diameter;
+    require(!inner || double(*o.flange_diameter) > double(*inner) + 2.0 * double(*o.wall_thickness),
+            "{flange_diameter}: must be wider than the rim (the " +
+                std::string(o.aperture_diameter ? "aperture" : "waveguide") + " and twice the wall)");
+  }
+  if (o.wall_thickness && models::whole_sphere(p.model)) {
+    p.wall_thickness = double(*o.wall_thickness) / factor;
+    if (o.flange_diameter) p.flange_diameter = double(*o.flange_diameter) / factor;
+  }
   return p;
 }
 
@@ -97,9 +115,8 @@ horn::Horn horn_of(const Solution& s, const Problem& p, const Request& o) {
   if (p.waveguide_radius) {
     h.flare_type = horn::axial_length_given;
     h.waveguide_diameter = *o.waveguide_diameter;
-    const double a = s.aperture_radius, R = s.slant_radius;
     h.axial_length =
-        static_cast<float>((a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a * factor);
+        static_cast<float>(axial_length(s.aperture_radius, s.slant_radius, *p.waveguide_radius) * factor);
   } else {
     h.flare_type = horn::slant_radius_given;
     h.slant_radius = o.slant_radius ? *o.slant_radius : static_cast<float>(s.slant_radius * factor);
@@ -108,20 +125,34 @@ horn::Horn horn_of(const Solution& s, const Problem& p, const Request& o) {
   return h;
 }
 
+namespace {
+
+// std::runtime_error unless a guide of this diameter (in the horn's unit)
+// carries TE-11 at `lowest` GHz with the design's margin.
+void require_te11(const horn::Horn& horn, const char* what, float diameter, float lowest) {
+  const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(horn.units_per_inch()) *
+                                                numerics::metres_per_inch);
+  if (double(lowest) >= models::cut_off_margin * cut_off) return;
+  const std::string where = double(lowest) > cut_off ? " is less than 5 % above its TE-11 cut-off at "
+                                                     : " is below the TE-11 cut-off at ";
+  throw std::runtime_error(std::string("the horn's ") + what + " (" + text::shortest(diameter) + " " +
+                           text::unit_name(horn) + ")" + where + text::shortest(lowest) +
+                           " GHz (its cut-off is " + text::fixed(cut_off, 3) + " GHz; a design needs " +
+                           text::fixed(models::cut_off_margin * cut_off, 3) + " GHz or more)");
+}
+
+}  // namespace
+
 void require_propagating(const horn::Horn& horn, float lowest) {
-  auto check = [&](const char* what, float diameter) {
-    const double cut_off = aperture::te11_cut_off(double(diameter) / 2.0 / double(horn.units_per_inch()) *
-                                                  numerics::metres_per_inch);
-    if (double(lowest) >= models::cut_off_margin * cut_off) return;
-    const std::string where = double(lowest) > cut_off ? " is less than 5 % above its TE-11 cut-off at "
-                                                       : " is below the TE-11 cut-off at ";
-    throw std::runtime_error(std::string("the horn's ") + what + " (" + text::shortest(diameter) + " " +
-                             text::unit_name(horn) + ")" + where + text::shortest(lowest) +
-                             " GHz (its cut-off is " + text::fixed(cut_off, 3) + " GHz; a design needs " +
-                             text::fixed(models::cut_off_margin * cut_off, 3) + " GHz or more)");
-  };
-  check("aperture", horn.aperture_diameter);
-  if (horn.has_waveguide()) check("waveguide", horn.waveguide_diameter);
+  require_te11(horn, "aperture", horn.aperture_diameter, lowest);
+  if (horn.has_waveguide()) require_te11(horn, "waveguide", horn.waveguide_diameter, lowest);
+}
+
+void require_waveguide_propagating(const Request& request, float lowest) {
+  if (!request.waveguide_diameter) return;
+  horn::Horn h;
+  h.unit_code = *horn::unit_code_of(request.unit);
+  require_te11(h, "waveguide", *request.waveguide_diameter, lowest);
 }
 
 std::optional<std::string> unmet(const Problem& p, const horn::Horn& horn) {
@@ -136,6 +167,7 @@ std::optional<std::string> unmet(const Problem& p, const horn::Horn& horn) {
 
 horn::Horn design(const Request& request) {
   const Problem p = problem_from(request);
+  require_waveguide_propagating(request, request.frequency);
   const horn::Horn h = horn_of(solve(p), p, request);
   require_propagating(h, request.frequency);
   if (const auto why = unmet(p, h)) throw std::runtime_error(*why);

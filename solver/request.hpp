@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "horn/geometry.hpp"
 #include "solver/solver.hpp"
@@ -23,7 +24,14 @@ struct Request {
   // Constraints, in `unit`.
   std::optional<float> aperture_diameter, slant_radius, waveguide_diameter;
   std::string unit = "in";
+  // The horn's outside, for the models that describe it, in `unit`: none,
+  // a thin wall.
+  std::optional<float> wall_thickness, flange_diameter;
 };
+
+// The models a design may be made in: those that describe a cone with its
+// waveguide (the wall's models need the waveguide).
+std::vector<Model> design_models();
 
 // The solver's problem; numerics::InvalidRequest naming the parameter for a request
 // that is missing, out of range or contradictory.
@@ -37,6 +45,8 @@ horn::Horn horn_of(const Solution& solution, const Problem& problem, const Reque
 // std::runtime_error when the horn's aperture or waveguide does not carry
 // TE-11 at `lowest` GHz.
 void require_propagating(const horn::Horn& horn, float lowest);
+// The same for the request's waveguide alone, before a design is sought.
+void require_waveguide_propagating(const Request& request, float lowest);
 
 // Why the rounded horn misses the requirement at its printed digits (gain
 // to 0.005 dB, a beamwidth or taper to 0.05); none when it meets it.

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "aperture/figures.hpp"
+#include "bor/horn.hpp"
+#include "farfield/figures.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/constants.hpp"
 #include "horn/gain.hpp"
+#include "models/engine.hpp"
 #include "numerics/angles.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/units.hpp"
 #include "reflector/sources.hpp"
 #include "text/numbers.hpp"
 
@@ -178,8 +182,7 @@ Solution fixed_slant_radius(const Problem& p) {
 // The length the shortest design minimises: the slant radius, or with a
 // waveguide the axial length from it, (a - b) / tan(theta), sin(theta) = a / R.
 double length_of(const Problem& p, double a, double R) {
-  if (!p.waveguide_radius) return R;
-  return (a - *p.waveguide_radius) * std::sqrt((R - a) * (R + a)) / a;
+  return p.waveguide_radius ? axial_length(a, R, *p.waveguide_radius) : R;
 }
 
 Solution shortest(const Problem& p) {
@@ -239,65 +242,88 @@ Solution shortest(const Problem& p) {
   return *design(grid[static_cast<std::size_t>(best)]);
 }
 
+// The far field of a cone (inches) in a model that describes the horn by
+// its wall; none where the engine refuses it.
+std::shared_ptr<const farfield::Radiator> wall_radiator(const Problem& p, double aperture_radius,
+                                                        double slant_radius) {
+  const auto band = cone_band(p, aperture_radius, slant_radius);
+  if (!band) return nullptr;
+  const models::Result r = models::info(p.model).engine->evaluate(
+      {.band = &*band}, p.frequency, {.fields = true, .figures = false, .match = false});
+  return r.refused.empty() ? r.radiator : nullptr;
+}
+
 // The mean edge taper (dB below the axis) or the aperture efficiency of a
 // horn on the problem's reflector; none below the TE-11 cut-off.
 std::optional<double> reflector_figure(const Problem& p, double aperture_radius, double slant_radius) {
   const double ka = 2.0 * pi * aperture_radius / wavelength(p);
   if (!(ka >= aperture::te11_root * 1.0001)) return std::nullopt;
   const horn::HornInInches inches{static_cast<float>(aperture_radius), static_cast<float>(slant_radius)};
-  if (p.model != Model::classic && !(ka <= aperture::max_ka)) return std::nullopt;
-  const auto pattern = reflector::horn_pattern(p.frequency, inches, models::info(p.model).aperture_phase);
-  if (p.quantity == Quantity::edge_taper) {
-    const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
-    const double taper =
-        10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
-    return std::isfinite(taper) ? std::optional(-taper) : std::nullopt;
+  if (models::is_aperture(p.model) && !(ka <= aperture::max_ka)) return std::nullopt;
+  auto figure_of = [&](const auto& pattern) -> std::optional<double> {
+    if (p.quantity == Quantity::edge_taper) {
+      const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
+      const double taper =
+          10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
+      return std::isfinite(taper) ? std::optional(-taper) : std::nullopt;
+    }
+    return pattern.feed().aperture_efficiency(p.half_angle);
+  };
+  if (models::describes_walls(p.model)) {
+    const auto radiator = wall_radiator(p, aperture_radius, slant_radius);
+    if (!radiator) return std::nullopt;
+    return figure_of(reflector::radiator_pattern(radiator));
   }
-  return pattern.feed().aperture_efficiency(p.half_angle);
+  return figure_of(reflector::horn_pattern(p.frequency, inches, models::info(p.model).aperture_phase));
+}
+
+// Cones of half-angle up to 45 degrees (R >= a sqrt 2) light a reflector: a
+// wider flare is a flange more than a horn.
+constexpr double widest_cone = std::numbers::sqrt2;
+
+// The best of a scan of `points` over [lo, hi], then Brent's maximiser
+// between its neighbours: the argument and the value.
+template <class F>
+std::pair<double, double> maximise(F&& f, double lo, double hi, int points) {
+  double best_x = lo, best = -1.0;
+  for (int i = 0; i < points; ++i) {
+    const double x = lo + (hi - lo) * i / (points - 1);
+    const double v = f(x);
+    if (v > best) best = v, best_x = x;
+  }
+  const double step = (hi - lo) / (points - 1);
+  const auto [x, v] = boost::math::tools::brent_find_minima(
+      [&](double t) { return -f(t); }, std::max(lo, best_x - step), std::min(hi, best_x + step), 30);
+  return -v >= best ? std::pair{x, -v} : std::pair{best_x, best};
+}
+
+Infeasible unlit() {
+  return Infeasible(
+      "no horn lights this reflector within the limits (an aperture above the TE-11 cut-off, s up to 0.8, "
+      "a cone of 45 degrees at most)");
 }
 
 // The horn of the highest aperture efficiency on the reflector. A smooth
 // cone's efficiency grows as its phase error falls (a longer horn is always
 // a little better), so without a fixed slant radius the design is the
 // shortest horn (the largest s) within efficiency_slack of the limit s -> 0,
-// the aperture chosen anew for each s. Cones of half-angle up to 45 degrees
-// (R >= a sqrt 2): a wider flare is a flange more than a horn.
+// the aperture chosen anew for each s.
 Solution best_on_reflector(const Problem& p) {
-  const double widest_cone = std::numbers::sqrt2;
   const double lambda = wavelength(p);
   const double sine = std::sin(p.half_angle);
   auto efficiency = [&](double a, double R) { return figure(p, a, R).value_or(0.0); };
-  // The best of a scan of `points` over [lo, hi], then Brent's maximiser
-  // between its neighbours.
-  auto maximise = [](auto&& f, double lo, double hi, int points) {
-    double best_x = lo, best = -1.0;
-    for (int i = 0; i < points; ++i) {
-      const double x = lo + (hi - lo) * i / (points - 1);
-      const double v = f(x);
-      if (v > best) best = v, best_x = x;
-    }
-    const double step = (hi - lo) / (points - 1);
-    const auto [x, v] = boost::math::tools::brent_find_minima(
-        [&](double t) { return -f(t); }, std::max(lo, best_x - step), std::min(hi, best_x + step), 30);
-    return -v >= best ? std::pair{x, -v} : std::pair{best_x, best};
-  };
   const double b = p.waveguide_radius.value_or(0.0) * 1.000001;
   const double a_cut = aperture::te11_root * 1.0001 * lambda / (2.0 * pi);
   const double a_lo = std::max({0.5 / sine * lambda / (2.0 * pi), a_cut, b});
   double a_hi = std::max(a_lo * 1.01, 6.0 / sine * lambda / (2.0 * pi));
   if (p.model != Model::classic) a_hi = std::min(a_hi, aperture::max_ka * lambda / (2.0 * pi));
-  const auto none = [] {
-    return Infeasible(
-        "no horn lights this reflector within the limits (an aperture above the TE-11 cut-off, s up to 0.8, "
-        "a cone of 45 degrees at most)");
-  };
 
   if (p.constraint == Constraint::slant_radius) {
     const double R = p.slant_radius;
     a_hi = std::min({a_hi, R / widest_cone, std::sqrt(2.0 * lambda * R * max_phase_error)});
-    if (!(a_hi > a_lo)) throw none();
+    if (!(a_hi > a_lo)) throw unlit();
     const auto [a, v] = maximise([&](double a) { return efficiency(a, R); }, a_lo, a_hi, 25);
-    if (!(v > 0.0)) throw none();
+    if (!(v > 0.0)) throw unlit();
     return {a, R};
   }
   // The best aperture (or the fixed one) at phase error s, and its efficiency.
@@ -316,7 +342,7 @@ Solution best_on_reflector(const Problem& p) {
   const double s_hi =
       fixed_a ? std::min(max_phase_error, p.aperture_radius / (2.0 * lambda * widest_cone)) : max_phase_error;
   const auto limit = at_s(s_limit);
-  if (!(limit.second > 0.0)) throw none();
+  if (!(limit.second > 0.0)) throw unlit();
   const double target = limit.second - efficiency_slack;
   auto solution = [&](double s) {
     const double a = at_s(s).first;
@@ -330,7 +356,61 @@ Solution best_on_reflector(const Problem& p) {
   return solution(r.first);  // the side that meets the target
 }
 
+// The highest aperture efficiency in a model of the wall, from the
+// spherical model's design `near`: the aperture that maximises it at the
+// stand-in's phase error (the 45-degree cone's bound kept) or fixed slant
+// radius, within a factor 1.5 of the stand-in's aperture; a fixed aperture
+// keeps the stand-in's length.
+Solution best_in_walls(const Problem& p, const Solution& near) {
+  if (p.constraint == Constraint::aperture) return near;
+  const double lambda = wavelength(p), a0 = near.aperture_radius, R0 = near.slant_radius;
+  const double s0 = aperture::phase_error_of(a0, lambda, R0);
+  const bool fixed_R = p.constraint == Constraint::slant_radius;
+  auto slant = [&](double a) {
+    return fixed_R ? R0 : std::max(a * widest_cone, aperture::slant_radius_for(a, lambda, s0));
+  };
+  // A flare of at least 1 % over the guide: the cone is a cone.
+  const double a_lo = std::max({a0 / 1.5, p.waveguide_radius.value_or(0.0) * 1.01,
+                                aperture::te11_root * 1.0001 * lambda / (2.0 * pi)});
+  const double a_hi = fixed_R ? std::min({a0 * 1.5, R0 / widest_cone,
+                                          std::sqrt(2.0 * lambda * R0 * max_phase_error)})
+                              : a0 * 1.5;
+  if (!(a_hi > a_lo)) return near;
+  const auto [a, v] =
+      maximise([&](double a) { return figure(p, a, slant(a)).value_or(0.0); }, a_lo, a_hi, 9);
+  if (!(v > 0.0)) {
+    const auto band = cone_band(p, a0, slant(a0));
+    const std::string why =
+        band ? models::info(p.model).engine->outside_domain({.band = &*band}, p.frequency) : std::string();
+    if (why.empty()) throw unlit();
+    throw Infeasible("the " + models::name(p.model) + " model describes no horn near the spherical model's design (" +
+                     why + ")");
+  }
+  return {a, slant(a)};
+}
+
 }  // namespace
+
+double axial_length(double aperture_radius, double slant_radius, double waveguide_radius) {
+  const double a = aperture_radius, R = slant_radius;
+  return (a - waveguide_radius) * std::sqrt((R - a) * (R + a)) / a;
+}
+
+std::optional<modal::Band> cone_band(const Problem& p, double aperture_radius, double slant_radius) {
+  if (!p.waveguide_radius || !(aperture_radius > *p.waveguide_radius) || !(slant_radius > aperture_radius))
+    return std::nullopt;
+  constexpr double m = numerics::metres_per_inch;
+  try {
+    modal::Band band(modal::cone_from_guide(*p.waveguide_radius * m, aperture_radius * m,
+                                            axial_length(aperture_radius, slant_radius, *p.waveguide_radius) * m),
+                     p.frequency);
+    if (p.wall_thickness > 0.0)
+      band.set_outside(bor::thick_wall(band.profile(), p.wall_thickness * m, p.flange_diameter * m));
+    return band;
+  } catch (const std::exception&) {  // a flange within the rim, a horn beyond the work limits
+    return std::nullopt;
+  }
+}
 
 std::optional<double> figure(const Problem& p, double aperture_radius, double slant_radius) {
   if (!(aperture_radius > 0.0 && slant_radius >= aperture_radius) || !std::isfinite(slant_radius))
@@ -361,11 +441,22 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
   // wide a beam, as for an aperture too small for the classic model.
   const double ka = 2.0 * pi * aperture_radius / wavelength(p);
   if (!(ka >= aperture::te11_root)) return std::nullopt;
+  const double level = three ? farfield::half_power : farfield::tenth_power;
+  if (models::describes_walls(p.model)) {
+    const auto radiator = wall_radiator(p, aperture_radius, slant_radius);
+    if (!radiator) return std::nullopt;
+    if (gain) return 10.0 * std::log10(farfield::directivity(*radiator));
+    const auto e = p.plane == Plane::h ? std::optional(0.0)
+                                       : farfield::beamwidth(*radiator, farfield::Plane::e, level);
+    const auto h = p.plane == Plane::e ? std::optional(0.0)
+                                       : farfield::beamwidth(*radiator, farfield::Plane::h, level);
+    if (!e || !h) return std::nullopt;
+    return plane_value(*e, *h);
+  }
   const aperture::Aperture engine(aperture::horn_from_inches(aperture_radius, slant_radius, p.frequency),
                                   *models::info(p.model).aperture_phase);
   if (gain && p.aperture_formula) return 10.0 * std::log10(engine.ka() * engine.ka() * engine.efficiency());
   if (gain) return 10.0 * std::log10(aperture::directivity(engine));
-  const double level = three ? aperture::half_power : aperture::tenth_power;
   const auto e =
       p.plane == Plane::h ? std::optional(0.0) : aperture::beamwidth(engine, aperture::Plane::e, level);
   const auto h =
@@ -406,41 +497,119 @@ std::optional<double> root_near(F f, double x0, double lo, double hi) {
   return std::nullopt;
 }
 
+// The same for a costly f (an evaluation of a second or so), to |f| below
+// `tolerance`: the secant from x0 and 1.05 x0 (wide enough that a settled
+// figure's ripple of a few thousandths does not turn it), probed a quarter
+// beyond its root; failing that, steps toward the root growing by 1.1, 1.21,
+// 1.46, ... Then TOMS 748 between the nearest points either side, stopped
+// once |f| falls below the tolerance. Some 6 to 9 evaluations.
+template <class F>
+std::optional<double> costly_root_near(F f, double x0, double lo, double hi, double tolerance) {
+  auto g = [&](double x) {
+    const double v = f(x);
+    return std::abs(v) < tolerance ? 0.0 : v;  // zero ends TOMS 748 at once
+  };
+  std::vector<std::pair<double, double>> seen;  // x, g(x), the finite ones
+  const double f0 = g(x0);
+  if (!std::isfinite(f0)) return std::nullopt;
+  auto probe = [&](double x) {
+    const double v = g(x);
+    if (std::isfinite(v)) seen.emplace_back(x, v);
+    return v;
+  };
+  auto crossed = [&] {
+    return std::ranges::any_of(seen, [&](const auto& p) { return p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0); });
+  };
+  seen.emplace_back(x0, f0);
+  if (f0 == 0.0) return x0;
+  const double x1 = std::min(hi, x0 * 1.05), f1 = probe(x1);
+  const double slope = (f1 - f0) / (x1 - x0);
+  const bool sloped = std::isfinite(slope) && slope != 0.0;
+  if (!crossed() && sloped) probe(std::clamp(x0 - 1.25 * f0 / slope, lo, hi));
+  // Toward the root: down where f grows with x and lies above it.
+  const bool down = sloped ? (f0 > 0.0) == (slope > 0.0) : true;
+  for (double ratio = 1.1; !crossed() && ratio < 4.0; ratio *= ratio) {
+    const double x = down ? std::max(lo, x0 / ratio) : std::min(hi, x0 * ratio);
+    probe(x);
+    if (x == lo || x == hi) break;
+  }
+  if (!crossed()) return std::nullopt;
+  // The crossing nearest x0, and the point of x0's sign nearest it.
+  std::pair<double, double> other{infinity, 0.0}, same{x0, f0};
+  for (const auto& p : seen)
+    if ((p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0)) && std::abs(p.first - x0) < std::abs(other.first - x0))
+      other = p;
+  if (other.second == 0.0) return other.first;
+  for (const auto& p : seen)
+    if ((p.second > 0.0) == (f0 > 0.0) && std::abs(p.first - other.first) < std::abs(same.first - other.first))
+      same = p;
+  const auto [a, fa] = std::min(same, other);
+  const auto [b, fb] = std::max(same, other);
+  std::uintmax_t iterations = 100;
+  const auto r = boost::math::tools::toms748_solve(g, a, b, fa, fb, boost::math::tools::eps_tolerance<double>(30),
+                                                   iterations);
+  return (r.first + r.second) / 2.0;
+}
+
 }  // namespace
 
 Solution solve(const Problem& p) {
-  if (p.quantity == Quantity::aperture_efficiency) return best_on_reflector(p);
-  if (p.model == Model::classic || p.quantity != Quantity::gain) return solve_in_model(p);
+  const bool walls = models::describes_walls(p.model);
+  if (p.quantity == Quantity::aperture_efficiency && !walls) return best_on_reflector(p);
+  if (p.model == Model::classic || (!walls && p.quantity != Quantity::gain)) return solve_in_model(p);
   Problem stand_in = p;
-  stand_in.aperture_formula = true;
+  if (walls) stand_in.model = Model::spherical;
+  stand_in.aperture_formula = p.quantity == Quantity::gain;
+  if (p.quantity == Quantity::aperture_efficiency) return best_in_walls(p, best_on_reflector(stand_in));
   const Solution near = solve_in_model(stand_in);
-  // The last step with the directivity: the free length moved until the
+  // The last step in the model itself: the free length moved until the
   // requirement holds exactly.
   const double lambda = wavelength(p);
+  Range seen;
   auto excess = [&](double a, double R) {
     const auto v = figure(p, a, R);
+    seen.add(v);
     return v ? *v - p.value : std::nan("");
   };
   const double a0 = near.aperture_radius, R0 = near.slant_radius,
                s0 = aperture::phase_error_of(a0, lambda, R0);
+  // The wall's models to the printed digits' tolerance (unmet): a gain or
+  // taper to 1e-3 dB, a beamwidth to 0.01 degree.
+  const double tolerance = p.quantity == Quantity::gain || p.quantity == Quantity::edge_taper ? 1e-3 : 1e-2;
+  auto find = [&](auto&& f, double x0, double lo, double hi) {
+    return walls ? costly_root_near(f, x0, lo, hi, tolerance) : root_near(f, x0, lo, hi);
+  };
+  // In the wall's models a cone of 45 degrees at most (as on a reflector):
+  // a flatter flare is a flange, whose figures settle poorly.
+  const double widest = walls ? widest_cone : 1.0;
+  auto slant_at = [&](double a, double s) {
+    const double R = aperture::slant_radius_for(a, lambda, s);
+    return walls ? std::max(a * widest, R) : R;
+  };
   std::optional<Solution> exact;
   if (p.constraint == Constraint::aperture) {
-    const double s_hi = std::min(max_phase_error, a0 / (2.0 * lambda));
-    if (const auto s =
-            root_near([&](double s) { return excess(a0, aperture::slant_radius_for(a0, lambda, s)); }, s0,
-                      min_phase_error, s_hi))
+    const double s_hi = std::min(max_phase_error, a0 / (2.0 * lambda * widest));
+    if (const auto s = find([&](double s) { return excess(a0, aperture::slant_radius_for(a0, lambda, s)); },
+                            std::min(s0, s_hi), min_phase_error, s_hi))
       exact = Solution{a0, aperture::slant_radius_for(a0, lambda, *s)};
   } else if (p.constraint == Constraint::slant_radius) {
-    if (const auto a = root_near([&](double a) { return excess(a, R0); }, a0, a0 / 4.0, R0))
+    if (const auto a = find([&](double a) { return excess(a, R0); }, std::min(a0, R0 / widest), a0 / 4.0,
+                            R0 / widest))
       exact = Solution{*a, R0};
   } else {
-    if (const auto a =
-            root_near([&](double a) { return excess(a, aperture::slant_radius_for(a, lambda, s0)); }, a0,
-                      a0 / 4.0, a0 * 4.0))
-      exact = Solution{*a, aperture::slant_radius_for(*a, lambda, s0)};
+    if (const auto a = find([&](double a) { return excess(a, slant_at(a, s0)); }, a0, a0 / 4.0, a0 * 4.0))
+      exact = Solution{*a, slant_at(*a, s0)};
   }
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
-  return solve_in_model(p);  // the stand-in led astray: the whole search in the model itself
+  // The stand-in led astray: the whole search in the model itself, where an
+  // evaluation is cheap.
+  if (walls)
+    infeasible(p,
+               "in the " + models::name(p.model) +
+                   " model near the spherical model's design (a cone of 45 degrees at most, its free length "
+                   "moved alone)",
+               seen);
+  return solve_in_model(p);
 }
 
 }  // namespace design

@@ -37,6 +37,16 @@
 // then met exactly with the integrated directivity by one root search in
 // the free length (the aperture, or the phase error at a fixed aperture)
 // from there: a design stays well under a second up to the engine's domain.
+//
+// In the models that describe the horn by its wall (modal: the mode-matching
+// engine with the horn's outside) one evaluation takes 20 ms to a second, so
+// a design there is sought in the spherical model first, then met in the
+// wall's model by moving the free length alone, at the stand-in's phase
+// error: one root search (a gain, a beamwidth, an edge taper), or for the
+// highest aperture efficiency a scan of 9 apertures within a factor 1.5 of
+// the stand-in's and Brent's maximiser (the stand-in's length trade, the
+// shortest horn within efficiency_slack of a long one, is kept). Some 20 to
+// 40 evaluations: a few seconds for a small feed.
 #pragma once
 
 #include <optional>
@@ -44,6 +54,7 @@
 #include <string>
 
 #include "horn/gain.hpp"
+#include "modal/band.hpp"
 #include "models/registry.hpp"
 
 namespace design {
@@ -72,6 +83,9 @@ struct Problem {
   // instead of the integrated directivity: the stand-in that a gain design
   // in the engine's models searches with before the last step.
   bool aperture_formula = false;
+  // The horn's outside, for the models that describe it (inches): the
+  // wall's thickness (0: a thin wall) and a flange's diameter (0: none).
+  double wall_thickness = 0.0, flange_diameter = 0.0;
 };
 
 struct Solution {
@@ -92,6 +106,17 @@ Solution solve(const Problem& problem);
 // The required figure of a horn (inches) in the problem's model; none where
 // the model cannot compute it.
 std::optional<double> figure(const Problem& problem, double aperture_radius, double slant_radius);
+
+// The axial length from the waveguide of radius b to the aperture of a cone
+// (any one length unit): (a - b) / tan(theta), sin(theta) = a / R.
+double axial_length(double aperture_radius, double slant_radius, double waveguide_radius);
+
+// The cone (inches) as the models that describe a horn by its wall take it:
+// the problem's feeding guide (one diameter long), the flare, and the
+// outside of its wall thickness and flange; none where there is no such
+// horn (no waveguide, an aperture no wider than it, a flange no wider than
+// the rim, a horn beyond the engine's work limits).
+std::optional<modal::Band> cone_band(const Problem& problem, double aperture_radius, double slant_radius);
 
 // The largest phase error a design may have: the classic tables' end.
 inline constexpr double max_phase_error = horn::gain_table_end;

@@ -162,6 +162,7 @@ def test_design_is_the_programs():
         dict(frequency=12.5, beamwidth_10db=40, plane='e', unit='mm', waveguide_diameter=17.5),
         dict(frequency=10, f_over_d=0.45, model='spherical', unit='cm'),
         dict(frequency=8, edge_taper=-15, half_angle=60, aperture_diameter=4.0),
+        dict(frequency=11.7, f_over_d=0.4, waveguide_diameter=0.75, model='modal', wall_thickness=0.08),
     ]
     for case in cases:
         args = ['--format', 'json']
