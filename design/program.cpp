@@ -100,28 +100,27 @@ Figures classic_figures(const horn::Horn& h, const float& f) {
   return out;
 }
 
+// An engine's gain and beam figures, the phase centres in the horn's unit.
+Figures beam_figures(double gain, const farfield::BeamFigures& g, const horn::Horn& h) {
+  const double units_per_metre = horn::units_per_metre(h.unit_code);
+  auto centre = [&](const std::optional<farfield::PhaseCentreFit>& fit) {
+    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
+  };
+  Figures out;
+  out.gain = gain;
+  out.e_3db = g.e_beamwidth_3db, out.h_3db = g.h_beamwidth_3db;
+  out.e_10db = g.e_beamwidth_10db, out.h_10db = g.h_beamwidth_10db;
+  out.e_centre = centre(g.e_phase_centre), out.h_centre = centre(g.h_phase_centre);
+  return out;
+}
+
 Figures engine_figures(const horn::Horn& h, const float& f, models::Model model) {
   const aperture::Phase phase = *models::info(model).aperture_phase;
   const horn::HornInInches inches = h.in_inches();
   const aperture::Aperture engine(aperture::horn_from_inches(inches.aperture_radius, inches.slant_radius, f),
                                   phase);
   const aperture::Figures g = aperture::figures(engine);
-  const double units_per_metre = horn::units_per_metre(h.unit_code);
-  auto centre = [&](const std::optional<aperture::PhaseCentreFit>& fit) {
-    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
-  };
-  Figures out{g.directivity_db,
-              g.e_beamwidth_3db,
-              g.h_beamwidth_3db,
-              g.e_beamwidth_10db,
-              g.h_beamwidth_10db,
-              centre(g.e_phase_centre),
-              centre(g.h_phase_centre),
-              {},
-              {},
-              {},
-              {},
-              {}};
+  Figures out = beam_figures(g.directivity_db, g, h);
   out.domain = domain_of(model, h, f, out);
   return out;
 }
@@ -137,23 +136,10 @@ std::pair<Figures, std::shared_ptr<const farfield::Radiator>> wall_figures(const
       {.band = &*band}, p.frequency, {.fields = true, .figures = true, .match = true});
   if (!r.refused.empty())
     throw std::runtime_error("the " + models::name(p.model) + " model refuses the designed horn: " + r.refused);
-  const double units_per_metre = horn::units_per_metre(h.unit_code);
-  auto centre = [&](const std::optional<farfield::PhaseCentreFit>& fit) {
-    return fit ? std::optional(fit->length * units_per_metre) : std::nullopt;
-  };
-  const farfield::BeamFigures& g = *r.figures;
-  Figures out{r.directivity_db,
-              g.e_beamwidth_3db,
-              g.h_beamwidth_3db,
-              g.e_beamwidth_10db,
-              g.h_beamwidth_10db,
-              centre(g.e_phase_centre),
-              centre(g.h_phase_centre),
-              r.match->return_loss_db,
-              r.peak_cross_polar_db,
-              r.front_to_back_db,
-              {},
-              {}};
+  Figures out = beam_figures(*r.directivity_db, *r.figures, h);
+  out.return_loss = r.match->return_loss_db;
+  out.cross_polar = r.peak_cross_polar_db;
+  out.front_to_back = r.front_to_back_db;
   out.domain = domain_of(p.model, h, p.frequency, out);
   out.domain.add(models::match_domain(p.model, r.match->return_loss_db, r.match->guide_modes));
   if (!r.match->settled)
