@@ -236,6 +236,23 @@ SMALL_FEEDS = {
 }
 
 
+def check_large_horn(sweep, work):
+    # A wide horn (ka 20.9 at 10 GHz) with its thin wall approaches the
+    # Huygens aperture in the main beam: what the outside adds is the edge's
+    # diffraction (far sidelobes, back lobe, the rim's reflection).
+    horn = ['--check', '--aperture-diameter', '200', '--waveguide-diameter', '24', '--axial-length', '300',
+            '--unit', 'mm', '--frequencies', '10']
+    rows = [rows_of(run(sweep, horn + ['--model', model], work)) for model in ('modal', 'modal-huygens')]
+    if not all(len(r) == 1 for r in rows):
+        fail('the wide horn: %s' % rows)
+        return
+    (outside,), (huygens,) = rows
+    for key, limit in [('engine_directivity_db', 0.05), ('engine_e_beamwidth_3db_deg', 0.1),
+                       ('engine_h_beamwidth_3db_deg', 0.1)]:
+        if not abs(float(outside[key]) - float(huygens[key])) < limit:
+            fail('the wide horn: %s %s with its outside, %s with the Huygens aperture' % (key, outside[key], huygens[key]))
+
+
 def check_outside(pattern, sweep, examples, work):
     for name, (rl, d, e10, h10) in SMALL_FEEDS.items():
         r = run(sweep, ['--profile', os.path.join(examples, name), '--unit', 'mm', '--frequencies', '11.7'], work)
@@ -354,6 +371,7 @@ def main():
         check_feed(pattern, feed, examples, work)
         check_refusals(pattern, work)
         check_outside(pattern, sweep, examples, work)
+        check_large_horn(sweep, work)
         check_design(design, feed, work)
     return finish()
 
