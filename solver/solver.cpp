@@ -242,6 +242,20 @@ Solution shortest(const Problem& p) {
   return *design(grid[static_cast<std::size_t>(best)]);
 }
 
+// The cone's band (cone_band); std::invalid_argument where there is no cone
+// from the waveguide, the engine's exceptions for a wall it cannot take.
+modal::Band make_band(const Problem& p, double aperture_radius, double slant_radius) {
+  if (!p.waveguide_radius || !(aperture_radius > *p.waveguide_radius) || !(slant_radius > aperture_radius))
+    throw std::invalid_argument("no cone from the waveguide");
+  constexpr double m = numerics::metres_per_inch;
+  modal::Band band(modal::cone_from_guide(*p.waveguide_radius * m, aperture_radius * m,
+                                          axial_length(aperture_radius, slant_radius, *p.waveguide_radius) * m),
+                   p.frequency);
+  if (p.wall_thickness > 0.0)
+    band.set_outside(bor::thick_wall(band.profile(), p.wall_thickness * m, p.flange_diameter * m));
+  return band;
+}
+
 // The far field of a cone (inches) in a model that describes the horn by
 // its wall; none where the engine refuses it.
 std::shared_ptr<const farfield::Radiator> wall_radiator(const Problem& p, double aperture_radius,
@@ -251,6 +265,19 @@ std::shared_ptr<const farfield::Radiator> wall_radiator(const Problem& p, double
   const models::Result r = models::info(p.model).engine->evaluate(
       {.band = &*band}, p.frequency, {.fields = true, .figures = false, .match = false});
   return r.refused.empty() ? r.radiator : nullptr;
+}
+
+// Why the wall's model describes no figure of this cone: the wall's fault,
+// the engine's work limit or its refusal; empty when it does.
+std::string refusal(const Problem& p, double aperture_radius, double slant_radius) {
+  try {
+    const modal::Band band = make_band(p, aperture_radius, slant_radius);
+    return models::info(p.model)
+        .engine->evaluate({.band = &band}, p.frequency, {.fields = true, .figures = false, .match = false})
+        .refused;
+  } catch (const std::exception& e) {
+    return e.what();
+  }
 }
 
 // The mean edge taper (dB below the axis) or the aperture efficiency of a
@@ -379,9 +406,7 @@ Solution best_in_walls(const Problem& p, const Solution& near) {
   const auto [a, v] =
       maximise([&](double a) { return figure(p, a, slant(a)).value_or(0.0); }, a_lo, a_hi, 9);
   if (!(v > 0.0)) {
-    const auto band = cone_band(p, a0, slant(a0));
-    const std::string why =
-        band ? models::info(p.model).engine->outside_domain({.band = &*band}, p.frequency) : std::string();
+    const std::string why = refusal(p, a0, slant(a0));
     if (why.empty()) throw unlit();
     throw Infeasible("the " + models::name(p.model) + " model describes no horn near the spherical model's design (" +
                      why + ")");
@@ -397,16 +422,8 @@ double axial_length(double aperture_radius, double slant_radius, double waveguid
 }
 
 std::optional<modal::Band> cone_band(const Problem& p, double aperture_radius, double slant_radius) {
-  if (!p.waveguide_radius || !(aperture_radius > *p.waveguide_radius) || !(slant_radius > aperture_radius))
-    return std::nullopt;
-  constexpr double m = numerics::metres_per_inch;
   try {
-    modal::Band band(modal::cone_from_guide(*p.waveguide_radius * m, aperture_radius * m,
-                                            axial_length(aperture_radius, slant_radius, *p.waveguide_radius) * m),
-                     p.frequency);
-    if (p.wall_thickness > 0.0)
-      band.set_outside(bor::thick_wall(band.profile(), p.wall_thickness * m, p.flange_diameter * m));
-    return band;
+    return make_band(p, aperture_radius, slant_radius);
   } catch (const std::exception&) {  // a flange within the rim, a horn beyond the work limits
     return std::nullopt;
   }
@@ -603,6 +620,9 @@ Solution solve(const Problem& p) {
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
   // The stand-in led astray: the whole search in the model itself, where an
   // evaluation is cheap.
+  if (walls && seen.low > seen.high)
+    throw Infeasible("the " + models::name(p.model) + " model describes no horn near the spherical model's design (" +
+                     refusal(p, a0, std::max(a0 * widest, R0)) + ")");
   if (walls)
     infeasible(p,
                "in the " + models::name(p.model) +
