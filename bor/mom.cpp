@@ -366,47 +366,67 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& qu
   const auto far_samples = samples_of(curve, far), near_samples = samples_of(curve, near);
   std::vector<double> starts(segments + 1, 0.0);
   for (std::size_t p = 0; p < segments; ++p) starts[p + 1] = starts[p] + segment_length(curve, p);
+  // A pair's kernels are symmetric in its two points (they depend on the
+  // distance, rho rho' and the arc distance alone, to the last bit): each is
+  // computed once for both orders of the pair, p <= q, [ia * |sq| + ib].
+  std::vector<Kernels> g_of, h_of;
+  // The pair's share with p the test's segment and q the basis's, its
+  // kernels at (ia, ib) from `at`.
+  auto share = [&](std::size_t p, std::size_t q, const Rule& rule, const std::vector<Sample>& sp,
+                   const std::vector<Sample>& sq, bool close, auto&& at) {
+    const double lp = segment_length(curve, p), lq = segment_length(curve, q);
+    for (std::size_t ia = 0; ia < sp.size(); ++ia) {
+      const Sample& a = sp[ia];
+      const double wa = rule.w[ia] * lp;
+      double log_sum = 0.0;
+      for (std::size_t ib = 0; ib < sq.size(); ++ib) {
+        const Sample& b = sq[ib];
+        const double wb = rule.w[ib] * lq;
+        const double distance = std::fabs(a.s - b.s);
+        const bool with_magnetic = magnetic && !(p == q && ia == ib);  // the principal value's centre
+        const std::size_t n = at(ia, ib);
+        add(z, interior, p, q, a, b, g_of[n], k, wa * wb);
+        if (with_magnetic) magnetic(p, q, a, b, h_of[n], wa * wb);
+        if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
+        // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
+        // times the analytic integral below.
+        const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
+        const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * b.rho));
+        const double weight = wa * wb * -std::log(distance);
+        add(z, interior, p, q, a, b, {inv, inv, 0.0}, k, weight);
+        log_sum += wb * -std::log(distance);
+      }
+      if (!close) continue;
+      // t* = t on the same segment, the shared node on a neighbour.
+      const double s_star = p == q ? a.s : (q < p ? starts[q + 1] : starts[q]);
+      const Sample star = at_arc(curve, q, starts[q], s_star);
+      const double d2 = (a.rho - star.rho) * (a.rho - star.rho) + (a.z - star.z) * (a.z - star.z);
+      const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * star.rho));
+      const double analytic = minus_log_integral(starts[q] - a.s, starts[q + 1] - a.s);
+      add(z, interior, p, q, a, star, {inv, inv, 0.0}, k, wa * (analytic - log_sum));
+    }
+  };
   for (std::size_t p = 0; p < segments; ++p)
-    for (std::size_t q = 0; q < segments; ++q) {
-      if (!source(q)) continue;
-      const bool close = (p > q ? p - q : q - p) <= 1;
+    for (std::size_t q = p; q < segments; ++q) {
+      const bool forward = source(q), backward = q != p && source(p);
+      if (!forward && !backward) continue;
+      const bool close = q - p <= 1;
       const Rule& rule = close ? near : far;
       const auto& sp = close ? near_samples[p] : far_samples[p];
       const auto& sq = close ? near_samples[q] : far_samples[q];
-      const double lp = segment_length(curve, p), lq = segment_length(curve, q);
-      for (std::size_t ia = 0; ia < sp.size(); ++ia) {
-        const Sample& a = sp[ia];
-        const double wa = rule.w[ia] * lp;
-        double log_sum = 0.0;
+      g_of.assign(sp.size() * sq.size(), Kernels{});
+      h_of.assign(magnetic ? sp.size() * sq.size() : 0, Kernels{});
+      for (std::size_t ia = 0; ia < sp.size(); ++ia)
         for (std::size_t ib = 0; ib < sq.size(); ++ib) {
-          const Sample& b = sq[ib];
-          const double wb = rule.w[ib] * lq;
-          const double distance = std::fabs(a.s - b.s);
-          const bool with_magnetic = magnetic && !(p == q && ia == ib);  // the principal value's centre
-          Kernels h{};
-          add(z, interior, p, q, a, b,
-              kernels(a, b, k, pair_samples(k, a, b, close, quad.angular), close, distance,
-                      with_magnetic ? &h : nullptr),
-              k, wa * wb);
-          if (with_magnetic) magnetic(p, q, a, b, h, wa * wb);
-          if (!close || distance == 0.0) continue;  // h(t') - h(t*) vanishes where t' = t*
-          // -ln D / (pi A) times the triangles: h(t') - h(t*) here, h(t*)
-          // times the analytic integral below.
-          const double d2 = (a.rho - b.rho) * (a.rho - b.rho) + (a.z - b.z) * (a.z - b.z);
-          const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * b.rho));
-          const double weight = wa * wb * -std::log(distance);
-          add(z, interior, p, q, a, b, {inv, inv, 0.0}, k, weight);
-          log_sum += wb * -std::log(distance);
+          const Sample &a = sp[ia], &b = sq[ib];
+          const std::size_t n = ia * sq.size() + ib;
+          const bool with_magnetic = magnetic && !(p == q && ia == ib);
+          g_of[n] = kernels(a, b, k, pair_samples(k, a, b, close, quad.angular), close, std::fabs(a.s - b.s),
+                            with_magnetic ? &h_of[n] : nullptr);
         }
-        if (!close) continue;
-        // t* = t on the same segment, the shared node on a neighbour.
-        const double s_star = p == q ? a.s : (q < p ? starts[q + 1] : starts[q]);
-        const Sample star = at_arc(curve, q, starts[q], s_star);
-        const double d2 = (a.rho - star.rho) * (a.rho - star.rho) + (a.z - star.z) * (a.z - star.z);
-        const double inv = 1.0 / (pi * std::sqrt(d2 + 4.0 * a.rho * star.rho));
-        const double analytic = minus_log_integral(starts[q] - a.s, starts[q + 1] - a.s);
-        add(z, interior, p, q, a, star, {inv, inv, 0.0}, k, wa * (analytic - log_sum));
-      }
+      if (forward) share(p, q, rule, sp, sq, close, [&](std::size_t ia, std::size_t ib) { return ia * sq.size() + ib; });
+      if (backward)
+        share(q, p, rule, sq, sp, close, [&](std::size_t ia, std::size_t ib) { return ib * sq.size() + ia; });
     }
   return z;
 }

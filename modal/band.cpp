@@ -22,14 +22,17 @@ ConvergedWave settled(const std::vector<ProfilePoint>& profile, double highest_f
 }  // namespace
 
 Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
-    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target), target) {}
+    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target), highest_frequency_ghz, target) {}
 
-Band::Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& c, double target)
+Band::Band(std::vector<ProfilePoint>&& profile, ConvergedWave&& c, double highest_frequency_ghz, double target)
     : profile_(std::move(profile)),
+      highest_frequency_(highest_frequency_ghz),
       target_(target),
       staircase_(staircase(profile_, c.step_length, c.step_rise), c.largest_cutoff),
       change_(c.change),
-      converged_(c.converged) {}
+      converged_(c.converged) {
+  highest_ = std::make_shared<const ConvergedWave>(std::move(c));
+}
 
 HornWave Band::wave(double frequency_ghz) const {
   ConvergedWave c = converged(frequency_ghz);
@@ -48,6 +51,7 @@ ConvergedWave Band::converged(double frequency_ghz) const {
         frequency_ghz, input_cut_off_ghz());
     throw BelowCutOff(text);
   }
+  if (frequency_ghz == highest_frequency_ && highest_) return *highest_;
   return converged_wave(profile_, wavenumber(frequency_ghz), target_, ApertureLoad::free_space);
 }
 

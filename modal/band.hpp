@@ -10,6 +10,7 @@
 // aperture is loaded by free space (modal/horn.hpp).
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -67,8 +68,13 @@ class Band {
 
  private:
   // `profile` is read by the settling before it is moved in.
-  Band(std::vector<ProfilePoint>&& profile, const ConvergedWave& settled, double target);
+  Band(std::vector<ProfilePoint>&& profile, ConvergedWave&& settled, double highest_frequency_ghz,
+       double target);
   std::vector<ProfilePoint> profile_;
+  // The highest frequency's settled wave, which converged() gives again
+  // there without settling anew (a run of one frequency settles it once).
+  double highest_frequency_;
+  std::shared_ptr<const ConvergedWave> highest_;
   std::vector<ProfilePoint> outside_;
   double target_;
   Staircase staircase_;
