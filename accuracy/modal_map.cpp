@@ -91,9 +91,9 @@ Cell compare(double ka, double s) {
   c.aperture = values(e.directivity_db, e);
   if (with_outside(ka)) {
     const modal::Band band(modal::cone_from_guide(b, a, axial), frequency);
-    const models::Result r = models::info(models::Model::modal)
-                                 .engine->evaluate({.band = &band}, frequency,
-                                                   {.fields = false, .figures = true, .match = true});
+    const models::Result r =
+        models::info(models::Model::modal)
+            .engine->evaluate({.band = &band}, frequency, {.fields = false, .figures = true, .match = true});
     if (!r.refused.empty()) throw std::runtime_error("ka " + format("%g", ka) + ": " + r.refused);
     c.modal = values(*r.directivity_db, *r.figures);
     c.return_loss_db = r.match->return_loss_db;
@@ -136,7 +136,6 @@ const char* colour(std::optional<limits::Verdict> v) {
   return "white";
 }
 
-
 std::string picture(const Grid& grid) {
   constexpr double cell_w = 40, cell_h = 22, left = 90, top = 84, gap_x = 80, gap_y = 56;
   constexpr double panel_w = cell_w * phase_errors.size(), panel_h = cell_h * kas.size();
@@ -150,10 +149,11 @@ std::string picture(const Grid& grid) {
       "smooth cones from a k b = 2.4 guide; limits: gain 0.2 dB, beamwidth 1\xC2\xB0 or 5 %, phase "
       "centre 0.1 wavelength",
       "text-anchor=\"middle\" fill=\"#555555\"");
-  s += plot::text(width / 2, 62,
-                  "below the line (ka < 8): against the horn with its outside (thin wall); above: the Huygens "
-                  "aperture",
-                  "text-anchor=\"middle\" fill=\"#555555\" font-size=\"11\"");
+  s +=
+      plot::text(width / 2, 62,
+                 "below the line (ka < 8): against the horn with its outside (thin wall); above: the Huygens "
+                 "aperture",
+                 "text-anchor=\"middle\" fill=\"#555555\" font-size=\"11\"");
   for (std::size_t k = 0; k < figure_count; ++k) {
     const std::size_t column = k % 2, row = k / 2;  // two maps a row
     const double x0 = left + static_cast<double>(column) * (panel_w + gap_x);
@@ -165,9 +165,9 @@ std::string picture(const Grid& grid) {
         s += plot::rect(x0 + static_cast<double>(j) * cell_w,
                         y0 + static_cast<double>(kas.size() - 1 - i) * cell_h, cell_w, cell_h,
                         std::string("fill=\"") +
-                            (!grid[i][j].cone              ? "#ffffff"
+                            (!grid[i][j].cone                ? "#ffffff"
                              : grid[i][j].change > unsettled ? "#9e9e9e"
-                                                            : colour(verdict(grid[i][j], k))) +
+                                                             : colour(verdict(grid[i][j], k))) +
                             "\" stroke=\"#dddddd\"");
     // The line between the rows against the horn with its outside and the others.
     std::size_t outside_rows = 0;

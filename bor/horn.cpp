@@ -82,7 +82,8 @@ void require_outside_lengths(const std::optional<float>& wall_thickness,
   require(!flange_diameter || wall_thickness,
           "{flange_diameter}: goes with {wall_thickness} (the flange is a plate of the wall's thickness)");
   if (wall_thickness)
-    require(std::isfinite(*wall_thickness) && *wall_thickness > 0.0f, "{wall_thickness}: must be a positive length");
+    require(std::isfinite(*wall_thickness) && *wall_thickness > 0.0f,
+            "{wall_thickness}: must be a positive length");
   if (flange_diameter)
     require(std::isfinite(*flange_diameter) && *flange_diameter > 0.0f,
             "{flange_diameter}: must be a positive length");

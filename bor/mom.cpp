@@ -424,7 +424,8 @@ modal::Matrix electric_matrix(const Curve& curve, double k, const Quadrature& qu
           g_of[n] = kernels(a, b, k, pair_samples(k, a, b, close, quad.angular), close, std::fabs(a.s - b.s),
                             with_magnetic ? &h_of[n] : nullptr);
         }
-      if (forward) share(p, q, rule, sp, sq, close, [&](std::size_t ia, std::size_t ib) { return ia * sq.size() + ib; });
+      if (forward)
+        share(p, q, rule, sp, sq, close, [&](std::size_t ia, std::size_t ib) { return ia * sq.size() + ib; });
       if (backward)
         share(q, p, rule, sq, sp, close, [&](std::size_t ia, std::size_t ib) { return ib * sq.size() + ia; });
     }

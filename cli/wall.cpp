@@ -99,14 +99,16 @@ void settle_model(const CLI::App& app, const HornOptions& o, std::string& model)
   settle_model(o, app.get_option("--model")->count() > 0, model);
 }
 
-void require_outside_options(const HornOptions& o) { bor::require_outside_lengths(o.wall_thickness, o.flange_diameter); }
+void require_outside_options(const HornOptions& o) {
+  bor::require_outside_lengths(o.wall_thickness, o.flange_diameter);
+}
 
 void warn_of_outside_left_out(bool wall_thickness, bool flange_diameter, const std::string& model) {
   const auto named = models::find(model);
   if (!(wall_thickness || flange_diameter) || !named || models::whole_sphere(*named)) return;
-  text::warn(std::string("warning: ") + (wall_thickness ? "--wall-thickness" : "--flange-diameter") + ": the " +
-             model + " model leaves the horn's outside out (the " + model_name(models::default_model(true)) +
-             " model takes it)");
+  text::warn(std::string("warning: ") + (wall_thickness ? "--wall-thickness" : "--flange-diameter") +
+             ": the " + model + " model leaves the horn's outside out (the " +
+             model_name(models::default_model(true)) + " model takes it)");
 }
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -131,11 +131,13 @@ std::pair<Figures, std::shared_ptr<const farfield::Radiator>> wall_figures(const
                                                                            const design::Problem& p) {
   const horn::HornInInches inches = h.in_inches();
   const auto band = design::cone_band(p, inches.aperture_radius, inches.slant_radius);
-  if (!band) throw std::runtime_error("the designed horn has no wall for the " + models::name(p.model) + " model");
+  if (!band)
+    throw std::runtime_error("the designed horn has no wall for the " + models::name(p.model) + " model");
   const models::Result r = models::info(p.model).engine->evaluate(
       {.band = &*band}, p.frequency, {.fields = true, .figures = true, .match = true});
   if (!r.refused.empty())
-    throw std::runtime_error("the " + models::name(p.model) + " model refuses the designed horn: " + r.refused);
+    throw std::runtime_error("the " + models::name(p.model) +
+                             " model refuses the designed horn: " + r.refused);
   Figures out = beam_figures(*r.directivity_db, *r.figures, h);
   out.return_loss = r.match->return_loss_db;
   out.cross_polar = r.peak_cross_polar_db;
@@ -265,17 +267,16 @@ std::string text_of(const Design& d, const Options& o) {
     std::optional<double> (*get)(const Figures&);
     int decimals;
   };
-  const Row rows[] = {
-      {"gain (dB)", [](const Figures& f) { return f.gain; }, 2},
-      {"E-plane 3 dB width (deg)", [](const Figures& f) { return f.e_3db; }, 1},
-      {"H-plane 3 dB width (deg)", [](const Figures& f) { return f.h_3db; }, 1},
-      {"E-plane 10 dB width (deg)", [](const Figures& f) { return f.e_10db; }, 1},
-      {"H-plane 10 dB width (deg)", [](const Figures& f) { return f.h_10db; }, 1},
-      {"E-plane phase centre (" + unit + ")", [](const Figures& f) { return f.e_centre; }, 3},
-      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3},
-      {"return loss (dB)", [](const Figures& f) { return f.return_loss; }, 2},
-      {"peak cross-polar (dB)", [](const Figures& f) { return f.cross_polar; }, 2},
-      {"front-to-back (dB)", [](const Figures& f) { return f.front_to_back; }, 2}};
+  const Row rows[] = {{"gain (dB)", [](const Figures& f) { return f.gain; }, 2},
+                      {"E-plane 3 dB width (deg)", [](const Figures& f) { return f.e_3db; }, 1},
+                      {"H-plane 3 dB width (deg)", [](const Figures& f) { return f.h_3db; }, 1},
+                      {"E-plane 10 dB width (deg)", [](const Figures& f) { return f.e_10db; }, 1},
+                      {"H-plane 10 dB width (deg)", [](const Figures& f) { return f.h_10db; }, 1},
+                      {"E-plane phase centre (" + unit + ")", [](const Figures& f) { return f.e_centre; }, 3},
+                      {"H-plane phase centre (" + unit + ")", [](const Figures& f) { return f.h_centre; }, 3},
+                      {"return loss (dB)", [](const Figures& f) { return f.return_loss; }, 2},
+                      {"peak cross-polar (dB)", [](const Figures& f) { return f.cross_polar; }, 2},
+                      {"front-to-back (dB)", [](const Figures& f) { return f.front_to_back; }, 2}};
   // The last three rows are the wall's models' alone.
   const std::size_t shown_rows = d.walls ? std::size(rows) : std::size(rows) - 3;
   for (std::size_t i = 0; i < shown_rows; ++i) {
@@ -315,11 +316,10 @@ nlohmann::ordered_json json_of(const Design& d, const Options& o) {
     auto v = [](const std::optional<double>& x) {
       return x && std::isfinite(*x) ? nlohmann::ordered_json(*x) : nullptr;
     };
-    nlohmann::ordered_json j{
-        {"domain", f.domain.cell()},           {"gain_db", v(f.gain)},
-        {"e_beamwidth_3db_deg", v(f.e_3db)},   {"h_beamwidth_3db_deg", v(f.h_3db)},
-        {"e_beamwidth_10db_deg", v(f.e_10db)}, {"h_beamwidth_10db_deg", v(f.h_10db)},
-        {"e_phase_centre", v(f.e_centre)},     {"h_phase_centre", v(f.h_centre)}};
+    nlohmann::ordered_json j{{"domain", f.domain.cell()},           {"gain_db", v(f.gain)},
+                             {"e_beamwidth_3db_deg", v(f.e_3db)},   {"h_beamwidth_3db_deg", v(f.h_3db)},
+                             {"e_beamwidth_10db_deg", v(f.e_10db)}, {"h_beamwidth_10db_deg", v(f.h_10db)},
+                             {"e_phase_centre", v(f.e_centre)},     {"h_phase_centre", v(f.h_centre)}};
     if (walls) {
       j["return_loss_db"] = v(f.return_loss);
       j["peak_cross_polar_db"] = v(f.cross_polar);
@@ -520,10 +520,14 @@ int program(int argc, char** argv) {
     o.frequency = *o.frequency_option;
     if (o.model.empty()) o.model = models::name(models::default_model(false));
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
-    request = {
-        o.frequency,  o.gain,  o.beamwidth_3db, o.beamwidth_10db,    o.f_over_d,     o.half_angle,
-        o.edge_taper, o.plane, o.model,         o.aperture_diameter, o.slant_radius, o.waveguide_diameter,
-        o.unit,       o.wall_thickness, o.flange_diameter};
+    request = {o.frequency,      o.gain,
+               o.beamwidth_3db,  o.beamwidth_10db,
+               o.f_over_d,       o.half_angle,
+               o.edge_taper,     o.plane,
+               o.model,          o.aperture_diameter,
+               o.slant_radius,   o.waveguide_diameter,
+               o.unit,           o.wall_thickness,
+               o.flange_diameter};
     p = design::problem_from(request);
     if (o.band.start || o.band.stop || o.band.step || !o.band.list.empty())
       band = cli::frequencies(o.band, 10000).all();

@@ -22,9 +22,11 @@ ConvergedWave settled(const std::vector<ProfilePoint>& profile, double highest_f
 }  // namespace
 
 Band::Band(std::vector<ProfilePoint> profile, double highest_frequency_ghz, double target)
-    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target), highest_frequency_ghz, target) {}
+    : Band(std::move(profile), settled(profile, highest_frequency_ghz, target), highest_frequency_ghz,
+           target) {}
 
-Band::Band(std::vector<ProfilePoint>&& profile, ConvergedWave&& c, double highest_frequency_ghz, double target)
+Band::Band(std::vector<ProfilePoint>&& profile, ConvergedWave&& c, double highest_frequency_ghz,
+           double target)
     : profile_(std::move(profile)),
       highest_frequency_(highest_frequency_ghz),
       target_(target),

@@ -248,9 +248,10 @@ modal::Band make_band(const Problem& p, double aperture_radius, double slant_rad
   if (!p.waveguide_radius || !(aperture_radius > *p.waveguide_radius) || !(slant_radius > aperture_radius))
     throw std::invalid_argument("no cone from the waveguide");
   constexpr double m = numerics::metres_per_inch;
-  modal::Band band(modal::cone_from_guide(*p.waveguide_radius * m, aperture_radius * m,
-                                          axial_length(aperture_radius, slant_radius, *p.waveguide_radius) * m),
-                   p.frequency);
+  modal::Band band(
+      modal::cone_from_guide(*p.waveguide_radius * m, aperture_radius * m,
+                             axial_length(aperture_radius, slant_radius, *p.waveguide_radius) * m),
+      p.frequency);
   if (p.wall_thickness > 0.0)
     band.set_outside(bor::thick_wall(band.profile(), p.wall_thickness * m, p.flange_diameter * m));
   return band;
@@ -322,6 +323,13 @@ std::pair<double, double> maximise(F&& f, double lo, double hi, int points) {
   const auto [x, v] = boost::math::tools::brent_find_minima(
       [&](double t) { return -f(t); }, std::max(lo, best_x - step), std::min(hi, best_x + step), 30);
   return -v >= best ? std::pair{x, -v} : std::pair{best_x, best};
+}
+
+// The wall's model describes no horn near the stand-in's (a, R): its reason.
+Infeasible undescribed(const Problem& p, double aperture_radius, double slant_radius) {
+  return Infeasible("the " + models::name(p.model) +
+                    " model describes no horn near the spherical model's design (" +
+                    refusal(p, aperture_radius, slant_radius) + ")");
 }
 
 Infeasible unlit() {
@@ -399,18 +407,12 @@ Solution best_in_walls(const Problem& p, const Solution& near) {
   // A flare of at least 1 % over the guide: the cone is a cone.
   const double a_lo = std::max({a0 / 1.5, p.waveguide_radius.value_or(0.0) * 1.01,
                                 aperture::te11_root * 1.0001 * lambda / (2.0 * pi)});
-  const double a_hi = fixed_R ? std::min({a0 * 1.5, R0 / widest_cone,
-                                          std::sqrt(2.0 * lambda * R0 * max_phase_error)})
-                              : a0 * 1.5;
+  const double a_hi =
+      fixed_R ? std::min({a0 * 1.5, R0 / widest_cone, std::sqrt(2.0 * lambda * R0 * max_phase_error)})
+              : a0 * 1.5;
   if (!(a_hi > a_lo)) return near;
-  const auto [a, v] =
-      maximise([&](double a) { return figure(p, a, slant(a)).value_or(0.0); }, a_lo, a_hi, 9);
-  if (!(v > 0.0)) {
-    const std::string why = refusal(p, a0, slant(a0));
-    if (why.empty()) throw unlit();
-    throw Infeasible("the " + models::name(p.model) + " model describes no horn near the spherical model's design (" +
-                     why + ")");
-  }
+  const auto [a, v] = maximise([&](double a) { return figure(p, a, slant(a)).value_or(0.0); }, a_lo, a_hi, 9);
+  if (!(v > 0.0)) throw refusal(p, a0, slant(a0)).empty() ? unlit() : undescribed(p, a0, slant(a0));
   return {a, slant(a)};
 }
 
@@ -463,10 +465,10 @@ std::optional<double> figure(const Problem& p, double aperture_radius, double sl
     const auto radiator = wall_radiator(p, aperture_radius, slant_radius);
     if (!radiator) return std::nullopt;
     if (gain) return 10.0 * std::log10(farfield::directivity(*radiator));
-    const auto e = p.plane == Plane::h ? std::optional(0.0)
-                                       : farfield::beamwidth(*radiator, farfield::Plane::e, level);
-    const auto h = p.plane == Plane::e ? std::optional(0.0)
-                                       : farfield::beamwidth(*radiator, farfield::Plane::h, level);
+    const auto e =
+        p.plane == Plane::h ? std::optional(0.0) : farfield::beamwidth(*radiator, farfield::Plane::e, level);
+    const auto h =
+        p.plane == Plane::e ? std::optional(0.0) : farfield::beamwidth(*radiator, farfield::Plane::h, level);
     if (!e || !h) return std::nullopt;
     return plane_value(*e, *h);
   }
@@ -535,7 +537,8 @@ std::optional<double> costly_root_near(F f, double x0, double lo, double hi, dou
     return v;
   };
   auto crossed = [&] {
-    return std::ranges::any_of(seen, [&](const auto& p) { return p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0); });
+    return std::ranges::any_of(
+        seen, [&](const auto& p) { return p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0); });
   };
   seen.emplace_back(x0, f0);
   if (f0 == 0.0) return x0;
@@ -554,17 +557,19 @@ std::optional<double> costly_root_near(F f, double x0, double lo, double hi, dou
   // The crossing nearest x0, and the point of x0's sign nearest it.
   std::pair<double, double> other{infinity, 0.0}, same{x0, f0};
   for (const auto& p : seen)
-    if ((p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0)) && std::abs(p.first - x0) < std::abs(other.first - x0))
+    if ((p.second == 0.0 || (p.second > 0.0) != (f0 > 0.0)) &&
+        std::abs(p.first - x0) < std::abs(other.first - x0))
       other = p;
   if (other.second == 0.0) return other.first;
   for (const auto& p : seen)
-    if ((p.second > 0.0) == (f0 > 0.0) && std::abs(p.first - other.first) < std::abs(same.first - other.first))
+    if ((p.second > 0.0) == (f0 > 0.0) &&
+        std::abs(p.first - other.first) < std::abs(same.first - other.first))
       same = p;
   const auto [a, fa] = std::min(same, other);
   const auto [b, fb] = std::max(same, other);
   std::uintmax_t iterations = 100;
-  const auto r = boost::math::tools::toms748_solve(g, a, b, fa, fb, boost::math::tools::eps_tolerance<double>(30),
-                                                   iterations);
+  const auto r = boost::math::tools::toms748_solve(g, a, b, fa, fb,
+                                                   boost::math::tools::eps_tolerance<double>(30), iterations);
   return (r.first + r.second) / 2.0;
 }
 
@@ -610,8 +615,8 @@ Solution solve(const Problem& p) {
                             std::min(s0, s_hi), min_phase_error, s_hi))
       exact = Solution{a0, aperture::slant_radius_for(a0, lambda, *s)};
   } else if (p.constraint == Constraint::slant_radius) {
-    if (const auto a = find([&](double a) { return excess(a, R0); }, std::min(a0, R0 / widest), a0 / 4.0,
-                            R0 / widest))
+    if (const auto a =
+            find([&](double a) { return excess(a, R0); }, std::min(a0, R0 / widest), a0 / 4.0, R0 / widest))
       exact = Solution{*a, R0};
   } else {
     if (const auto a = find([&](double a) { return excess(a, slant_at(a, s0)); }, a0, a0 / 4.0, a0 * 4.0))
@@ -620,9 +625,7 @@ Solution solve(const Problem& p) {
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
   // The stand-in led astray: the whole search in the model itself, where an
   // evaluation is cheap.
-  if (walls && seen.low > seen.high)
-    throw Infeasible("the " + models::name(p.model) + " model describes no horn near the spherical model's design (" +
-                     refusal(p, a0, std::max(a0 * widest, R0)) + ")");
+  if (walls && seen.low > seen.high) throw undescribed(p, a0, std::max(a0 * widest, R0));
   if (walls)
     infeasible(p,
                "in the " + models::name(p.model) +
