@@ -22,6 +22,13 @@ Walls are perfect metal 2 mm thick, given cell by cell (no subpixel
 averaging): a wall lies on grid nodes, and a straight guide's cut-off is
 checked first (its guide wavelength gives the radius it behaves as).
 
+With MEEP_CLOSED=1 and a horn given with its outer contour, the pattern
+alone, of the body the modal model solves: the guide's outside ends one
+wavelength behind the horn's first point in a closed metal face, the source
+inside the guide in front of it, and the near-to-far surface closed around
+the whole body (a plane above, a cylinder, a plane below), 0 to 180 degrees,
+written as NAME-pattern-closed.csv.
+
     /usr/bin/python3 tools/fullwave/meep_horns.py OUT_DIR [horn ...]
 """
 import math
@@ -215,12 +222,62 @@ def simulate(profile, band, pattern_ghz, straight=None):
     return out
 
 
+def simulate_closed(profile, pattern_ghz):
+    """The far field of the body closed one wavelength behind (MEEP_CLOSED)."""
+    inner, outside = profile
+    wavelength = C_MM_GHZ / pattern_ghz
+    z_end = inner[0][0] - wavelength           # the closed face, as the modal model ends the guide
+    b, outer = inner[0][1], outside[-1][1]
+    length, widest = inner[-1][0], max(r for _, r in outside)
+    sr = widest + GAP + PML
+    z0, z1 = z_end - GAP - PML, length + GAP + PML
+    centre = lambda z: z - (z0 + z1) / 2.0
+    polygon = [(z_end + WALL, 0.0), (z_end + WALL, b)] + list(inner) + list(outside) + [(z_end, outer), (z_end, 0.0)]
+
+    def metal_in(p):
+        return mp.metal if inside(polygon, p.z + (z0 + z1) / 2.0, p.x) else mp.air
+    fp = pattern_ghz / C_MM_GHZ
+    z_src = z_end + WALL + 3.0
+    sources = [mp.Source(mp.GaussianSource(fp, fwidth=0.3 * fp), component=mp.Er,
+                         center=mp.Vector3(b / 2, 0, centre(z_src)), size=mp.Vector3(b, 0, 0))]
+    sim = mp.Simulation(cell_size=mp.Vector3(sr, 0, z1 - z0), dimensions=mp.CYLINDRICAL, m=1,
+                        resolution=RES, boundary_layers=[mp.PML(PML)], sources=sources,
+                        material_function=metal_in, eps_averaging=False, force_complex_fields=True)
+    top, bottom, rn = length + GAP / 2, z_end - GAP / 2, widest + GAP / 2
+    n2f = sim.add_near2far(fp, 0, 1,
+                           mp.Near2FarRegion(center=mp.Vector3(rn / 2, 0, centre(top)), size=mp.Vector3(rn, 0, 0),
+                                             weight=+1),
+                           mp.Near2FarRegion(center=mp.Vector3(rn, 0, centre((top + bottom) / 2)),
+                                             size=mp.Vector3(0, 0, top - bottom), weight=+1),
+                           mp.Near2FarRegion(center=mp.Vector3(rn / 2, 0, centre(bottom)), size=mp.Vector3(rn, 0, 0),
+                                             weight=-1))
+    sim.run(until_after_sources=mp.stop_when_fields_decayed(50, mp.Er, mp.Vector3(rn, 0, centre(top)), 1e-6))
+    angles = np.radians(np.arange(0.0, 180.5, 1.0))
+    dist = 1e3 * wavelength * 1000
+    e_t, e_p = [], []
+    for t in angles:
+        ff = sim.get_farfield(n2f, mp.Vector3(dist * math.sin(t), 0, dist * math.cos(t)))
+        e_t.append(ff[0] * math.cos(t) - ff[2] * math.sin(t))
+        e_p.append(ff[1])
+    return np.degrees(angles), np.array(e_t), np.array(e_p)
+
+
 def main():
     out_dir = sys.argv[1]
     names = sys.argv[2:] or list(HORNS)
     os.makedirs(out_dir, exist_ok=True)
     for name in names:
         profile, band, pattern_ghz = HORNS[name]
+        if os.environ.get('MEEP_CLOSED') and isinstance(profile, tuple):
+            angles, et, ep = simulate_closed(profile, pattern_ghz)
+            with open(os.path.join(out_dir, name + '-pattern-closed.csv'), 'w') as f:
+                f.write('# resolution %g/mm, %g GHz, the guide closed one wavelength behind\n' % (RES, pattern_ghz))
+                f.write('angle_deg,e_relative_db,h_relative_db\n')
+                for t, e, h in zip(angles, et, ep):
+                    f.write('%g,%.3f,%.3f\n' % (t, 20 * math.log10(abs(e) / abs(et[0]) + 1e-300),
+                                                20 * math.log10(abs(h) / abs(et[0]) + 1e-300)))
+            print(name, 'done (closed)', flush=True)
+            continue
         inner = profile[0] if isinstance(profile, tuple) else profile
         straight = simulate(profile, band, pattern_ghz)
         horn = simulate(profile, band, pattern_ghz, straight)
