@@ -92,13 +92,13 @@ Problem problem_from(const Request& o) {
     require(o.waveguide_diameter.has_value(),
             "{waveguide_diameter}: the " + models::name(p.model) + " model starts at the feeding waveguide");
   bor::require_outside_lengths(o.wall_thickness, o.flange_diameter);
-  // The outside counts where the model has it (the program warns otherwise).
   if (o.flange_diameter && o.wall_thickness) {
     const std::optional<float>& inner = o.aperture_diameter ? o.aperture_diameter : o.waveguide_diameter;
     require(!inner || double(*o.flange_diameter) > double(*inner) + 2.0 * double(*o.wall_thickness),
             "{flange_diameter}: must be wider than the rim (the " +
                 std::string(o.aperture_diameter ? "aperture" : "waveguide") + " and twice the wall)");
   }
+  // The outside counts where the model has it (the program warns otherwise).
   if (o.wall_thickness && models::whole_sphere(p.model)) {
     p.wall_thickness = double(*o.wall_thickness) / factor;
     if (o.flange_diameter) p.flange_diameter = double(*o.flange_diameter) / factor;

@@ -325,11 +325,10 @@ std::pair<double, double> maximise(F&& f, double lo, double hi, int points) {
   return -v >= best ? std::pair{x, -v} : std::pair{best_x, best};
 }
 
-// The wall's model describes no horn near the stand-in's (a, R): its reason.
-Infeasible undescribed(const Problem& p, double aperture_radius, double slant_radius) {
+// The wall's model describes no horn near the stand-in's, for this reason.
+Infeasible undescribed(const Problem& p, const std::string& why) {
   return Infeasible("the " + models::name(p.model) +
-                    " model describes no horn near the spherical model's design (" +
-                    refusal(p, aperture_radius, slant_radius) + ")");
+                    " model describes no horn near the spherical model's design (" + why + ")");
 }
 
 Infeasible unlit() {
@@ -412,7 +411,10 @@ Solution best_in_walls(const Problem& p, const Solution& near) {
               : a0 * 1.5;
   if (!(a_hi > a_lo)) return near;
   const auto [a, v] = maximise([&](double a) { return figure(p, a, slant(a)).value_or(0.0); }, a_lo, a_hi, 9);
-  if (!(v > 0.0)) throw refusal(p, a0, slant(a0)).empty() ? unlit() : undescribed(p, a0, slant(a0));
+  if (!(v > 0.0)) {
+    const std::string why = refusal(p, a0, slant(a0));  // one more evaluation, on the way out
+    throw why.empty() ? unlit() : undescribed(p, why);
+  }
   return {a, slant(a)};
 }
 
@@ -625,7 +627,7 @@ Solution solve(const Problem& p) {
   if (exact && exact->slant_radius >= exact->aperture_radius) return *exact;
   // The stand-in led astray: the whole search in the model itself, where an
   // evaluation is cheap.
-  if (walls && seen.low > seen.high) throw undescribed(p, a0, std::max(a0 * widest, R0));
+  if (walls && seen.low > seen.high) throw undescribed(p, refusal(p, a0, std::max(a0 * widest, R0)));
   if (walls)
     infeasible(p,
                "in the " + models::name(p.model) +
