@@ -21,6 +21,7 @@
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "cli/wall.hpp"
+#include "design/family.hpp"
 #include "horn/beamwidth.hpp"
 #include "horn/characteristics.hpp"
 #include "horn/gain.hpp"
@@ -418,9 +419,11 @@ std::optional<std::string> unreportable(const horn::Horn& h, const std::vector<R
 
 }  // namespace
 
-// The command line's options into `o`, with the rules between them.
-void add_options(CLI::App& app, Options& o) {
-  cli::add_number(app, "--frequency", o.frequency_option, "frequency, GHz")->required();
+// The command line's options into `o`, with the rules between them; the
+// options only the cone's design takes.
+std::vector<CLI::Option*> add_options(CLI::App& app, Options& o) {
+  cli::add_number(app, "--frequency", o.frequency_option,
+                  "frequency, GHz (required for the cone; a family's design takes a band instead)");
   auto* gain = cli::add_number(app, "--gain", o.gain, "required on-axis gain, dB");
   auto* bw3 =
       cli::add_number(app, "--beamwidth-3db", o.beamwidth_3db, "required full 3 dB beamwidth, degrees");
@@ -467,6 +470,14 @@ void add_options(CLI::App& app, Options& o) {
   shortest->excludes(aperture)->excludes(slant);
   aperture->excludes(slant);
   plane->excludes(gain);
+  return {bw3, plane, shortest, aperture, slant, app.get_option("--check"), app.get_option("--answers")};
+}
+
+// The name of the first option of `options` given on the command line.
+std::optional<std::string> given(const std::vector<CLI::Option*>& options) {
+  for (const CLI::Option* option : options)
+    if (option->count() > 0) return option->get_name();
+  return std::nullopt;
 }
 
 // The horn for the problem and the figures the output shows of it.
@@ -510,13 +521,22 @@ int program(int argc, char** argv) {
       "veskal-design"};
   app.set_version_flag("--version", "veskal-design " VESKAL_VERSION);
   Options o;
-  add_options(app, o);
+  const std::vector<CLI::Option*> cone_only = add_options(app, o);
+  FamilyOptions family;
+  add_family_options(app, family);
 
   design::Problem p{};
   design::Request request;
   std::vector<float> band;
   const auto usage = cli::parse(app, argc, argv, [&] {
     using cli::require;
+    if (family.family != "cone") {
+      if (const auto name = given(cone_only)) throw cli::UsageError(*name + ": the cone's design only");
+      return;
+    }
+    if (const auto name = given(family.family_only))
+      throw cli::UsageError(*name + ": goes with a --family other than cone");
+    require(o.frequency_option.has_value(), "{frequency}: required (the frequency the cone is designed for)");
     o.frequency = *o.frequency_option;
     if (o.model.empty()) o.model = models::name(models::default_model(false));
     cli::require_distinct_outputs({{"--output", o.output}, {"--answers", o.answers}});
@@ -533,6 +553,10 @@ int program(int argc, char** argv) {
       band = cli::frequencies(o.band, 10000).all();
   });
   if (usage) return *usage;
+  if (family.family != "cone")
+    return family_design(family, {o.frequency_option, o.band, o.gain, o.beamwidth_10db, o.edge_taper, o.half_angle,
+                                  o.f_over_d, o.waveguide_diameter, o.wall_thickness, o.flange_diameter, o.unit,
+                                  o.model, o.format, o.output});
   cli::warn_of_outside_left_out(o.wall_thickness.has_value(), o.flange_diameter.has_value(), o.model);
 
   const Design d = design_of(o, p, request, band);

@@ -30,6 +30,10 @@ std::size_t index(Plane plane) { return plane == Plane::e ? 0 : 1; }
 
 }  // namespace
 
+double mean_edge_taper_db(const PlaneFields& axis, const PlaneFields& edge) {
+  return -(10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h)));
+}
+
 double power_ratio(double level_db) { return std::pow(10.0, -level_db / 10.0); }
 
 std::optional<double> beamwidth(const Radiator& radiator, Plane plane, double level) {

@@ -49,6 +49,12 @@ struct PlaneFields {
   std::complex<double> e, h;
 };
 
+// The mean edge taper of the E and H planes (dB below the axis) of the
+// fields at the edge against those on the axis: -10 log10(|E_edge / E_axis|
+// |H_edge / H_axis|), the mean of the two planes' tapers in dB. NaN where a
+// plane has no field on the axis.
+double mean_edge_taper_db(const PlaneFields& axis, const PlaneFields& edge);
+
 class Radiator {
  public:
   virtual ~Radiator() = default;

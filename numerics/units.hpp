@@ -23,6 +23,9 @@ inline double wavenumber(double frequency_ghz) {
 // The first zero of J1' (the TE-11 mode's cut-off, k a), and the cut-off
 // frequency (GHz) of a circular guide of radius `radius` (m): c chi / (2 pi a).
 inline constexpr double te11_root = 1.8411837813406593;
+// The first zero of J1 (the TM-11 mode's cut-off, k a): the dual-mode and
+// corrugated horns' second mode.
+inline constexpr double tm11_root = 3.8317059702075125;
 inline double te11_cut_off_ghz(double radius) {
   return speed_of_light * te11_root / (2.0 * std::numbers::pi * radius) / 1e9;
 }

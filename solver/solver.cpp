@@ -291,9 +291,8 @@ std::optional<double> reflector_figure(const Problem& p, double aperture_radius,
   auto figure_of = [&](const auto& pattern) -> std::optional<double> {
     if (p.quantity == Quantity::edge_taper) {
       const auto axis = pattern.pattern(0.0), edge = pattern.pattern(p.half_angle);
-      const double taper =
-          10.0 * std::log10(std::abs(edge.e) / std::abs(axis.e) * std::abs(edge.h) / std::abs(axis.h));
-      return std::isfinite(taper) ? std::optional(-taper) : std::nullopt;
+      const double taper = farfield::mean_edge_taper_db({axis.e, axis.h}, {edge.e, edge.h});
+      return std::isfinite(taper) ? std::optional(taper) : std::nullopt;
     }
     return pattern.feed().aperture_efficiency(p.half_angle);
   };

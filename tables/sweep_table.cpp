@@ -14,6 +14,7 @@
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
 #include "numerics/errors.hpp"
+#include "numerics/parallel.hpp"
 #include "text/numbers.hpp"
 #include "text/warnings.hpp"
 
@@ -188,23 +189,9 @@ std::vector<Row> compute_modal_rows(const std::optional<horn::Horn>& cone, std::
                                     const std::vector<float>& frequencies, const modal::Band& band,
                                     unsigned threads, models::Model model) {
   std::vector<Row> rows(frequencies.size());
-  const std::size_t workers = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, rows.size()));
-  std::vector<std::exception_ptr> failures(workers);
-  auto work = [&](std::size_t w) {
-    try {
-      for (std::size_t i = w; i < rows.size(); i += workers)
-        rows[i] = compute_modal_row(cone, unit_code, frequencies[i], band, model);
-    } catch (...) {
-      failures[w] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> pool;
-  pool.reserve(workers - 1);
-  for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work, w);
-  work(0);
-  for (std::thread& t : pool) t.join();
-  for (const auto& f : failures)
-    if (f) std::rethrow_exception(f);
+  numerics::parallel_for(rows.size(), threads, [&](std::size_t i) {
+    rows[i] = compute_modal_row(cone, unit_code, frequencies[i], band, model);
+  });
   return rows;
 }
 
