@@ -45,8 +45,8 @@ std::string length_text(double metres, double metres_per_unit) {
 std::string band_text(const std::vector<float>& band) {
   if (band.size() == 1) return "at " + text::shortest(band.front()) + " GHz";
   const auto [lo, hi] = std::minmax_element(band.begin(), band.end());
-  return "for " + text::shortest(*lo) + " to " + text::shortest(*hi) + " GHz (" + std::to_string(band.size()) +
-         " frequencies)";
+  return "for " + text::shortest(*lo) + " to " + text::shortest(*hi) + " GHz (" +
+         std::to_string(band.size()) + " frequencies)";
 }
 
 std::string requirement_text(const synthesis::Requirements& q, float centre) {
@@ -66,12 +66,12 @@ std::string requirement_text(const synthesis::Requirements& q, float centre) {
     case Pattern::gain:
       add("gain " + text::shortest(q.pattern_value) + " dBi within " + within + " dB" + where);
       break;
-    case Pattern::none:
-      break;
+    case Pattern::none: break;
   }
   if (q.return_loss_db) add("return loss at least " + text::shortest(*q.return_loss_db) + " dB");
   if (q.cross_polar_db) add("cross-polar peak at most " + text::shortest(*q.cross_polar_db) + " dB");
-  if (q.phase_centre_spread) add("phase centre spread at most " + text::shortest(*q.phase_centre_spread) + " m");
+  if (q.phase_centre_spread)
+    add("phase centre spread at most " + text::shortest(*q.phase_centre_spread) + " m");
   return out.empty() ? "none (the rule's horn)" : out;
 }
 
@@ -81,8 +81,8 @@ std::string profile_text(const synthesis::Problem& p, const synthesis::Synthesis
                          double metres_per_unit, const std::vector<modal::ProfilePoint>& wall,
                          const std::vector<modal::ProfilePoint>& outside, float centre) {
   const synthesis::FamilyInfo& f = synthesis::info(p.family);
-  std::string t = "# A " + std::string(f.name) + " horn " + band_text(p.frequencies) + ", lengths in " + r.unit +
-                  ": z, then the wall's radius.\n";
+  std::string t = "# A " + std::string(f.name) + " horn " + band_text(p.frequencies) + ", lengths in " +
+                  r.unit + ": z, then the wall's radius.\n";
   t += "# Designed by veskal-design --family " + std::string(f.name) + " in the " + models::name(p.model) +
        " model.\n";
   t += "# Requirements: " + requirement_text(p.requirements, centre) + ".\n";
@@ -116,7 +116,9 @@ std::optional<double> hundredths(const std::optional<double>& v) {
 std::optional<double> in_unit(const std::optional<double>& metres, double metres_per_unit) {
   return metres ? rounded(*metres / metres_per_unit) : std::nullopt;
 }
-nlohmann::ordered_json number(const std::optional<double>& v) { return v ? nlohmann::ordered_json(*v) : nullptr; }
+nlohmann::ordered_json number(const std::optional<double>& v) {
+  return v ? nlohmann::ordered_json(*v) : nullptr;
+}
 
 // Which requirements a row breaks, by name; "ok" where none.
 std::string row_verdict(const synthesis::Row& row, const synthesis::Requirements& q, bool pattern_here) {
@@ -124,7 +126,8 @@ std::string row_verdict(const synthesis::Row& row, const synthesis::Requirements
   std::string out;
   auto add = [&](const char* s) { out += (out.empty() ? "" : ";") + std::string(s); };
   if (q.return_loss_db && !(row.return_loss_db.value_or(-INFINITY) >= *q.return_loss_db)) add("return_loss");
-  if (q.cross_polar_db && !(row.peak_cross_polar_db.value_or(INFINITY) <= *q.cross_polar_db)) add("cross_polar");
+  if (q.cross_polar_db && !(row.peak_cross_polar_db.value_or(INFINITY) <= *q.cross_polar_db))
+    add("cross_polar");
   if (pattern_here && q.pattern != Pattern::none) {
     std::optional<double> v;
     if (q.pattern == Pattern::beamwidth_10db && row.e_beamwidth_10db && row.h_beamwidth_10db)
@@ -178,8 +181,8 @@ std::string margin_unit(const std::string& requirement, const synthesis::Require
   return " dB";
 }
 
-std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s, const synthesis::Evaluation& band,
-                    const FamilyRequest& r, double mpu, float centre) {
+std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s,
+                    const synthesis::Evaluation& band, const FamilyRequest& r, double mpu, float centre) {
   const synthesis::FamilyInfo& f = synthesis::info(p.family);
   std::string t = "veskal-design: a " + std::string(f.name) + " horn " + band_text(p.frequencies) +
                   ", designed in the " + models::name(p.model) + " model\n";
@@ -221,7 +224,7 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s, 
   if (std::find(p.frequencies.begin(), p.frequencies.end(), band.centre.frequency) == p.frequencies.end())
     t += row_line(band.centre, true, " (centre)");
   t += "\n";
-  std::snprintf(line, sizeof line, "%-22s %14s %14s  %s\n", "requirement", "rule: worst", "optimised: worst",
+  std::snprintf(line, sizeof line, "%-22s %16s %18s  %s\n", "requirement", "rule: worst", "optimised: worst",
                 "margin");
   t += line;
   for (std::size_t i = 0; i < band.margins.size(); ++i) {
@@ -230,7 +233,7 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s, 
     const bool spread = m.requirement == "phase centre spread";
     const double k = spread ? 1.0 / mpu : 1.0;
     const std::string unit = spread ? " " + r.unit : margin_unit(m.requirement, p.requirements);
-    std::snprintf(line, sizeof line, "%-22s %14s %14s  %s%s %s\n", m.requirement.c_str(),
+    std::snprintf(line, sizeof line, "%-22s %16s %18s  %s%s %s\n", m.requirement.c_str(),
                   (text::fixed(m0.worst * k, 2) + (m0.met() ? " met" : " MISSED")).c_str(),
                   (text::fixed(m.worst * k, 2) + (m.met() ? " met" : " MISSED")).c_str(),
                   text::fixed(m.margin * k, 2).c_str(), unit.c_str(), m.met() ? "" : "(shortfall)");
@@ -255,25 +258,28 @@ void add_family_options(CLI::App& app, FamilyOptions& o) {
       ->check(CLI::IsMember(choices))
       ->capture_default_str();
   auto& only = o.family_only;
-  only.push_back(app.add_flag("--over-band", o.over_band,
-                              "the pattern requirement at every frequency of the band, not only at its centre"));
-  only.push_back(cli::add_number(app, "--return-loss", o.return_loss, "the least return loss over the band, dB"));
   only.push_back(
-      cli::add_number(app, "--cross-polar", o.cross_polar, "the largest cross-polar peak over the band, dB (e.g. -30)"));
+      app.add_flag("--over-band", o.over_band,
+                   "the pattern requirement at every frequency of the band, not only at its centre"));
+  only.push_back(
+      cli::add_number(app, "--return-loss", o.return_loss, "the least return loss over the band, dB"));
+  only.push_back(cli::add_number(app, "--cross-polar", o.cross_polar,
+                                 "the largest cross-polar peak over the band, dB (e.g. -30)"));
   only.push_back(cli::add_number(app, "--phase-centre-spread", o.phase_centre_spread,
                                  "how far the phase centre may wander over the band, in --unit"));
   only.push_back(cli::add_number(app, "--max-length", o.max_length, "the longest horn, in --unit"));
-  only.push_back(
-      cli::add_number(app, "--max-aperture-diameter", o.max_aperture_diameter, "the widest aperture, in --unit"));
+  only.push_back(cli::add_number(app, "--max-aperture-diameter", o.max_aperture_diameter,
+                                 "the widest aperture, in --unit"));
   only.push_back(cli::add_number(app, "--min-ridge", o.min_ridge,
                                  "the thinnest ridge or slot the workshop can make, in --unit"));
   only.push_back(app.add_option("--profile-output", o.profile_output,
                                 "write the designed wall profile (the format --profile reads) to this file"));
   only.push_back(app.add_option("--evaluations", o.evaluations, "the optimiser's budget of band evaluations")
                      ->capture_default_str());
-  only.push_back(cli::add_number(app, "--tolerance", o.tolerance,
-                                 "a tolerance study: every dimension moved by a uniform error within +- this, in "
-                                 "--unit"));
+  only.push_back(
+      cli::add_number(app, "--tolerance", o.tolerance,
+                      "a tolerance study: every dimension moved by a uniform error within +- this, in "
+                      "--unit"));
   only.push_back(
       app.add_option("--samples", o.samples, "the tolerance study's samples")->capture_default_str());
   only.push_back(app.add_option("--seed", o.seed, "the tolerance study's seed")->capture_default_str());
@@ -304,12 +310,15 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
 
   synthesis::Requirements& q = p.requirements;
   if (r.beamwidth_10db) {
-    require(*r.beamwidth_10db > 0.0 && *r.beamwidth_10db < 180.0, "{beamwidth_10db}: must lie within 0 ... 180 degrees");
+    require(*r.beamwidth_10db > 0.0 && *r.beamwidth_10db < 180.0,
+            "{beamwidth_10db}: must lie within 0 ... 180 degrees");
     q.pattern = Pattern::beamwidth_10db, q.pattern_value = *r.beamwidth_10db;
   } else if (r.edge_taper) {
     require(r.half_angle || r.f_over_d, "{edge_taper}: needs {half_angle} or {f_over_d}");
-    q.half_angle = r.half_angle ? *r.half_angle : reflector::half_angle_for(*r.f_over_d) * 180.0 / std::numbers::pi;
-    require(q.half_angle > 0.0 && q.half_angle < 90.0, "{half_angle}: a family's edge lies within 0 ... 90 degrees");
+    q.half_angle =
+        r.half_angle ? *r.half_angle : reflector::half_angle_for(*r.f_over_d) * 180.0 / std::numbers::pi;
+    require(q.half_angle > 0.0 && q.half_angle < 90.0,
+            "{half_angle}: a family's edge lies within 0 ... 90 degrees");
     require(std::fabs(*r.edge_taper) > 0.0 && std::fabs(*r.edge_taper) <= 60.0,
             "{edge_taper}: must lie within 0 ... 60 dB below the axis");
     q.pattern = Pattern::edge_taper, q.pattern_value = std::fabs(*r.edge_taper);
@@ -317,18 +326,21 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
     require(*r.gain > 0.0 && *r.gain < 60.0, "{gain}: must lie within 0 ... 60 dBi");
     q.pattern = Pattern::gain, q.pattern_value = *r.gain;
   } else {
-    require(!r.half_angle && !r.f_over_d, "{half_angle} and {f_over_d}: a family's design takes them with {edge_taper}");
+    require(!r.half_angle && !r.f_over_d,
+            "{half_angle} and {f_over_d}: a family's design takes them with {edge_taper}");
   }
   q.over_band = o.over_band;
   require(!o.over_band || q.pattern != Pattern::none, "{over_band}: needs a pattern requirement");
   q.return_loss_db = o.return_loss;
   if (o.return_loss) require(*o.return_loss > 0.0, "{return_loss}: must be positive (dB)");
   q.cross_polar_db = o.cross_polar;
-  if (o.cross_polar) require(*o.cross_polar < 0.0, "{cross_polar}: must be negative (dB below the co-polar peak)");
+  if (o.cross_polar)
+    require(*o.cross_polar < 0.0, "{cross_polar}: must be negative (dB below the co-polar peak)");
   if (o.phase_centre_spread) q.phase_centre_spread = positive(o.phase_centre_spread, "{phase_centre_spread}");
   require(o.evaluations >= 1 && o.evaluations <= max_evaluations,
           "{evaluations}: must lie within 1 ... " + std::to_string(max_evaluations));
-  require(o.samples >= 1 && o.samples <= max_samples, "{samples}: must lie within 1 ... " + std::to_string(max_samples));
+  require(o.samples >= 1 && o.samples <= max_samples,
+          "{samples}: must lie within 1 ... " + std::to_string(max_samples));
   const double tolerance = positive(o.tolerance, "{tolerance}");
   p.max_evaluations = o.evaluations;
   p.threads = sweep::cores();
@@ -342,7 +354,8 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
             "{model}: a family other than cone is designed in the modal or modal-huygens model");
     p.model = *m;
   }
-  cli::warn_of_outside_left_out(r.wall_thickness.has_value(), r.flange_diameter.has_value(), models::name(p.model));
+  cli::warn_of_outside_left_out(r.wall_thickness.has_value(), r.flange_diameter.has_value(),
+                                models::name(p.model));
   cli::require_distinct_outputs({{"--output", r.output}, {"--profile-output", o.profile_output}});
 
   synthesis::Synthesis s;
@@ -351,7 +364,8 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   } catch (const synthesis::Unfit& e) {
     const double least = e.option == "max_aperture_diameter" ? 2.0 * e.least : e.least;
     std::fprintf(stderr, "veskal-design: --%s: no %s horn for this band fits; it needs at least %s %s\n",
-                 cli_name(e.option).c_str(), o.family.c_str(), text::fixed(least / mpu, 2).c_str(), r.unit.c_str());
+                 cli_name(e.option).c_str(), o.family.c_str(), text::fixed(least / mpu, 2).c_str(),
+                 r.unit.c_str());
     return cli::failure_status;
   } catch (const std::invalid_argument& e) {
     throw cli::UsageError(e.what());
@@ -359,7 +373,8 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   // The band table is the written profile's, read back as --profile reads it.
   const float centre = static_cast<float>(synthesis::centre_frequency(p.frequencies));
   const std::vector<modal::ProfilePoint> best_wall = synthesis::wall(s.best.design);
-  const std::string profile = profile_text(p, s, r, mpu, best_wall, synthesis::outside_of(p, best_wall), centre);
+  const std::string profile =
+      profile_text(p, s, r, mpu, best_wall, synthesis::outside_of(p, best_wall), centre);
   const std::vector<modal::ProfilePoint> wall = modal::read_profile(profile, mpu);
   const std::vector<modal::ProfilePoint> outside = modal::read_outside(profile, mpu);
   const synthesis::Evaluation band = synthesis::evaluate_wall(p, wall, outside);
@@ -410,9 +425,12 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
       auto pc = [](const synthesis::Percentiles& x) {
         return nlohmann::ordered_json{{"median", x.median}, {"p90", x.p90}, {"p99", x.p99}};
       };
-      j["tolerance"] = {{"tolerance", *o.tolerance},          {"distribution", "uniform"},
-                        {"samples", study->samples},           {"seed", o.seed},
-                        {"refused", study->refused},           {"worst_return_loss_db", pc(study->return_loss_db)},
+      j["tolerance"] = {{"tolerance", *o.tolerance},
+                        {"distribution", "uniform"},
+                        {"samples", study->samples},
+                        {"seed", o.seed},
+                        {"refused", study->refused},
+                        {"worst_return_loss_db", pc(study->return_loss_db)},
                         {"worst_cross_polar_db", pc(study->cross_polar_db)},
                         {"beamwidth_error_deg", pc(study->beamwidth_error)}};
     }
@@ -420,8 +438,9 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   } else {
     out = text_of(p, s, band, r, mpu, centre);
     if (study) {
-      out += "\ntolerance study: " + std::to_string(study->samples) + " samples, every dimension moved by a uniform " +
-             "error within +-" + text::shortest(*o.tolerance) + " " + r.unit + " (seed " + std::to_string(o.seed) +
+      out += "\ntolerance study: " + std::to_string(study->samples) +
+             " samples, every dimension moved by a uniform " + "error within +-" +
+             text::shortest(*o.tolerance) + " " + r.unit + " (seed " + std::to_string(o.seed) +
              (study->refused ? ", " + std::to_string(study->refused) + " refused by the engine" : "") + ")\n";
       char line[160];
       std::snprintf(line, sizeof line, "%-30s %9s %9s %9s\n", "", "median", "90 %", "99 %");
@@ -442,8 +461,10 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   if (!band.meets()) {
     std::string why;
     for (const synthesis::Margin& m : band.margins)
-      if (!m.met()) why += (why.empty() ? "" : "; ") + m.requirement + " short by " + text::fixed(-m.margin, 2);
-    std::fprintf(stderr, "veskal-design: no %s horn found meets every requirement (%s): the best one is shown\n",
+      if (!m.met())
+        why += (why.empty() ? "" : "; ") + m.requirement + " short by " + text::fixed(-m.margin, 2);
+    std::fprintf(stderr,
+                 "veskal-design: no %s horn found meets every requirement (%s): the best one is shown\n",
                  std::string(synthesis::info(p.family).name).c_str(), why.c_str());
     return cli::failure_status;
   }

@@ -554,9 +554,9 @@ int program(int argc, char** argv) {
   });
   if (usage) return *usage;
   if (family.family != "cone")
-    return family_design(family, {o.frequency_option, o.band, o.gain, o.beamwidth_10db, o.edge_taper, o.half_angle,
-                                  o.f_over_d, o.waveguide_diameter, o.wall_thickness, o.flange_diameter, o.unit,
-                                  o.model, o.format, o.output});
+    return family_design(family, {o.frequency_option, o.band, o.gain, o.beamwidth_10db, o.edge_taper,
+                                  o.half_angle, o.f_over_d, o.waveguide_diameter, o.wall_thickness,
+                                  o.flange_diameter, o.unit, o.model, o.format, o.output});
   cli::warn_of_outside_left_out(o.wall_thickness.has_value(), o.flange_diameter.has_value(), o.model);
 
   const Design d = design_of(o, p, request, band);

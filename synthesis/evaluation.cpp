@@ -41,8 +41,8 @@ Row row_at(const modal::Band& band, float frequency, const Requirements& q, mode
   if (r.figures->e_phase_centre) row.e_phase_centre = r.figures->e_phase_centre->length;
   if (r.figures->h_phase_centre) row.h_phase_centre = r.figures->h_phase_centre->length;
   if (taper) {
-    const double t = farfield::mean_edge_taper_db(r.radiator->far_fields(0.0),
-                                                  r.radiator->far_fields(q.half_angle * std::numbers::pi / 180.0));
+    const double t = farfield::mean_edge_taper_db(
+        r.radiator->far_fields(0.0), r.radiator->far_fields(q.half_angle * std::numbers::pi / 180.0));
     if (std::isfinite(t)) row.edge_taper_db = t;
   }
   return row;
@@ -54,12 +54,9 @@ std::optional<double> pattern_figure(const Row& r, Pattern p) {
     case Pattern::beamwidth_10db:
       if (r.e_beamwidth_10db && r.h_beamwidth_10db) return (*r.e_beamwidth_10db + *r.h_beamwidth_10db) / 2.0;
       return std::nullopt;
-    case Pattern::edge_taper:
-      return r.edge_taper_db;
-    case Pattern::gain:
-      return r.directivity_db;
-    case Pattern::none:
-      break;
+    case Pattern::edge_taper: return r.edge_taper_db;
+    case Pattern::gain: return r.directivity_db;
+    case Pattern::none: break;
   }
   return std::nullopt;
 }
@@ -68,14 +65,10 @@ std::optional<double> pattern_figure(const Row& r, Pattern p) {
 
 double pattern_tolerance(Pattern pattern) {
   switch (pattern) {
-    case Pattern::beamwidth_10db:
-      return 1.0;
-    case Pattern::edge_taper:
-      return 0.5;
-    case Pattern::gain:
-      return 0.2;
-    case Pattern::none:
-      break;
+    case Pattern::beamwidth_10db: return 1.0;
+    case Pattern::edge_taper: return 0.5;
+    case Pattern::gain: return 0.2;
+    case Pattern::none: break;
   }
   return 0.0;
 }
@@ -89,9 +82,9 @@ bool Evaluation::meets() const {
   return std::all_of(margins.begin(), margins.end(), [](const Margin& m) { return m.met(); });
 }
 
-Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall, const std::vector<modal::ProfilePoint>& outside,
-                    std::span<const float> frequencies, const Requirements& q, models::Model model,
-                    unsigned threads) {
+Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall,
+                    const std::vector<modal::ProfilePoint>& outside, std::span<const float> frequencies,
+                    const Requirements& q, models::Model model, unsigned threads) {
   const float centre = static_cast<float>(centre_frequency(frequencies));
   std::vector<float> all(frequencies.begin(), frequencies.end());
   all.push_back(centre);
@@ -100,7 +93,8 @@ Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall, const std::vec
   band.set_outside(outside);
 
   std::vector<Row> rows(all.size());
-  numerics::parallel_for(rows.size(), threads, [&](std::size_t i) { rows[i] = row_at(band, all[i], q, model); });
+  numerics::parallel_for(rows.size(), threads,
+                         [&](std::size_t i) { rows[i] = row_at(band, all[i], q, model); });
 
   Evaluation e;
   e.centre = rows.back();
@@ -119,16 +113,19 @@ void judge(Evaluation& e, const Requirements& q, double centre_wavelength, doubl
     if (m < 0.0) objective += m * m - m;  // the linear part outweighs any reward near the requirement
     if (rewarded) objective -= margin_reward * std::min(m, rewarded_margin);
   };
-  const bool refused = std::any_of(e.band.begin(), e.band.end(), [](const Row& r) { return !r.error.empty(); });
+  const bool refused =
+      std::any_of(e.band.begin(), e.band.end(), [](const Row& r) { return !r.error.empty(); });
   if (q.return_loss_db) {
     double worst = INFINITY;
     for (const Row& r : e.band) worst = std::min(worst, r.return_loss_db.value_or(-INFINITY));
-    take("return loss", worst, std::isfinite(worst) ? worst - *q.return_loss_db : -refused_shortfall, 1.0, true);
+    take("return loss", worst, std::isfinite(worst) ? worst - *q.return_loss_db : -refused_shortfall, 1.0,
+         true);
   }
   if (q.cross_polar_db) {
     double worst = -INFINITY;
     for (const Row& r : e.band) worst = std::max(worst, r.peak_cross_polar_db.value_or(INFINITY));
-    take("cross-polar", worst, std::isfinite(worst) ? *q.cross_polar_db - worst : -refused_shortfall, 1.0, true);
+    take("cross-polar", worst, std::isfinite(worst) ? *q.cross_polar_db - worst : -refused_shortfall, 1.0,
+         true);
   }
   if (q.pattern != Pattern::none) {
     const double tolerance = pattern_tolerance(q.pattern);
@@ -154,7 +151,8 @@ void judge(Evaluation& e, const Requirements& q, double centre_wavelength, doubl
       if (const auto c = r.phase_centre()) lo = std::min(lo, *c), hi = std::max(hi, *c);
     const double spread = hi - lo;
     take("phase centre spread", spread,
-         std::isfinite(spread) && !refused ? *q.phase_centre_spread - spread : -refused_shortfall * centre_wavelength,
+         std::isfinite(spread) && !refused ? *q.phase_centre_spread - spread
+                                           : -refused_shortfall * centre_wavelength,
          centre_wavelength / 10.0, false);
   }
   e.objective = objective;

@@ -60,8 +60,8 @@ struct Margin {
 };
 
 struct Evaluation {
-  std::vector<Row> band;   // in the order of the frequencies
-  Row centre;              // at f_c
+  std::vector<Row> band;  // in the order of the frequencies
+  Row centre;             // at f_c
   std::vector<Margin> margins;
   double objective = 0.0;  // the optimiser's, lower is better
   bool meets() const;
@@ -71,9 +71,9 @@ struct Evaluation {
 // has one) at every frequency and at f_c, on up to `threads` threads.
 // std::runtime_error naming the frequency for a wall beyond the engine's
 // limits.
-Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall, const std::vector<modal::ProfilePoint>& outside,
-                    std::span<const float> frequencies, const Requirements& requirements, models::Model model,
-                    unsigned threads);
+Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall,
+                    const std::vector<modal::ProfilePoint>& outside, std::span<const float> frequencies,
+                    const Requirements& requirements, models::Model model, unsigned threads);
 
 // The margins and the objective of rows already computed: the sum over the
 // requirements of s^2 + s, s the shortfall in its own scale (1 dB, 1

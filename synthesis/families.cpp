@@ -40,9 +40,12 @@ constexpr std::array potter_parameters = {
     Parameter{"aperture_radius", "aperture radius", true},
 };
 constexpr std::array profiled_parameters = {
-    Parameter{"aperture_radius", "aperture radius", true},  Parameter{"length", "profile length", true},
-    Parameter{"control_1", "control radius 1 (share)", false}, Parameter{"control_2", "control radius 2 (share)", false},
-    Parameter{"control_3", "control radius 3 (share)", false}, Parameter{"control_4", "control radius 4 (share)", false},
+    Parameter{"aperture_radius", "aperture radius", true},
+    Parameter{"length", "profile length", true},
+    Parameter{"control_1", "control radius 1 (share)", false},
+    Parameter{"control_2", "control radius 2 (share)", false},
+    Parameter{"control_3", "control radius 3 (share)", false},
+    Parameter{"control_4", "control radius 4 (share)", false},
 };
 
 // The primer's mode converter and slot ratio, pitch and first depth.
@@ -130,7 +133,8 @@ double monotone_cubic(std::span<const double> x, std::span<const double> y, doub
     }
   }
   const auto above = std::upper_bound(x.begin(), x.end(), at) - x.begin();
-  const std::size_t i = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(above - 1, 0, std::ptrdiff_t(n) - 2));
+  const std::size_t i =
+      static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(above - 1, 0, std::ptrdiff_t(n) - 2));
   const double h = x[i + 1] - x[i], t = (at - x[i]) / h;
   const double h00 = (1 + 2 * t) * (1 - t) * (1 - t), h10 = t * (1 - t) * (1 - t);
   const double h01 = t * t * (3 - 2 * t), h11 = t * t * (t - 1);
@@ -174,7 +178,8 @@ Design corrugated(std::span<const float> frequencies, const Goal& goal, const Li
 Design potter(std::span<const float> frequencies, const Goal& goal, const Limits& limits) {
   const BandWavenumbers b = wavenumbers(frequencies);
   Design d =
-      started(Family::potter, limits.input_radius > 0.0 ? limits.input_radius : 0.95 * numerics::tm11_root / b.k_max, b);
+      started(Family::potter,
+              limits.input_radius > 0.0 ? limits.input_radius : 0.95 * numerics::tm11_root / b.k_max, b);
   const double step_lo = std::max(1.01 * numerics::tm11_root / b.k_min, 1.02 * d.input_radius);
   const double step = std::max(1.1 * numerics::tm11_root / b.k_min, 1.05 * d.input_radius);
   const double a_rule = std::max(gaussian_aperture_radius(goal, b.k_c), 1.1 * step);
@@ -206,7 +211,8 @@ Design potter(std::span<const float> frequencies, const Goal& goal, const Limits
 Design profiled(std::span<const float> frequencies, const Goal& goal, const Limits& limits) {
   const BandWavenumbers b = wavenumbers(frequencies);
   Design d =
-      started(Family::profiled, limits.input_radius > 0.0 ? limits.input_radius : 0.9 * numerics::tm11_root / b.k_max, b);
+      started(Family::profiled,
+              limits.input_radius > 0.0 ? limits.input_radius : 0.9 * numerics::tm11_root / b.k_max, b);
   const double a_rule = std::max(gaussian_aperture_radius(goal, b.k_c), 1.2 * d.input_radius);
   const double length_rule = a_rule * a_rule / (2.0 * b.lambda_c * phase_error);
   const double room = limits.max_length > 0.0 ? limits.max_length - d.feed_length : 2.0 * length_rule;
@@ -236,12 +242,9 @@ std::optional<Family> find_family(std::string_view name) {
 
 std::span<const Parameter> parameters(Family family) {
   switch (family) {
-    case Family::corrugated:
-      return corrugated_parameters;
-    case Family::potter:
-      return potter_parameters;
-    case Family::profiled:
-      return profiled_parameters;
+    case Family::corrugated: return corrugated_parameters;
+    case Family::potter: return potter_parameters;
+    case Family::profiled: return profiled_parameters;
   }
   return {};
 }
@@ -254,21 +257,20 @@ double centre_frequency(std::span<const float> frequencies) {
 double gaussian_aperture_radius(const Goal& goal, double k) {
   if (goal.gain_db) return std::sqrt(std::pow(10.0, *goal.gain_db / 10.0) / he11_efficiency) / k;
   if (!(goal.taper_db > 0.0) || !(goal.angle_deg > 0.0 && goal.angle_deg < 90.0))
-    throw std::invalid_argument("the pattern goal needs a taper above 0 dB at an angle between 0 and 90 degrees");
+    throw std::invalid_argument(
+        "the pattern goal needs a taper above 0 dB at an angle between 0 and 90 degrees");
   const double kw = 2.0 * std::sqrt(goal.taper_db / neper_db) / std::tan(goal.angle_deg * pi / 180.0);
   return kw / (waist_per_radius * k);
 }
 
 double slot_depth_factor(double ka) { return std::exp(1.0 / (2.114 * std::pow(ka, 1.134))); }
 
-Design rule_design(Family family, std::span<const float> frequencies, const Goal& goal, const Limits& limits) {
+Design rule_design(Family family, std::span<const float> frequencies, const Goal& goal,
+                   const Limits& limits) {
   switch (family) {
-    case Family::corrugated:
-      return corrugated(frequencies, goal, limits);
-    case Family::potter:
-      return potter(frequencies, goal, limits);
-    case Family::profiled:
-      return profiled(frequencies, goal, limits);
+    case Family::corrugated: return corrugated(frequencies, goal, limits);
+    case Family::potter: return potter(frequencies, goal, limits);
+    case Family::profiled: return profiled(frequencies, goal, limits);
   }
   throw std::invalid_argument("no such family");
 }
@@ -290,9 +292,8 @@ std::vector<modal::ProfilePoint> wall(const Design& d) {
       for (int j = 0; j < d.periods; ++j) {
         const double r = radius(j);
         const double quarter = d.centre_wavelength * slot_depth_factor(k_c * r);
-        const double depth = j < d.converter
-                                 ? (sigma - j * (sigma - 0.25) / d.converter) * quarter
-                                 : scale * 0.25 * quarter;
+        const double depth =
+            j < d.converter ? (sigma - j * (sigma - 0.25) / d.converter) * quarter : scale * 0.25 * quarter;
         w.push_back({z, r});
         w.push_back({z + ridge, r});
         w.push_back({z + ridge, r + depth});

@@ -110,7 +110,8 @@ struct Design {
 // aperture, its radius) the family needs.
 struct Unfit : std::runtime_error {
   Unfit(std::string option_name, double least_value)
-      : std::runtime_error(option_name + ": no horn of the family fits"), option(std::move(option_name)),
+      : std::runtime_error(option_name + ": no horn of the family fits"),
+        option(std::move(option_name)),
         least(least_value) {}
   std::string option;
   double least;

@@ -20,7 +20,7 @@ namespace {
 // The objective of a wall the engine refuses or that is not a horn.
 constexpr double refused_objective = 1e6;
 constexpr double first_step = 0.1;  // of each parameter's box
-constexpr double min_step = 0.01;  // the restarts end below it
+constexpr double min_step = 0.01;   // the restarts end below it
 
 struct Loop {
   const Problem* problem;
@@ -75,14 +75,10 @@ Percentiles percentiles(std::vector<double> v, bool low_tail) {
 
 Goal goal_of(const Requirements& q) {
   switch (q.pattern) {
-    case Pattern::beamwidth_10db:
-      return {10.0, q.pattern_value / 2.0, std::nullopt};
-    case Pattern::edge_taper:
-      return {q.pattern_value, q.half_angle, std::nullopt};
-    case Pattern::gain:
-      return {0.0, 0.0, q.pattern_value};
-    case Pattern::none:
-      break;
+    case Pattern::beamwidth_10db: return {10.0, q.pattern_value / 2.0, std::nullopt};
+    case Pattern::edge_taper: return {q.pattern_value, q.half_angle, std::nullopt};
+    case Pattern::gain: return {0.0, 0.0, q.pattern_value};
+    case Pattern::none: break;
   }
   return {10.0, 20.0, std::nullopt};
 }
@@ -150,8 +146,8 @@ Synthesis synthesise(const Problem& p) {
   return s;
 }
 
-std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall, double tolerance,
-                                                std::uint64_t seed, std::uint64_t sample) {
+std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall,
+                                                double tolerance, std::uint64_t seed, std::uint64_t sample) {
   std::mt19937_64 g(splitmix(seed ^ splitmix(sample)));
   std::vector<modal::ProfilePoint> out = wall;
   // Each run of points at one radius (a cylinder, or a slot's floor) is one
@@ -171,7 +167,8 @@ std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::Profile
 }
 
 SampleFigures sample_figures(const Problem& p, const std::vector<modal::ProfilePoint>& wall,
-                             const Evaluation& nominal, double tolerance, std::uint64_t seed, std::uint64_t sample) {
+                             const Evaluation& nominal, double tolerance, std::uint64_t seed,
+                             std::uint64_t sample) {
   const std::vector<modal::ProfilePoint> w = perturbed_wall(wall, tolerance, seed, sample);
   SampleFigures out{NAN, NAN, NAN};
   Evaluation e;
@@ -212,8 +209,9 @@ ToleranceStudy summarise(std::vector<SampleFigures> samples) {
 ToleranceStudy tolerance_study(const Problem& p, const std::vector<modal::ProfilePoint>& wall,
                                const Evaluation& nominal, double tolerance, int samples, std::uint64_t seed) {
   std::vector<SampleFigures> out(static_cast<std::size_t>(std::max(0, samples)));
-  numerics::parallel_for(out.size(), p.threads,
-                         [&](std::size_t i) { out[i] = sample_figures(p, wall, nominal, tolerance, seed, i); });
+  numerics::parallel_for(out.size(), p.threads, [&](std::size_t i) {
+    out[i] = sample_figures(p, wall, nominal, tolerance, seed, i);
+  });
   return summarise(std::move(out));
 }
 

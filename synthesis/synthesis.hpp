@@ -46,7 +46,8 @@ struct Problem {
 Goal goal_of(const Requirements& requirements);
 
 // The outer contour of a wall for the problem (empty: a thin wall).
-std::vector<modal::ProfilePoint> outside_of(const Problem& problem, const std::vector<modal::ProfilePoint>& wall);
+std::vector<modal::ProfilePoint> outside_of(const Problem& problem,
+                                            const std::vector<modal::ProfilePoint>& wall);
 
 struct Designed {
   Design design;
@@ -76,17 +77,17 @@ struct Percentiles {
 };
 struct ToleranceStudy {
   int samples = 0;
-  int refused = 0;  // samples the engine refused (a perturbed wall out of its limits)
-  Percentiles return_loss_db;     // the band's least; p90 and p99 are the low tails
-  Percentiles cross_polar_db;     // the band's largest peak; the high tails
-  Percentiles beamwidth_error;    // degrees: the largest |E or H 10 dB width - the design's| over the band
+  int refused = 0;              // samples the engine refused (a perturbed wall out of its limits)
+  Percentiles return_loss_db;   // the band's least; p90 and p99 are the low tails
+  Percentiles cross_polar_db;   // the band's largest peak; the high tails
+  Percentiles beamwidth_error;  // degrees: the largest |E or H 10 dB width - the design's| over the band
   std::vector<double> worst_return_loss, worst_cross_polar, beamwidth_errors;  // each sample's
 };
 
 // The design's wall with every dimension moved within +-tolerance (m) by
 // the sample-th draw of the seed.
-std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall, double tolerance,
-                                                std::uint64_t seed, std::uint64_t sample);
+std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall,
+                                                double tolerance, std::uint64_t seed, std::uint64_t sample);
 
 // One sample's three figures (NaN where refused), against the nominal
 // band's 10 dB widths.
@@ -94,7 +95,8 @@ struct SampleFigures {
   double worst_return_loss, worst_cross_polar, beamwidth_error;
 };
 SampleFigures sample_figures(const Problem& problem, const std::vector<modal::ProfilePoint>& wall,
-                             const Evaluation& nominal, double tolerance, std::uint64_t seed, std::uint64_t sample);
+                             const Evaluation& nominal, double tolerance, std::uint64_t seed,
+                             std::uint64_t sample);
 
 // `samples` samples on the problem's threads (the samples split between
 // them, each sample's band on one), summarised.

@@ -80,7 +80,9 @@ TEST(SynthesisRules, CorrugatedSlotsDeepenFromTheQuarterWaveWhereTheWallIsNarrow
   const auto w = synthesis::wall(d);
   // The first slot is the converter's deepest, near half a wavelength.
   const double first = w[4].radius - w[3].radius;
-  EXPECT_NEAR(first / d.centre_wavelength, 0.42 * synthesis::slot_depth_factor(2.0 * std::numbers::pi / d.centre_wavelength * w[3].radius), 1e-9);
+  EXPECT_NEAR(first / d.centre_wavelength,
+              0.42 * synthesis::slot_depth_factor(2.0 * std::numbers::pi / d.centre_wavelength * w[3].radius),
+              1e-9);
   // After the converter the slots are near a quarter wave.
   const double later = w[4 * 8 + 4].radius - w[4 * 8 + 3].radius;
   EXPECT_GT(later / d.centre_wavelength, 0.25);
@@ -94,7 +96,8 @@ TEST(SynthesisRules, GaussianApertureNearTheEnginesBeam) {
   EXPECT_NEAR(a, 0.048, 0.048 * 0.1);
 }
 
-synthesis::Evaluation band_of(std::vector<double> return_loss, std::vector<double> cross_polar, double width) {
+synthesis::Evaluation band_of(std::vector<double> return_loss, std::vector<double> cross_polar,
+                              double width) {
   synthesis::Evaluation e;
   for (std::size_t i = 0; i < return_loss.size(); ++i) {
     synthesis::Row r;
@@ -191,7 +194,8 @@ TEST(SynthesisTolerance, ThreadsChangeNoNumber) {
   p.frequencies = {10.0f};
   p.requirements.pattern = synthesis::Pattern::beamwidth_10db;
   p.requirements.pattern_value = 40.0;
-  const synthesis::Design d = synthesis::rule_design(p.family, p.frequencies, synthesis::goal_of(p.requirements), {});
+  const synthesis::Design d =
+      synthesis::rule_design(p.family, p.frequencies, synthesis::goal_of(p.requirements), {});
   const auto w = synthesis::wall(d);
   const synthesis::Evaluation nominal = synthesis::evaluate_design(p, d);
   p.threads = 1;
