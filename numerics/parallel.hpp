@@ -12,6 +12,9 @@
 
 namespace numerics {
 
+// The processor's cores (at least one).
+inline unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
 template <class Body>
 void parallel_for(std::size_t count, unsigned threads, Body body) {
   const std::size_t workers = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, count));

@@ -4,11 +4,13 @@
 // libraries the programs use and named as the programs name them (keys are
 // the CSV columns, arguments the options). Long computations run without the
 // GIL and stop at Ctrl-C between batches of frequencies.
+#include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <complex>
@@ -17,6 +19,7 @@
 #include <numbers>
 #include <unordered_map>
 
+#include "cli/family.hpp"
 #include "cli/options.hpp"
 #include "cli/output.hpp"
 #include "cli/usage.hpp"
@@ -25,8 +28,10 @@
 #include "models/classic.hpp"
 #include "models/registry.hpp"
 #include "numerics/checked_math.hpp"
+#include "numerics/parallel.hpp"
 #include "python/arguments.hpp"
 #include "solver/request.hpp"
+#include "synthesis/synthesis.hpp"
 #include "tables/feed_table.hpp"
 #include "tables/pattern_files.hpp"
 #include "tables/pattern_table.hpp"
@@ -474,6 +479,101 @@ py::list read_pattern_file(const py::object& path_arg) {
 
 // ---- design --------------------------------------------------------------
 
+// A family's request from design()'s arguments; `request` (a dict of
+// them, kept in the design's dict) is what tolerance() rebuilds it from.
+cli::FamilySpec family_spec(const py::dict& a) {
+  auto get = [&](const char* key) { return a.contains(key) ? py::object(a[key]) : py::object(py::none()); };
+  cli::FamilySpec spec;
+  spec.family = choice("{family}", get("family"), [] {
+    std::vector<std::string> names;
+    for (const synthesis::FamilyInfo& f : synthesis::families()) names.emplace_back(f.name);
+    return names;
+  }());
+  spec.frequency = float_option("{frequency}", get("frequency"));
+  if (!get("frequencies").is_none()) spec.band.list = float_values("{frequencies}", get("frequencies"));
+  spec.gain = double_option("{gain}", get("gain"));
+  spec.beamwidth_10db = double_option("{beamwidth_10db}", get("beamwidth_10db"));
+  spec.edge_taper = double_option("{edge_taper}", get("edge_taper"));
+  spec.half_angle = double_option("{half_angle}", get("half_angle"));
+  spec.f_over_d = double_option("{f_over_d}", get("f_over_d"));
+  spec.over_band = !get("over_band").is_none() && get("over_band").cast<bool>();
+  spec.return_loss = double_option("{return_loss}", get("return_loss"));
+  spec.cross_polar = double_option("{cross_polar}", get("cross_polar"));
+  spec.phase_centre_spread = float_option("{phase_centre_spread}", get("phase_centre_spread"));
+  spec.max_length = float_option("{max_length}", get("max_length"));
+  spec.max_aperture_diameter = float_option("{max_aperture_diameter}", get("max_aperture_diameter"));
+  spec.min_ridge = float_option("{min_ridge}", get("min_ridge"));
+  spec.waveguide_diameter = float_option("{waveguide_diameter}", get("waveguide_diameter"));
+  spec.wall_thickness = float_option("{wall_thickness}", get("wall_thickness"));
+  spec.flange_diameter = float_option("{flange_diameter}", get("flange_diameter"));
+  spec.unit = choice("{unit}", get("unit"), text::unit_choices());
+  if (!get("model").is_none())
+    spec.model = choice("{model}", get("model"), names_of(models::engine_models()));
+  if (!get("evaluations").is_none()) spec.evaluations = get("evaluations").cast<int>();
+  return spec;
+}
+
+// The JSON of the programs as Python objects.
+py::object from_json(const nlohmann::ordered_json& j) {
+  return py::module_::import("json").attr("loads")(j.dump());
+}
+
+py::object family_design(const py::dict& request) {
+  const cli::FamilyProblem asked = cli::family_problem(family_spec(request));
+  cli::FamilyDesign d;
+  {
+    py::gil_scoped_release free;
+    try {
+      d = cli::design_family(asked);
+    } catch (const synthesis::Unfit& e) {
+      throw std::runtime_error(cli::unfit_message(e, asked));
+    }
+  }
+  py::dict out = from_json(cli::family_json(d));
+  out["profile_text"] = d.profile;
+  out["request"] = request;
+  if (const std::string why = cli::shortfall_message(d); !why.empty()) text::warn(why);
+  issue_warnings();
+  return out;
+}
+
+// One chunk of a tolerance study: samples first ... first + count - 1 of
+// the seed, each [worst return loss, worst cross-polar peak, largest width
+// error] (NaN where the engine refused it). What a cluster's workers run.
+std::vector<std::array<double, 3>> tolerance_samples(const py::dict& design, double tolerance,
+                                                     std::uint64_t seed, std::uint64_t first,
+                                                     std::uint64_t count, unsigned threads) {
+  const cli::FamilyProblem asked = cli::family_problem(family_spec(design["request"]));
+  const std::string profile = design["profile_text"].cast<std::string>();
+  std::vector<std::array<double, 3>> out;
+  py::gil_scoped_release free;
+  const auto wall = modal::read_profile(profile, asked.metres_per_unit);
+  const auto outside = modal::read_outside(profile, asked.metres_per_unit);
+  const synthesis::Evaluation nominal = synthesis::evaluate_wall(asked.problem, wall, outside);
+  std::vector<synthesis::SampleFigures> figures(count);
+  numerics::parallel_for(count, std::max(1u, threads), [&](std::size_t i) {
+    // A length as the programs read it: a float in the unit.
+    figures[i] = synthesis::sample_figures(asked.problem, wall, nominal,
+                                           double(static_cast<float>(tolerance)) * asked.metres_per_unit,
+                                           seed, first + i);
+  });
+  for (const synthesis::SampleFigures& f : figures)
+    out.push_back({f.worst_return_loss, f.worst_cross_polar, f.beamwidth_error});
+  return out;
+}
+
+py::dict tolerance_summary(const std::vector<std::array<double, 3>>& samples, double tolerance,
+                           std::uint64_t seed) {
+  std::vector<synthesis::SampleFigures> figures;
+  for (const auto& s : samples) figures.push_back({s[0], s[1], s[2]});
+  const synthesis::ToleranceStudy study = synthesis::summarise(figures);
+  py::dict out = from_json(cli::tolerance_json(study, static_cast<float>(tolerance), seed));
+  out["worst_return_loss_db"]["samples"] = study.worst_return_loss;
+  out["worst_cross_polar_db"]["samples"] = study.worst_cross_polar;
+  out["beamwidth_error_deg"]["samples"] = study.beamwidth_errors;
+  return out;
+}
+
 Horn designed_horn(const py::object& frequency, const py::object& gain, const py::object& beamwidth_3db,
                    const py::object& beamwidth_10db, const py::object& f_over_d, const py::object& half_angle,
                    const py::object& edge_taper, const py::object& plane, const py::object& model,
@@ -759,7 +859,7 @@ file's reference point.)");
 // design(), feed() and frequencies().
 void define_design_and_feed(py::module_& m) {
   const auto none = py::none();
-  m.def("design", &designed_horn, py::kw_only(), py::arg("frequency"), py::arg("gain") = none,
+  m.def("_cone_design", &designed_horn, py::kw_only(), py::arg("frequency"), py::arg("gain") = none,
         py::arg("beamwidth_3db") = none, py::arg("beamwidth_10db") = none, py::arg("f_over_d") = none,
         py::arg("half_angle") = none, py::arg("edge_taper") = none, py::arg("plane") = "mean",
         py::arg("model") = none, py::arg("aperture_diameter") = none, py::arg("slant_radius") = none,
@@ -779,6 +879,91 @@ ValueError for a bad request,
 RuntimeError when no horn meets it. model: )") +
          model_help(design::design_models()))
             .c_str());
+
+  m.def("_family_design", &family_design, py::arg("request"));
+  m.def("_tolerance_samples", &tolerance_samples, py::arg("design"), py::arg("tolerance"), py::arg("seed"),
+        py::arg("first"), py::arg("count"), py::arg("threads"));
+  m.def("_tolerance_summary", &tolerance_summary, py::arg("samples"), py::arg("tolerance"), py::arg("seed"));
+  // design() for every family, and the tolerance study on a cluster: the
+  // module's own Python, over the functions above.
+  py::dict scope = m.attr("__dict__");
+  scope["_cores"] = numerics::cores();
+  scope["_max_samples"] = cli::max_samples;
+  py::exec(R"(
+def design(*, family='cone', **arguments):
+    family_arguments = {'frequency', 'frequencies', 'gain', 'beamwidth_10db', 'edge_taper', 'half_angle',
+                        'f_over_d', 'over_band', 'return_loss', 'cross_polar', 'phase_centre_spread',
+                        'max_length', 'max_aperture_diameter', 'min_ridge', 'waveguide_diameter',
+                        'wall_thickness', 'flange_diameter', 'unit', 'model', 'evaluations'}
+    if family == 'cone':
+        return _cone_design(**arguments)
+    unknown = sorted(set(arguments) - family_arguments)
+    if unknown:
+        raise TypeError('design(): %s not taken with family=%r' % (', '.join(unknown), family))
+    return _family_design(dict(arguments, family=family))
+
+def _tolerance_chunk(design, tolerance, seed, first, count):
+    # A cluster's task: a plain function of this module, which the workers
+    # import by name (the bound C++ functions do not pickle).
+    import veskal
+    return veskal._tolerance_samples(design, tolerance, seed, first, count, 1)
+
+def tolerance(design, tolerance, *, samples=100, seed=1, client=None, serial=False, chunk=25):
+    if not isinstance(design, dict) or 'request' not in design or 'profile_text' not in design:
+        raise ValueError('design: a dict from design(family=...)')
+    if not (isinstance(samples, int) and 1 <= samples <= _max_samples):
+        raise ValueError('samples: must lie within 1 ... %d' % _max_samples)
+    if not tolerance > 0:
+        raise ValueError('tolerance: must be a positive length')
+    if not (isinstance(chunk, int) and chunk >= 1):
+        raise ValueError('chunk: must be a positive whole number')
+    if serial:
+        rows = _tolerance_samples(design, float(tolerance), seed, 0, samples, _cores)
+        return _tolerance_summary(rows, float(tolerance), seed)
+    own = client is None
+    if own:
+        from distributed import Client, LocalCluster
+        cluster = LocalCluster(n_workers=_cores, threads_per_worker=1, processes=True, dashboard_address=None)
+        client = Client(cluster)
+    try:
+        firsts = list(range(0, samples, chunk))
+        counts = [min(chunk, samples - f) for f in firsts]
+        futures = client.map(_tolerance_chunk, [design] * len(firsts), [float(tolerance)] * len(firsts),
+                             [seed] * len(firsts), firsts, counts, pure=False)
+        rows = [row for part in client.gather(futures) for row in part]
+    finally:
+        if own:
+            client.close()
+            cluster.close()
+    return _tolerance_summary(rows, float(tolerance), seed)
+)",
+           scope);
+  m.attr("design").attr("__doc__") = (std::string(R"(The horn veskal-design finds.
+
+family='cone' (the default): the conical horn, as _cone_design describes, a
+Horn. Another family ('corrugated', 'potter', 'profiled'): the horn for a
+band (frequencies=[GHz, ...] or frequency=GHz) and requirements, as
+veskal-design --family does it, a dict of veskal-design's JSON keys (family,
+parameters, start, profile, band, centre, meets, all_met, evaluations,
+seconds) with profile_text (the profile file) and request (the arguments);
+a RuntimeWarning names each requirement missed. Arguments as the program's
+options: beamwidth_10db, or edge_taper with half_angle or f_over_d, or
+gain; over_band; return_loss; cross_polar; phase_centre_spread;
+waveguide_diameter, max_length, max_aperture_diameter, min_ridge,
+wall_thickness, flange_diameter (lengths in unit); model; evaluations.
+
+Cone: )") + py::cast<std::string>(m.attr("_cone_design").attr("__doc__")))
+                                         .c_str();
+  m.attr("tolerance").attr("__doc__") = R"(A tolerance study of a design(family=...) dict.
+
+Every dimension of the drawing moved by a uniform error within +-tolerance
+(in the design's unit), `samples` samples drawn from `seed`, the same numbers
+as veskal-design --tolerance. On a dask.distributed `client` when one is
+given, in chunks of `chunk` samples; a local cluster of one process per core
+when none is; in this process with serial=True. A dict: tolerance,
+distribution, samples, seed, refused, and worst_return_loss_db,
+worst_cross_polar_db, beamwidth_error_deg, each with median, p90, p99 and
+samples (each sample's figure).)";
 
   m.def("feed", &feed_arrays, py::arg("horn"), py::arg("frequencies"), py::kw_only(),
         py::arg("f_over_d") = none, py::arg("half_angle") = none, py::arg("model") = none,

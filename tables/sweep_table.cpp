@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <thread>
 
 #include "aperture/limits.hpp"
 #include "horn/constants.hpp"
@@ -176,7 +175,7 @@ void Verdicts::warn(std::size_t rows) const {
   outside_.warn(rows, "rows");
 }
 
-unsigned cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+unsigned cores() { return numerics::cores(); }
 
 void require_modal_rows(std::int64_t count) {
   if (count > max_modal_rows)
