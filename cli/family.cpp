@@ -88,8 +88,8 @@ std::string profile_text(const synthesis::Problem& p, const synthesis::Synthesis
   const auto params = synthesis::parameters(p.family);
   for (std::size_t i = 0; i < params.size(); ++i)
     t += std::string(i ? "," : "") + " " + std::string(params[i].name) + " " +
-         (params[i].length ? text::shortest(s.best.design.values[i] / metres_per_unit) + " " + unit_name
-                           : text::shortest(s.best.design.values[i]));
+         (params[i].length ? length_text(s.best.design.values[i], metres_per_unit) + " " + unit_name
+                           : text::fixed(s.best.design.values[i], 4));
   t += ".\n";
   for (const modal::ProfilePoint& q : wall)
     t += length_text(q.z, metres_per_unit) + " " + length_text(q.radius, metres_per_unit) + "\n";

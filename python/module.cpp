@@ -557,6 +557,7 @@ std::vector<std::array<double, 3>> tolerance_samples(const py::dict& design, dou
                                            double(static_cast<float>(tolerance)) * asked.metres_per_unit,
                                            seed, first + i);
   });
+  out.reserve(figures.size());
   for (const synthesis::SampleFigures& f : figures)
     out.push_back({f.worst_return_loss, f.worst_cross_polar, f.beamwidth_error});
   return out;
@@ -565,6 +566,7 @@ std::vector<std::array<double, 3>> tolerance_samples(const py::dict& design, dou
 py::dict tolerance_summary(const std::vector<std::array<double, 3>>& samples, double tolerance,
                            std::uint64_t seed) {
   std::vector<synthesis::SampleFigures> figures;
+  figures.reserve(samples.size());
   for (const auto& s : samples) figures.push_back({s[0], s[1], s[2]});
   const synthesis::ToleranceStudy study = synthesis::summarise(figures);
   py::dict out = from_json(cli::tolerance_json(study, static_cast<float>(tolerance), seed));

@@ -191,7 +191,7 @@ SampleFigures sample_figures(const Problem& p, const std::vector<modal::ProfileP
   return {rl, xp, bw};
 }
 
-ToleranceStudy summarise(std::vector<SampleFigures> samples) {
+ToleranceStudy summarise(const std::vector<SampleFigures>& samples) {
   ToleranceStudy t;
   t.samples = static_cast<int>(samples.size());
   for (const SampleFigures& s : samples) {
@@ -212,7 +212,7 @@ ToleranceStudy tolerance_study(const Problem& p, const std::vector<modal::Profil
   numerics::parallel_for(out.size(), p.threads, [&](std::size_t i) {
     out[i] = sample_figures(p, wall, nominal, tolerance, seed, i);
   });
-  return summarise(std::move(out));
+  return summarise(out);
 }
 
 }  // namespace synthesis

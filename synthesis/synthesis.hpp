@@ -103,6 +103,6 @@ SampleFigures sample_figures(const Problem& problem, const std::vector<modal::Pr
 ToleranceStudy tolerance_study(const Problem& problem, const std::vector<modal::ProfilePoint>& wall,
                                const Evaluation& nominal, double tolerance, int samples, std::uint64_t seed);
 // The summary of samples computed elsewhere (the Python module's cluster).
-ToleranceStudy summarise(std::vector<SampleFigures> samples);
+ToleranceStudy summarise(const std::vector<SampleFigures>& samples);
 
 }  // namespace synthesis
