@@ -55,8 +55,8 @@ std::string requirement_text(const synthesis::Requirements& q, float centre) {
       add("10 dB beamwidth " + text::shortest(q.pattern_value) + " degrees within " + within + where);
       break;
     case Pattern::edge_taper:
-      add("edge taper " + text::shortest(q.pattern_value) + " dB at " + text::shortest(q.half_angle) +
-          " degrees within " + within + " dB" + where);
+      add("edge taper " + text::shortest(q.pattern_value) + " dB at " +
+          text::shortest(static_cast<float>(q.half_angle)) + " degrees within " + within + " dB" + where);
       break;
     case Pattern::gain:
       add("gain " + text::shortest(q.pattern_value) + " dBi within " + within + " dB" + where);
@@ -303,12 +303,19 @@ FamilyProblem family_problem(const FamilySpec& spec) {
   // The model: modal-huygens (fast, the aperture matched to free space)
   // unless the outside is given, then modal.
   if (spec.model.empty()) {
-    p.model = spec.wall_thickness ? models::Model::modal : models::Model::modal_huygens;
+    p.model = spec.wall_thickness || p.family == synthesis::Family::choke ? models::Model::modal
+                                                                          : models::Model::modal_huygens;
   } else {
     const auto m = models::find(spec.model);
     require(m && models::describes_walls(*m),
             "{model}: a family other than cone is designed in the modal or modal-huygens model");
     p.model = *m;
+    require(p.family != synthesis::Family::choke || models::whole_sphere(p.model),
+            "{model}: a choke feed's design needs its outside: the modal model");
+  }
+  if (p.family == synthesis::Family::choke) {
+    require(!spec.flange_diameter, "{flange_diameter}: a choke feed's flange is its design's");
+    p.limits.wall_thickness = p.wall_thickness;
   }
   cli::warn_of_outside_left_out(spec.wall_thickness.has_value(), spec.flange_diameter.has_value(),
                                 models::name(p.model));
@@ -329,8 +336,8 @@ FamilyDesign design_family(const FamilyProblem& asked) {
   }
   // The band table is the written profile's, read back as --profile reads it.
   const std::vector<modal::ProfilePoint> best_wall = synthesis::wall(d.synthesis.best.design);
-  d.profile =
-      profile_text(p, d.synthesis, asked.unit, mpu, best_wall, synthesis::outside_of(p, best_wall), d.centre);
+  d.profile = profile_text(p, d.synthesis, asked.unit, mpu, best_wall,
+                           synthesis::outside_of(p, d.synthesis.best.design), d.centre);
   d.wall = modal::read_profile(d.profile, mpu);
   d.outside = modal::read_outside(d.profile, mpu);
   d.band = synthesis::evaluate_wall(p, d.wall, d.outside);

@@ -71,8 +71,6 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   require(o.samples >= 1 && o.samples <= cli::max_samples,
           "{samples}: must lie within 1 ... " + std::to_string(cli::max_samples));
   require(!o.tolerance || *o.tolerance > 0.0f, "{tolerance}: must be a positive length");
-  cli::warn_of_outside_left_out(r.wall_thickness.has_value(), r.flange_diameter.has_value(),
-                                models::name(asked.problem.model));
   cli::require_distinct_outputs({{"--output", r.output}, {"--profile-output", o.profile_output}});
 
   cli::FamilyDesign d;
@@ -84,7 +82,7 @@ int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   }
   std::optional<synthesis::ToleranceStudy> study;
   if (o.tolerance)
-    study = synthesis::tolerance_study(asked.problem, d.wall, d.band,
+    study = synthesis::tolerance_study(asked.problem, d.wall, d.outside, d.band,
                                        double(*o.tolerance) * asked.metres_per_unit, o.samples, o.seed);
   std::string out;
   if (r.format == "json") {

@@ -553,7 +553,7 @@ std::vector<std::array<double, 3>> tolerance_samples(const py::dict& design, dou
   std::vector<synthesis::SampleFigures> figures(count);
   numerics::parallel_for(count, std::max(1u, threads), [&](std::size_t i) {
     // A length as the programs read it: a float in the unit.
-    figures[i] = synthesis::sample_figures(asked.problem, wall, nominal,
+    figures[i] = synthesis::sample_figures(asked.problem, wall, outside, nominal,
                                            double(static_cast<float>(tolerance)) * asked.metres_per_unit,
                                            seed, first + i);
   });
@@ -943,7 +943,7 @@ def tolerance(design, tolerance, *, samples=100, seed=1, client=None, serial=Fal
   m.attr("design").attr("__doc__") = (std::string(R"(The horn veskal-design finds.
 
 family='cone' (the default): the conical horn, as _cone_design describes, a
-Horn. Another family ('corrugated', 'potter', 'profiled'): the horn for a
+Horn. Another family ('corrugated', 'potter', 'profiled', 'choke'): the horn for a
 band (frequencies=[GHz, ...] or frequency=GHz) and requirements, as
 veskal-design --family does it, a dict of veskal-design's JSON keys (family,
 parameters, start, profile, band, centre, meets, all_met, evaluations,

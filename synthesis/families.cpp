@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 #include <stdexcept>
 
@@ -24,6 +25,9 @@ constexpr std::array family_list = {
     FamilyInfo{Family::profiled, "profiled",
                "a smooth-walled profiled horn: a monotone spline through four control radii",
                "Granet et al., IEEE Trans. Antennas Propagat. 52(3), 2004"},
+    FamilyInfo{Family::choke, "choke",
+               "a choke-ring feed: an open guide standing proud of a flange with one quarter-wave groove",
+               "Wohlleben, Mattes and Lochner, Electronics Letters 8, 1972"},
 };
 
 constexpr std::array corrugated_parameters = {
@@ -46,6 +50,13 @@ constexpr std::array profiled_parameters = {
     Parameter{"control_2", "control radius 2 (share)", false},
     Parameter{"control_3", "control radius 3 (share)", false},
     Parameter{"control_4", "control radius 4 (share)", false},
+};
+
+constexpr std::array choke_parameters = {
+    Parameter{"recess", "guide proud of the flange", true},
+    Parameter{"groove_offset", "groove from the guide's outside", true},
+    Parameter{"groove_width", "groove width", true},
+    Parameter{"groove_depth", "groove depth", true},
 };
 
 // The primer's mode converter and slot ratio, pitch and first depth.
@@ -224,6 +235,24 @@ Design profiled(std::span<const float> frequencies, const Goal& goal, const Limi
   return d;
 }
 
+Design choke(std::span<const float> frequencies, const Limits& limits) {
+  const BandWavenumbers b = wavenumbers(frequencies);
+  Design d = started(Family::choke, limits.input_radius > 0.0 ? limits.input_radius : 2.45 / b.k_c, b);
+  const double l = b.lambda_c, ridge = std::max(limits.min_ridge, 0.02 * l);
+  d.wall_thickness = limits.wall_thickness > 0.0 ? limits.wall_thickness : 0.04 * l;
+  d.rim = std::max(limits.min_ridge, 0.08 * l);
+  d.base = std::max(limits.min_ridge, 0.08 * l);
+  bound(d, 0.12 * l, 0.0, 0.3 * l);
+  bound(d, 0.12 * l, ridge, 0.4 * l);
+  bound(d, 0.33 * l, std::max(limits.min_ridge, 0.1 * l), 0.6 * l);
+  bound(d, 0.25 * l, 0.15 * l, 0.45 * l);
+  // The guide from the input plane reaches behind the flange's back at its deepest.
+  d.feed_length = d.upper[0] + d.upper[3] + d.base + 0.5 * l;
+  const double narrowest = d.input_radius + d.wall_thickness + ridge + d.lower[2] + d.rim;
+  require_fits(narrowest, limits.max_aperture_radius, "max_aperture_diameter");
+  return d;
+}
+
 }  // namespace
 
 std::span<const FamilyInfo> families() { return family_list; }
@@ -245,6 +274,7 @@ std::span<const Parameter> parameters(Family family) {
     case Family::corrugated: return corrugated_parameters;
     case Family::potter: return potter_parameters;
     case Family::profiled: return profiled_parameters;
+    case Family::choke: return choke_parameters;
   }
   return {};
 }
@@ -271,6 +301,7 @@ Design rule_design(Family family, std::span<const float> frequencies, const Goal
     case Family::corrugated: return corrugated(frequencies, goal, limits);
     case Family::potter: return potter(frequencies, goal, limits);
     case Family::profiled: return profiled(frequencies, goal, limits);
+    case Family::choke: return choke(frequencies, limits);
   }
   throw std::invalid_argument("no such family");
 }
@@ -278,6 +309,7 @@ Design rule_design(Family family, std::span<const float> frequencies, const Goal
 std::vector<modal::ProfilePoint> wall(const Design& d) {
   const double a_i = d.input_radius, z0 = d.feed_length;
   std::vector<modal::ProfilePoint> w{{0.0, a_i}, {z0, a_i}};
+  if (d.family == Family::choke) return w;  // the open guide: its flange is outside
   const std::vector<double>& v = d.values;
   switch (d.family) {
     case Family::corrugated: {
@@ -311,6 +343,7 @@ std::vector<modal::ProfilePoint> wall(const Design& d) {
       w.push_back({z0 + phasing + flare, a_o});
       break;
     }
+    case Family::choke: break;
     case Family::profiled: {
       const double a_o = v[0], length = v[1];
       std::array<double, control_points + 2> x{}, y{};
@@ -326,6 +359,25 @@ std::vector<modal::ProfilePoint> wall(const Design& d) {
     }
   }
   return w;
+}
+
+std::vector<modal::ProfilePoint> outside(const Design& d) {
+  if (d.family != Family::choke) return {};
+  const double recess = d.values[0], offset = d.values[1], width = d.values[2], depth = d.values[3];
+  const double z_ap = d.feed_length, guide = d.input_radius + d.wall_thickness;
+  const double z_f = z_ap - recess, r1 = guide + offset, r2 = r1 + width, flange = r2 + d.rim;
+  const double back = z_f - depth - d.base;
+  std::vector<modal::ProfilePoint> c{{z_ap, guide}};
+  if (recess > 0.0) c.push_back({z_f, guide});
+  for (const modal::ProfilePoint& q : std::initializer_list<modal::ProfilePoint>{{z_f, r1},
+                                                                                 {z_f - depth, r1},
+                                                                                 {z_f - depth, r2},
+                                                                                 {z_f, r2},
+                                                                                 {z_f, flange},
+                                                                                 {back, flange},
+                                                                                 {back, guide}})
+    c.push_back(q);
+  return c;
 }
 
 double total_length(const Design& design) { return wall(design).back().z; }

@@ -38,6 +38,17 @@
 //   SIAM J. Numer. Anal. 17, 1980), started on the sine-squared profile
 //   (A = 1) sized as for the corrugated horn. Free: a_o, L and the control
 //   radii as fractions of a_o - a_i.
+// choke: a choke-ring ("scalar") feed (A. J. Wohlleben, H. Mattes and O.
+//   Lochner, Electronics Letters 8, 1972; P.-S. Kildal, "Foundations of
+//   Antennas", on choke feeds): an open guide of radius a (k_c a = 2.45
+//   unless given; wall t, 0.04 lambda_c unless --wall-thickness) standing
+//   `recess` proud of a flange in which one groove runs from a + t + offset
+//   out `width` and down `depth`, ringed by a rim of 0.08 lambda_c; the
+//   quarter-wave groove's high impedance at the mouth makes the E plane as
+//   broad as the H plane and cuts the back lobe. Rule: recess 0.12, offset
+//   0.12, width 0.33, depth 0.25 lambda_c (the example feed of
+//   examples/horns, scaled). Free: recess, offset, width, depth. Designed
+//   with the horn's outside (the modal model) only.
 #pragma once
 
 #include <optional>
@@ -51,7 +62,7 @@
 
 namespace synthesis {
 
-enum class Family { corrugated, potter, profiled };
+enum class Family { corrugated, potter, profiled, choke };
 
 struct FamilyInfo {
   Family family;
@@ -80,8 +91,9 @@ double centre_frequency(std::span<const float> frequencies);
 struct Limits {
   double input_radius = 0.0;
   double max_length = 0.0;
-  double max_aperture_radius = 0.0;
+  double max_aperture_radius = 0.0;  // the choke feed's: its flange
   double min_ridge = 0.0;
+  double wall_thickness = 0.0;  // the choke feed's guide wall (0: the rule's)
 };
 
 struct Parameter {
@@ -95,13 +107,15 @@ std::span<const Parameter> parameters(Family family);
 // with their bounds (the optimiser's box).
 struct Design {
   Family family;
-  double input_radius;         // m
-  double feed_length;          // m: the input guide before the horn (the reference plane)
-  double centre_wavelength;    // m
-  int periods = 0;             // corrugated: the slots
-  int converter = 0;           // corrugated: the mode converter's slots
-  double slot_ratio = 0.0;     // corrugated: slot width over pitch
-  std::vector<double> values;  // in the order of parameters(family)
+  double input_radius;           // m
+  double feed_length;            // m: the input guide before the horn (the reference plane)
+  double centre_wavelength;      // m
+  int periods = 0;               // corrugated: the slots
+  int converter = 0;             // corrugated: the mode converter's slots
+  double slot_ratio = 0.0;       // corrugated: slot width over pitch
+  double wall_thickness = 0.0;   // choke: the guide's wall
+  double rim = 0.0, base = 0.0;  // choke: the flange's rim beyond the groove, its floor below it
+  std::vector<double> values;    // in the order of parameters(family)
   std::vector<double> lower, upper;
 };
 
@@ -126,6 +140,11 @@ Design rule_design(Family family, std::span<const float> frequencies, const Goal
 // The inner wall of a design, from the input reference plane to the
 // aperture (modal/horn.hpp's profile).
 std::vector<modal::ProfilePoint> wall(const Design& design);
+
+// The outer contour a design's family makes (the choke feed's flange and
+// groove, bor/horn.hpp's order); empty for the families whose outside is a
+// wall thickness or none.
+std::vector<modal::ProfilePoint> outside(const Design& design);
 
 // The horn's total length (the feeding guide's piece included), metres.
 double total_length(const Design& design);

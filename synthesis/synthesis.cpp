@@ -83,23 +83,29 @@ Goal goal_of(const Requirements& q) {
   return {10.0, 20.0, std::nullopt};
 }
 
-std::vector<modal::ProfilePoint> outside_of(const Problem& p, const std::vector<modal::ProfilePoint>& wall) {
-  if (!(p.wall_thickness > 0.0) || !models::whole_sphere(p.model)) return {};
-  return bor::thick_wall(wall, p.wall_thickness, p.flange_diameter);
+std::vector<modal::ProfilePoint> outside_of(const Problem& p, const Design& d) {
+  if (!models::whole_sphere(p.model)) return {};
+  if (std::vector<modal::ProfilePoint> own = outside(d); !own.empty()) return own;
+  if (!(p.wall_thickness > 0.0)) return {};
+  return bor::thick_wall(wall(d), p.wall_thickness, p.flange_diameter);
 }
 
 Evaluation evaluate_wall(const Problem& p, const std::vector<modal::ProfilePoint>& w,
                          const std::vector<modal::ProfilePoint>& outside) {
   Evaluation e = evaluate(w, outside, p.frequencies, p.requirements, p.model, p.threads);
   const double lambda_c = numerics::wavelength_m(centre_frequency(p.frequencies));
-  const double excess = p.limits.max_length > 0.0 ? std::max(0.0, w.back().z - p.limits.max_length) : 0.0;
+  double excess = p.limits.max_length > 0.0 ? std::max(0.0, w.back().z - p.limits.max_length) : 0.0;
+  // The widest radius of the outer contour (the choke feed's flange) within
+  // the aperture limit, which the family's box does not hold.
+  if (p.limits.max_aperture_radius > 0.0 && p.family == Family::choke)
+    for (const modal::ProfilePoint& q : outside)
+      excess += std::max(0.0, q.radius - p.limits.max_aperture_radius);
   judge(e, p.requirements, lambda_c, excess / (lambda_c / 10.0));
   return e;
 }
 
 Evaluation evaluate_design(const Problem& p, const Design& d) {
-  const std::vector<modal::ProfilePoint> w = wall(d);
-  return evaluate_wall(p, w, outside_of(p, w));
+  return evaluate_wall(p, wall(d), outside_of(p, d));
 }
 
 Synthesis synthesise(const Problem& p) {
@@ -146,34 +152,49 @@ Synthesis synthesise(const Problem& p) {
   return s;
 }
 
-std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall,
-                                                double tolerance, std::uint64_t seed, std::uint64_t sample) {
+Perturbed perturbed(const std::vector<modal::ProfilePoint>& wall,
+                    const std::vector<modal::ProfilePoint>& outside, double tolerance, std::uint64_t seed,
+                    std::uint64_t sample) {
   std::mt19937_64 g(splitmix(seed ^ splitmix(sample)));
-  std::vector<modal::ProfilePoint> out = wall;
   // Each run of points at one radius (a cylinder, or a slot's floor) is one
   // dimension; each gap between distinct z (a section's length) another.
-  double shift = 0.0;
-  for (std::size_t i = 0; i < wall.size(); ++i) {
-    if (i == 0 || wall[i].radius != wall[i - 1].radius) shift = tolerance * symmetric(g);
-    out[i].radius = std::max(wall[i].radius + shift, wall[i].radius / 2.0);
-  }
-  double z = wall[0].z;
-  for (std::size_t i = 1; i < wall.size(); ++i) {
-    const double gap = wall[i].z - wall[i - 1].z;
-    if (gap > 0.0) z += std::max(gap + tolerance * symmetric(g), gap / 2.0);
-    out[i].z = z;
-  }
-  return out;
+  auto move = [&](const std::vector<modal::ProfilePoint>& contour, double z_first) {
+    std::vector<modal::ProfilePoint> out = contour;
+    double shift = 0.0;
+    for (std::size_t i = 0; i < contour.size(); ++i) {
+      if (i == 0 || contour[i].radius != contour[i - 1].radius) shift = tolerance * symmetric(g);
+      out[i].radius = std::max(contour[i].radius + shift, contour[i].radius / 2.0);
+    }
+    double z = z_first;
+    for (std::size_t i = 0; i < contour.size(); ++i) {
+      const double gap = i == 0 ? 0.0 : contour[i].z - contour[i - 1].z;
+      // A length keeps its direction and at least half its size.
+      if (gap != 0.0)
+        z += std::copysign(std::max(std::abs(gap) + tolerance * symmetric(g), std::abs(gap) / 2.0), gap);
+      out[i].z = z;
+    }
+    return out;
+  };
+  Perturbed p;
+  p.wall = move(wall, wall.front().z);
+  // The outer contour starts in the aperture plane, wherever it has moved.
+  if (!outside.empty()) p.outside = move(outside, p.wall.back().z);
+  return p;
+}
+
+std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall,
+                                                double tolerance, std::uint64_t seed, std::uint64_t sample) {
+  return perturbed(wall, {}, tolerance, seed, sample).wall;
 }
 
 SampleFigures sample_figures(const Problem& p, const std::vector<modal::ProfilePoint>& wall,
-                             const Evaluation& nominal, double tolerance, std::uint64_t seed,
-                             std::uint64_t sample) {
-  const std::vector<modal::ProfilePoint> w = perturbed_wall(wall, tolerance, seed, sample);
+                             const std::vector<modal::ProfilePoint>& outside, const Evaluation& nominal,
+                             double tolerance, std::uint64_t seed, std::uint64_t sample) {
+  const Perturbed moved = perturbed(wall, outside, tolerance, seed, sample);
   SampleFigures out{NAN, NAN, NAN};
   Evaluation e;
   try {
-    e = evaluate(w, outside_of(p, w), p.frequencies, p.requirements, p.model, 1);
+    e = evaluate(moved.wall, moved.outside, p.frequencies, p.requirements, p.model, 1);
   } catch (const std::exception&) {
     return out;
   }
@@ -207,10 +228,11 @@ ToleranceStudy summarise(const std::vector<SampleFigures>& samples) {
 }
 
 ToleranceStudy tolerance_study(const Problem& p, const std::vector<modal::ProfilePoint>& wall,
-                               const Evaluation& nominal, double tolerance, int samples, std::uint64_t seed) {
+                               const std::vector<modal::ProfilePoint>& outside, const Evaluation& nominal,
+                               double tolerance, int samples, std::uint64_t seed) {
   std::vector<SampleFigures> out(static_cast<std::size_t>(std::max(0, samples)));
   numerics::parallel_for(out.size(), p.threads, [&](std::size_t i) {
-    out[i] = sample_figures(p, wall, nominal, tolerance, seed, i);
+    out[i] = sample_figures(p, wall, outside, nominal, tolerance, seed, i);
   });
   return summarise(out);
 }

@@ -45,9 +45,10 @@ struct Problem {
 // (a horn of 20 degrees' 10 dB half-width where there is none).
 Goal goal_of(const Requirements& requirements);
 
-// The outer contour of a wall for the problem (empty: a thin wall).
-std::vector<modal::ProfilePoint> outside_of(const Problem& problem,
-                                            const std::vector<modal::ProfilePoint>& wall);
+// The outer contour of a design for the problem: its family's (the choke
+// feed's flange), or the problem's wall thickness and flange about its wall
+// (empty: a thin wall, or a model without the outside).
+std::vector<modal::ProfilePoint> outside_of(const Problem& problem, const Design& design);
 
 struct Designed {
   Design design;
@@ -84,8 +85,15 @@ struct ToleranceStudy {
   std::vector<double> worst_return_loss, worst_cross_polar, beamwidth_errors;  // each sample's
 };
 
-// The design's wall with every dimension moved within +-tolerance (m) by
-// the sample-th draw of the seed.
+// The design's wall and outer contour with every dimension moved within
+// +-tolerance (m) by the sample-th draw of the seed (the contour still
+// starting in the aperture plane); the wall alone.
+struct Perturbed {
+  std::vector<modal::ProfilePoint> wall, outside;
+};
+Perturbed perturbed(const std::vector<modal::ProfilePoint>& wall,
+                    const std::vector<modal::ProfilePoint>& outside, double tolerance, std::uint64_t seed,
+                    std::uint64_t sample);
 std::vector<modal::ProfilePoint> perturbed_wall(const std::vector<modal::ProfilePoint>& wall,
                                                 double tolerance, std::uint64_t seed, std::uint64_t sample);
 
@@ -95,13 +103,14 @@ struct SampleFigures {
   double worst_return_loss, worst_cross_polar, beamwidth_error;
 };
 SampleFigures sample_figures(const Problem& problem, const std::vector<modal::ProfilePoint>& wall,
-                             const Evaluation& nominal, double tolerance, std::uint64_t seed,
-                             std::uint64_t sample);
+                             const std::vector<modal::ProfilePoint>& outside, const Evaluation& nominal,
+                             double tolerance, std::uint64_t seed, std::uint64_t sample);
 
 // `samples` samples on the problem's threads (the samples split between
 // them, each sample's band on one), summarised.
 ToleranceStudy tolerance_study(const Problem& problem, const std::vector<modal::ProfilePoint>& wall,
-                               const Evaluation& nominal, double tolerance, int samples, std::uint64_t seed);
+                               const std::vector<modal::ProfilePoint>& outside, const Evaluation& nominal,
+                               double tolerance, int samples, std::uint64_t seed);
 // The summary of samples computed elsewhere (the Python module's cluster).
 ToleranceStudy summarise(const std::vector<SampleFigures>& samples);
 

@@ -146,6 +146,7 @@ def check_careless(tool, work):
         (['--family', 'potter', '--frequency', '10', '--min-ridge', '-1'], '--min-ridge'),
         (['--family', 'corrugated', '--frequency', '10', '--waveguide-diameter', '10', '--unit', 'mm'], 'TE-11'),
         (['--family', 'horn', '--frequency', '10'], '--family'),
+        (['--family', 'choke', '--frequency', '11.7', '--model', 'modal-huygens'], '--model'),
         (['--family', 'potter', '--frequency', '10', '--output', 'x', '--profile-output', 'x'], 'x'),
     ]
     for args, named in cases:
@@ -166,6 +167,10 @@ def main():
         check_family(design_tool, work, 'profiled', ['--frequencies', '11.5,12,12.5', '--beamwidth-10db', '36',
                                                      '--cross-polar', '-25', '--return-loss', '25', '--unit', 'mm',
                                                      '--evaluations', '120'])
+        check_family(design_tool, work, 'choke', ['--frequencies', '10.7,11.7,12.75', '--edge-taper', '12',
+                                                  '--f-over-d', '0.4', '--waveguide-diameter', '20',
+                                                  '--wall-thickness', '1', '--cross-polar', '-20', '--return-loss',
+                                                  '18', '--unit', 'mm', '--evaluations', '80'])
         check_against_sweep(design_tool, sweep_tool, work)
         check_more_evaluations(design_tool, work)
         check_infeasible(design_tool, work)

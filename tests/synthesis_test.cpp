@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "bor/horn.hpp"
 #include "modal/horn.hpp"
 #include "numerics/units.hpp"
 #include "synthesis/synthesis.hpp"
@@ -31,6 +32,13 @@ TEST(SynthesisRules, EveryFamilyGivesAHornWithinItsLimits) {
     }
     const auto w = synthesis::wall(d);
     EXPECT_NO_THROW(modal::check_profile(w));
+    if (f.family == Family::choke) {
+      // The flange and groove: a contour the moment method takes, within the aperture limit.
+      const auto outside = synthesis::outside(d);
+      EXPECT_NO_THROW(bor::check_outside(w, outside));
+      for (const auto& q : outside) EXPECT_LE(q.radius, limits.max_aperture_radius + 1e-12);
+      continue;
+    }
     EXPECT_DOUBLE_EQ(w.front().radius, d.input_radius);
     EXPECT_LE(w.back().radius, limits.max_aperture_radius + 1e-12);
     // The input guide carries TE-11 from the band's lowest frequency.
@@ -174,6 +182,25 @@ TEST(SynthesisTolerance, EveryDimensionMovesWithinTheToleranceAndStepsStayVertic
   EXPECT_NO_THROW(modal::check_profile(a));
 }
 
+TEST(SynthesisTolerance, TheOutsideMovesWithTheApertureAndStaysAHorn) {
+  const std::vector<float> band{11.7f};
+  const synthesis::Design d = synthesis::rule_design(Family::choke, band, {12.0, 64.0, {}}, {});
+  const auto w = synthesis::wall(d), o = synthesis::outside(d);
+  for (std::uint64_t sample = 0; sample < 20; ++sample) {
+    const synthesis::Perturbed p = synthesis::perturbed(w, o, 1e-4, 3, sample);
+    ASSERT_EQ(p.outside.size(), o.size());
+    EXPECT_EQ(p.outside.front().z, p.wall.back().z);  // the rim face stays in the aperture plane
+    EXPECT_NO_THROW(bor::check_outside(p.wall, p.outside)) << sample;
+    for (std::size_t i = 1; i < o.size(); ++i) {
+      const double gap = o[i].z - o[i - 1].z, moved = p.outside[i].z - p.outside[i - 1].z;
+      EXPECT_LE(std::abs(moved - gap), 1e-4 + 1e-15);
+      if (gap == 0.0) {
+        EXPECT_EQ(moved, 0.0);
+      }
+    }
+  }
+}
+
 TEST(SynthesisTolerance, PercentilesOfTheTails) {
   std::vector<synthesis::SampleFigures> s;
   for (int i = 0; i <= 100; ++i) s.push_back({30.0 - 0.1 * i, -40.0 + 0.1 * i, 0.01 * i});
@@ -199,9 +226,9 @@ TEST(SynthesisTolerance, ThreadsChangeNoNumber) {
   const auto w = synthesis::wall(d);
   const synthesis::Evaluation nominal = synthesis::evaluate_design(p, d);
   p.threads = 1;
-  const synthesis::ToleranceStudy one = synthesis::tolerance_study(p, w, nominal, 1e-4, 6, 11);
+  const synthesis::ToleranceStudy one = synthesis::tolerance_study(p, w, {}, nominal, 1e-4, 6, 11);
   p.threads = 2;
-  const synthesis::ToleranceStudy two = synthesis::tolerance_study(p, w, nominal, 1e-4, 6, 11);
+  const synthesis::ToleranceStudy two = synthesis::tolerance_study(p, w, {}, nominal, 1e-4, 6, 11);
   EXPECT_EQ(one.worst_return_loss, two.worst_return_loss);
   EXPECT_EQ(one.worst_cross_polar, two.worst_cross_polar);
   EXPECT_EQ(one.beamwidth_errors, two.beamwidth_errors);
