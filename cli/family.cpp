@@ -11,10 +11,13 @@
 #include "cli/wall.hpp"
 #include "horn/units.hpp"
 #include "modal/band.hpp"
+#include "models/domain.hpp"
 #include "models/registry.hpp"
 #include "numerics/parallel.hpp"
 #include "reflector/feed.hpp"
+#include "text/frequency_list.hpp"
 #include "text/numbers.hpp"
+#include "text/warnings.hpp"
 
 namespace cli {
 namespace {
@@ -149,6 +152,7 @@ nlohmann::ordered_json row_json(const synthesis::Row& row, const synthesis::Requ
   j["e_phase_centre"] = number(in_unit(row.e_phase_centre, mpu));
   j["h_phase_centre"] = number(in_unit(row.h_phase_centre, mpu));
   j["verdict"] = row_verdict(row, q, pattern_here);
+  j["settled"] = !row.unsettled.has_value();
   if (!row.error.empty()) j["error"] = row.error;
   return j;
 }
@@ -215,7 +219,7 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s,
     const std::optional<double> centre_length =
         row.phase_centre() ? std::optional(*row.phase_centre() / mpu) : std::nullopt;
     l += cell(row.directivity_db, 2, 13) + cell(centre_length, 3, 14) + "  " +
-         row_verdict(row, p.requirements, pattern_here) + label + "\n";
+         row_verdict(row, p.requirements, pattern_here) + (row.unsettled ? " *" : "") + label + "\n";
     return l;
   };
   for (const synthesis::Row& row : band.band) t += row_line(row, p.requirements.over_band, "");
@@ -341,6 +345,16 @@ FamilyDesign design_family(const FamilyProblem& asked) {
   d.wall = modal::read_profile(d.profile, mpu);
   d.outside = modal::read_outside(d.profile, mpu);
   d.band = synthesis::evaluate_wall(p, d.wall, d.outside);
+  // Rows whose steps and modes missed the engine's target, said once.
+  text::FrequencyList unsettled;
+  double largest = 0.0;
+  for (const synthesis::Row& row : d.band.band)
+    if (row.unsettled) unsettled.add(row.frequency), largest = std::max(largest, *row.unsettled);
+  if (unsettled.count() > 0)
+    text::warn(models::unsettled_warning(largest, modal::band_target,
+                                         std::to_string(unsettled.count()) + " of " +
+                                             std::to_string(d.band.band.size()) + " rows (* in the table), " +
+                                             unsettled.text()));
   return d;
 }
 

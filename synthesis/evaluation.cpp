@@ -20,6 +20,8 @@ constexpr double refused_shortfall = 30.0;
 // Margins beyond the requirement are rewarded up to this (dB).
 constexpr double rewarded_margin = 3.0;
 constexpr double margin_reward = 0.01;
+// The weight of an unsettled row, (change / target)^2 each.
+constexpr double unsettled_weight = 0.01;
 // The pull toward the pattern's value inside its tolerance.
 constexpr double pattern_centring = 0.05;
 
@@ -29,7 +31,10 @@ Row row_at(const modal::Band& band, float frequency, const Requirements& q, mode
   const bool taper = q.pattern == Pattern::edge_taper;
   const models::Result r = models::info(model).engine->evaluate(
       {.band = &band}, frequency, {.fields = taper, .figures = true, .match = true});
-  if (r.match) row.return_loss_db = r.match->return_loss_db;
+  if (r.match) {
+    row.return_loss_db = r.match->return_loss_db;
+    if (!r.match->settled) row.unsettled = r.match->uncertainty;
+  }
   if (!r.refused.empty()) {
     row.error = r.refused;
     return row;
@@ -155,6 +160,11 @@ void judge(Evaluation& e, const Requirements& q, double centre_wavelength, doubl
                                            : -refused_shortfall * centre_wavelength,
          centre_wavelength / 10.0, false);
   }
+  // A row whose steps and modes missed the engine's target has figures
+  // known only to its settled change: the design is pushed toward horns
+  // whose figures are settled.
+  for (const Row& r : e.band)
+    if (r.unsettled) objective += unsettled_weight * std::pow(*r.unsettled / modal::band_target, 2);
   e.objective = objective;
 }
 

@@ -47,6 +47,9 @@ struct Row {
   std::optional<double> e_beamwidth_10db, h_beamwidth_10db, directivity_db;
   std::optional<double> edge_taper_db;
   std::optional<double> e_phase_centre, h_phase_centre;  // m behind the aperture
+  // The wave's settled change where its steps and modes missed the target
+  // (modal/band.hpp): its figures may be off by as much.
+  std::optional<double> unsettled;
   std::string error;
   // The mean of the planes' centres, or the one there is.
   std::optional<double> phase_centre() const;
@@ -80,7 +83,9 @@ Evaluation evaluate(const std::vector<modal::ProfilePoint>& wall,
 // degree, a tenth of the centre wavelength for the phase centre), less a hundredth of the
 // margins beyond (up to 3 dB; none for the pattern's equality, which adds
 // 0.05 (deviation / tolerance)^2 instead), so that a design that meets
-// everything keeps improving. `excess`: how far a
+// everything keeps improving; and 0.01 (change / target)^2 for each row
+// whose steps and modes did not settle (its figures known only to that
+// change), so that the design keeps to horns the engine describes. `excess`: how far a
 // constraint the box cannot hold is broken, in the same scale.
 void judge(Evaluation& e, const Requirements& requirements, double centre_wavelength, double excess = 0.0);
 

@@ -75,6 +75,9 @@ HORNS = {
     # with their outer contours: metal between the inner wall and it
     'openguide': (read_profile('openguide'), (10.0, 13.5), 11.7),
     'choke': (read_profile('choke'), (10.0, 13.5), 11.7),
+    # veskal-design --family's designs (doc/designs/), against their requirements
+    'design-potter': (wall_of('design-potter'), (9.6, 10.4), 10.0),
+    'design-choke': (read_profile('design-choke'), (10.5, 13.0), 11.7),
 }
 
 
