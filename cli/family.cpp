@@ -24,8 +24,6 @@ namespace {
 
 using synthesis::Pattern;
 
-using synthesis::Pattern;
-
 // A length in the unit to a tenth of a micrometre (beyond any workshop's
 // reach; mm: 4 decimals), trailing zeros dropped: the profile file's
 // numbers, which the band table is computed from.
@@ -47,7 +45,8 @@ std::string band_text(const std::vector<float>& band) {
          std::to_string(band.size()) + " frequencies)";
 }
 
-std::string requirement_text(const synthesis::Requirements& q, float centre) {
+std::string requirement_text(const synthesis::Requirements& q, float centre, const std::string& unit_name,
+                             double mpu) {
   std::string out;
   auto add = [&](const std::string& s) { out += (out.empty() ? "" : ", ") + s; };
   const std::string where =
@@ -69,7 +68,8 @@ std::string requirement_text(const synthesis::Requirements& q, float centre) {
   if (q.return_loss_db) add("return loss at least " + text::shortest(*q.return_loss_db) + " dB");
   if (q.cross_polar_db) add("cross-polar peak at most " + text::shortest(*q.cross_polar_db) + " dB");
   if (q.phase_centre_spread)
-    add("phase centre spread at most " + text::shortest(*q.phase_centre_spread) + " m");
+    add("phase centre spread at most " + text::shortest(static_cast<float>(*q.phase_centre_spread / mpu)) +
+        " " + unit_name);
   return out.empty() ? "none (the rule's horn)" : out;
 }
 
@@ -84,7 +84,7 @@ std::string profile_text(const synthesis::Problem& p, const synthesis::Synthesis
                   unit_name + ": z, then the wall's radius.\n";
   t += "# Designed by veskal-design --family " + std::string(f.name) + " in the " + models::name(p.model) +
        " model.\n";
-  t += "# Requirements: " + requirement_text(p.requirements, centre) + ".\n";
+  t += "# Requirements: " + requirement_text(p.requirements, centre, unit_name, metres_per_unit) + ".\n";
   t += "# Started from the rule of " + std::string(f.rule) + "; optimised by BOBYQA in " +
        std::to_string(s.evaluations) + " evaluations.\n";
   t += "# Parameters:";
@@ -187,7 +187,7 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s,
   const synthesis::FamilyInfo& f = synthesis::info(p.family);
   std::string t = "veskal-design: a " + std::string(f.name) + " horn " + band_text(p.frequencies) +
                   ", designed in the " + models::name(p.model) + " model\n";
-  t += "requirements: " + requirement_text(p.requirements, centre) + "\n";
+  t += "requirements: " + requirement_text(p.requirements, centre, unit_name, mpu) + "\n";
   t += "rule: " + std::string(f.rule) + "\n\n";
   char line[256];
   std::snprintf(line, sizeof line, "%-32s %12s %12s\n", "parameter", "rule", "optimised");
@@ -235,10 +235,10 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s,
     const bool spread = m.requirement == "phase centre spread";
     const double k = spread ? 1.0 / mpu : 1.0;
     const std::string unit = spread ? " " + unit_name : margin_unit(m.requirement, p.requirements);
-    std::snprintf(line, sizeof line, "%-22s %16s %18s  %s%s %s\n", m.requirement.c_str(),
+    std::snprintf(line, sizeof line, "%-22s %16s %18s  %s%s%s\n", m.requirement.c_str(),
                   (text::fixed(m0.worst * k, 2) + (m0.met() ? " met" : " MISSED")).c_str(),
                   (text::fixed(m.worst * k, 2) + (m.met() ? " met" : " MISSED")).c_str(),
-                  text::fixed(m.margin * k, 2).c_str(), unit.c_str(), m.met() ? "" : "(shortfall)");
+                  text::fixed(m.margin * k, 2).c_str(), unit.c_str(), m.met() ? "" : " (shortfall)");
     t += line;
   }
   return t;
@@ -388,7 +388,7 @@ nlohmann::ordered_json family_json(const FamilyDesign& d) {
   j["model"] = models::name(p.model);
   j["unit"] = d.asked.unit;
   j["rule"] = synthesis::info(p.family).rule;
-  j["requirements"] = requirement_text(q, d.centre);
+  j["requirements"] = requirement_text(q, d.centre, d.asked.unit, mpu);
   j["centre_frequency_ghz"] = std::stod(text::shortest(d.centre));
   auto parameters = [&](const synthesis::Design& x) {
     nlohmann::ordered_json ps;
