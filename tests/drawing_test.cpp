@@ -17,8 +17,8 @@ namespace {
 
 drawing::SolidFigures solid_of(const std::vector<drawing::Point>& section) {
   // One file a test: ctest runs the tests side by side.
-  const std::string path = testing::TempDir() + "/" +
-                           testing::UnitTest::GetInstance()->current_test_info()->name() + ".step";
+  const std::string path =
+      testing::TempDir() + "/" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".step";
   {
     std::ofstream out(path);
     out << drawing::step_text(section);
