@@ -78,6 +78,7 @@ HORNS = {
     # veskal-design --family's designs (doc/designs/), against their requirements
     'design-potter': (wall_of('design-potter'), (9.6, 10.4), 10.0),
     'design-choke': (read_profile('design-choke'), (10.5, 13.0), 11.7),
+    'design-profiled': (wall_of('design-profiled'), (11.3, 12.7), 12.0),
 }
 
 
