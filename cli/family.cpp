@@ -252,7 +252,10 @@ FamilyProblem family_problem(const FamilySpec& spec) {
   synthesis::Problem p;
   p.family = *synthesis::find_family(spec.family);
   const bool banded = spec.band.start || spec.band.stop || spec.band.step || !spec.band.list.empty();
-  require(banded != spec.frequency.has_value(),
+  require(banded || spec.frequency.has_value(),
+          "{frequency}: a family's design needs a band ({start}, {stop}, {step} or {frequencies}) or one "
+          "frequency");
+  require(!(banded && spec.frequency.has_value()),
           "{frequency}: a family's design takes a band ({start}, {stop}, {step} or {frequencies}) or one "
           "frequency, not both");
   p.frequencies =
