@@ -246,74 +246,78 @@ std::string text_of(const synthesis::Problem& p, const synthesis::Synthesis& s,
 
 }  // namespace
 
-FamilyProblem family_problem(const FamilySpec& spec) {
+FamilyProblem family_problem(const FamilyArguments& arguments) {
   using cli::require;
-  const double mpu = 1.0 / horn::units_per_metre(cli::unit_code(spec.unit));
+  const double mpu = 1.0 / horn::units_per_metre(cli::unit_code(arguments.unit));
   synthesis::Problem p;
-  p.family = *synthesis::find_family(spec.family);
-  const bool banded = spec.band.start || spec.band.stop || spec.band.step || !spec.band.list.empty();
-  require(banded || spec.frequency.has_value(),
+  p.family = *synthesis::find_family(arguments.family);
+  const bool banded =
+      arguments.band.start || arguments.band.stop || arguments.band.step || !arguments.band.list.empty();
+  require(banded || arguments.frequency.has_value(),
           "{frequency}: a family's design needs a band ({start}, {stop}, {step} or {frequencies}) or one "
           "frequency");
-  require(!(banded && spec.frequency.has_value()),
+  require(!(banded && arguments.frequency.has_value()),
           "{frequency}: a family's design takes a band ({start}, {stop}, {step} or {frequencies}) or one "
           "frequency, not both");
-  p.frequencies =
-      banded ? cli::frequencies(spec.band, max_family_band).all() : std::vector<float>{*spec.frequency};
-  require(spec.waveguide_diameter.value_or(1.0f) > 0.0f, "{waveguide_diameter}: must be a positive length");
+  p.frequencies = banded ? cli::frequencies(arguments.band, max_family_band).all()
+                         : std::vector<float>{*arguments.frequency};
+  require(arguments.waveguide_diameter.value_or(1.0f) > 0.0f,
+          "{waveguide_diameter}: must be a positive length");
   auto positive = [&](const std::optional<float>& v, const char* what) {
     require(!v || *v > 0.0f, std::string(what) + ": must be a positive length");
     return v ? double(*v) * mpu : 0.0;
   };
-  p.limits.input_radius = positive(spec.waveguide_diameter, "{waveguide_diameter}") / 2.0;
-  p.limits.max_length = positive(spec.max_length, "{max_length}");
-  p.limits.max_aperture_radius = positive(spec.max_aperture_diameter, "{max_aperture_diameter}") / 2.0;
-  p.limits.min_ridge = positive(spec.min_ridge, "{min_ridge}");
-  p.wall_thickness = positive(spec.wall_thickness, "{wall_thickness}");
-  p.flange_diameter = positive(spec.flange_diameter, "{flange_diameter}");
-  require(!spec.flange_diameter || spec.wall_thickness, "{flange_diameter}: goes with {wall_thickness}");
+  p.limits.input_radius = positive(arguments.waveguide_diameter, "{waveguide_diameter}") / 2.0;
+  p.limits.max_length = positive(arguments.max_length, "{max_length}");
+  p.limits.max_aperture_radius = positive(arguments.max_aperture_diameter, "{max_aperture_diameter}") / 2.0;
+  p.limits.min_ridge = positive(arguments.min_ridge, "{min_ridge}");
+  p.wall_thickness = positive(arguments.wall_thickness, "{wall_thickness}");
+  p.flange_diameter = positive(arguments.flange_diameter, "{flange_diameter}");
+  require(!arguments.flange_diameter || arguments.wall_thickness,
+          "{flange_diameter}: goes with {wall_thickness}");
 
   synthesis::Requirements& q = p.requirements;
-  if (spec.beamwidth_10db) {
-    require(*spec.beamwidth_10db > 0.0 && *spec.beamwidth_10db < 180.0,
+  if (arguments.beamwidth_10db) {
+    require(*arguments.beamwidth_10db > 0.0 && *arguments.beamwidth_10db < 180.0,
             "{beamwidth_10db}: must lie within 0 ... 180 degrees");
-    q.pattern = Pattern::beamwidth_10db, q.pattern_value = *spec.beamwidth_10db;
-  } else if (spec.edge_taper) {
-    require(spec.half_angle || spec.f_over_d, "{edge_taper}: needs {half_angle} or {f_over_d}");
-    q.half_angle = spec.half_angle ? *spec.half_angle
-                                   : reflector::half_angle_for(*spec.f_over_d) * 180.0 / std::numbers::pi;
+    q.pattern = Pattern::beamwidth_10db, q.pattern_value = *arguments.beamwidth_10db;
+  } else if (arguments.edge_taper) {
+    require(arguments.half_angle || arguments.f_over_d, "{edge_taper}: needs {half_angle} or {f_over_d}");
+    q.half_angle = arguments.half_angle
+                       ? *arguments.half_angle
+                       : reflector::half_angle_for(*arguments.f_over_d) * 180.0 / std::numbers::pi;
     require(q.half_angle > 0.0 && q.half_angle < 90.0,
             "{half_angle}: a family's edge lies within 0 ... 90 degrees");
-    require(std::fabs(*spec.edge_taper) > 0.0 && std::fabs(*spec.edge_taper) <= 60.0,
+    require(std::fabs(*arguments.edge_taper) > 0.0 && std::fabs(*arguments.edge_taper) <= 60.0,
             "{edge_taper}: must lie within 0 ... 60 dB below the axis");
-    q.pattern = Pattern::edge_taper, q.pattern_value = std::fabs(*spec.edge_taper);
-  } else if (spec.gain) {
-    require(*spec.gain > 0.0 && *spec.gain < 60.0, "{gain}: must lie within 0 ... 60 dBi");
-    q.pattern = Pattern::gain, q.pattern_value = *spec.gain;
+    q.pattern = Pattern::edge_taper, q.pattern_value = std::fabs(*arguments.edge_taper);
+  } else if (arguments.gain) {
+    require(*arguments.gain > 0.0 && *arguments.gain < 60.0, "{gain}: must lie within 0 ... 60 dBi");
+    q.pattern = Pattern::gain, q.pattern_value = *arguments.gain;
   } else {
-    require(!spec.half_angle && !spec.f_over_d,
+    require(!arguments.half_angle && !arguments.f_over_d,
             "{half_angle} and {f_over_d}: a family's design takes them with {edge_taper}");
   }
-  q.over_band = spec.over_band;
-  require(!spec.over_band || q.pattern != Pattern::none, "{over_band}: needs a pattern requirement");
-  q.return_loss_db = spec.return_loss;
-  if (spec.return_loss) require(*spec.return_loss > 0.0, "{return_loss}: must be positive (dB)");
-  q.cross_polar_db = spec.cross_polar;
-  if (spec.cross_polar)
-    require(*spec.cross_polar < 0.0, "{cross_polar}: must be negative (dB below the co-polar peak)");
-  if (spec.phase_centre_spread)
-    q.phase_centre_spread = positive(spec.phase_centre_spread, "{phase_centre_spread}");
-  require(spec.evaluations >= 1 && spec.evaluations <= max_evaluations,
+  q.over_band = arguments.over_band;
+  require(!arguments.over_band || q.pattern != Pattern::none, "{over_band}: needs a pattern requirement");
+  q.return_loss_db = arguments.return_loss;
+  if (arguments.return_loss) require(*arguments.return_loss > 0.0, "{return_loss}: must be positive (dB)");
+  q.cross_polar_db = arguments.cross_polar;
+  if (arguments.cross_polar)
+    require(*arguments.cross_polar < 0.0, "{cross_polar}: must be negative (dB below the co-polar peak)");
+  if (arguments.phase_centre_spread)
+    q.phase_centre_spread = positive(arguments.phase_centre_spread, "{phase_centre_spread}");
+  require(arguments.evaluations >= 1 && arguments.evaluations <= max_evaluations,
           "{evaluations}: must lie within 1 ... " + std::to_string(max_evaluations));
-  p.max_evaluations = spec.evaluations;
+  p.max_evaluations = arguments.evaluations;
   p.threads = numerics::cores();
   // The model: modal-huygens (fast, the aperture matched to free space)
   // unless the outside is given, then modal.
-  if (spec.model.empty()) {
-    p.model = spec.wall_thickness || p.family == synthesis::Family::choke ? models::Model::modal
-                                                                          : models::Model::modal_huygens;
+  if (arguments.model.empty()) {
+    p.model = arguments.wall_thickness || p.family == synthesis::Family::choke ? models::Model::modal
+                                                                               : models::Model::modal_huygens;
   } else {
-    const auto m = models::find(spec.model);
+    const auto m = models::find(arguments.model);
     require(m && models::describes_walls(*m),
             "{model}: a family other than cone is designed in the modal or modal-huygens model");
     p.model = *m;
@@ -321,13 +325,13 @@ FamilyProblem family_problem(const FamilySpec& spec) {
             "{model}: a choke feed's design needs its outside: the modal model");
   }
   if (p.family == synthesis::Family::choke) {
-    require(!spec.flange_diameter, "{flange_diameter}: a choke feed's flange is its design's");
+    require(!arguments.flange_diameter, "{flange_diameter}: a choke feed's flange is its design's");
     p.limits.wall_thickness = p.wall_thickness;
   }
-  cli::warn_of_outside_left_out(spec.wall_thickness.has_value(), spec.flange_diameter.has_value(),
+  cli::warn_of_outside_left_out(arguments.wall_thickness.has_value(), arguments.flange_diameter.has_value(),
                                 models::name(p.model));
 
-  return {p, mpu, spec.unit};
+  return {p, mpu, arguments.unit};
 }
 
 FamilyDesign design_family(const FamilyProblem& asked) {

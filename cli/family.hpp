@@ -17,7 +17,7 @@
 
 namespace cli {
 
-struct FamilySpec {
+struct FamilyArguments {
   std::string family;
   std::optional<float> frequency;
   FrequencyOptions band;
@@ -41,7 +41,7 @@ struct FamilyProblem {
   std::string unit;
 };
 // UsageError for a request no design starts from; the problem on all cores.
-FamilyProblem family_problem(const FamilySpec& spec);
+FamilyProblem family_problem(const FamilyArguments& arguments);
 
 struct FamilyDesign {
   FamilyProblem asked;

@@ -56,18 +56,18 @@ void add_family_options(CLI::App& app, FamilyOptions& o) {
 
 int family_design(const FamilyOptions& o, const FamilyRequest& r) {
   using cli::require;
-  cli::FamilySpec spec{o.family,         r.frequency,
-                       r.band,           r.gain,
-                       r.beamwidth_10db, r.edge_taper,
-                       r.half_angle,     r.f_over_d,
-                       o.over_band,      o.return_loss,
-                       o.cross_polar,    o.phase_centre_spread,
-                       o.max_length,     o.max_aperture_diameter,
-                       o.min_ridge,      r.waveguide_diameter,
-                       r.wall_thickness, r.flange_diameter,
-                       r.unit,           r.model,
-                       o.evaluations};
-  const cli::FamilyProblem asked = cli::family_problem(spec);
+  cli::FamilyArguments arguments{o.family,         r.frequency,
+                                 r.band,           r.gain,
+                                 r.beamwidth_10db, r.edge_taper,
+                                 r.half_angle,     r.f_over_d,
+                                 o.over_band,      o.return_loss,
+                                 o.cross_polar,    o.phase_centre_spread,
+                                 o.max_length,     o.max_aperture_diameter,
+                                 o.min_ridge,      r.waveguide_diameter,
+                                 r.wall_thickness, r.flange_diameter,
+                                 r.unit,           r.model,
+                                 o.evaluations};
+  const cli::FamilyProblem asked = cli::family_problem(arguments);
   require(o.samples >= 1 && o.samples <= cli::max_samples,
           "{samples}: must lie within 1 ... " + std::to_string(cli::max_samples));
   require(!o.tolerance || *o.tolerance > 0.0f, "{tolerance}: must be a positive length");

@@ -1,5 +1,5 @@
-// veskal-design --family: a horn of revolution of one family for a band
-// specification (synthesis/synthesis.hpp), the rule's design beside the
+// veskal-design --family: a horn of revolution of one family for a band and
+// requirements over it (synthesis/synthesis.hpp), the rule's design beside the
 // optimiser's, the band table with its verdicts, the wall profile to a file,
 // and a tolerance study.
 #pragma once

@@ -481,36 +481,36 @@ py::list read_pattern_file(const py::object& path_arg) {
 
 // A family's request from design()'s arguments; `request` (a dict of
 // them, kept in the design's dict) is what tolerance() rebuilds it from.
-cli::FamilySpec family_spec(const py::dict& a) {
+cli::FamilyArguments family_arguments_of(const py::dict& a) {
   auto get = [&](const char* key) { return a.contains(key) ? py::object(a[key]) : py::object(py::none()); };
-  cli::FamilySpec spec;
-  spec.family = choice("{family}", get("family"), [] {
+  cli::FamilyArguments arguments;
+  arguments.family = choice("{family}", get("family"), [] {
     std::vector<std::string> names;
     for (const synthesis::FamilyInfo& f : synthesis::families()) names.emplace_back(f.name);
     return names;
   }());
-  spec.frequency = float_option("{frequency}", get("frequency"));
-  if (!get("frequencies").is_none()) spec.band.list = float_values("{frequencies}", get("frequencies"));
-  spec.gain = double_option("{gain}", get("gain"));
-  spec.beamwidth_10db = double_option("{beamwidth_10db}", get("beamwidth_10db"));
-  spec.edge_taper = double_option("{edge_taper}", get("edge_taper"));
-  spec.half_angle = double_option("{half_angle}", get("half_angle"));
-  spec.f_over_d = double_option("{f_over_d}", get("f_over_d"));
-  spec.over_band = !get("over_band").is_none() && get("over_band").cast<bool>();
-  spec.return_loss = double_option("{return_loss}", get("return_loss"));
-  spec.cross_polar = double_option("{cross_polar}", get("cross_polar"));
-  spec.phase_centre_spread = float_option("{phase_centre_spread}", get("phase_centre_spread"));
-  spec.max_length = float_option("{max_length}", get("max_length"));
-  spec.max_aperture_diameter = float_option("{max_aperture_diameter}", get("max_aperture_diameter"));
-  spec.min_ridge = float_option("{min_ridge}", get("min_ridge"));
-  spec.waveguide_diameter = float_option("{waveguide_diameter}", get("waveguide_diameter"));
-  spec.wall_thickness = float_option("{wall_thickness}", get("wall_thickness"));
-  spec.flange_diameter = float_option("{flange_diameter}", get("flange_diameter"));
-  spec.unit = choice("{unit}", get("unit"), text::unit_choices());
+  arguments.frequency = float_option("{frequency}", get("frequency"));
+  if (!get("frequencies").is_none()) arguments.band.list = float_values("{frequencies}", get("frequencies"));
+  arguments.gain = double_option("{gain}", get("gain"));
+  arguments.beamwidth_10db = double_option("{beamwidth_10db}", get("beamwidth_10db"));
+  arguments.edge_taper = double_option("{edge_taper}", get("edge_taper"));
+  arguments.half_angle = double_option("{half_angle}", get("half_angle"));
+  arguments.f_over_d = double_option("{f_over_d}", get("f_over_d"));
+  arguments.over_band = !get("over_band").is_none() && get("over_band").cast<bool>();
+  arguments.return_loss = double_option("{return_loss}", get("return_loss"));
+  arguments.cross_polar = double_option("{cross_polar}", get("cross_polar"));
+  arguments.phase_centre_spread = float_option("{phase_centre_spread}", get("phase_centre_spread"));
+  arguments.max_length = float_option("{max_length}", get("max_length"));
+  arguments.max_aperture_diameter = float_option("{max_aperture_diameter}", get("max_aperture_diameter"));
+  arguments.min_ridge = float_option("{min_ridge}", get("min_ridge"));
+  arguments.waveguide_diameter = float_option("{waveguide_diameter}", get("waveguide_diameter"));
+  arguments.wall_thickness = float_option("{wall_thickness}", get("wall_thickness"));
+  arguments.flange_diameter = float_option("{flange_diameter}", get("flange_diameter"));
+  arguments.unit = choice("{unit}", get("unit"), text::unit_choices());
   if (!get("model").is_none())
-    spec.model = choice("{model}", get("model"), names_of(models::engine_models()));
-  if (!get("evaluations").is_none()) spec.evaluations = get("evaluations").cast<int>();
-  return spec;
+    arguments.model = choice("{model}", get("model"), names_of(models::engine_models()));
+  if (!get("evaluations").is_none()) arguments.evaluations = get("evaluations").cast<int>();
+  return arguments;
 }
 
 // The JSON of the programs as Python objects.
@@ -519,7 +519,7 @@ py::object from_json(const nlohmann::ordered_json& j) {
 }
 
 py::object family_design(const py::dict& request) {
-  const cli::FamilyProblem asked = cli::family_problem(family_spec(request));
+  const cli::FamilyProblem asked = cli::family_problem(family_arguments_of(request));
   cli::FamilyDesign d;
   {
     py::gil_scoped_release free;
@@ -543,7 +543,7 @@ py::object family_design(const py::dict& request) {
 std::vector<std::array<double, 3>> tolerance_samples(const py::dict& design, double tolerance,
                                                      std::uint64_t seed, std::uint64_t first,
                                                      std::uint64_t count, unsigned threads) {
-  const cli::FamilyProblem asked = cli::family_problem(family_spec(design["request"]));
+  const cli::FamilyProblem asked = cli::family_problem(family_arguments_of(design["request"]));
   const std::string profile = design["profile_text"].cast<std::string>();
   std::vector<std::array<double, 3>> out;
   py::gil_scoped_release free;
