@@ -128,11 +128,7 @@ std::string row_verdict(const synthesis::Row& row, const synthesis::Requirements
   if (q.cross_polar_db && !(row.peak_cross_polar_db.value_or(INFINITY) <= *q.cross_polar_db))
     add("cross_polar");
   if (pattern_here && q.pattern != Pattern::none) {
-    std::optional<double> v;
-    if (q.pattern == Pattern::beamwidth_10db && row.e_beamwidth_10db && row.h_beamwidth_10db)
-      v = (*row.e_beamwidth_10db + *row.h_beamwidth_10db) / 2.0;
-    if (q.pattern == Pattern::edge_taper) v = row.edge_taper_db;
-    if (q.pattern == Pattern::gain) v = row.directivity_db;
+    const std::optional<double> v = synthesis::pattern_figure(row, q.pattern);
     if (!v || std::abs(*v - q.pattern_value) > synthesis::pattern_tolerance(q.pattern)) add("pattern");
   }
   return out.empty() ? "ok" : out;

@@ -53,7 +53,8 @@ Row row_at(const modal::Band& band, float frequency, const Requirements& q, mode
   return row;
 }
 
-// The pattern figure of a row, none where the row lacks it.
+}  // namespace
+
 std::optional<double> pattern_figure(const Row& r, Pattern p) {
   switch (p) {
     case Pattern::beamwidth_10db:
@@ -65,8 +66,6 @@ std::optional<double> pattern_figure(const Row& r, Pattern p) {
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 double pattern_tolerance(Pattern pattern) {
   switch (pattern) {

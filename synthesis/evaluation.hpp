@@ -55,6 +55,11 @@ struct Row {
   std::optional<double> phase_centre() const;
 };
 
+// The row's figure the pattern requirement is judged by: the mean of the
+// E- and H-plane 10 dB widths, the edge taper, or the directivity; none
+// where the row lacks it.
+std::optional<double> pattern_figure(const Row& row, Pattern pattern);
+
 struct Margin {
   std::string requirement;  // "return loss", "cross-polar", "pattern", "phase centre spread"
   double worst;             // the band's worst value of the figure (dB, degrees, m)
